@@ -1,0 +1,4 @@
+// Chapter hooks.
+#pragma once
+
+void scn_tick();
