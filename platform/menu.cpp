@@ -13,6 +13,7 @@
 uint8_t* g_sheet_winchip = nullptr;
 uint8_t* g_sheet_cursor = nullptr;
 uint8_t* g_sheet_icons = nullptr;
+int32_t g_menu_chip_set = 0;
 
 // A saved rectangle keeps only the part that lies inside the image; putting
 // it back writes the same part.

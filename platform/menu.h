@@ -15,6 +15,7 @@ struct SavedRect {
 extern uint8_t* g_sheet_winchip;
 extern uint8_t* g_sheet_cursor;
 extern uint8_t* g_sheet_icons;
+extern int32_t g_menu_chip_set;  // 1 while a list menu is open: chips come from the menu variant
 
 SavedRect* gfx_save_rect(int32_t col, int32_t y, int32_t wcols, int32_t h);
 void gfx_restore_rect_free(SavedRect* saved);
