@@ -1,3 +1,6 @@
-#include <gtest/gtest.h>
-#include "platform/shell.h"
-TEST(Shell, PartOfStage) { EXPECT_EQ(scn_part_of_stage(0), 1); }
+#include "tests/fixture.h"
+TEST_F(HeadlessTest, WaitUnitsOnTitle) {
+    uint32_t t0 = sys_headless_clock();
+    win_wait_units(60);
+    EXPECT_GE(sys_headless_clock() - t0, 60u);
+}
