@@ -36,4 +36,9 @@ void sys_core_input(SysWnd w, uint32_t msg, uint32_t wparam, uint32_t lparam);
 void sys_core_pointer_moved(int x, int y);  // client coordinates of the visible window
 // The visible logical window (the one the real window shows), 0 when none.
 SysWnd sys_core_visible_window();
+// What a back end needs to show a logical window: its style and title, and
+// the pointer's confinement rectangle (false when the pointer is free).
+uint32_t sys_core_window_style(SysWnd w);
+std::string sys_core_window_title(SysWnd w);
+bool sys_core_clip_rect(SysRect* r);
 int sys_core_show_count();

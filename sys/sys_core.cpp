@@ -145,6 +145,21 @@ void sys_core_pointer_moved(int x, int y) {
 }
 
 SysWnd sys_core_visible_window() { return g_visible_wnd; }
+
+uint32_t sys_core_window_style(SysWnd w) {
+    Window* win = wnd_of(w);
+    return win ? win->style : 0;
+}
+
+std::string sys_core_window_title(SysWnd w) {
+    Window* win = wnd_of(w);
+    return win ? win->title : std::string();
+}
+
+bool sys_core_clip_rect(SysRect* r) {
+    if (g_clipped && r) *r = g_clip;
+    return g_clipped;
+}
 int sys_core_show_count() { return g_show_count; }
 int sys_show_count() { return g_show_count; }
 
