@@ -58,7 +58,7 @@ protected:
         // A non-zero game window makes the shell's creation step do nothing.
         g_hwnd_game = -1;
         wnd = sys_create_window("test", "", WS_POPUP, 0, 0, 640, 480);
-        g_hwnd_game = g_hwnd_main = wnd;
+        g_hwnd_game = g_hwnd_main = g_hwnd_popup = wnd;
         g_fullscreen = 1;
         g_first_paint_done = 1;
         g_view_offset = {0, 48};
