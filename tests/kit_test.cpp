@@ -1,0 +1,331 @@
+// The sample data kit: the files the platform layer reads exist and have the
+// fields and sizes the readers rely on.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstdio>
+#include <set>
+#include <string>
+#include <vector>
+
+#ifndef ROWEN_KIT_DIR
+#define ROWEN_KIT_DIR "."
+#endif
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes slurp(const std::string& rel) {
+    Bytes b;
+    FILE* f = std::fopen((std::string(ROWEN_KIT_DIR) + "/" + rel).c_str(), "rb");
+    if (!f) return b;
+    uint8_t buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) b.insert(b.end(), buf, buf + n);
+    std::fclose(f);
+    return b;
+}
+
+uint32_t u16(const Bytes& b, size_t at) { return at + 2 <= b.size() ? b[at] | (b[at + 1] << 8) : 0; }
+uint32_t u32(const Bytes& b, size_t at) { return u16(b, at) | (u16(b, at + 2) << 16); }
+uint32_t be32(const Bytes& b, size_t at) {
+    return at + 4 <= b.size() ? (uint32_t(b[at]) << 24) | (b[at + 1] << 16) | (b[at + 2] << 8) | b[at + 3] : 0;
+}
+
+struct Bmp {
+    int w = 0, h = 0;
+    Bytes px;  // top line first
+    int at(int x, int y) const { return px[static_cast<size_t>(y) * w + x]; }
+};
+
+// The header fields the picture reader checks, and the kit's colour rule.
+::testing::AssertionResult parse_bmp(const Bytes& f, Bmp* out) {
+    if (f.size() < 1078 || f[0] != 'B' || f[1] != 'M') return ::testing::AssertionFailure() << "not a BMP";
+    int w = static_cast<int32_t>(u32(f, 18)), h = static_cast<int32_t>(u32(f, 22));
+    if (u32(f, 2) != f.size() || u32(f, 10) != 1078 || u32(f, 14) != 40)
+        return ::testing::AssertionFailure() << "file size, pixel offset or header size";
+    if (w <= 0 || h <= 0 || w % 4 != 0) return ::testing::AssertionFailure() << "size " << w << "x" << h;
+    if (u16(f, 26) != 1 || u16(f, 28) != 8 || u32(f, 30) != 0 || u32(f, 46) != 256)
+        return ::testing::AssertionFailure() << "planes, depth, compression or colour count";
+    if (u32(f, 34) != uint32_t(w * h) || f.size() != 1078 + size_t(w) * h)
+        return ::testing::AssertionFailure() << "image size";
+    for (int i = 0; i < 16; ++i) {
+        const uint8_t* c = &f[54 + 4 * i];
+        if (c[0] % 0x11 || c[1] % 0x11 || c[2] % 0x11 || c[3])
+            return ::testing::AssertionFailure() << "colour " << i << " is not v x 0x11";
+    }
+    if (f[54] || f[55] || f[56] || f[54 + 60] != 0xFF || f[55 + 60] != 0xFF || f[56 + 60] != 0xFF)
+        return ::testing::AssertionFailure() << "colour 0 must be black and 15 white";
+    out->w = w;
+    out->h = h;
+    out->px.resize(size_t(w) * h);
+    for (int y = 0; y < h; ++y)
+        std::copy(f.begin() + 1078 + size_t(h - 1 - y) * w, f.begin() + 1078 + size_t(h - y) * w, out->px.begin() + size_t(y) * w);
+    return ::testing::AssertionSuccess();
+}
+
+// An SZDD expander written from the format's description, counting matches
+// and the matches that read never-written (space-filled) ring positions.
+struct Szdd {
+    Bytes data;
+    char missing = 0;
+    int matches = 0, initial_matches = 0;
+};
+
+bool szdd_expand(const Bytes& f, Szdd* z) {
+    static const uint8_t magic[8] = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33};
+    if (f.size() < 14 || !std::equal(magic, magic + 8, f.begin()) || f[8] != 'A') return false;
+    z->missing = static_cast<char>(f[9]);
+    const uint32_t n = u32(f, 10);
+    uint8_t ring[4096];
+    bool written[4096] = {};
+    std::fill(ring, ring + 4096, 0x20);
+    int r = 4096 - 16;
+    size_t i = 14;
+    auto put = [&](uint8_t c) {
+        z->data.push_back(c);
+        ring[r] = c;
+        written[r] = true;
+        r = (r + 1) & 4095;
+    };
+    while (z->data.size() < n && i < f.size()) {
+        uint8_t flags = f[i++];
+        for (int bit = 0; bit < 8 && z->data.size() < n && i < f.size(); ++bit) {
+            if (flags & (1 << bit)) {
+                put(f[i++]);
+            } else {
+                if (i + 2 > f.size()) return false;
+                int pos = f[i] | ((f[i + 1] & 0xF0) << 4), len = (f[i + 1] & 0x0F) + 3;
+                i += 2;
+                ++z->matches;
+                bool initial = false;
+                for (int k = 0; k < len; ++k) {
+                    int p = (pos + k) & 4095;
+                    initial = initial || !written[p];
+                    put(ring[p]);
+                }
+                if (initial) ++z->initial_matches;
+            }
+        }
+    }
+    return z->data.size() == n && i == f.size();
+}
+
+bool glyph_blank(const Bytes& fnt, size_t off, size_t n) {
+    for (size_t k = 0; k < n; ++k)
+        if (fnt[off + k]) return false;
+    return true;
+}
+
+size_t dbcs_offset(int lead, int trail) { return static_cast<size_t>((lead - 160) * 96 + (trail - 160)) * 32; }
+
+}  // namespace
+
+TEST(Kit, PresentsPicture) {
+    Bmp b;
+    ASSERT_TRUE(parse_bmp(slurp("bmp/Presents.bmp"), &b));
+    EXPECT_EQ(b.w, 640);
+    EXPECT_EQ(b.h, 400);
+}
+
+TEST(Kit, WindowChips) {
+    Bmp b;
+    ASSERT_TRUE(parse_bmp(slurp("bmp/winchip.BMP"), &b));
+    ASSERT_EQ(b.w, 96);
+    ASSERT_EQ(b.h, 60);
+    auto chip = [&](int set, int n, int x, int y) { return b.at(set * 48 + (n % 6) * 8 + x, (n / 6) * 20 + y); };
+    for (int set = 0; set < 2; ++set) {
+        EXPECT_EQ(chip(set, 0, 0, 0), 14) << "outer corner transparent";
+        for (int n : {8, 9})  // the fill the dark hover turns to a chequer of 8
+            for (int y = 0; y < 20; ++y)
+                for (int x = 0; x < 8; ++x) ASSERT_EQ(chip(set, n, x, y), 11);
+    }
+    for (int n = 0; n < 18; ++n) {
+        if (n == 8 || n == 9) continue;
+        bool differ = false;
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 8; ++x) differ = differ || chip(0, n, x, y) != chip(1, n, x, y);
+        EXPECT_TRUE(differ) << "menu chip " << n << " looks like the plain one";
+    }
+}
+
+TEST(Kit, CursorSheet) {
+    Bmp b;
+    ASSERT_TRUE(parse_bmp(slurp("bmp/mcsrfont.BMP"), &b));
+    ASSERT_EQ(b.w, 312);
+    ASSERT_EQ(b.h, 24);
+    for (int k = 0; k < 13; ++k) {
+        int figure = 0;
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < 24; ++x)
+                if (b.at(24 * k + x, y) != 14) {
+                    ++figure;
+                    EXPECT_LE(x, 16) << "shape " << k << " reaches past its saved area";
+                }
+        if (k <= 6)
+            EXPECT_GT(figure, 20) << "shape " << k;
+        else
+            EXPECT_EQ(figure, 0) << "cell " << k;
+    }
+    const int hot[5][2] = {{0, 0}, {0, 8}, {15, 8}, {8, 0}, {8, 15}};  // Part 1.102's shifts
+    for (int k = 0; k < 5; ++k) EXPECT_NE(b.at(24 * k + hot[k][0], hot[k][1]), 14) << "hot spot of shape " << k;
+}
+
+TEST(Kit, IconsAreSzddCompressed) {
+    Bytes f = slurp("bmp/iconchip.BMP");
+    Szdd z;
+    ASSERT_TRUE(szdd_expand(f, &z));
+    EXPECT_EQ(z.missing, 'P');
+    EXPECT_GT(z.matches, 100);
+    EXPECT_GE(z.initial_matches, 1) << "no match reads the space-filled ring";
+    EXPECT_LT(f.size(), z.data.size() / 2);
+    Bmp b;
+    ASSERT_TRUE(parse_bmp(z.data, &b));
+    ASSERT_EQ(b.w, 512);
+    ASSERT_EQ(b.h, 64);  // icons 0..15 and their silhouettes 16..31
+    for (int n = 0; n < 16; ++n) {
+        int figure = 0;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) {
+                int c = b.at(n * 32 + x, y), m = b.at(n * 32 + x, 32 + y);
+                figure += c != 14;
+                ASSERT_EQ(c == 14, m == 14) << "silhouette " << n + 16;
+                if (c == 0) {
+                    ASSERT_EQ(m, 0);
+                }
+            }
+        EXPECT_GT(figure, 10) << "icon " << n;
+    }
+}
+
+TEST(Kit, Font) {
+    Bytes fnt = slurp("k.fnt");
+    ASSERT_EQ(fnt.size(), 131072u);
+    EXPECT_FALSE(glyph_blank(fnt, dbcs_offset(0xB0, 0xA1), 32)) << "가";
+    EXPECT_FALSE(glyph_blank(fnt, dbcs_offset(0xC8, 0xFE), 32)) << "힝, the last syllable";
+    EXPECT_TRUE(glyph_blank(fnt, dbcs_offset(0xAD, 0xA1), 32)) << "an unassigned code";
+    EXPECT_TRUE(glyph_blank(fnt, dbcs_offset(0xA1, 0xA1), 32)) << "the full-width space";
+    EXPECT_FALSE(glyph_blank(fnt, 'A' * 16, 16));
+    EXPECT_TRUE(glyph_blank(fnt, ' ' * 16, 16));
+    EXPECT_NE(Bytes(fnt.begin() + dbcs_offset(0xB0, 0xA1), fnt.begin() + dbcs_offset(0xB0, 0xA2)),
+              Bytes(fnt.begin() + dbcs_offset(0xB0, 0xA2), fnt.begin() + dbcs_offset(0xB0, 0xA3)));
+}
+
+TEST(Kit, Music) {
+    std::set<Bytes> distinct;
+    for (int i = 0; i < 20; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "midi/kqm%02d.mid", i);
+        Bytes f = slurp(name);
+        ASSERT_GT(f.size(), 22u) << name;
+        ASSERT_EQ(std::string(f.begin(), f.begin() + 4), "MThd") << name;
+        EXPECT_EQ(be32(f, 4), 6u);
+        EXPECT_EQ((f[8] << 8) | f[9], 0) << "format 0";
+        EXPECT_EQ((f[10] << 8) | f[11], 1) << "one track";
+        const int division = (f[12] << 8) | f[13];
+        ASSERT_GT(division, 0);
+        ASSERT_EQ(std::string(f.begin() + 14, f.begin() + 18), "MTrk");
+        ASSERT_EQ(be32(f, 18), f.size() - 22) << name;
+        // Walk the events: count notes, follow the tempo, find the end.
+        size_t p = 22;
+        int notes = 0;
+        uint8_t status = 0;
+        bool ended = false;
+        double seconds = 0, us_per_q = 500000;
+        auto at = [&](size_t k) -> uint32_t { return k < f.size() ? f[k] : 0; };
+        while (p < f.size() && !ended) {
+            uint32_t delta = 0, c;
+            do {
+                c = at(p++);
+                delta = (delta << 7) | (c & 0x7F);
+            } while ((c & 0x80) && p < f.size());
+            seconds += delta * us_per_q / division / 1e6;
+            if (at(p) & 0x80) status = static_cast<uint8_t>(at(p++));
+            if (status == 0xFF) {
+                uint32_t type = at(p), len = at(p + 1);
+                if (type == 0x51) us_per_q = (at(p + 2) << 16) | (at(p + 3) << 8) | at(p + 4);
+                if (type == 0x2F) ended = true;
+                p += 2 + len;
+            } else if ((status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0) {
+                p += 1;
+            } else {
+                if ((status & 0xF0) == 0x90 && at(p + 1) > 0) ++notes;
+                p += 2;
+            }
+        }
+        EXPECT_TRUE(ended) << name;
+        EXPECT_EQ(p, f.size()) << name;
+        EXPECT_GE(notes, 8) << name;
+        EXPECT_GE(seconds, 2.0) << name;
+        EXPECT_LE(seconds, 6.0) << name;
+        distinct.insert(f);
+    }
+    EXPECT_EQ(distinct.size(), 20u);
+}
+
+TEST(Kit, Effects) {
+    std::set<Bytes> distinct;
+    for (int e = 0; e <= 58; ++e) {
+        char name[32];
+        std::snprintf(name, sizeof name, "wave/kq7e%02d.wav", e);
+        Bytes f = slurp(name);
+        ASSERT_GE(f.size(), 44u) << name;
+        EXPECT_EQ(std::string(f.begin(), f.begin() + 4), "RIFF");
+        EXPECT_EQ(u32(f, 4), f.size() - 8);
+        EXPECT_EQ(std::string(f.begin() + 8, f.begin() + 16), "WAVEfmt ");
+        EXPECT_EQ(u32(f, 16), 16u);
+        EXPECT_EQ(u16(f, 20), 1u) << "PCM";
+        EXPECT_EQ(u16(f, 22), 1u) << "mono";
+        EXPECT_EQ(u32(f, 24), 22050u);
+        EXPECT_EQ(u32(f, 28), 44100u);
+        EXPECT_EQ(u16(f, 32), 2u);
+        EXPECT_EQ(u16(f, 34), 16u);
+        EXPECT_EQ(std::string(f.begin() + 36, f.begin() + 40), "data");
+        ASSERT_EQ(u32(f, 40), f.size() - 44);
+        double seconds = (f.size() - 44) / 2 / 22050.0;
+        EXPECT_GE(seconds, 0.049) << name;
+        EXPECT_LE(seconds, 0.401) << name;
+        int peak = 0;
+        for (size_t k = 44; k + 1 < f.size(); k += 2) peak = std::max(peak, std::abs(int(int16_t(u16(f, k)))));
+        EXPECT_GT(peak, 10000) << name;
+        distinct.insert(f);
+    }
+    EXPECT_EQ(distinct.size(), 59u);
+}
+
+TEST(Kit, BattleSprites) {
+    bool mirror_x = false, mirror_y = false;
+    for (const char* name : {"CHAR_00A", "CHAR_00B", "CHAR_99"}) {
+        Bmp b;
+        ASSERT_TRUE(parse_bmp(slurp(std::string("bmp/") + name + ".BMP"), &b)) << name;
+        ASSERT_EQ(b.w, 640);
+        ASSERT_EQ(b.h % 16, 0);
+        const uint32_t parts = uint32_t(b.h / 16) * 40;
+        Bytes s = slurp(std::string("dat/") + name + ".SPZ");
+        ASSERT_GE(s.size(), 34u) << name;
+        const uint32_t frames = (u16(s, 32) - 32) / 2;
+        EXPECT_GE(frames, 19u) << name << ": sheet 99's companions use frames 0..18";
+        for (uint32_t fr = 0; fr < frames; ++fr) {
+            uint32_t at = u16(s, 32 + 2 * fr);
+            ASSERT_LE(at + 3, s.size());
+            uint32_t n = s[at];
+            ASSERT_LE(at + 3 + 3 * n, s.size());
+            EXPECT_GE(n, 1u);
+            for (uint32_t k = 0; k < n; ++k) {
+                const uint8_t* p = &s[at + 3 + 3 * k];
+                uint32_t part = ((p[1] & 3) << 8) | p[2];
+                EXPECT_GT(part, 0u) << "part 0 marks a bad part number";
+                EXPECT_LT(part, parts);
+                EXPECT_LT(p[0] & 63, 2 * s[at + 1]);
+                EXPECT_LT(p[1] >> 2, 2 * s[at + 2]);
+                mirror_x = mirror_x || (p[0] & 0x40);
+                mirror_y = mirror_y || (p[0] & 0x80);
+            }
+        }
+    }
+    EXPECT_TRUE(mirror_x);
+    EXPECT_TRUE(mirror_y);
+}
