@@ -170,7 +170,7 @@ TEST(Kit, CursorSheet) {
         else
             EXPECT_EQ(figure, 0) << "cell " << k;
     }
-    const int hot[5][2] = {{0, 0}, {0, 8}, {15, 8}, {8, 0}, {8, 15}};  // Part 1.102's shifts
+    const int hot[5][2] = {{0, 0}, {0, 8}, {15, 8}, {8, 0}, {8, 15}};  // the cursor's hot-spot shifts
     for (int k = 0; k < 5; ++k) EXPECT_NE(b.at(24 * k + hot[k][0], hot[k][1]), 14) << "hot spot of shape " << k;
 }
 

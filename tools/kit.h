@@ -17,7 +17,7 @@ namespace kit {
 using Bytes = std::vector<uint8_t>;
 
 // ---- colours -------------------------------------------------------------
-// The kit palette: colours 0..13 are exactly the map palette of Part 1.103
+// The kit palette: colours 0..13 are exactly the map palette of the colour cycling
 // (its colour-cycling reference table), 14 the first cycle colour (the key),
 // 15 white. So every sheet looks in the game as it looks in the file.
 enum Colour : uint8_t {

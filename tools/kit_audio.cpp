@@ -1,4 +1,4 @@
-// Music and sound effects (Part 1.109): midi/kqm00.mid .. kqm19.mid, standard
+// Music and sound effects: midi/kqm00.mid .. kqm19.mid, standard
 // MIDI files of format 0, and wave/kq7e00.wav .. kq7e58.wav, 16-bit mono PCM
 // at 22,050 Hz. Every piece is made from its number, so each one differs
 // (tempo, key, mode, instruments, melody; pitch, sweep, noise, length).

@@ -1,4 +1,4 @@
-// k.fnt from GNU Unifont (Part 1.106): 131,072 bytes.
+// k.fnt from GNU Unifont: 131,072 bytes.
 //   single byte c (c <= 160): offset c x 16, 16 bytes, 8 x 16, a byte a line;
 //   lead l >= 161, trail t: offset ((l - 160) x 96 + (t - 160)) x 32, 32 bytes,
 //   16 x 16, two bytes a line (left byte first); top line first, MSB leftmost.

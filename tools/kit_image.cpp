@@ -12,7 +12,7 @@
 namespace kit {
 
 const Rgb4* palette() {
-    // Colours 0..13: Part 1.103's cycling reference (the map palette);
+    // Colours 0..13: the colour-cycling reference (the map palette);
     // 14: the first cycle colour; 15: white.
     static const Rgb4 p[16] = {
         {0x0, 0x0, 0x0}, {0xF, 0xC, 0x8}, {0xD, 0x9, 0x5}, {0x3, 0x3, 0x3}, {0x8, 0x4, 0x3}, {0x5, 0x7, 0x1},

@@ -3,8 +3,8 @@
 // header, u16 frame offsets, frames of {n, hw, hh, n x 3 part bytes}).
 //
 // A frame here is 4 x 12 cells (hw 2, hh 6) centred on the actor's position;
-// its figure stands on the centre line (the actor's y is its foot line,
-// Part 3.101), so every part lies in the upper six cell rows. Each frame is
+// its figure stands on the centre line (the actor's y is its foot line),
+// so every part lies in the upper six cell rows. Each frame is
 // drawn whole, cut into 16 x 16 parts and the parts shared: a part that
 // equals an earlier one mirrored left to right or top to bottom is drawn
 // from it with the part's mirror bits (a symmetric figure's right half, the
@@ -292,8 +292,8 @@ void make_sprite_set(const Kit& kit, const std::string& name, SpriteKind kind, i
 }
 
 void gen_sprites(const Kit& kit) {
-    // Class 0's fighter sheet and move sheet (Part 3.111), and the common
-    // effect sheet 99 (shadows, splashes, sparks: Part 3.101).
+    // Class 0's fighter sheet and move sheet, and the common
+    // effect sheet 99 (shadows, splashes, sparks).
     make_sprite_set(kit, "CHAR_00A", SpriteKind::Fighter, 24, RED, CREAM);
     make_sprite_set(kit, "CHAR_00B", SpriteKind::Move, 24, RED, CREAM);
     make_sprite_set(kit, "CHAR_99", SpriteKind::Effects, 24, WHITE, SILVER);

@@ -153,10 +153,10 @@ Image make_presents(const Bytes& fnt) {
 
 // ---- winchip: window frame chips -------------------------------------------------
 // The 48 x 60 chip set is itself a small window (chips 0..5 the top line,
-// 6..11 a text line, 12..17 the bottom line, Part 1.107), so the frame is
+// 6..11 a text line, 12..17 the bottom line), so the frame is
 // drawn as one picture: a bevelled band with an engraved chip number in each
 // chip where the band leaves room, and the fill colour 11 that the dark
-// hover highlight (Part 1.107) turns into a chequer of colour 8.
+// hover highlight turns into a chequer of colour 8.
 
 struct FrameColours {
     uint8_t outline, light, band, shade, digits, fill;
@@ -228,7 +228,7 @@ Image make_winchip() {
 // ---- mcsrfont: cursor shapes ---------------------------------------------------------
 // Shapes 0..6 at x = 24 k; every figure stays within the first 17 columns of
 // its cell (the cursor's saved area starts at the 8-pixel column that holds
-// its x, Part 1.102) and has its hot spot where Part 1.102 shifts it:
+// its x) and has its hot spot where the cursor drawing shifts it:
 // 0 (0,0), 1 (0,8), 2 (15,8), 3 (8,0), 4 (8,15), 5 and 6 none.
 
 Image cursor_shape(int k) {
@@ -273,7 +273,7 @@ Image make_cursors() {
 
 // ---- iconchip: 32 x 32 icons ------------------------------------------------------------
 // Icons 0..15 in the first row, their silhouettes (icon n + 16) in the second.
-// Used by the map view (Part 2.105): icons 0/1 the cell cursor, 2/3 a found
+// Used by the map view: icons 0/1 the cell cursor, 2/3 a found
 // chest, 4/5 an opened chest, 6/7 the shop marker (odd numbers: the 16 x 16
 // zoom-2 form in the top-left quarter); silhouettes 16..29 are the frame
 // marks (kind k draws icon 2k + 16, + 1 at zoom 2). Icons 8..13 are rings
