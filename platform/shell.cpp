@@ -138,7 +138,7 @@ void on_paint(SysWnd w) {
         if (!(g_debug_flags & 0x200)) {
             g_fullscreen = 1;
             win_toggle_fullscreen();
-            g_hwnd_game = w;
+            w = g_hwnd_game;
         }
     }
     if (g_paint_busy) return;
@@ -154,15 +154,6 @@ void on_timer() {
     g_last_timer_tick = now;
     for (int32_t i = 0; i < n; ++i) scn_tick();
     sys_invalidate(g_hwnd_game);
-}
-
-void dispatch_scene_result(int32_t r) {
-    if (r == 0)
-        sys_post_message(g_msg_hwnd, MSG_SCENE_TITLE, 0, 0);
-    else if (r >= 1 && r <= 5)
-        sys_post_message(g_msg_hwnd, MSG_SCENE_GAME, 0, 0);
-    else
-        sys_post_message(g_msg_hwnd, MSG_SCENE_QUIT, 0, 0);
 }
 
 void set_game_view_offset() {
@@ -201,7 +192,7 @@ void on_scene_title() {
         g_chapter = static_cast<uint32_t>(r);
         g_module_index = r;
     }
-    dispatch_scene_result(r);
+    win_post_scene_for(r);
 }
 
 void on_scene_game() {
@@ -215,10 +206,19 @@ void on_scene_game() {
     g_msg_hwnd = hwnd;
     g_chapter = static_cast<uint32_t>(r);
     g_module_index = r;
-    dispatch_scene_result(r);
+    win_post_scene_for(r);
 }
 
 }  // namespace
+
+void win_post_scene_for(int32_t r) {
+    if (r == 0)
+        sys_post_message(g_msg_hwnd, MSG_SCENE_TITLE, 0, 0);
+    else if (r >= 1 && r <= 5)
+        sys_post_message(g_msg_hwnd, MSG_SCENE_GAME, 0, 0);
+    else
+        sys_post_message(g_msg_hwnd, MSG_SCENE_QUIT, 0, 0);
+}
 
 uint32_t win_parse_debug_flags(const char* text, uint32_t n) {
     if (n > 10) n = 10;

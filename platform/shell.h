@@ -40,6 +40,9 @@ int32_t win_popup_proc(SysWnd w, uint32_t msg, uint32_t wparam, uint32_t lparam)
 void win_toggle_fullscreen();
 int32_t scn_part_of_stage(int32_t stage);
 
+// Posts the scene message for a scene's result code: 0 the title, 1..5 the
+// game, anything else the shut-down.
+void win_post_scene_for(int32_t r);
 // Parses the debug-flag text (at most its first 10 bytes) as one hexadecimal
 // number: leading blanks skipped, stops at the first non-digit.
 uint32_t win_parse_debug_flags(const char* text, uint32_t n);

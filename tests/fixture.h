@@ -5,11 +5,17 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <vector>
 #include <string>
 
+#include "platform/files.h"
 #include "platform/input.h"
+#include "platform/palette.h"
 #include "platform/screen.h"
 #include "platform/shell.h"
+#include "platform/sound.h"
+#include "platform/text.h"
 #include "sys/headless/headless.h"
 
 #ifndef ROWEN_KIT_DIR
@@ -31,6 +37,16 @@ struct TempDir {
     std::string str() const { return path.string(); }
 };
 
+// Every module's state back to its values at program start.
+inline void reset_game_globals() {
+    win_shell_reset();
+    win_input_reset();
+    file_reset();
+    gfx_palette_reset();
+    snd_reset();
+    txt_font_reset();
+}
+
 // A headless machine with one plain game window (no shell set-up): the
 // screen images allocated, the frame timer running on the window, the
 // game window shown, the globals of the shell and input reset. The
@@ -51,8 +67,7 @@ protected:
     // Starts the machine; tests may change `options` and call it again.
     void start() {
         sys_use_headless(options);
-        win_shell_reset();
-        win_input_reset();
+        reset_game_globals();
         gfx_screens_alloc();
         sys_register_class("test", win_main_proc);
         // A non-zero game window makes the shell's creation step do nothing.
@@ -88,4 +103,52 @@ protected:
         e.key = key;
         sys_headless_push(e);
     }
+};
+
+// Runs the whole program from win_main on the headless back end with a
+// script of timed events, the data folder given (the kit by default).
+struct GameRun {
+    TempDir lock_dir;
+    HeadlessOptions options;
+    int exit_code = -1;
+    std::vector<std::string> log;
+
+    GameRun() {
+        options.exe_dir = ROWEN_KIT_DIR;
+        options.lock_dir = lock_dir.str();
+    }
+    void event(uint32_t at, HeadlessKind kind, int x = 0, int y = 0, uint32_t key = 0, std::string name = {}) {
+        HeadlessEvent e;
+        e.at = at;
+        e.kind = kind;
+        e.x = x;
+        e.y = y;
+        e.key = key;
+        e.name = std::move(name);
+        options.script.push_back(e);
+    }
+    // Calls f at the given virtual time, from inside whatever wait runs then.
+    void call_at(uint32_t at, std::function<void()> f) {
+        std::string name = "call" + std::to_string(calls.size());
+        calls.emplace_back(name, std::move(f));
+        event(at, HeadlessKind::Shot, 0, 0, 0, name);
+    }
+    int run() {
+        options.on_shot = [this](const std::string& n) {
+            for (auto& [name, f] : calls)
+                if (name == n) f();
+        };
+        sys_use_headless(options);
+        reset_game_globals();
+        exit_code = win_main(1, 0, "", 1);
+        log = sys_log_lines();
+        sys_shutdown();
+        return exit_code;
+    }
+    bool logged(const std::string& part) const {
+        for (auto& l : log)
+            if (l.find(part) != std::string::npos) return true;
+        return false;
+    }
+    std::vector<std::pair<std::string, std::function<void()>>> calls;
 };

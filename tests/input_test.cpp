@@ -1,0 +1,248 @@
+// Waits, clicks, the pointer mapping and pin, the blinking click wait, the
+// shake, the random source and the software cursor.
+#include <cstring>
+#include <vector>
+
+#include "platform/menu.h"
+#include "platform/palette.h"
+#include "platform/sound.h"
+#include "tests/fixture.h"
+
+namespace {
+
+using InputTest = HeadlessTest;
+
+TEST_F(InputTest, WaitUnitsAreTwelveMillisecondsInAChapterAndOneOnTheTitle) {
+    g_chapter = 1;
+    uint32_t t0 = sys_headless_clock();
+    win_wait_units(60);
+    uint32_t chapter = sys_headless_clock() - t0;
+    EXPECT_GT(chapter, 720u);
+    EXPECT_LE(chapter, 720u + 16u);
+    EXPECT_EQ(g_wait_ms, 16);
+
+    g_chapter = 0;
+    t0 = sys_headless_clock();
+    win_wait_units(60);
+    uint32_t title = sys_headless_clock() - t0;
+    EXPECT_GT(title, 60u);
+    EXPECT_LE(title, 60u + 16u);
+
+    // A wait always handles at least one message, even of zero length.
+    g_wait_ms = 0;
+    t0 = sys_headless_clock();
+    win_wait_ms();
+    EXPECT_GT(sys_headless_clock(), t0);
+}
+
+TEST_F(InputTest, PressesAddUpUntilPolledAndEachButtonKeepsItsOwn) {
+    at(5, HeadlessKind::Click, 100, 100);
+    at(5, HeadlessKind::Click, 200, 150);
+    at(5, HeadlessKind::RClick, 50, 60);
+    win_wait_units(5);  // all three presses are latched during the wait
+    int32_t x = 0, y = 0;
+    EXPECT_EQ(win_poll_click(1, 0, &x, &y), 1);
+    EXPECT_EQ(x, 50);  // full screen: x as it is, y less the view offset
+    EXPECT_EQ(y, 12);
+    EXPECT_EQ(win_poll_click(0, 0, &x, &y), 2);  // the right poll left the left count alone
+    EXPECT_EQ(x, 200);
+    EXPECT_EQ(y, 102);
+    EXPECT_EQ(win_poll_click(0, 0, &x, &y), 0);
+}
+
+TEST_F(InputTest, MouseMappingWindowedAndFullScreen) {
+    sys_set_cursor_pos(wnd, 100, 100);
+    int32_t x, y;
+    g_fullscreen = 1;
+    g_view_offset = {0, 48};
+    win_get_mouse_pos(&x, &y);
+    EXPECT_EQ(x, 100);
+    EXPECT_EQ(y, 52);
+    g_fullscreen = 0;
+    g_chapter = 0;
+    win_get_mouse_pos(&x, &y);
+    EXPECT_EQ(x, 116);
+    EXPECT_EQ(y, 108);
+    g_chapter = 2;
+    win_get_mouse_pos(&x, &y);
+    EXPECT_EQ(y, 100);
+    // Setting and reading back goes through the inverse mapping.
+    win_set_mouse_pos(300, 200);
+    win_get_mouse_pos(&x, &y);
+    EXPECT_EQ(x, 300);
+    EXPECT_EQ(y, 200);
+}
+
+TEST_F(InputTest, PinConfinesOnlyInFullScreenWithAPointRectangle) {
+    win_set_cursor_pin(100, 50, 100, 50);
+    EXPECT_EQ(sys_cursor_clipped(), 1);
+    int px, py;
+    sys_get_cursor_pos(wnd, &px, &py);
+    EXPECT_EQ(px, 84);
+    EXPECT_EQ(py, 98);
+    int32_t l, t, r, b;
+    win_get_cursor_pin(&l, &t, &r, &b);
+    EXPECT_EQ(l, 100);
+    EXPECT_EQ(b, 50);
+    // Each poll renews the confinement while the pin applies...
+    int32_t x, y;
+    win_poll_click(0, 0, &x, &y);
+    EXPECT_EQ(g_cursor_clipped, 1);
+    // ...and releases it otherwise.
+    win_set_cursor_pin(100, 50, 120, 60);
+    EXPECT_EQ(sys_cursor_clipped(), 0);
+    win_poll_click(0, 0, &x, &y);
+    EXPECT_EQ(g_cursor_clipped, 0);
+    g_fullscreen = 0;
+    win_set_cursor_pin(100, 50, 100, 50);
+    EXPECT_EQ(sys_cursor_clipped(), 0);
+}
+
+TEST_F(InputTest, BlinkingWaitReportsTheButtonAndPlaysTheClick) {
+    g_chapter = 1;
+    at(600, HeadlessKind::Click, 10, 60);
+    EXPECT_EQ(win_wait_click_blink(), 1);
+    EXPECT_EQ(g_cursor_shape, 0);
+    EXPECT_EQ(g_cursor_visible, 0);  // it was off before the wait
+    bool clicked = false;
+    for (const auto& l : sys_log_lines())
+        if (l.find("kq7e13.wav") != std::string::npos) clicked = true;
+    EXPECT_TRUE(clicked);
+
+    // A press made before the wait started is dropped.
+    g_click[0].count = 3;
+    win_cursor_flag_on();
+    at(100, HeadlessKind::RClick, 10, 60);
+    EXPECT_EQ(win_wait_click_blink_2(), 0);
+    EXPECT_EQ(g_cursor_visible, 1);
+}
+
+TEST_F(InputTest, BlinkAlternatesShapesEverySixteenTicks) {
+    g_chapter = 1;
+    std::vector<int32_t> shapes;
+    // Record the shape at a few moments by scripted shots.
+    options.on_shot = [&](const std::string&) { shapes.push_back(g_cursor_shape); };
+    start();
+    g_chapter = 1;
+    for (uint32_t t : {100u, 400u, 700u}) {
+        HeadlessEvent e;
+        e.at = sys_headless_clock() + t;
+        e.kind = HeadlessKind::Shot;
+        e.name = "s";
+        sys_headless_push(e);
+    }
+    at(780, HeadlessKind::Click, 10, 60);
+    win_wait_click_blink();
+    ASSERT_EQ(shapes.size(), 3u);
+    EXPECT_EQ(shapes[0], 5);  // first phase
+    EXPECT_EQ(shapes[1], 6);  // 16 ticks (256 ms) later
+    EXPECT_EQ(shapes[2], 5);
+}
+
+TEST_F(InputTest, ShakeStepsOffsetTheViewAndStopRestoresIt) {
+    g_view_offset.y = 48;
+    gfx_shake_start(0);  // nothing to divide by: nothing happens
+    EXPECT_EQ(g_shake_lock, 0);
+    EXPECT_EQ(g_view_rect.bottom, 384);
+    gfx_shake_start(4);
+    EXPECT_EQ(g_view_rect.bottom, 416);
+    EXPECT_EQ(g_shake_lock, 1);
+    for (int i = 0; i < 20; ++i) {
+        gfx_shake_step();
+        EXPECT_GE(g_view_offset.y, 48);
+        EXPECT_LT(g_view_offset.y, 52);
+    }
+    gfx_shake_stop();
+    EXPECT_EQ(g_view_offset.y, 48);
+    EXPECT_EQ(g_view_rect.bottom, 384);
+    EXPECT_EQ(g_shake_lock, 0);
+}
+
+TEST(Random, FollowsTheThreeGeneratorsFromTheirFixedSeeds) {
+    util_random_reset();
+    // The same sequence computed the direct way: s = a * s mod m.
+    int64_t s1 = 167, s2 = 19960, s3 = 5150;
+    for (int i = 0; i < 1000; ++i) {
+        s1 = 171 * s1 % 30269;
+        s2 = 172 * s2 % 30307;
+        s3 = 170 * s3 % 30323;
+        ASSERT_EQ(util_random(), s1 + s2 + s3) << "value " << i;
+    }
+    util_random_reset();
+    EXPECT_EQ(util_random(), (171 * 167 % 30269) + (172 * 19960 % 30307) + (170 * 5150 % 30323));
+}
+
+TEST(Utilities, CopyAllowsOverlapAndSwapSwaps) {
+    char buf[] = "abcdef";
+    util_memcpy(buf + 1, buf, 4);
+    EXPECT_STREQ(buf, "aabcdf");
+    int16_t a = 1, b = -2;
+    util_swap16(&a, &b);
+    EXPECT_EQ(a, -2);
+    EXPECT_EQ(b, 1);
+    uint16_t y, m, d, h, mi;
+    util_get_date(&y, &m, &d);
+    util_get_time(&h, &mi);
+    EXPECT_GE(y, 2024);
+    EXPECT_TRUE(m >= 1 && m <= 12 && d >= 1 && d <= 31 && h < 24 && mi < 60);
+}
+
+class CursorTest : public HeadlessTest {
+protected:
+    void SetUp() override {
+        HeadlessTest::SetUp();
+        gfx_load_ui_sheets();
+        ASSERT_NE(g_sheet_cursor, nullptr);
+        for (size_t i = 0; i < SCREEN_IMAGE_SIZE; ++i) g_back_dib[SCREEN_HEADER_SIZE + i] = static_cast<uint8_t>(i * 31 % 13);
+        win_cursor_flag_on();
+    }
+    void TearDown() override {
+        gfx_free_ui_sheets();
+        HeadlessTest::TearDown();
+    }
+};
+
+TEST_F(CursorTest, DrawingAndRemovingLeavesTheBackImageAsItWas) {
+    std::vector<uint8_t> before(g_back_dib, g_back_dib + SCREEN_DIB_SIZE);
+    const int spots[][2] = {{300, 200}, {301, 203}, {16, 0}, {623, 383}, {624, 384}, {0, 0}, {639, 415}};
+    for (int shape = 0; shape < 7; ++shape)
+        for (auto& s : spots) {
+            win_set_cursor_shape(shape);
+            win_set_mouse_pos(s[0], s[1]);
+            gfx_cursor_draw();
+            bool drawn = g_cursor_saved_rect != nullptr;
+            bool changed = std::memcmp(before.data(), g_back_dib, SCREEN_DIB_SIZE) != 0;
+            if (s[0] == 300 && s[1] == 200) {
+                EXPECT_TRUE(drawn && changed) << "shape " << shape;
+            }
+            gfx_cursor_restore();
+            ASSERT_EQ(std::memcmp(before.data(), g_back_dib, SCREEN_DIB_SIZE), 0)
+                << "shape " << shape << " at " << s[0] << "," << s[1];
+        }
+}
+
+TEST_F(CursorTest, HiddenShapesAndPositionsOffTheViewDrawNothing) {
+    std::vector<uint8_t> before(g_back_dib, g_back_dib + SCREEN_DIB_SIZE);
+    for (int shape : {-1, 7, 12}) {
+        win_set_cursor_shape(shape);
+        win_set_mouse_pos(300, 200);
+        gfx_cursor_draw();
+        EXPECT_EQ(g_cursor_saved_rect, nullptr);
+    }
+    win_set_cursor_shape(0);
+    win_set_mouse_pos(8, 200);  // left of the view
+    gfx_cursor_draw();
+    EXPECT_EQ(g_cursor_saved_rect, nullptr);
+    EXPECT_LT(sys_show_count(), 0);  // full screen keeps the system pointer hidden
+    g_fullscreen = 0;
+    win_set_mouse_pos(8, 200);
+    gfx_cursor_draw();
+    EXPECT_GE(sys_show_count(), 0);  // windowed, off the view: the system pointer shows
+    win_set_mouse_pos(300, 200);
+    gfx_cursor_draw();
+    EXPECT_LT(sys_show_count(), 0);
+    gfx_cursor_restore();
+    EXPECT_EQ(std::memcmp(before.data(), g_back_dib, SCREEN_DIB_SIZE), 0);
+}
+
+}  // namespace

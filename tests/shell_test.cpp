@@ -1,0 +1,220 @@
+// The application shell: the frame timer, scene dispatch, keys, the debug
+// flags, and whole runs of the program from its entry.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <fstream>
+
+#include "platform/menu.h"
+#include "tests/fixture.h"
+
+namespace {
+
+using ShellTest = HeadlessTest;
+
+TEST_F(ShellTest, LateTimerCatchesUpByAtMostFourTicksAndAnEarlyOneRunsOne) {
+    g_chapter = 1;
+    struct Case {
+        uint32_t late;
+        int32_t ticks;
+    } cases[] = {{100, 4}, {5, 1}, {0, 1}, {40, 2}, {64, 4}, {1000, 4}};
+    for (const Case& c : cases) {
+        g_tick_counter = 0;
+        sys_headless_advance(c.late + 1);  // keep the clock moving forward
+        g_last_timer_tick = sys_tick_count() - c.late;
+        win_main_proc(wnd, WM_TIMER, FRAME_TIMER_ID, 0);
+        EXPECT_EQ(g_tick_counter, c.ticks) << c.late << " ms late";
+        EXPECT_EQ(g_last_timer_tick, sys_tick_count());
+    }
+    // On the title the frame ticks do not move the tick counter.
+    g_chapter = 0;
+    g_tick_counter = 0;
+    win_main_proc(wnd, WM_TIMER, FRAME_TIMER_ID, 0);
+    EXPECT_EQ(g_tick_counter, 0);
+}
+
+TEST_F(ShellTest, SceneResultsChooseTheNextSceneMessage) {
+    struct Case {
+        int32_t code;
+        uint32_t msg;
+    } cases[] = {{0, MSG_SCENE_TITLE}, {1, MSG_SCENE_GAME}, {3, MSG_SCENE_GAME}, {5, MSG_SCENE_GAME},
+                 {6, MSG_SCENE_QUIT},  {-1, MSG_SCENE_QUIT}, {7, MSG_SCENE_QUIT}};
+    for (const Case& c : cases) {
+        g_msg_hwnd = wnd;
+        win_post_scene_for(c.code);
+        SysMsg m{};
+        ASSERT_EQ(sys_get_message(&m), 1);
+        EXPECT_EQ(m.message, c.msg) << c.code;
+        EXPECT_EQ(m.hwnd, wnd);
+    }
+    // The repost message posts the title.
+    win_main_proc(wnd, MSG_SCENE_TITLE_REPOST, 0, 0);
+    SysMsg m{};
+    sys_get_message(&m);
+    EXPECT_EQ(m.message, static_cast<uint32_t>(MSG_SCENE_TITLE));
+}
+
+TEST(Shell, StagesMapToChapters) {
+    const int32_t expect[][2] = {{-1, 1}, {0, 1}, {1, 2},  {14, 2}, {15, 3}, {20, 3}, {21, 4},
+                                 {32, 4}, {33, 5}, {39, 5}, {40, 6}, {99, 6}};
+    for (auto& e : expect) EXPECT_EQ(scn_part_of_stage(e[0]), e[1]) << e[0];
+}
+
+TEST(Shell, DebugFlagTextIsOneHexNumberInTheFirstTenBytes) {
+    auto parse = [](const char* s) { return win_parse_debug_flags(s, static_cast<uint32_t>(std::strlen(s))); };
+    EXPECT_EQ(parse("200"), 0x200u);
+    EXPECT_EQ(parse("  \t1aF\n"), 0x1AFu);
+    EXPECT_EQ(parse("20x0"), 0x20u);
+    EXPECT_EQ(parse(""), 0u);
+    EXPECT_EQ(parse("zz"), 0u);
+    EXPECT_EQ(parse("0000000000ff"), 0u);  // the digits past byte 10 are never read
+    EXPECT_EQ(parse("000000002ff"), 0x2Fu);
+}
+
+TEST_F(ShellTest, EnterIsALeftPressAtTheOriginAndItsReleaseLetsGo) {
+    win_main_proc(wnd, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(g_click[0].count, 0);  // posted, not yet handled
+    win_pump_one();
+    EXPECT_EQ(g_click[0].count, 1);
+    EXPECT_EQ(g_left_held, 1);
+    win_main_proc(wnd, WM_KEYUP, VK_RETURN, 0);
+    EXPECT_EQ(g_left_held, 0);
+    // On the windowed title the origin is view position (16, 8).
+    g_fullscreen = 0;
+    g_chapter = 0;
+    int32_t x = -1, y = -1;
+    EXPECT_EQ(win_poll_click(0, 0, &x, &y), 1);
+    EXPECT_EQ(x, 16);
+    EXPECT_EQ(y, 8);
+}
+
+TEST_F(ShellTest, F12IsIgnoredDuringAShakeAndTheCloseBoxDoesNothing) {
+    g_shake_lock = 1;
+    win_main_proc(wnd, WM_KEYDOWN, VK_F12, 0);
+    EXPECT_EQ(g_fullscreen, 1);
+    g_shake_lock = 0;
+    win_main_proc(wnd, WM_KEYDOWN, VK_F12, 0);
+    EXPECT_EQ(g_fullscreen, 0);
+    EXPECT_EQ(g_view_offset.x, -16);
+    EXPECT_EQ(win_main_proc(wnd, WM_CLOSE, 0, 0), 0);
+    EXPECT_EQ(sys_quit_posted(), 0);
+}
+
+// Whole runs of the program.
+
+TEST(GameRunTest, ClickEndsTheTemporaryTitleAndShotsShowThePicture) {
+    GameRun g;
+    int frame_w = 0;
+    uint32_t centre = 0;
+    g.event(300, HeadlessKind::Move, 320, 240);
+    g.call_at(400, [&] {
+        int w, h;
+        const uint32_t* f = sys_headless_frame(&w, &h);
+        frame_w = w;
+        centre = f ? f[240 * w + 100] : 0;
+    });
+    g.event(600, HeadlessKind::Click, 320, 240);
+    EXPECT_EQ(g.run(), 0);
+    EXPECT_EQ(frame_w, 640);  // full screen after the first paint
+    EXPECT_NE(centre, 0u);    // the picture is shown
+    EXPECT_EQ(g_chapter, 6u);
+    EXPECT_EQ(g_back_dib, nullptr);  // freed after the loop ended
+    EXPECT_FALSE(g.logged("msgbox"));
+}
+
+TEST(GameRunTest, F12SwitchesToTheWindowAndBack) {
+    GameRun g;
+    std::vector<int> widths;
+    auto note = [&] {
+        int w, h;
+        sys_headless_frame(&w, &h);
+        widths.push_back(w * 1000 + h);
+    };
+    g.call_at(200, note);
+    g.event(300, HeadlessKind::Key, 0, 0, VK_F12);
+    g.call_at(400, note);
+    g.event(500, HeadlessKind::Key, 0, 0, VK_F12);
+    g.call_at(600, note);
+    g.event(700, HeadlessKind::Click, 10, 10);
+    g.run();
+    ASSERT_EQ(widths.size(), 3u);
+    EXPECT_EQ(widths[0], 640480);
+    EXPECT_EQ(widths[1], 608384);  // the captioned window's client area
+    EXPECT_EQ(widths[2], 640480);
+}
+
+TEST(GameRunTest, DebugFlag200KeepsTheWindowAndASmallDesktopStartsFullScreen) {
+    TempDir data;
+    std::filesystem::copy(ROWEN_KIT_DIR "/bmp", data.path / "bmp", std::filesystem::copy_options::recursive);
+    std::ofstream(data.path / "deb_flag") << " 200";
+    GameRun g;
+    g.options.exe_dir = data.str();
+    int32_t fullscreen = -1;
+    g.call_at(300, [&] { fullscreen = g_fullscreen; });
+    g.event(400, HeadlessKind::Key, 0, 0, VK_RETURN);  // Enter is a left click
+    EXPECT_EQ(g.run(), 0);
+    EXPECT_EQ(fullscreen, 0);
+    EXPECT_EQ(g_debug_flags, 0x200u);
+    EXPECT_EQ(g_chapter, 6u);
+
+    GameRun small;
+    small.options.desktop_w = 640;
+    small.options.desktop_h = 480;
+    int32_t screen_h = 0;
+    small.call_at(1, [&] { screen_h = g_screen_h; fullscreen = g_fullscreen; });
+    small.event(100, HeadlessKind::Click, 1, 1);
+    small.run();
+    EXPECT_EQ(screen_h, 400);
+    EXPECT_EQ(fullscreen, 1);
+}
+
+TEST(GameRunTest, TheCloseBoxIsIgnored) {
+    GameRun g;
+    bool alive_after_close = false;
+    g.call_at(300, [&] { sys_post_message(g_hwnd_game, WM_CLOSE, 0, 0); });
+    g.call_at(800, [&] { alive_after_close = !sys_quit_posted(); });
+    g.event(900, HeadlessKind::Click, 5, 5);
+    EXPECT_EQ(g.run(), 0);
+    EXPECT_TRUE(alive_after_close);
+}
+
+TEST(GameRunTest, ShutDownInsideAWaitUnwindsTheSceneBeforeAnythingIsFreed) {
+    GameRun g;
+    g.call_at(500, [&] { sys_post_message(g_hwnd_main, MSG_SCENE_QUIT, 0, 0); });
+    g.event(600, HeadlessKind::Click, 5, 5);  // never reached
+    EXPECT_EQ(g.run(), 0);
+    EXPECT_EQ(g_chapter, 0u);  // the title never went on after its wait
+    EXPECT_EQ(g_back_dib, nullptr);
+    EXPECT_EQ(g_sheet_cursor, nullptr);
+    EXPECT_TRUE(g.logged("midi close"));
+    EXPECT_LT(sys_headless_clock(), 600u);
+}
+
+TEST(GameRunTest, AMissingFirstPictureEndsStartUpWithItsBox) {
+    TempDir data;
+    std::filesystem::create_directories(data.path / "bmp");
+    GameRun g;
+    g.options.exe_dir = data.str();
+    EXPECT_NE(g.run(), 0);
+    EXPECT_TRUE(g.logged("msgbox"));
+    EXPECT_TRUE(g.logged("Presents.bmp"));
+    EXPECT_EQ(g_sheet_cursor, nullptr);  // nothing after the picture ran
+    EXPECT_EQ(g_back_dib, nullptr);
+    EXPECT_EQ(g_chapter, 0u);
+}
+
+TEST(GameRunTest, ASecondInstanceEndsAtOnce) {
+    GameRun g;
+    std::string lock = g.lock_dir.str() + "/Software_QMX_MARDOSKE_EXEC.lock";
+    int fd = open(lock.c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);  // the first instance
+    EXPECT_EQ(g.run(), 0);
+    EXPECT_EQ(g_hwnd_main, 0);  // no window was made
+    EXPECT_TRUE(g.log.empty());
+    close(fd);
+}
+
+}  // namespace
