@@ -1,42 +1,48 @@
 // Title screen.
 #include "story/title.h"
 
-#include <algorithm>
-#include <cstdio>
-#include <cstring>
+#include <cstdlib>
 
+#include "platform/draw.h"
 #include "platform/files.h"
 #include "platform/input.h"
 #include "platform/palette.h"
 #include "platform/screen.h"
 #include "platform/shell.h"
+#include "platform/sound.h"
+#include "platform/text.h"
 
 // PENDING: the title menu, opening and ending (title issue). This temporary
-// title shows the first picture with the software cursor and ends the
-// program at the first left click.
+// title fades in the first picture with a line of text, plays the first
+// track, and ends the program at the first left click.
 void title_run() {
-    std::snprintf(g_load_path, sizeof g_load_path, "%sPresents.bmp", g_bmp_dir);
-    if (!gfx_load_dib(g_hwnd_game)) return;
-    DibInfoHeader h;
-    std::memcpy(&h, g_load_dib.data(), sizeof h);
-    const uint8_t* src = g_load_dib.data() + g_dib_bits_offset;
-    size_t have = g_load_dib.size() - static_cast<size_t>(g_dib_bits_offset);
-    if (h.width == SCREEN_W && h.height > 0) {
-        int lines = std::min<int>(h.height, SCREEN_H);
-        for (int y = 0; y < lines; ++y) {
-            size_t row = static_cast<size_t>(h.height - 1 - y) * SCREEN_W;
-            if (row + SCREEN_W > have) break;
-            std::memcpy(gfx_screen_pixel(g_back_dib, 0, y), src + row, SCREEN_W);
-        }
+    snd_stop_music_b();
+    g_music_track = -1;
+    uint8_t* picture = file_load_data("a:Presents.gem");
+    if (!picture) {
+        util_memory_error();
+        g_chapter = 6;
+        return;
     }
-    std::memcpy(gfx_dib_colours(g_back_dib), g_load_dib.data() + 40, 64);
-    std::memcpy(g_background_dib, g_back_dib, SCREEN_DIB_SIZE);
-    g_fade_state = FADE_STEADY;
+    Palette16 colours{};
+    Palette16 black{};
+    gfx_get_palette16(picture, &colours);
+    gfx_set_scene_palettes(&colours, nullptr, &black);
+    gfx_clear_screen();
+    gfx_blit_image(0, 0, picture);
+    std::free(picture);
+    txt_draw_string(22, 17, "/f로웬벨/*에 오신 것을 환영합니다. /e클릭/*하면 끝납니다.", 7);
+    gfx_copy_rect(g_background_dib, 0, 0, g_back_dib, 0, 0, SCREEN_W, SCREEN_H);
+    snd_play_music(0);
+    gfx_fade_to_wait(&colours, 4);
     win_set_cursor_shape(0);
     win_cursor_flag_on();
-    sys_invalidate(g_hwnd_game);
     int32_t x, y;
     while (win_poll_click(0, 0, &x, &y) == 0) {
     }
+    snd_play_effect(13);
+    win_cursor_flag_off();
+    gfx_fade_to_wait(&black, 4);
+    snd_stop_music_b();
     g_chapter = 6;
 }
