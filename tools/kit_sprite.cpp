@@ -201,13 +201,15 @@ Image badge(const Bytes& fnt, int f) {
 
 struct SheetBuilder {
     std::vector<Image> parts;
-    std::map<Bytes, std::pair<int, int>> index;  // pixels -> (part, mirror bits 6/7)
+    std::map<std::string, std::pair<int, int>> index;  // pixels -> (part, mirror bits 6/7)
+
+    static std::string key(const Bytes& px) { return std::string(px.begin(), px.end()); }
 
     // Returns the part number and the mirror bits (0x40 left-right, 0x80
     // top-bottom) that draw `p`.
     std::pair<int, int> add(const Image& p, bool share = true) {
         if (share) {
-            auto it = index.find(p.px);
+            auto it = index.find(key(p.px));
             if (it != index.end()) return it->second;
         }
         int n = static_cast<int>(parts.size());
@@ -217,10 +219,10 @@ struct SheetBuilder {
             // Register the mirrored forms first, so that the plain form wins
             // where a part is its own mirror image.
             Image mx = p.mirrored_x(), my = p.mirrored_y(), mxy = mx.mirrored_y();
-            index.emplace(mxy.px, std::pair<int, int>{n, 0xC0});
-            index[my.px] = {n, 0x80};
-            index[mx.px] = {n, 0x40};
-            index[p.px] = {n, 0};
+            index.emplace(key(mxy.px), std::pair<int, int>{n, 0xC0});
+            index[key(my.px)] = {n, 0x80};
+            index[key(mx.px)] = {n, 0x40};
+            index[key(p.px)] = {n, 0};
         }
         return {n, 0};
     }
