@@ -39,6 +39,21 @@ enum Colour : uint8_t {
     WHITE = 15,
 };
 
+// A small deterministic generator (xorshift32), so the kit is the same on
+// every build.
+struct Rng {
+    uint32_t s;
+    explicit Rng(uint32_t seed) : s(seed ? seed : 1) {}
+    uint32_t next() {
+        s ^= s << 13;
+        s ^= s >> 17;
+        s ^= s << 5;
+        return s;
+    }
+    int range(int lo, int hi) { return lo + static_cast<int>(next() % static_cast<uint32_t>(hi - lo + 1)); }
+    double unit() { return (next() & 0xFFFFFF) / static_cast<double>(0x1000000); }
+};
+
 struct Rgb4 {
     uint8_t r, g, b;  // 0..15 each; stored in files as v x 0x11
 };

@@ -1,4 +1,4 @@
-// Battle sprites (Parts 1.108, 3.101): a parts sheet (640 wide, 16 x 16 parts,
+// Battle sprites: a parts sheet (640 wide, 16 x 16 parts,
 // part p at column p mod 40, row p / 40) and its sprite file (.SPZ: a 32-byte
 // header, u16 frame offsets, frames of {n, hw, hh, n x 3 part bytes}).
 //

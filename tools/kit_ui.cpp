@@ -1,5 +1,5 @@
-// The pictures the platform layer reads at start (Parts 1.101, 1.102, 1.105,
-// 1.107): Presents.bmp, the window chips, the cursor sheet and the icons.
+// The pictures the platform layer reads at start: Presents.bmp, the window
+// chips, the cursor sheet and the icons.
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -10,18 +10,6 @@ namespace kit {
 
 namespace {
 
-// A small deterministic generator (xorshift32).
-struct Rng {
-    uint32_t s;
-    explicit Rng(uint32_t seed) : s(seed ? seed : 1) {}
-    uint32_t next() {
-        s ^= s << 13;
-        s ^= s >> 17;
-        s ^= s << 5;
-        return s;
-    }
-    int range(int lo, int hi) { return lo + static_cast<int>(next() % static_cast<uint32_t>(hi - lo + 1)); }
-};
 
 // Square dilation of the non-key pixels of `mask` by r, drawn in c into img
 // (only where img is not already covered by the mask itself).
