@@ -13,7 +13,6 @@
 #include <cstring>
 #include <utility>
 
-#include "sys/backend.h"
 #include "sys/sys.h"
 
 namespace {
@@ -173,9 +172,3 @@ bool LzFile::seek(uint64_t offset) {
     return true;
 }
 
-void sys_sleep_ms(uint32_t ms) {
-    const SysBackend* b = sys_core_backend();
-    if (!b || ms == 0) return;
-    const uint32_t deadline = b->now() + ms;
-    while (static_cast<int32_t>(deadline - b->now()) > 0) b->wait(deadline, true);
-}

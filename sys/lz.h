@@ -76,8 +76,3 @@ private:
     uint64_t size_ = 0;
     uint64_t pos_ = 0;
 };
-
-// Lets ms milliseconds pass without handling any message (input that comes
-// meanwhile stays queued; the headless clock moves on). Used between
-// attempts to open a file.
-void sys_sleep_ms(uint32_t ms);

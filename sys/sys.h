@@ -104,6 +104,9 @@ void sys_invalidate(SysWnd w);
 int sys_set_timer(SysWnd w, uint32_t id, uint32_t period_ms);
 void sys_kill_timer(SysWnd w, uint32_t id);
 uint32_t sys_tick_count();
+// Lets time pass without handling any message (input that arrives stays
+// queued).
+void sys_sleep_ms(uint32_t ms);
 
 // --- presentation -------------------------------------------------------
 // Shows a rectangle of an 8-bit bottom-up image through a 256-entry colour

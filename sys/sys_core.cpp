@@ -390,6 +390,14 @@ void sys_kill_timer(SysWnd w, uint32_t id) {
 
 uint32_t sys_tick_count() { return now(); }
 
+void sys_sleep_ms(uint32_t ms) {
+    const SysBackend* b = sys_core_backend();
+    if (!b || ms == 0) return;
+    const uint32_t deadline = b->now() + ms;
+    while (static_cast<int32_t>(deadline - b->now()) > 0) b->wait(deadline, true);
+}
+
+
 // --- presentation -----------------------------------------------------------
 
 void sys_present(SysWnd w, const uint8_t* bits, int width, int height, const uint8_t* colour_table,
