@@ -6,6 +6,8 @@
 #include <vector>
 #include <sys/stat.h>
 
+#include "tools/kit_map.h"
+
 namespace {
 void put16(std::vector<uint8_t>& v, uint16_t x) { v.push_back(x & 0xFF); v.push_back(x >> 8); }
 void put32(std::vector<uint8_t>& v, uint32_t x) { put16(v, x & 0xFFFF); put16(v, x >> 16); }
@@ -35,5 +37,6 @@ int main(int argc, char** argv) {
     write_bmp(out + "/bmp/winchip.BMP", 96, 60, std::vector<uint8_t>(96 * 60, 7));
     write_bmp(out + "/bmp/iconchip.BMP", 512, 64, std::vector<uint8_t>(512 * 64, 9));
     FILE* f = std::fopen((out + "/k.fnt").c_str(), "wb"); if (f) { std::vector<uint8_t> z(131072); std::fwrite(z.data(), 1, z.size(), f); std::fclose(f); }
+    kit_write_maps_and_units(out);  // TEMPORARY: maps, units and map sheets
     return 0;
 }
