@@ -1,5 +1,6 @@
 // Sample data kit generator: writes, into the game folder, every file the
-// platform layer reads (pictures, font, battle sprites, music, effects).
+// game reads (pictures, font, battle sprites, music, effects, maps and
+// units).
 //   kitgen --out DIR --unifont /usr/share/unifont/unifont.hex
 #include <sys/stat.h>
 
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "tools/kit.h"
+#include "tools/kit_map.h"
 
 namespace {
 
@@ -44,6 +46,7 @@ int main(int argc, char** argv) {
         kit::gen_ui(kit);
         kit::gen_sprites(kit);
         kit::gen_audio(kit);
+        kit_write_maps_and_units(out);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kitgen: %s\n", e.what());
         return 1;
