@@ -3,6 +3,7 @@
 // see and check whole flows without a display.
 //
 //   game-headless --script FILE --shots DIR [--data DIR] [--desktop WxH]
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -61,6 +62,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "game-headless: %s: %s\n", script_path.c_str(), err.c_str());
         return 2;
     }
+    // A script that does not end the program ends it a minute of virtual
+    // time after its last event.
+    uint32_t last = 0;
+    for (const HeadlessEvent& e : opt.script) last = std::max(last, e.at);
+    opt.time_limit = last + 60000;
     opt.exe_dir = data;
     opt.lock_dir = shots;
     int failures = 0;
