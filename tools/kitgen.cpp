@@ -12,6 +12,7 @@
 
 #include "tools/kit.h"
 #include "tools/kit_map.h"
+#include "tools/kit_story.h"
 
 namespace {
 
@@ -47,6 +48,7 @@ int main(int argc, char** argv) {
         kit::gen_sprites(kit);
         kit::gen_audio(kit);
         kit_write_maps_and_units(out);
+        kit::gen_story(kit);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kitgen: %s\n", e.what());
         return 1;

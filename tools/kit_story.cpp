@@ -1,0 +1,320 @@
+// Sample data kit: the message scripts with placeholder text for every
+// section the game shows, a face picture for every face code, the game-over
+// picture and the backdrop of the full-screen item and list screens.
+//
+// Script format: NUL-terminated code page 949 lines; a section starts at "#"
+// and its section byte and ends at a line "e" (restore the picture) or "a"
+// (keep it). The Korean text below is compiled to code page 949.
+#include "tools/kit_story.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace kit {
+
+namespace {
+
+// ---- scripts --------------------------------------------------------------------
+
+struct Script {
+    Bytes bytes;
+    void line(const std::string& s) {
+        bytes.insert(bytes.end(), s.begin(), s.end());
+        bytes.push_back(0);
+    }
+    // The header "#" + section byte; the rest of its line is empty.
+    void section(int id) {
+        bytes.push_back('#');
+        bytes.push_back(static_cast<uint8_t>(id & 0xFF));
+        bytes.push_back(0);
+    }
+};
+
+std::string two(int n) {
+    char b[8];
+    std::snprintf(b, sizeof b, "%02d", n);
+    return b;
+}
+
+// Speakers with a face: speaker code and face code of the character.
+struct Speaker {
+    const char* code;
+    const char* face;
+};
+const Speaker kSpeakers[] = {
+    {"ku", "00"}, {"sh", "10"}, {"wi", "20"}, {"bu", "40"}, {"la", "30"}, {"al", "62"}, {"no", "50"},
+    {"lu", "70"}, {"pw", "a2"}, {"ge", "i0"}, {"ak", "j2"}, {"ti", "d5"}, {"ji", "d1"}, {"nu", "g0"},
+};
+constexpr int kSpeakerCount = sizeof kSpeakers / sizeof kSpeakers[0];
+
+// Sections that the chapter scenes show with speaker strings as arguments
+// ("/0", "/1"): stage, section, number of speakers.
+struct ArgSection {
+    int stage, id, speakers;
+};
+const ArgSection kArgSections[] = {
+    {1, 52, 1},  {1, 101, 1}, {7, 48, 1},  {8, 48, 1},  {8, 98, 1},  {9, 49, 1},  {9, 97, 1},
+    {9, 98, 1},  {11, 49, 2}, {11, 50, 2}, {14, 49, 1}, {14, 52, 1}, {15, 49, 1}, {15, 51, 1},
+    {16, 49, 1}, {21, 98, 1}, {25, 48, 1}, {25, 50, 1}, {27, 50, 1},
+};
+
+int arg_speakers(int stage, int id) {
+    for (const ArgSection& a : kArgSections)
+        if (a.stage == stage && a.id == id) return a.speakers;
+    return 0;
+}
+
+// The sections every stage file holds: the chapter scenes' 48.., 65.., 97..,
+// 120.. and the clear conditions, 64.
+std::vector<int> stage_sections() {
+    std::vector<int> ids;
+    for (int id = 48; id <= 57; ++id) ids.push_back(id);
+    for (int id = 65; id <= 80; ++id) ids.push_back(id);
+    for (int id = 97; id <= 111; ++id) ids.push_back(id);
+    for (int id = 120; id <= 122; ++id) ids.push_back(id);
+    return ids;
+}
+
+void clear_conditions(Script& s, int stage) {
+    s.section(64);
+    s.line(">.");
+    if (stage == 40)
+        s.line("-마인겔다를 쓰러뜨려라");
+    else if (stage % 3 == 0)
+        s.line("-적의 대장을 쓰러뜨려라");
+    else
+        s.line("-적을 모두 쓰러뜨려라");
+    // A line without a prefix goes on below, at the text column: spaces
+    // centre it under the goal.
+    const std::string lose = "쿠시나가 쓰러지면 패배";
+    s.line("k" + std::string((68 - lose.size()) / 2, ' ') + lose);
+    s.line("e");
+}
+
+// A dialogue section. The templates between them use every line kind of the
+// format: windows with and without faces, speaker codes, page prefixes,
+// continuation lines, comments, closing both windows, click waits.
+void dialogue(Script& s, int stage, int id) {
+    const std::string tag = "[" + two(stage) + "-" + std::to_string(id) + "] ";
+    const Speaker& a = kSpeakers[(stage + id) % kSpeakerCount];
+    const Speaker& b = kSpeakers[(stage + id + 5) % kSpeakerCount];
+    s.section(id);
+
+    if (const int n = arg_speakers(stage, id)) {
+        s.line(">.");
+        s.line("/0k" + tag + "말하는 이가 인자로 주어진 대사입니다.");
+        if (n > 1) s.line("/1k" + tag + "두 번째 말하는 이의 대사입니다.");
+        s.line("e");
+        return;
+    }
+    if ((stage == 26 && id == 50) || (stage == 21 && id == 70)) {
+        // Shown on a dark screen: clear it and fade in before the click.
+        s.line("+");
+        s.line(">.");
+        s.line("&K" + tag + "어둠 속에서 목소리가 들려온다.");
+        s.line("e");
+        return;
+    }
+    switch ((stage + id) % 5) {
+        case 0:
+            s.line(std::string(">") + a.face);
+            s.line(std::string(a.code) + tag + "첫 번째 줄입니다.");
+            s.line("이어지는 두 번째 줄입니다.");
+            s.line("k세 번째 줄에서 클릭을 기다립니다.");
+            s.line("e");
+            break;
+        case 1:
+            // Face 82 is one of the faces that the upper window shows unmirrored.
+            // "**": a speaker without a code, so no name.
+            s.line(std::string("<") + (stage % 2 ? "82" : b.face));
+            s.line(std::string(stage % 2 ? "**" : b.code) + "k" + tag + "위 창의 대사입니다.");
+            s.line(std::string(">") + a.face);
+            s.line(std::string(a.code) + "k아래 창에서 대답합니다.");
+            s.line("<.");
+            s.line(std::string(stage % 2 ? "**" : b.code) + "k얼굴을 지운 위 창입니다.");
+            s.line("e");
+            break;
+        case 2:
+            s.line(">.");
+            s.line("&k" + tag + "가운데에 쓰는 나레이션입니다.");
+            s.line("@@k이름 없는 목소리가 말했다.");
+            s.line("e");
+            break;
+        case 3:
+            s.line(std::string("<") + a.face);
+            s.line(std::string(a.code) + "k" + tag + "창을 닫겠습니다.");
+            s.line("%");
+            s.line(std::string(">") + b.face);
+            s.line(std::string(b.code) + "k새 창이 열렸습니다.");
+            s.line("e");
+            break;
+        default:
+            s.line(std::string(">") + a.face);
+            s.line("# 주석 줄은 보이지 않는다");
+            s.line(std::string(a.code) + "k" + tag + "첫 페이지입니다.");
+            s.line(std::string(a.code) + "k두 번째 페이지입니다.");
+            s.line("e");
+            break;
+    }
+}
+
+// The ending's sections 68..75 of file 40: argument 0 is the name of a
+// character, 1..9 villagers.
+void ending(Script& s, int id) {
+    const int i = id - 68;
+    s.section(id);
+    s.line(">.");
+    s.line("/0k[40-" + std::to_string(id) + "] 이제 이 땅에도 평화가 찾아왔다.");
+    s.line("/" + std::to_string(1 + i) + "k고맙습니다. 잊지 않겠습니다.");
+    if (i == 7) s.line("/9k모두 건강하게 지내세요.");
+    s.line("a");
+}
+
+Bytes stage_script(int stage) {
+    Script s;
+    s.line("# 스테이지 " + two(stage) + " 대사");
+    clear_conditions(s, stage);
+    for (int id : stage_sections()) {
+        if (stage == 40 && id >= 68 && id <= 75)
+            ending(s, id);
+        else
+            dialogue(s, stage, id);
+    }
+    return s.bytes;
+}
+
+// File 51: the item texts, section (321 + id) % 256 for ids 0..61 and
+// (360 + id) % 256 for ids 62..106, the item name as argument 0. Drawn on the
+// item screens under the list, without a frame; the picture is kept.
+Bytes item_script() {
+    Script s;
+    s.line("# 아이템 설명");
+    for (int item = 0; item < 107; ++item) {
+        s.section(item < 62 ? 321 + item : 360 + item);
+        s.line(">");
+        s.line(".0아이템 " + std::to_string(item) + "번의 설명입니다.");
+        if (item % 2) s.line("두 번째 줄의 설명이 이어집니다.");
+        s.line("a");
+    }
+    return s.bytes;
+}
+
+// File 52: the weapon exchange (567), the item slot menu (568, 569), the shop
+// (576 and 576 + the customer's character id) and the spells (609..611).
+Bytes shared_script() {
+    Script s;
+    s.line("# 공용 대사");
+    s.section(567);  // the user and the partner
+    s.line("<*");
+    s.line(">*");
+    s.line("&무기를 교환합니다.");
+    s.line("a");
+    s.section(568);  // the unit
+    s.line("<*");
+    s.line(">.");
+    s.line("&무기와 도구를 확인합니다.");
+    s.line("a");
+    s.section(569);  // an empty string
+    s.line(">");
+    s.line(".0어느 것을 어떻게 하시겠습니까?");
+    s.line("a");
+    s.section(576);  // the customer
+    s.line("<*");
+    s.line(">.");
+    s.line("sl어서 오십시오! 무엇을 찾으십니까?");
+    s.line("a");
+    for (int ch = 1; ch <= 29; ++ch) {  // the customer's display name
+        s.section(576 + ch);
+        s.line(">.");
+        s.line("/0좋은 물건이 있습니까? (손님 " + two(ch) + ")");
+        s.line("a");
+    }
+    const char* spells[3] = {"빛이여, 모든 것을 태워라!", "천사여, 내려오라!", "대지여, 불을 뿜어라!"};
+    for (int k = 0; k < 3; ++k) {
+        s.section(609 + k);
+        s.line(">.");
+        s.line("&k" + std::string(spells[k]));
+        s.line("e");
+    }
+    return s.bytes;
+}
+
+// ---- pictures ---------------------------------------------------------------------
+
+constexpr int TXT_W = 160;  // the face box of the message windows
+constexpr int TXT_H = 160;
+
+// A face: head and shoulders on the transparent key, its code at the top
+// left (so a mirrored face shows it at the right, reversed) and the hair
+// parted on its left side.
+Image face_picture(const Kit& kit, const std::string& code, int n) {
+    static const uint8_t clothes[] = {RED, BLUE, LIME, ORANGE, NAVY, OLIVE, BROWN, TAUPE, SILVER, DGREY};
+    static const uint8_t hair[] = {BROWN, BLACK, ORANGE, CREAM, TAN, DGREY, NAVY};
+    const uint8_t cloth = clothes[n % 10];
+    const uint8_t hc = hair[(n / 10) % 7];
+    Image img(TXT_W, TXT_H, KEY);
+    img.ellipse(80, 160, 70, 42, cloth);
+    img.fill(66, 100, 94, 125, PEACH);
+    img.disc(80, 72, 44, PEACH);
+    img.ellipse(80, 40, 44, 18, hc);
+    img.fill(36, 30, 62, 82, hc);  // the parting: hair down the left side
+    img.disc(64, 74, 5, BLACK);
+    img.disc(96, 74, 5, BLACK);
+    img.line(70, 100, 90, 100, RED);
+    img.outline(BLACK);
+    Image label(64, 52, KEY);
+    font_text(label, kit.font, 2, 2, code.c_str(), WHITE, 3);
+    label.outline(BLACK);
+    img.blit(label, 0, 0, KEY);
+    return img;
+}
+
+}  // namespace
+
+void gen_story(const Kit& kit) {
+    for (int stage = 1; stage <= 40; ++stage) write_file(kit.dat("stage" + two(stage) + ".msg"), stage_script(stage));
+    write_file(kit.dat("stage51.msg"), item_script());
+    write_file(kit.dat("stage52.msg"), shared_script());
+
+    // Faces: first character a digit or a letter W..j, second a digit.
+    const std::string firsts = "0123456789WXYZabcdefghij";
+    for (char a : firsts) {
+        for (char b = '0'; b <= '9'; ++b) {
+            const std::string code{a, b};
+            const int tens = a <= '9' ? a - '0' : a - 'W';
+            write_file(kit.bmp("face" + code + ".BMP"), bmp_encode(face_picture(kit, code, tens * 10 + (b - '0'))));
+        }
+    }
+
+    // The game-over picture, drawn at (0, 0) over the whole view.
+    Image over(640, 400, BLACK);
+    for (int y = 0; y < 400; ++y)
+        for (int x = 0; x < 640; ++x)
+            if (bayer4(x, y) < (y * 6) / 400) over.set(x, y, NAVY);
+    tiny_label(over, 320 - tiny_width("GAME OVER") * 10 / 2, 130, "GAME OVER", RED, WHITE, 10);
+    font_text(over, kit.font, 320 - font_width("게임 오버", 3) / 2, 220, "게임 오버", WHITE, 3);
+    write_file(kit.bmp("gameover.BMP"), bmp_encode(over));
+
+    // The backdrop of the item, shop, save and party screens, drawn at column 2
+    // over the shown 608 x 384 pixels. Those screens fill their panels with
+    // colour 14, so its colours make 14 a dark panel blue under white text.
+    Image back(608, 384, NAVY);
+    for (int y = 0; y < 384; ++y)
+        for (int x = 0; x < 608; ++x)
+            if (((x / 8) + (y / 8)) % 2 == 0 && bayer4(x, y) < 4) back.set(x, y, BLUE);
+    back.fill(16, 40, 591, 200, KEY);
+    back.fill(16, 232, 591, 375, KEY);
+    back.rect(12, 36, 595, 204, SILVER);
+    back.rect(12, 228, 595, 379, SILVER);
+    back.rect(0, 0, 607, 383, SILVER);
+    tiny_label(back, 20, 10, "BACK1", CREAM, BLACK, 3);
+    Bytes bmp = bmp_encode(back);
+    const size_t colour14 = 14 + 40 + static_cast<size_t>(KEY) * 4;
+    bmp[colour14 + 0] = 0x66;  // blue
+    bmp[colour14 + 1] = 0x22;  // green
+    bmp[colour14 + 2] = 0x11;  // red
+    write_file(kit.bmp("back1.BMP"), bmp);
+}
+
+}  // namespace kit

@@ -1,0 +1,13 @@
+// Sample data kit: the message scripts, the face pictures, the game-over
+// picture and the backdrop of the full-screen item and list screens.
+#pragma once
+
+#include "tools/kit.h"
+
+namespace kit {
+
+// Writes dat/stage01.msg..stage40.msg, stage51.msg, stage52.msg and
+// bmp/face??.BMP, gameover.BMP, back1.BMP (the font must be built first).
+void gen_story(const Kit& kit);
+
+}  // namespace kit
