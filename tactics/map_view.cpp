@@ -10,6 +10,7 @@
 #include "platform/screen.h"
 #include "platform/shell.h"
 #include "tactics/map.h"
+#include "tactics/pick.h"
 #include "tactics/units.h"
 
 int32_t g_view_x = 0, g_view_y = 0;
@@ -54,16 +55,6 @@ const int32_t kWalkSteps[4] = {0, 1, 2, 1};
 // PENDING: read the stage's chest records once items and chests exist; until
 // then no chest is drawn.
 int32_t chest_icon_at(int32_t, int32_t) { return -1; }
-
-// The zoom frame: the cell offset of the 19 x 12 part of the zoom-2 view to
-// enlarge, 1, or 0 when cancelled.
-// PENDING: map_pick_zoom_frame(dx, dy, 1) of cell picking; until then the
-// middle part is enlarged.
-int32_t pick_zoom_frame(int32_t* dx, int32_t* dy) {
-    *dx = 9;
-    *dy = 6;
-    return 1;
-}
 
 int32_t list_length(const int16_t* list) {
     int32_t n = 0;
@@ -304,7 +295,7 @@ void map_set_zoom(int32_t z) {
     if (z == g_zoom || (z != 1 && z != 2)) return;
     if (z == 1 && g_zoom == 2) {
         int32_t dx, dy;
-        if (!pick_zoom_frame(&dx, &dy)) return;
+        if (!map_pick_zoom_frame(&dx, &dy, 1)) return;
         g_view_x = clamp_origin(g_view_x + dx, 19, map_width());
         g_view_y = clamp_origin(g_view_y + dy, 12, map_height());
     } else if (z == 2) {

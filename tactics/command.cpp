@@ -1,0 +1,353 @@
+// The unit command menu.
+#include "tactics/command.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/draw.h"
+#include "platform/input.h"
+#include "platform/menu.h"
+#include "platform/screen.h"
+#include "platform/sound.h"
+#include "platform/text.h"
+#include "tactics/map.h"
+#include "tactics/map_view.h"
+#include "tactics/move.h"
+#include "tactics/pending_moves.h"
+#include "tactics/pick.h"
+#include "tactics/units.h"
+
+const std::array<const char*, CMD_COUNT> g_command_names = {
+    "  행동  ", " 워프 ", " 모은다 ", "  매물  ", "  무기  ", "  도구  ", "  교환  ", " 클리어 ", "  집합  ",
+};
+
+namespace {
+
+constexpr int32_t CLASS_BUTLER = 53;       // a computer unit of this class is commanded like a party unit
+constexpr int32_t CHAR_SUMMONER = 8;
+constexpr int32_t CHAR_NO_EXCHANGE = 12;
+constexpr int32_t AI_MODE_DORMANT = 16;
+constexpr int32_t TERRAIN_SHOP = 5;
+constexpr int32_t PICK_EFFECT = 13;
+constexpr uint8_t OCC_MARKS = OCC_MARK_A | OCC_MARK_B;
+
+bool is_spirit(const UnitRecord* u) {
+    return u->stats.ai_mode == 0 && u->stats.class_id >= 15 && u->stats.class_id <= 18;
+}
+
+bool is_healer(const UnitRecord* u) {
+    return u->stats.char_id == 1 || u->stats.char_id == 7 || u->stats.class_id == 16;
+}
+
+uint8_t& occ_at(int32_t x, int32_t y) { return g_occupancy.cells[y * MAP_SIDE + x]; }
+
+void clear_occ_marks(const UnitRecord* u) {
+    if (map_on_map(u->x, u->y)) occ_at(u->x, u->y) &= OCC_UNIT_MASK;
+}
+
+void clear_target_marks(int32_t n) {
+    for (int32_t i = 0; i < n; ++i) clear_occ_marks(g_unit_target_list[static_cast<size_t>(i)]);
+}
+
+// The listed target standing on (x, y), or null.
+UnitRecord* listed_target_at(int32_t n, int32_t x, int32_t y) {
+    for (int32_t i = 0; i < n; ++i) {
+        UnitRecord* t = g_unit_target_list[static_cast<size_t>(i)];
+        if (t->x == x && t->y == y) return t;
+    }
+    return nullptr;
+}
+
+// Walks a unit along a traced path (from the last entry to the first) with
+// the class's walking figure, and puts it on its new cell.
+void walk_path(UnitRecord* u, const MovePath& path, int32_t steps) {
+    uint8_t* const previous_sheet = g_cell32_sheet;
+    uint8_t* walk_sheet = nullptr;
+    if (g_zoom == 1 && g_opt_move_anim) {
+        walk_sheet = map_load_walk_sheet(u->stats.class_id);
+        if (walk_sheet) g_cell32_sheet = walk_sheet;
+    }
+    occ_at(u->x, u->y) = 0;
+    u->status = 0;
+    for (int32_t i = steps - 1; i >= 0; --i) map_move_unit_step(u, path[static_cast<size_t>(i)]);
+    occ_at(u->x, u->y) = static_cast<uint8_t>(u->number);
+    if (walk_sheet) {
+        std::free(walk_sheet);
+        g_cell32_sheet = previous_sheet;
+    }
+}
+
+// Centres the view on a cell, then shifts it toward another cell that lies
+// outside it by up to a quarter of the view, not past the map's edges.
+void view_on_cell_toward(int32_t x, int32_t y, int32_t tx, int32_t ty) {
+    map_center_view_on(x, y);
+    for (int32_t i = 0; i < g_view_cols / 4 && tx < g_view_x && g_view_x > 0; ++i) --g_view_x;
+    for (int32_t i = 0; i < g_view_cols / 4 && tx >= g_view_x + g_view_cols && g_view_x + g_view_cols < map_width();
+         ++i)
+        ++g_view_x;
+    for (int32_t i = 0; i < g_view_rows / 4 && ty < g_view_y && g_view_y > 0; ++i) --g_view_y;
+    for (int32_t i = 0; i < g_view_rows / 4 && ty >= g_view_y + g_view_rows && g_view_y + g_view_rows < map_height();
+         ++i)
+        ++g_view_y;
+}
+
+// Charge: the next attack is a charged one.
+void cmd_charge(UnitRecord* u) {
+    u->charged = 1;
+    const char* name = unit_display_name(&u->stats);
+    char text[128];
+    std::snprintf(text, sizeof text, "/7%s%s", name,
+                  txt_ends_without_final(name) ? "/*는 힘을 모으고 있다." : "/*은 힘을 모으고 있다.");
+    menu_prompt(-1, 9, text, 0);
+    u->acted = 1;
+    map_redraw_view();
+}
+
+// A computer-controlled unit: its status, and on a left click the cells it
+// can reach until the next click.
+void show_computer_unit(UnitRecord* u) {
+    if (u->stats.ai_mode == AI_MODE_DORMANT) {
+        // Not drawn: the cell reads as an empty one.
+        map_show_terrain_info(u->x, u->y);
+        gfx_restore_screen();
+        return;
+    }
+    menu_show_unit_status(u);
+    const int32_t left = win_wait_click_blink();
+    if (u->stats.ai_mode != AI_MODE_WALK_ON && left == 1 && map_alloc_move_range()) {
+        map_mark_all_cells(g_map.cells);
+        map_prepare_move_range(u);
+        map_free_move_range();
+        map_redraw_view();
+        int32_t x = 0, y = 0;
+        map_pick_cell(&x, &y, PICK_CLICK);
+        clear_occ_marks(u);
+        map_unmark_all_cells(g_map.cells);
+    }
+    map_redraw_view();
+}
+
+}  // namespace
+
+int32_t menu_command_offered(const UnitRecord* u, int32_t command) {
+    const bool spirit = is_spirit(u);
+    const bool alive = u->stats.hp != 0;
+    const int32_t cls = u->stats.class_id;
+    switch (command) {
+    case CMD_ACT: {
+        if (u->acted || !alive) return 0;
+        if (!spirit) return 1;
+        const UnitRecord* summoner = unit_find_by_char_id(CHAR_SUMMONER);
+        return !summoner || !summoner->acted;
+    }
+    case CMD_CHARGE:
+        return !u->acted && alive && u->charged == 0 && !spirit && cls != CLASS_BUTLER && unit_class_is_final(cls) &&
+               (item_flags_of(u->stats.weapon) & ITEM_CHARGE) != 0;
+    case CMD_SHOP:
+        return !spirit && cls != CLASS_BUTLER && g_map_tile_set != 4 && g_map_tile_set != 7 && alive &&
+               map_terrain_class_at(u->x, u->y) == TERRAIN_SHOP;
+    case CMD_WEAPON:
+    case CMD_GATHER: return !spirit && cls != CLASS_BUTLER;
+    case CMD_ITEM: return !spirit && alive;
+    case CMD_EXCHANGE:
+        if (!alive || u->stats.char_id == CHAR_NO_EXCHANGE) return 0;
+        for (int32_t s = 0; s < UNIT_PARTY_SLOTS; ++s) {
+            const UnitRecord& o = g_units[static_cast<size_t>(s)];
+            if (&o != u && o.number != 0 && o.stats.hp > 0 && map_manhattan_distance(u->x, u->y, o.x, o.y) <= 2)
+                return 1;
+        }
+        return 0;
+    default: return 0;  // warp and clear are never offered
+    }
+}
+
+void menu_unit_command(int32_t slot) {
+    if (slot < 0 || slot >= UNIT_SLOTS) return;
+    UnitRecord* u = &g_units[static_cast<size_t>(slot)];
+    if (u->number == 0) return;
+    if (u->stats.ai_mode >= 1 && u->stats.class_id != CLASS_BUTLER) {
+        show_computer_unit(u);
+        return;
+    }
+    std::array<const char*, CMD_COUNT + 1> list{};
+    std::array<int32_t, CMD_COUNT> command_of{};
+    int32_t n = 0;
+    for (int32_t c = 0; c < CMD_COUNT; ++c)
+        if (menu_command_offered(u, c)) {
+            command_of[static_cast<size_t>(n)] = c;
+            list[static_cast<size_t>(n++)] = g_command_names[static_cast<size_t>(c)];
+        }
+    list[static_cast<size_t>(n)] = nullptr;
+    menu_show_unit_status(u);
+    if (n == 0) {
+        win_wait_click_blink();
+        map_redraw_view();
+        return;
+    }
+    int32_t mx = 0, my = 0;
+    win_get_mouse_pos(&mx, &my);
+    const int32_t choice = menu_list_select(56, 19 - (n + 1), list.data(), 0, 1);
+    gfx_restore_screen();
+    win_set_mouse_pos(mx, my);
+    if (choice < 0 || choice >= n) return;
+    switch (command_of[static_cast<size_t>(choice)]) {
+    case CMD_ACT: menu_cmd_act(u); break;
+    case CMD_CHARGE: cmd_charge(u); break;
+    case CMD_SHOP: scn_shop(u); break;
+    case CMD_WEAPON: item_unit_slot_menu(u); break;
+    case CMD_ITEM: item_use(u); break;
+    case CMD_EXCHANGE: item_exchange_weapon(u); break;
+    case CMD_GATHER:
+        if (menu_prompt(-1, 9, "집합시키겠습니까? { 예 } { 아니오 }", 1) == 0) map_gather_party_to_unit(u);
+        break;
+    default: break;
+    }
+}
+
+void menu_cmd_act(UnitRecord* u) {
+    const int32_t sx = u->x, sy = u->y;
+    const int32_t saved_marks = g_opt_side_marks;
+    UnitRecord* target = nullptr;
+    int32_t done = 0;
+    // Without the grid nothing can be planned: the command ends untouched.
+    if (!map_alloc_move_range()) return;
+    map_mark_all_cells(g_map.cells);
+    map_prepare_move_range(u);
+    int32_t targets = btl_mark_targets(u);
+    for (int32_t i = 0; i < targets; ++i) {
+        const UnitRecord* t = g_unit_target_list[static_cast<size_t>(i)];
+        g_map.cells[t->y * MAP_SIDE + t->x] &= static_cast<uint8_t>(~MAP_MARK);
+    }
+    map_center_view_on(u->x, u->y);
+    map_redraw_view();
+    int32_t px = 0, py = 0;
+    const int32_t picked = map_pick_cell(&px, &py, PICK_UNMARKED);
+    snd_play_effect(PICK_EFFECT);
+
+    bool attack_ring = false;
+    if (!picked) {
+        done = 0;
+    } else if (px == sx && py == sy) {
+        done = 1;  // the action ends in place
+    } else if ((target = listed_target_at(targets, px, py)) != nullptr) {
+        // The unit attacks from where it stands.
+    } else if (unit_at_cell(px, py)) {
+        done = 0;  // not a cell to walk to
+    } else {
+        MovePath path{};
+        const int32_t steps = map_trace_move_path(u, px, py, path);
+        if (steps == 0) {
+            done = 1;
+        } else {
+            g_opt_side_marks = 0;
+            clear_occ_marks(u);
+            clear_target_marks(targets);
+            map_redraw_view();
+            walk_path(u, path, steps);
+            g_opt_side_marks = saved_marks;
+            clear_target_marks(targets);
+            map_unmark_all_cells(g_map.cells);
+            map_redraw_view();
+            // A chapter event that takes over finishes the action as a move.
+            if (scn_unit_moved(u, sx, sy) != 0)
+                done = 1;
+            else
+                attack_ring = true;
+        }
+    }
+
+    if (attack_ring) {
+        map_mark_all_cells(g_map.cells);
+        map_mark_attack_ring(u);
+        targets = btl_mark_targets(u);
+        map_center_view_on(u->x, u->y);
+        map_redraw_view();
+        int32_t col = 0, y = 0;
+        map_cell_to_screen(u->x - g_view_x, u->y - g_view_y, &col, &y);
+        win_set_mouse_pos(col * 8 + g_cell_w8 * 4, y + g_cell_h / 2);
+        const int32_t second = map_pick_cell(&px, &py, PICK_HIGHLIGHT);
+        snd_play_effect(PICK_EFFECT);
+        if (!second) {
+            // Back to the start cell, free to act again.
+            occ_at(u->x, u->y) = 0;
+            u->x = static_cast<int16_t>(sx);
+            u->y = static_cast<int16_t>(sy);
+            occ_at(sx, sy) = static_cast<uint8_t>(u->number);
+            clear_target_marks(targets);
+            done = 0;
+        } else if (px == u->x && py == u->y) {
+            done = 1;
+        } else {
+            target = listed_target_at(targets, px, py);
+            if (!target) done = 1;
+        }
+    }
+
+    map_free_move_range();
+    clear_occ_marks(u);
+    clear_target_marks(targets);
+    map_unmark_all_cells(g_map.cells);
+    map_redraw_view();
+    if (target) {
+        btl_attack_command(u, target);
+        done = 1;
+    } else {
+        u->acted = static_cast<uint16_t>(done);
+    }
+    if (done) {
+        u->charged = 0;
+        item_check_treasure(u);
+        if (is_spirit(u)) {
+            UnitRecord* summoner = unit_find_by_char_id(CHAR_SUMMONER);
+            if (summoner) summoner->acted = 1;
+        }
+        map_redraw_view();
+    }
+}
+
+void map_mark_attack_ring(UnitRecord* u) {
+    const uint32_t f = item_flags_of(u->stats.weapon);
+    const bool healer = is_healer(u);
+    const bool reach[4] = {false, healer || (f & ITEM_DIRECT), healer || (f & ITEM_NEAR), (f & ITEM_FAR) != 0};
+    static constexpr int32_t kStep[4][2] = {{1, 1}, {-1, 1}, {-1, -1}, {1, -1}};
+    for (int32_t r = 1; r <= 3; ++r) {
+        if (!reach[r]) continue;
+        int32_t x = u->x, y = u->y - r;
+        for (const auto& step : kStep)
+            for (int32_t s = 0; s < r; ++s) {
+                x += step[0];
+                y += step[1];
+                if (map_on_map(x, y)) g_map.cells[y * MAP_SIDE + x] &= static_cast<uint8_t>(~MAP_MARK);
+            }
+    }
+}
+
+void map_gather_party_to_unit(UnitRecord* u) {
+    const int32_t saved_marks = g_opt_side_marks;
+    win_set_cursor_shape(7);
+    win_cursor_flag_off();
+    g_opt_side_marks = 0;
+    for (int32_t s = 0; s < UNIT_PARTY_SLOTS; ++s) {
+        UnitRecord* r = &g_units[static_cast<size_t>(s)];
+        if (r == u || r->number == 0 || r->acted || r->stats.hp == 0) continue;
+        ai_plan_move(r, u->x, u->y);
+        const int32_t tx = g_ai_move_x, ty = g_ai_move_y;
+        if (g_move_range && (tx != r->x || ty != r->y)) {
+            view_on_cell_toward(tx, ty, r->x, r->y);
+            map_redraw_view();
+            MovePath path{};
+            const int32_t steps = map_trace_move_path(r, tx, ty, path);
+            if (steps > 0) {
+                map_redraw_view();
+                walk_path(r, path, steps);
+                r->acted = 1;
+            }
+        }
+        map_free_move_range();
+        map_unmark_all_cells(g_map.cells);
+    }
+    win_cursor_flag_off();
+    win_set_cursor_shape(0);
+    g_opt_side_marks = saved_marks;
+    map_redraw_view();
+}
