@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -134,6 +135,12 @@ struct GameRun {
         event(at, HeadlessKind::Shot, 0, 0, 0, name);
     }
     int run() {
+        // A run that does not end by itself ends a minute of virtual time
+        // after its last scripted event, so a stuck flow fails rather than
+        // hangs.
+        uint32_t last = 0;
+        for (const HeadlessEvent& e : options.script) last = std::max(last, e.at);
+        options.time_limit = last + 60000;
         options.on_shot = [this](const std::string& n) {
             for (auto& [name, f] : calls)
                 if (name == n) f();
