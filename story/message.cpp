@@ -298,6 +298,7 @@ int32_t txt_speaker_code(const char* text) {
 }
 
 void txt_show_message(int32_t id, std::initializer_list<MsgArg> args) {
+    sys_log("message " + std::to_string(id));
     MessageRun run;
     run.args = args;
     run.cursor_was_shown = win_get_mouse_pos(&g_mouse_x, &g_mouse_y) != 0;

@@ -150,9 +150,9 @@ FILE* sys_fopen(const std::string& path, const char* mode);
 int sys_write_file_atomic(const std::string& path, const void* data, size_t n);
 
 // --- logs ---------------------------------------------------------------
-// Lines the back ends record: "msgbox caption|text", "midi open path", ...
-// Kept in memory by the headless back end for tests; echoed to stderr by the
-// SDL back end.
+// Lines the program records: "msgbox caption|text", "midi open path",
+// "wave path", "message id", ... Kept in memory for tests and the headless
+// driver; with a real window the message boxes also go to stderr.
 void sys_log(const std::string& line);
 const std::vector<std::string>& sys_log_lines();
 void sys_log_clear();

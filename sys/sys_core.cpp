@@ -487,8 +487,14 @@ int sys_message_box(SysWnd owner, const char* text, const char* caption, uint32_
 // --- logs -------------------------------------------------------------------
 
 void sys_log(const std::string& line) {
+    // A long session keeps only the most recent lines.
+    constexpr size_t LOG_KEEP = 100000;
+    if (g_log.size() >= LOG_KEEP) g_log.erase(g_log.begin(), g_log.begin() + LOG_KEEP / 2);
     g_log.push_back(line);
-    if (g_backend && std::strcmp(g_backend->name, "headless") != 0) std::fprintf(stderr, "%s\n", line.c_str());
+    // With a real window only the message boxes go to the terminal as well,
+    // for when the box itself cannot be shown.
+    if (g_backend && std::strcmp(g_backend->name, "headless") != 0 && line.rfind("msgbox ", 0) == 0)
+        std::fprintf(stderr, "%s\n", line.c_str());
 }
 
 const std::vector<std::string>& sys_log_lines() { return g_log; }

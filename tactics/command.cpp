@@ -13,7 +13,10 @@
 #include "tactics/map.h"
 #include "tactics/map_view.h"
 #include "tactics/move.h"
+#include "story/hooks.h"
+#include "tactics/pending.h"
 #include "tactics/pending_moves.h"
+#include "tactics/turn.h"
 #include "tactics/pick.h"
 #include "tactics/units.h"
 

@@ -6,7 +6,10 @@
 
 #include "platform/input.h"
 #include "tactics/map.h"
+#include "story/hooks.h"
+#include "tactics/pending.h"
 #include "tactics/pending_moves.h"
+#include "tactics/turn.h"
 #include "tactics/units.h"
 
 // Terrain costs by class id (rows) and terrain class 0..10 (columns).

@@ -11,17 +11,6 @@
 #include "tactics/move.h"
 #include "tactics/units.h"
 
-// PENDING: the turn loop's enemy-phase flag; 0 (player phase) until it lands.
-int32_t g_enemy_phase = 0;
-
-// PENDING: the chapter hooks' scn_unit_moved; until then no chapter event
-// runs and the command goes on to the target pick.
-int32_t g_pending_unit_moved_result = 0;
-int32_t scn_unit_moved(UnitRecord*, int32_t, int32_t) { return g_pending_unit_moved_result; }
-
-// PENDING: the chapter hooks' scn_shop (the stage's shop); opens nothing.
-void scn_shop(UnitRecord*) {}
-
 namespace {
 // PENDING: the flags column of the item table g_items; read g_items[id].flags
 // once the item table exists.
@@ -73,8 +62,7 @@ void menu_draw_hp_fraction(UnitRecord* unit) {
     txt_draw_string(-1, 0, txt_format_uint(static_cast<uint32_t>(max < 0 ? 0 : max), 3), 15);
 }
 
-// PENDING: the terrain window of the status windows; only waits for a click.
-void map_show_terrain_info(int32_t, int32_t) { win_wait_click_blink(); }
+
 
 std::array<UnitRecord*, UNIT_TARGET_MAX> g_unit_target_list{};
 

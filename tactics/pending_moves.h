@@ -1,6 +1,5 @@
 // Calls from movement, picking and the unit command menu into code that is
-// not built yet: the chapter hooks, the turn loop's phase flag, the item
-// table and item commands, chests, status windows, targeting and the attack,
+// not built yet: the item table and item commands, chests, status windows, targeting and the attack,
 // and the enemy AI's move planner. Each is a placeholder in
 // tactics/pending_moves.cpp until the real one lands.
 #pragma once
@@ -9,15 +8,6 @@
 #include <cstdint>
 
 struct UnitRecord;
-
-// Turn loop: 1 during the enemy phase.
-extern int32_t g_enemy_phase;
-
-// Chapter hooks.
-int32_t scn_unit_moved(UnitRecord* unit, int32_t x, int32_t y);
-void scn_shop(UnitRecord* unit);
-// What the unit-moved placeholder answers (0: the command goes on).
-extern int32_t g_pending_unit_moved_result;
 
 // Item table, item rules and chests.
 constexpr uint32_t ITEM_DIRECT = 0x1;
@@ -36,7 +26,6 @@ void item_exchange_weapon(UnitRecord* unit);
 // Status windows.
 void menu_show_unit_status(UnitRecord* unit);
 void menu_draw_hp_fraction(UnitRecord* unit);
-void map_show_terrain_info(int32_t x, int32_t y);
 
 // Targeting and the attack command. The rings of distances 1..3 hold at
 // most 24 cells.

@@ -12,7 +12,10 @@
 #include "platform/text.h"
 #include "tactics/map.h"
 #include "tactics/map_view.h"
+#include "story/hooks.h"
+#include "tactics/pending.h"
 #include "tactics/pending_moves.h"
+#include "tactics/turn.h"
 #include "tactics/units.h"
 
 int32_t g_cell_cursor_x = -1, g_cell_cursor_y = -1;

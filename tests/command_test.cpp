@@ -12,7 +12,10 @@
 #include "tactics/map.h"
 #include "tactics/map_view.h"
 #include "tactics/move.h"
+#include "story/hooks.h"
+#include "tactics/pending.h"
 #include "tactics/pending_moves.h"
+#include "tactics/turn.h"
 #include "tactics/units.h"
 #include "tests/map_fixture.h"
 

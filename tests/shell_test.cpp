@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "platform/menu.h"
+#include "tactics/game.h"
 #include "tests/fixture.h"
 
 namespace {
@@ -104,7 +105,9 @@ TEST_F(ShellTest, F12IsIgnoredDuringAShakeAndTheCloseBoxDoesNothing) {
 
 // Whole runs of the program.
 
-TEST(GameRunTest, ClickEndsTheTemporaryTitleAndShotsShowThePicture) {
+// The temporary title waits for a click, then asks whether to start a new
+// game; a right click declines and ends the program.
+TEST(GameRunTest, DecliningTheNewGameEndsTheProgramAndShotsShowThePicture) {
     GameRun g;
     int frame_w = 0;
     uint32_t centre = 0;
@@ -116,6 +119,7 @@ TEST(GameRunTest, ClickEndsTheTemporaryTitleAndShotsShowThePicture) {
         centre = f ? f[240 * w + 100] : 0;
     });
     g.event(600, HeadlessKind::Click, 320, 240);
+    g.event(900, HeadlessKind::RClick, 320, 240);
     EXPECT_EQ(g.run(), 0);
     EXPECT_EQ(frame_w, 640);  // full screen after the first paint
     EXPECT_NE(centre, 0u);    // the picture is shown
@@ -138,6 +142,7 @@ TEST(GameRunTest, F12SwitchesToTheWindowAndBack) {
     g.event(500, HeadlessKind::Key, 0, 0, VK_F12);
     g.call_at(600, note);
     g.event(700, HeadlessKind::Click, 10, 10);
+    g.event(900, HeadlessKind::RClick, 10, 10);
     g.run();
     ASSERT_EQ(widths.size(), 3u);
     EXPECT_EQ(widths[0], 640480);
@@ -147,27 +152,63 @@ TEST(GameRunTest, F12SwitchesToTheWindowAndBack) {
 
 TEST(GameRunTest, DebugFlag200KeepsTheWindowAndASmallDesktopStartsFullScreen) {
     TempDir data;
-    std::filesystem::copy(ROWEN_KIT_DIR "/bmp", data.path / "bmp", std::filesystem::copy_options::recursive);
+    std::filesystem::create_directories(data.path / "bmp");
+    for (const char* f : {"Presents.bmp", "winchip.BMP", "mcsrfont.BMP", "iconchip.BMP"})
+        std::filesystem::copy(std::filesystem::path(ROWEN_KIT_DIR) / "bmp" / f, data.path / "bmp" / f);
     std::ofstream(data.path / "deb_flag") << " 200";
     GameRun g;
     g.options.exe_dir = data.str();
     int32_t fullscreen = -1;
     g.call_at(300, [&] { fullscreen = g_fullscreen; });
     g.event(400, HeadlessKind::Key, 0, 0, VK_RETURN);  // Enter is a left click
+    g.event(800, HeadlessKind::RClick, 1, 1);
     EXPECT_EQ(g.run(), 0);
     EXPECT_EQ(fullscreen, 0);
     EXPECT_EQ(g_debug_flags, 0x200u);
     EXPECT_EQ(g_chapter, 6u);
+    EXPECT_LT(sys_headless_clock(), 2000u);
 
     GameRun small;
     small.options.desktop_w = 640;
     small.options.desktop_h = 480;
     int32_t screen_h = 0;
     small.call_at(1, [&] { screen_h = g_screen_h; fullscreen = g_fullscreen; });
-    small.event(100, HeadlessKind::Click, 1, 1);
+    small.event(600, HeadlessKind::Click, 1, 1);
+    small.event(900, HeadlessKind::RClick, 1, 1);
     small.run();
     EXPECT_EQ(screen_h, 400);
     EXPECT_EQ(fullscreen, 1);
+    EXPECT_LT(sys_headless_clock(), 2000u);  // ended by its script
+}
+
+TEST(GameRunTest, AcceptingTheNewGameRunsChapterOneOnStageOne) {
+    GameRun g;
+    g.event(600, HeadlessKind::Click, 320, 240);
+    // The prompt puts the pointer on its default choice, "예": click there.
+    g.call_at(1000, [] {
+        int x, y;
+        sys_get_cursor_pos(g_hwnd_game, &x, &y);
+        HeadlessEvent e;
+        e.at = sys_headless_clock() + 10;
+        e.kind = HeadlessKind::Click;
+        e.x = x;
+        e.y = y;
+        sys_headless_push(e);
+    });
+    uint32_t chapter = 0;
+    int32_t stage = -2;
+    g.call_at(6000, [&] {
+        chapter = g_chapter;
+        stage = g_stage_index;
+    });
+    g.event(6100, HeadlessKind::End);
+    g.run();
+    EXPECT_EQ(chapter, 1u);
+    EXPECT_EQ(stage, 0);
+    char stage_track[16];
+    std::snprintf(stage_track, sizeof stage_track, "kqm%02d.mid", g_stage_music[0]);
+    EXPECT_TRUE(g.logged(stage_track));
+    EXPECT_EQ(g_back_dib, nullptr);
 }
 
 TEST(GameRunTest, TheCloseBoxIsIgnored) {
@@ -176,6 +217,7 @@ TEST(GameRunTest, TheCloseBoxIsIgnored) {
     g.call_at(300, [&] { sys_post_message(g_hwnd_game, WM_CLOSE, 0, 0); });
     g.call_at(800, [&] { alive_after_close = !sys_quit_posted(); });
     g.event(900, HeadlessKind::Click, 5, 5);
+    g.event(1200, HeadlessKind::RClick, 5, 5);
     EXPECT_EQ(g.run(), 0);
     EXPECT_TRUE(alive_after_close);
 }

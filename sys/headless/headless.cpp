@@ -86,8 +86,11 @@ void hl_wait(uint32_t deadline, bool has_deadline) {
         return;
     }
     hl_audio_fire(g_clock);
-    while (g_next < g_script.size() && static_cast<int32_t>(g_script[g_next].at - g_clock) <= 0)
-        deliver(g_script[g_next++]);
+    while (g_next < g_script.size() && static_cast<int32_t>(g_script[g_next].at - g_clock) <= 0) {
+        // A copy: a shot's callback may add events, which moves the script.
+        const HeadlessEvent e = g_script[g_next++];
+        deliver(e);
+    }
 }
 
 void hl_frame_changed(SysWnd) {}

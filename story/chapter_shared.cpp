@@ -1,0 +1,131 @@
+// Steps that every chapter module's scripted events share.
+#include "story/chapter_shared.h"
+
+#include <cstring>
+
+#include "platform/input.h"
+#include "platform/palette.h"
+#include "platform/shell.h"
+#include "platform/sound.h"
+#include "story/hooks.h"
+#include "story/message.h"
+#include "tactics/game.h"
+#include "tactics/map.h"
+#include "tactics/map_view.h"
+#include "tactics/turn.h"
+#include "tactics/units.h"
+
+namespace {
+
+int32_t g_saved_side_marks = 1;
+int32_t g_saved_move_anim = 1;
+int32_t g_saved_zoom = -1;
+
+constexpr int32_t BOSS_MUSIC = 12;
+constexpr int32_t DORMANT_MODE = 16;
+
+}  // namespace
+
+void scn_cutscene_begin() {
+    g_saved_side_marks = g_opt_side_marks;
+    g_saved_move_anim = g_opt_move_anim;
+    g_saved_zoom = g_zoom;
+    g_opt_side_marks = 0;
+    g_opt_move_anim = 1;
+    g_zoom = -1;
+    map_set_zoom(1);
+}
+
+void scn_cutscene_end() {
+    g_opt_side_marks = g_saved_side_marks;
+    g_opt_move_anim = g_saved_move_anim;
+    // A saved zoom of -1 (before any view was set up) leaves the zoom as it is.
+    map_set_zoom(g_saved_zoom);
+}
+
+void scn_clear_occupancy() { std::memset(&g_occupancy, 0, sizeof g_occupancy); }
+
+void scn_fade_out(int32_t delay) { gfx_fade_to_scene_wait(delay); }
+void scn_fade_in(int32_t delay) { gfx_fade_to_wait(&g_default_palette, delay); }
+
+void scn_white_flash(int32_t delay) {
+    gfx_set_palette16(&g_white_palette);
+    map_redraw_view();
+    gfx_fade_to_wait(&g_default_palette, delay);
+}
+
+void scn_scroll_view(int32_t direction, int32_t steps) {
+    for (int32_t i = 0; i < steps; ++i) {
+        int32_t moved = 0;
+        switch (direction) {
+            case SCN_SCROLL_UP: moved = map_scroll_up(0); break;
+            case SCN_SCROLL_RIGHT: moved = map_scroll_right(); break;
+            case SCN_SCROLL_DOWN: moved = map_scroll_down(0); break;
+            case SCN_SCROLL_LEFT: moved = map_scroll_left(); break;
+            default: break;
+        }
+        if (!moved) return;
+    }
+}
+
+void scn_wake_hidden_enemies(int32_t direction) {
+    scn_scroll_view(direction, 10 / (g_zoom >= 1 ? g_zoom : 1));
+    for (int32_t s = UNIT_PARTY_SLOTS; s < UNIT_SLOTS; ++s) {
+        UnitRecord& u = g_units[static_cast<size_t>(s)];
+        if (u.number == 0 || u.stats.ai_mode != DORMANT_MODE) continue;
+        u.stats.ai_mode = static_cast<int16_t>(u.stats.char_id == 9 ? 7 : 2);
+        map_move_unit_step(&u, 5);
+    }
+}
+
+void scn_boss_music(const UnitRecord* target) {
+    if (target && target->stats.ai_mode == 2) snd_play_music(BOSS_MUSIC);
+}
+
+int32_t scn_boss_first_contact(UnitRecord* target, int32_t message, const char* speaker) {
+    if (!target) return 0;
+    if (target->stats.ai_mode == 1) {
+        if (message >= 0) scn_message(message, speaker);
+        target->stats.ai_mode = 2;
+    }
+    scn_boss_music(target);
+    return 0;
+}
+
+int32_t scn_boss_beaten(const UnitRecord* target) {
+    return target && target->stats.ai_mode == 2 && target->stats.hp == 0 ? 1 : 0;
+}
+
+void scn_boss_aftermath(int32_t music, int32_t message, const char* speaker) {
+    unit_remove_enemies();
+    map_redraw_view();
+    if (music == SCN_MUSIC_STAGE)
+        scn_play_stage_music();
+    else if (music >= 0)
+        snd_play_music(music);
+    if (message >= 0) scn_message(message, speaker);
+    g_stage_end = 1;
+}
+
+int32_t scn_goal_reached(const UnitRecord* unit, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t message) {
+    if (!unit || unit->x < x1 || unit->x > x2 || unit->y < y1 || unit->y > y2) return 0;
+    if (message >= 0) scn_message(message);
+    g_stage_end = 1;
+    return 1;
+}
+
+void scn_message(int32_t id, const char* speaker) {
+    if (speaker)
+        txt_show_message(id, {speaker});
+    else
+        txt_show_message(id);
+}
+
+void scn_wait(int32_t n) { win_wait_units(n); }
+
+void scn_place_list(const PlacementEntry* list) { unit_place_list(list); }
+
+void scn_play_stage_music() {
+    if (g_stage_index >= 0 && g_stage_index < static_cast<int32_t>(g_stage_music.size()))
+        snd_play_music(g_stage_music[static_cast<size_t>(g_stage_index)]);
+}

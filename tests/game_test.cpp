@@ -1,0 +1,372 @@
+// Game loop: whole chapters from the first stage, the hand-over between
+// chapters, the last stage, the game over and the resume of a loaded game.
+#include <filesystem>
+#include <set>
+
+#include "platform/draw.h"
+#include "story/hooks.h"
+#include "sys/sys.h"
+#include "tactics/game.h"
+#include "tests/loop_fixture.h"
+
+namespace {
+
+// The centred view origin of a cell (zoom 1: 19 x 12 cells).
+int view_origin(int v, int cells, int size) {
+    int o = v - cells / 2;
+    if (o > size - cells) o = size - cells;
+    return o < 0 ? 0 : o;
+}
+
+std::string card(int stage) {
+    return "*Stage" + std::to_string(stage + 1) + ":" + g_stage_names[static_cast<size_t>(stage)];
+}
+
+}  // namespace
+
+class GameTest : public LoopTest {
+protected:
+    TempDir pictures;
+
+    void SetUp() override {
+        LoopTest::SetUp();
+        g_module_index = 0;
+        g_chapter = 1;
+        g_game_state_record.word[GS_CHAPTER] = 1;
+    }
+    // The kit's pictures with a game-over picture where the kit has none.
+    void use_pictures_with_game_over() {
+        namespace fs = std::filesystem;
+        const fs::path from = fs::path(ROWEN_KIT_DIR) / "bmp";
+        const fs::path to = pictures.path / "bmp";
+        fs::create_directories(to);
+        bool has_game_over = false;
+        for (const auto& e : fs::directory_iterator(from)) {
+            fs::copy_file(e.path(), to / e.path().filename());
+            std::string n = e.path().filename().string();
+            for (char& c : n) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            has_game_over |= n == "gameover.bmp";
+        }
+        if (!has_game_over) fs::copy_file(from / "Presents.bmp", to / "gameover.BMP");
+        std::snprintf(g_bmp_dir, sizeof g_bmp_dir, "%s\\bmp\\", pictures.str().c_str());
+    }
+    // Every poll right-clicks (ending the intro, card and banner waits and
+    // refusing the save prompt) and ends each stage while its card shows.
+    void clear_every_stage(std::set<int>* cards_seen) {
+        start_polling([this, cards_seen] {
+            if (g_stage_index >= 0 && g_stage_index < GAME_STAGES && !g_stage_end &&
+                window_shown(card(g_stage_index).c_str())) {
+                cards_seen->insert(g_stage_index);
+                g_stage_end = 1;
+            }
+            rclick_view(300, 300, 1);
+        });
+        poll_period = 50;
+    }
+};
+
+TEST_F(GameTest, WholeFlowOfTheFirstTurnOfChapter1) {
+    int step = 0;
+    uint32_t since = 0;
+    bool card_seen = false, banner_seen = false, menu_seen = false, enemy_banner_seen = false, turn2_seen = false;
+    int card_view_x = -1, card_view_y = -1;
+    start_polling([&] {
+        const uint32_t now = sys_headless_clock();
+        switch (step) {
+            case 0:
+                if (window_shown("*Stage1:도피행")) {
+                    card_seen = true;
+                    card_view_x = g_view_x;
+                    card_view_y = g_view_y;
+                    click_view(300, 300);
+                    step = 1;
+                }
+                break;
+            case 1:
+                if (window_shown("*턴1：쿠시나일행의 행동")) {
+                    banner_seen = true;
+                    click_view(300, 300);
+                    step = 2;
+                    since = now;
+                }
+                break;
+            case 2:
+                if (now - since > 200) {
+                    rclick_view(200, 200);  // the map command menu
+                    step = 3;
+                }
+                break;
+            case 3:
+                if (g_menu_chip_set == 1) {
+                    menu_seen = true;
+                    click_view(250, 210, 50);  // " 턴 종료 "
+                    step = 4;
+                    since = now;
+                }
+                break;
+            case 4:
+                if (now - since > 400) {
+                    click_view(400, 190);  // "예"
+                    step = 5;
+                }
+                break;
+            case 5:
+                if (g_enemy_phase == 1 && window_shown("*적의 행동")) {
+                    enemy_banner_seen = true;
+                    click_view(300, 300);
+                    step = 6;
+                }
+                break;
+            case 6:
+                if (g_turn == 1 && window_shown("*턴2：쿠시나일행의 행동")) {
+                    turn2_seen = true;
+                    end_soon();
+                }
+                break;
+            default:
+                break;
+        }
+    });
+    at(120000, HeadlessKind::End);
+    EXPECT_TRUE(ends_by_quit([] { turn_run_game(); }));
+
+    // A new game after the title (stage index -1) plays chapter 1 from stage 1.
+    EXPECT_EQ(g_chapter, 1u);
+    EXPECT_EQ(g_module_index, 1);
+    EXPECT_EQ(g_stage_index, 0);
+    EXPECT_TRUE(music_opened(g_stage_music[0]));
+    EXPECT_EQ(g_sfx_enabled, 1);
+    EXPECT_TRUE(card_seen);
+    EXPECT_TRUE(banner_seen);
+    EXPECT_TRUE(menu_seen);
+    EXPECT_TRUE(enemy_banner_seen);
+    EXPECT_TRUE(turn2_seen);
+    // The intro scroll came back from the enemies to the party's first unit.
+    const UnitRecord* lead = unit_find_by_char_id(1);
+    ASSERT_NE(lead, nullptr);
+    EXPECT_EQ(card_view_x, view_origin(lead->x, 19, map_width()));
+    EXPECT_EQ(card_view_y, view_origin(lead->y, 12, map_height()));
+    // Every enemy acted once in the enemy phase; no party unit did.
+    int enemies = 0;
+    for (int s = UNIT_PARTY_SLOTS; s < UNIT_SLOTS; ++s) {
+        const UnitRecord& u = g_units[static_cast<size_t>(s)];
+        if (u.number == 0 || u.stats.hp == 0 || u.stats.ai_mode == 5) continue;
+        ++enemies;
+        EXPECT_EQ(count_log("ai_unit_act " + std::to_string(s) + " -1 -1"), u.stats.ai_mode == 14 ? 2 : 1);
+    }
+    EXPECT_GT(enemies, 0);
+    for (int s = 0; s < UNIT_PARTY_SLOTS; ++s) EXPECT_EQ(count_log("ai_unit_act " + std::to_string(s) + " -1 -1"), 0);
+}
+
+TEST_F(GameTest, HandOverIsWrittenOnAChapterChangeAndRestoredByteForByte) {
+    std::set<int> cards;
+    clear_every_stage(&cards);
+    auto inner = on_poll;
+    on_poll = [&, inner] {
+        // The party's bag, gold and options, set once the stage runs.
+        if (g_stage_index == 0 && g_gold == 0) {
+            g_bag[0] = {1, 4};
+            g_bag[3] = {5, 2};
+            g_gold = 1234;
+            g_opt_move_anim = 0;
+            g_opt_battle_real = 0;
+            g_opt_side_marks = 0;
+            g_opt_battle_speed = 0;
+        }
+        inner();
+    };
+    EXPECT_EQ(turn_run_game(), 2);
+    EXPECT_EQ(g_game_state_record.word[GS_CHAPTER], 2u);
+    EXPECT_EQ(g_module_index, 2);
+    EXPECT_EQ(g_stage_index, 1);
+    EXPECT_EQ(g_last_stage, 1);
+    EXPECT_EQ(cards, std::set<int>{0});
+
+    ChapterHandOver written;
+    std::memcpy(&written, g_save_buffer.data(), sizeof written);
+    EXPECT_EQ(std::memcmp(written.units, g_units.data(), sizeof written.units), 0);
+    EXPECT_EQ(std::memcmp(written.bag, g_bag.data(), sizeof written.bag), 0);
+    EXPECT_EQ(written.gold, 1234u);
+    EXPECT_EQ(written.zoom, 1u);
+    EXPECT_EQ(written.move_anim, 0u);
+    EXPECT_EQ(written.battle_real, 0u);
+    EXPECT_EQ(written.side_marks, 0u);
+    EXPECT_EQ(written.battle_speed, 0u);
+    int party = 0;
+    for (const UnitRecord& u : written.units) party += u.number != 0;
+    EXPECT_EQ(party, 3);
+
+    // The shell runs chapter 2 next; the live state has moved on meanwhile.
+    g_chapter = 2;
+    g_units = {};
+    g_bag = {};
+    g_gold = 7;
+    g_opt_move_anim = g_opt_battle_real = g_opt_side_marks = 1;
+    g_opt_battle_speed = 3;
+    polling = false;
+    bool checked = false;
+    start_polling([&] {
+        if (checked || !window_shown(card(1).c_str())) return;
+        checked = true;
+        EXPECT_EQ(std::memcmp(written.units, g_units.data(), 3 * sizeof(UnitRecord)), 0);
+        EXPECT_EQ(std::memcmp(written.bag, g_bag.data(), sizeof written.bag), 0);
+        EXPECT_EQ(g_gold, 1234u);
+        EXPECT_EQ(g_opt_move_anim, 0);
+        EXPECT_EQ(g_opt_battle_real, 0);
+        EXPECT_EQ(g_opt_side_marks, 0);
+        EXPECT_EQ(g_opt_battle_speed, 0);
+        EXPECT_EQ(g_zoom, 1);
+        end_soon();
+    });
+    at(60000, HeadlessKind::End);
+    EXPECT_TRUE(ends_by_quit([] { turn_run_game(); }));
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(g_chapter, 2u);
+}
+
+TEST_F(GameTest, ClearingTheLastStageReturnsToTheTitle) {
+    // Chapter 5 with a party handed over from chapter 4.
+    ChapterHandOver h{};
+    h.units[0].number = 1;
+    h.units[0].x = 5;
+    h.units[0].y = 5;
+    h.units[0].stats = MapTest::stats(1, 1, 0);
+    h.units[1].number = 2;
+    h.units[1].x = 6;
+    h.units[1].y = 5;
+    h.units[1].stats = MapTest::stats(2, 3, 0);
+    h.gold = 500;
+    h.zoom = 2;
+    h.move_anim = h.battle_real = h.side_marks = 1;
+    h.battle_speed = 3;
+    std::memcpy(g_save_buffer.data(), &h, sizeof h);
+    g_module_index = 5;
+    g_chapter = 5;
+
+    std::set<int> cards;
+    clear_every_stage(&cards);
+    at(600000, HeadlessKind::End);
+    EXPECT_EQ(turn_run_game(), 0);
+    EXPECT_EQ(g_game_state_record.word[GS_CHAPTER], 0u);
+    EXPECT_EQ(cards, (std::set<int>{33, 34, 35, 36, 37, 38, 39}));
+    EXPECT_EQ(g_stage_index, 40);
+    EXPECT_EQ(g_last_stage, 40);
+    EXPECT_EQ(g_module_index, 6);
+    // The hand-over was written on leaving the last stage, at zoom 2.
+    ChapterHandOver written;
+    std::memcpy(&written, g_save_buffer.data(), sizeof written);
+    EXPECT_EQ(std::memcmp(written.units, g_units.data(), sizeof written.units), 0);
+    EXPECT_EQ(written.gold, 500u);
+    EXPECT_EQ(written.zoom, 2u);
+    EXPECT_EQ(g_music_track, -1);
+}
+
+TEST_F(GameTest, DefeatShowsTheGameOverAndReturnsToTheTitle) {
+    use_pictures_with_game_over();
+    int step = 0;
+    uint32_t since = 0;
+    start_polling([&] {
+        const uint32_t now = sys_headless_clock();
+        switch (step) {
+            case 0:
+                if (window_shown("*Stage1:도피행")) {
+                    click_view(300, 300);
+                    step = 1;
+                }
+                break;
+            case 1:
+                if (window_shown("*턴1：쿠시나일행의 행동")) {
+                    // Both leaders fall; a click on a unit runs the defeat test.
+                    unit_find_by_char_id(1)->stats.hp = 0;
+                    unit_find_by_char_id(2)->stats.hp = 0;
+                    click_view(300, 300);
+                    step = 2;
+                    since = now;
+                }
+                break;
+            case 2:
+                if (now - since > 200) {
+                    const UnitRecord* u = unit_find_by_char_id(12);
+                    click_view(16 + (u->x - g_view_x) * 32 + 16, (u->y - g_view_y) * 32 + 16);
+                    // The unit's command menu opens; a right click closes it.
+                    rclick_view(300, 300, 400);
+                    step = 3;
+                }
+                break;
+            case 3:
+                if (music_opened(14)) {
+                    rclick_view(300, 300, 300);
+                    step = 4;
+                }
+                break;
+            default:
+                break;
+        }
+    });
+    g_game_state_record.word[GS_CHAPTER] = 1;
+    at(120000, HeadlessKind::End);
+    EXPECT_EQ(turn_run_game(), 0);
+    EXPECT_EQ(step, 4);
+    EXPECT_EQ(g_game_state_record.word[GS_CHAPTER], 0u);
+    EXPECT_EQ(g_music_track, -1);
+    EXPECT_EQ(g_fade_running, 0);
+}
+
+TEST_F(GameTest, ResumeSkipsTheStageStartAndTheFirstTurnStart) {
+    // A loaded game on stage 6 (chapter 2), turn 4, set up as the save
+    // leaves it: its own map, units, view and flags.
+    g_stage_index = 5;
+    ASSERT_EQ(map_load_stage_map(5), 1);
+    UnitStats lead = MapTest::stats(1, 1, 0), second = MapTest::stats(2, 3, 0), enemy = MapTest::stats(10, 35, 7);
+    UnitRecord* a = unit_place_new(10, 10, &lead);
+    unit_place_new(11, 10, &second);
+    unit_place_new(15, 12, &enemy);
+    a->acted = 1;
+    g_turn = 3;
+    g_stage_flags[0] = 7;
+    g_zoom = 1;
+    g_view_x = 3;
+    g_view_y = 4;
+    g_module_index = 0;
+    g_chapter = 0;
+    g_game_state_record.word[GS_RESUME] = 1;
+    g_game_state_record.word[GS_CHAPTER] = 2;
+
+    bool card_checked = false, banner_checked = false;
+    start_polling([&] {
+        if (!card_checked && window_shown(card(5).c_str())) {
+            card_checked = true;
+            EXPECT_EQ(g_chapter, 2u);
+            EXPECT_EQ(g_module_index, 2);
+            EXPECT_EQ(g_game_state_record.word[GS_RESUME], 0u);
+            EXPECT_EQ(g_turn, 3);
+            EXPECT_EQ(g_stage_flags[0], 7);
+            EXPECT_EQ(g_view_x, 3);
+            EXPECT_EQ(g_view_y, 4);
+            int in_use = 0;
+            for (const UnitRecord& u : g_units) in_use += u.number != 0;
+            EXPECT_EQ(in_use, 3);  // nothing loaded from the stage unit file
+            click_view(300, 300);
+        }
+        if (card_checked && !banner_checked && window_shown("*턴4：쿠시나일행의 행동")) {
+            banner_checked = true;
+            EXPECT_EQ(a->acted, 1);  // the turn start did not run
+            end_soon();
+        }
+    });
+    at(60000, HeadlessKind::End);
+    EXPECT_TRUE(ends_by_quit([] { turn_run_game(); }));
+    EXPECT_TRUE(card_checked);
+    EXPECT_TRUE(banner_checked);
+    EXPECT_EQ(count_log("save_unpack_state"), 1);
+    EXPECT_EQ(count_log("save_save_game -1"), 0);
+}
+
+TEST_F(GameTest, ResumeOfASaveWithoutAStageGoesBackToTheTitle) {
+    g_stage_index = 40;
+    g_game_state_record.word[GS_RESUME] = 1;
+    g_game_state_record.word[GS_CHAPTER] = 5;
+    EXPECT_EQ(turn_run_game(), 0);
+    EXPECT_EQ(g_game_state_record.word[GS_CHAPTER], 0u);
+    EXPECT_EQ(memory_errors(), 1u);
+}

@@ -1,0 +1,296 @@
+// Chapter hooks: the chapter of a stage, the tick routines, the shops and
+// the steps the chapter modules share.
+#include <algorithm>
+
+#include "platform/input.h"
+#include "platform/palette.h"
+#include "story/chapter_shared.h"
+#include "story/hooks.h"
+#include "tests/loop_fixture.h"
+
+namespace {
+
+// The random source's own sequence, computed apart from the game's.
+struct WichmannHill {
+    int32_t s1 = 167, s2 = 19960, s3 = 5150;
+    int32_t next() {
+        s1 = 171 * (s1 % 177) - 2 * (s1 / 177);
+        s2 = 172 * (s2 % 176) - 35 * (s2 / 176);
+        s3 = 170 * (s3 % 178) - 63 * (s3 / 178);
+        if (s1 < 0) s1 += 30269;
+        if (s2 < 0) s2 += 30307;
+        if (s3 < 0) s3 += 30323;
+        return s1 + s2 + s3;
+    }
+};
+
+bool colours_white() {
+    const uint8_t* c = gfx_dib_colours(g_back_dib);
+    for (int i = 0; i < 16; ++i)
+        if (c[i * 4] != 255 || c[i * 4 + 1] != 255 || c[i * 4 + 2] != 255) return false;
+    return true;
+}
+
+// The ticks (0..n-1) on which the chapter's tick flashed the screen white.
+std::vector<int> flashes(uint32_t chapter, int n) {
+    const Palette16 grey = [] {
+        Palette16 p{};
+        for (auto& c : p.colour) c[0] = c[1] = c[2] = 8;
+        return p;
+    }();
+    std::vector<int> out;
+    g_chapter = chapter;
+    for (int i = 0; i < n; ++i) {
+        gfx_set_palette16(&grey);
+        scn_tick();
+        if (colours_white()) out.push_back(i);
+    }
+    return out;
+}
+
+}  // namespace
+
+using HooksTest = LoopTest;
+
+TEST(HooksChapter, StageIndexToChapter) {
+    const std::pair<int, int> cases[] = {{-1, 1}, {0, 1},  {1, 2},  {14, 2}, {15, 3},
+                                         {20, 3}, {21, 4}, {32, 4}, {33, 5}, {39, 5}};
+    for (auto [stage, chapter] : cases) EXPECT_EQ(scn_chapter_of_stage(stage), chapter) << "stage " << stage;
+}
+
+TEST_F(HooksTest, StageStartSetsChapterAndModule) {
+    for (int stage : {15, 21, 33, 5}) {
+        g_stage_index = stage;
+        g_chapter = 0;
+        g_module_index = 0;
+        scn_stage_start();
+        EXPECT_EQ(static_cast<int>(g_chapter), scn_chapter_of_stage(stage));
+        EXPECT_EQ(g_module_index, scn_chapter_of_stage(stage));
+    }
+}
+
+TEST_F(HooksTest, TicksMoveOnlyInChapters1To5) {
+    for (uint32_t chapter = 0; chapter <= 7; ++chapter) {
+        g_chapter = chapter;
+        g_tick_counter = 10;
+        for (int i = 0; i < 5; ++i) scn_tick();
+        EXPECT_EQ(g_tick_counter, chapter >= 1 && chapter <= 5 ? 15 : 10) << "chapter " << chapter;
+    }
+}
+
+TEST_F(HooksTest, LightningFlashesFromTheFixedSeedsInChapters3And5Only) {
+    WichmannHill wh;
+    std::vector<int> expected;
+    for (int i = 0; i < 300; ++i)
+        if (wh.next() % 20 == 0) expected.push_back(i);
+    ASSERT_GE(expected.size(), 3u);
+
+    g_lightning = 1;
+    for (uint32_t chapter : {3u, 5u}) {
+        util_random_reset();
+        EXPECT_EQ(flashes(chapter, 300), expected) << "chapter " << chapter;
+        // The flash fades back to the default palette, one paint per step.
+        EXPECT_EQ(g_fade_delay, 1);
+    }
+
+    // Chapter 4 has no lightning step: nothing flashes, no random draw.
+    util_random_reset();
+    EXPECT_TRUE(flashes(4, 300).empty());
+    EXPECT_EQ(util_random(), WichmannHill{}.next());
+
+    // Without a storm the ticks of chapter 3 draw nothing either.
+    g_lightning = 0;
+    util_random_reset();
+    EXPECT_TRUE(flashes(3, 300).empty());
+    EXPECT_EQ(util_random(), WichmannHill{}.next());
+}
+
+TEST_F(HooksTest, ShakeStepsOnlyInChapters4And5) {
+    for (uint32_t chapter : {1u, 2u, 3u, 4u, 5u}) {
+        g_view_offset = {0, 48};
+        gfx_shake_start(7);
+        util_random_reset();
+        g_chapter = chapter;
+        std::vector<int> offsets;
+        for (int i = 0; i < 20; ++i) {
+            scn_tick();
+            offsets.push_back(g_view_offset.y);
+        }
+        g_shake_on = 0;
+        g_shake_lock = 0;
+        const bool moved = std::any_of(offsets.begin(), offsets.end(), [](int y) { return y != 48; });
+        EXPECT_EQ(moved, chapter >= 4) << "chapter " << chapter;
+        for (int y : offsets) EXPECT_TRUE(y >= 48 && y < 55);
+    }
+}
+
+TEST_F(HooksTest, ShopSellsTheStageRow) {
+    UnitRecord* u = unit_place_new(3, 3, [] {
+        static UnitStats s = MapTest::stats(1, 0, 0);
+        return &s;
+    }());
+    ASSERT_NE(u, nullptr);
+    const std::pair<int, std::string> rows[] = {
+        {1, "1 5 0 0"},    {2, "1 5 0 0"},    {4, "20 14 1 5"}, {11, "32 26 1 5"},
+        {14, "21 14 38 5"}, {18, "10 12 4 5"}, {0, "0 0 0 0"},  {7, "0 0 0 0"}, {39, "0 0 0 0"}, {-1, "0 0 0 0"},
+    };
+    for (uint32_t chapter : {0u, 1u, 2u, 3u, 4u, 5u}) {
+        g_chapter = chapter;
+        for (const auto& [stage, items] : rows) {
+            g_pending_log.clear();
+            g_stage_index = stage;
+            scn_shop(u);
+            ASSERT_EQ(g_pending_log.size(), 1u);
+            EXPECT_EQ(g_pending_log[0], "item_shop_buy 0 " + items) << "chapter " << chapter << " stage " << stage;
+        }
+    }
+    // After the title's quit (chapter 6) no hook runs.
+    g_pending_log.clear();
+    g_chapter = 6;
+    scn_shop(u);
+    EXPECT_TRUE(g_pending_log.empty());
+}
+
+TEST_F(HooksTest, ChapterTwoShopOfStage15TalksToCharacter11) {
+    UnitStats foal = MapTest::stats(11, 12, 0);
+    UnitStats lead = MapTest::stats(1, 0, 0);
+    UnitRecord* a = unit_place_new(3, 3, &foal);
+    UnitRecord* b = unit_place_new(4, 3, &lead);
+    g_chapter = 2;
+    g_stage_index = 14;
+    keep_clicking();
+    scn_shop(a);
+    scn_shop(b);
+    EXPECT_EQ(count_messages(53), 1);
+    EXPECT_EQ(g_pending_log, (std::vector<std::string>{"item_shop_buy 1 21 14 38 5"}));
+    // Other chapters and other stages open the shop for character 11.
+    g_pending_log.clear();
+    g_chapter = 3;
+    scn_shop(a);
+    g_chapter = 2;
+    g_stage_index = 11;
+    scn_shop(a);
+    EXPECT_EQ(g_pending_log, (std::vector<std::string>{"item_shop_buy 0 21 14 38 5", "item_shop_buy 0 32 26 1 5"}));
+}
+
+TEST_F(HooksTest, EnemyActionOfChaptersTwoToFiveHasNoGoal) {
+    UnitStats s = MapTest::stats(10, 35, 7);
+    UnitRecord* e = unit_place_new(5, 5, &s);
+    for (uint32_t chapter : {2u, 3u, 4u, 5u}) {
+        g_pending_log.clear();
+        g_chapter = chapter;
+        scn_enemy_act(e);
+        EXPECT_EQ(g_pending_log, (std::vector<std::string>{"ai_unit_act 18 -1 -1"}));
+    }
+}
+
+// --- shared chapter steps ------------------------------------------------------------
+
+class SharedStepsTest : public LoopTest {
+protected:
+    void SetUp() override {
+        LoopTest::SetUp();
+        g_stage_index = 0;
+        ASSERT_EQ(map_load_stage_map(0), 1);
+        map_load_map_graphics(g_stage_tileset[0]);
+    }
+};
+
+TEST_F(SharedStepsTest, CutsceneFrameKeepsAndRestoresTheDisplay) {
+    g_opt_side_marks = 1;
+    g_opt_move_anim = 0;
+    g_zoom = -1;
+    map_set_zoom(2);
+    scn_cutscene_begin();
+    EXPECT_EQ(g_opt_side_marks, 0);
+    EXPECT_EQ(g_opt_move_anim, 1);
+    EXPECT_EQ(g_zoom, 1);
+    scn_cutscene_end();
+    EXPECT_EQ(g_opt_side_marks, 1);
+    EXPECT_EQ(g_opt_move_anim, 0);
+    EXPECT_EQ(g_zoom, 2);
+
+    // A frame begun before any view keeps the zoom it set.
+    g_zoom = -1;
+    scn_cutscene_begin();
+    scn_cutscene_end();
+    EXPECT_EQ(g_zoom, 1);
+}
+
+TEST_F(SharedStepsTest, WakingTheHiddenEnemies) {
+    g_zoom = -1;
+    map_set_zoom(1);
+    UnitStats hidden9 = MapTest::stats(9, 31, 16), hidden = MapTest::stats(10, 35, 16), awake = MapTest::stats(10, 35, 7);
+    UnitRecord* a = unit_place_new(5, 5, &hidden9);
+    UnitRecord* b = unit_place_new(6, 5, &hidden);
+    UnitRecord* c = unit_place_new(7, 5, &awake);
+    ASSERT_TRUE(a && b && c);
+    // Dormant units stand off the grid until they wake.
+    g_occupancy.cells[5 * MAP_SIDE + 5] = 0;
+    g_occupancy.cells[5 * MAP_SIDE + 6] = 0;
+    scn_wake_hidden_enemies(SCN_SCROLL_NONE);
+    EXPECT_EQ(a->stats.ai_mode, 7);
+    EXPECT_EQ(b->stats.ai_mode, 2);
+    EXPECT_EQ(c->stats.ai_mode, 7);
+    EXPECT_EQ(g_occupancy.cells[5 * MAP_SIDE + 5] & OCC_UNIT_MASK, a->number);
+    EXPECT_EQ(g_occupancy.cells[5 * MAP_SIDE + 6] & OCC_UNIT_MASK, b->number);
+
+    // The scroll before it stops at the map's edge.
+    g_view_x = 3;
+    g_view_y = 0;
+    scn_wake_hidden_enemies(SCN_SCROLL_LEFT);
+    EXPECT_EQ(g_view_x, 0);
+}
+
+TEST_F(SharedStepsTest, BossContactAndAftermath) {
+    UnitStats boss_s = MapTest::stats(10, 35, 1), other_s = MapTest::stats(10, 35, 7), guest_s = MapTest::stats(10, 35, 19);
+    UnitRecord* boss = unit_place_new(5, 5, &boss_s);
+    UnitRecord* other = unit_place_new(6, 6, &other_s);
+    UnitRecord* guest = unit_place_new(7, 7, &guest_s);
+    keep_clicking();
+
+    EXPECT_EQ(scn_boss_first_contact(boss, 50, nullptr), 0);
+    EXPECT_EQ(boss->stats.ai_mode, 2);
+    EXPECT_TRUE(music_opened(12));
+    // Once met, no second contact message.
+    EXPECT_EQ(scn_boss_first_contact(boss, 50, nullptr), 0);
+    EXPECT_EQ(count_messages(50), 1);
+
+    EXPECT_EQ(scn_boss_beaten(boss), 0);
+    boss->stats.hp = 0;
+    EXPECT_EQ(scn_boss_beaten(boss), 1);
+    EXPECT_EQ(scn_boss_beaten(other), 0);
+
+    sys_log_clear();
+    scn_boss_aftermath(SCN_MUSIC_STAGE, 51, nullptr);
+    EXPECT_EQ(g_stage_end, 1);
+    EXPECT_EQ(other->number, 0);
+    EXPECT_NE(boss->number, 0);
+    EXPECT_NE(guest->number, 0);
+    EXPECT_EQ(count_messages(51), 1);
+    EXPECT_TRUE(music_opened(g_stage_music[0]));
+}
+
+TEST_F(SharedStepsTest, GoalCellEndsTheStage) {
+    UnitStats s = MapTest::stats(2, 2, 0);
+    UnitRecord* u = unit_place_new(19, 1, &s);
+    keep_clicking();
+    EXPECT_EQ(scn_goal_reached(u, 20, 0, 21, 1, 99), 0);
+    EXPECT_EQ(g_stage_end, 0);
+    EXPECT_EQ(scn_goal_reached(u, 19, 1, 20, 1, 99), 1);
+    EXPECT_EQ(g_stage_end, 1);
+    EXPECT_EQ(count_messages(99), 1);
+}
+
+TEST_F(SharedStepsTest, PlacementListSkipsAMissingCharacter) {
+    UnitStats s1 = MapTest::stats(1, 0, 0), s2 = MapTest::stats(2, 2, 0);
+    UnitRecord* a = unit_place_new(1, 1, &s1);
+    UnitRecord* b = unit_place_new(2, 1, &s2);
+    std::memset(&g_occupancy, 0, sizeof g_occupancy);
+    const PlacementEntry list[] = {{1, 10, 10}, {7, 11, 10}, {2, 12, 10}, {-1, 0, 0}};
+    scn_place_list(list);
+    EXPECT_EQ(a->x, 10);
+    EXPECT_EQ(b->x, 12);
+    EXPECT_EQ(g_occupancy.cells[10 * MAP_SIDE + 11], 0);
+    EXPECT_EQ(g_occupancy.cells[10 * MAP_SIDE + 12], b->number);
+}

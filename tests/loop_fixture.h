@@ -1,0 +1,126 @@
+// Test fixture for the game loop, the turn loop and the chapter hooks: the
+// map fixture with the interface sheets loaded, the loop's globals reset, a
+// poll that runs a check from inside whatever wait is running, and a test
+// for a card or banner window being on the screen.
+#pragma once
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/menu.h"
+#include "platform/screen.h"
+#include "story/hooks.h"
+#include "tactics/game.h"
+#include "tactics/pending.h"
+#include "tactics/turn.h"
+#include "tests/map_fixture.h"
+
+class LoopTest : public MapTest {
+protected:
+    std::function<void()> on_poll;
+    bool polling = false;
+    uint32_t poll_period = 20;
+
+    void SetUp() override {
+        options.on_shot = [this](const std::string& name) {
+            // The name lives in the script, which a push below may move.
+            const bool is_poll = name == "poll";
+            if (!is_poll || !polling) return;
+            if (on_poll) on_poll();
+            if (polling) sys_headless_push(poll_event());
+        };
+        MapTest::SetUp();
+        gfx_load_ui_sheets();
+        g_pending_log.clear();
+        g_game_state_record = {};
+        g_game_state = &g_game_state_record;
+        g_save_buffer = {};
+        g_bag = {};
+        g_gold = 0;
+        g_chests = {};
+        g_stage_flags = {};
+        g_turn = 0;
+        g_stage_end = 0;
+        g_enemy_phase = 0;
+        g_lightning = 0;
+        g_stage_index = -1;
+        g_opt_battle_real = 1;
+        g_opt_battle_speed = 3;
+        util_random_reset();
+    }
+    void TearDown() override {
+        polling = false;
+        gfx_free_ui_sheets();
+        MapTest::TearDown();
+    }
+
+    HeadlessEvent poll_event() const {
+        HeadlessEvent e;
+        e.at = sys_headless_clock() + poll_period;
+        e.kind = HeadlessKind::Shot;
+        e.name = "poll";
+        return e;
+    }
+    // Runs f every poll period from now on, inside the running waits.
+    void start_polling(std::function<void()> f) {
+        on_poll = std::move(f);
+        polling = true;
+        sys_headless_push(poll_event());
+    }
+
+    // Clicks in view coordinates, soon after now (the full-screen window
+    // shows view line 0 at client line 48).
+    void click_view(int x, int y, uint32_t delay = 5) { at(delay, HeadlessKind::Click, x, y + 48); }
+    void rclick_view(int x, int y, uint32_t delay = 5) { at(delay, HeadlessKind::RClick, x, y + 48); }
+    void end_soon() {
+        polling = false;
+        at(5, HeadlessKind::End);
+    }
+
+    // 1 when the "*" window of text (centred on row 9) is on the back image:
+    // drawing it again changes no pixel.
+    static bool window_shown(const char* text) {
+        std::vector<uint8_t> before(g_back_dib, g_back_dib + SCREEN_DIB_SIZE);
+        SavedRect* saved = menu_prompt_keep(-1, 9, text);
+        const bool same = saved && saved->w > 0 && std::memcmp(before.data(), g_back_dib, SCREEN_DIB_SIZE) == 0;
+        std::memcpy(g_back_dib, before.data(), SCREEN_DIB_SIZE);
+        delete saved;
+        return same;
+    }
+
+    static int count_log(const std::string& line) {
+        int n = 0;
+        for (const auto& l : g_pending_log) n += l == line;
+        return n;
+    }
+    // How many times message id was shown.
+    static int count_messages(int id) {
+        int n = 0;
+        for (const auto& l : sys_log_lines()) n += l == "message " + std::to_string(id);
+        return n;
+    }
+    // Answers every click wait from now on with a left click in the middle
+    // of the view.
+    void keep_clicking() {
+        start_polling([this] { click_view(320, 200); });
+    }
+    static bool music_opened(int track) {
+        char name[16];
+        std::snprintf(name, sizeof name, "kqm%02d.mid", track);
+        for (const auto& l : sys_log_lines())
+            if (l.rfind("midi open", 0) == 0 && l.find(name) != std::string::npos) return true;
+        return false;
+    }
+    // Runs f, which must end by the quit that end_soon schedules.
+    template <class F>
+    static bool ends_by_quit(F f) {
+        try {
+            f();
+        } catch (const WinQuit&) {
+            return true;
+        }
+        return false;
+    }
+};

@@ -1,0 +1,294 @@
+// Stage turn loop: upkeep, the enemy phase, the spirit, the save prompt and
+// the player phase's picks.
+#include "story/hooks.h"
+#include "tactics/turn.h"
+#include "tests/loop_fixture.h"
+
+namespace {
+
+// A tile of the tile set whose terrain class is the one asked for.
+int tile_of_class(int tile_set, uint32_t terrain) {
+    for (int t = 0; t < MAP_TILES; ++t)
+        if (g_tileset_terrain[static_cast<size_t>(tile_set)][static_cast<size_t>(t)] == terrain) return t;
+    return -1;
+}
+
+}  // namespace
+
+using TurnTest = LoopTest;
+
+TEST_F(TurnTest, RegenerationCountdownTerrainAndKnockedOut) {
+    set_map_size(10, 10);
+    g_terrain_class_of_tile = g_tileset_terrain[0].data();
+    const int heal5 = tile_of_class(0, 5), heal8 = tile_of_class(0, 8), plain = tile_of_class(0, 1);
+    ASSERT_GE(heal5, 0);
+    ASSERT_GE(heal8, 0);
+    ASSERT_GE(plain, 0);
+    g_map.cells[1 * MAP_SIDE + 1] = static_cast<uint8_t>(heal5);
+    g_map.cells[1 * MAP_SIDE + 2] = static_cast<uint8_t>(heal8);
+    g_map.cells[1 * MAP_SIDE + 3] = static_cast<uint8_t>(plain);
+
+    UnitStats s = MapTest::stats(1, 0, 0, 25);
+    UnitRecord* a = unit_place_new(1, 1, &s);
+    UnitRecord* b = unit_place_new(2, 1, &s);
+    UnitRecord* c = unit_place_new(3, 1, &s);
+    a->stats.hp = b->stats.hp = c->stats.hp = 10;
+    turn_unit_regen(a);
+    turn_unit_regen(b);
+    turn_unit_regen(c);
+    EXPECT_EQ(a->stats.hp, 17);  // 25 x 3 / 10
+    EXPECT_EQ(b->stats.hp, 15);  // 25 x 2 / 10
+    EXPECT_EQ(c->stats.hp, 10);
+    // Healing stops at max HP.
+    a->stats.hp = 24;
+    turn_unit_regen(a);
+    EXPECT_EQ(a->stats.hp, 25);
+
+    // Knocked out with -3: up with full HP at the third phase start; it
+    // does not heal on the way, even on healing ground.
+    a->stats.hp = 0;
+    a->status = -3;
+    turn_unit_regen(a);
+    EXPECT_EQ(a->status, -2);
+    EXPECT_EQ(a->stats.hp, 0);
+    turn_unit_regen(a);
+    EXPECT_EQ(a->stats.hp, 0);
+    turn_unit_regen(a);
+    EXPECT_EQ(a->status, 0);
+    EXPECT_EQ(a->stats.hp, 25);
+
+    // HP 0 without a countdown stays 0; an enemy never counts down; a free
+    // record is left alone.
+    b->stats.hp = 0;
+    b->status = 0;
+    turn_unit_regen(b);
+    EXPECT_EQ(b->stats.hp, 0);
+    UnitStats e = MapTest::stats(10, 35, 7, 20);
+    UnitRecord* enemy = unit_place_new(1, 2, &e);
+    enemy->stats.hp = 0;
+    enemy->status = -1;
+    turn_unit_regen(enemy);
+    EXPECT_EQ(enemy->stats.hp, 0);
+    EXPECT_EQ(enemy->status, -1);
+    UnitRecord free_record{};
+    free_record.stats.hp = 5;
+    free_record.stats.max_hp = 25;
+    turn_unit_regen(&free_record);
+    EXPECT_EQ(free_record.stats.hp, 5);
+}
+
+TEST_F(TurnTest, EnemyPhaseActsByModeAndStops) {
+    g_chapter = 2;
+    UnitStats lead = MapTest::stats(1, 0, 0);
+    unit_place_new(1, 1, &lead);
+    const int modes[] = {14, 5, 7, 7, 7, 14};
+    for (int i = 0; i < 6; ++i) {
+        UnitStats s = MapTest::stats(10, 35, modes[i]);
+        unit_place_new(5 + i, 5, &s);
+    }
+    g_units[20].stats.hp = 0;  // beaten
+    g_units[21].acted = 1;     // already acted
+    turn_enemy_phase();
+    EXPECT_EQ(g_pending_log, (std::vector<std::string>{"ai_unit_act 18 -1 -1", "ai_unit_act 18 -1 -1",
+                                                        "ai_unit_act 22 -1 -1", "ai_unit_act 23 -1 -1",
+                                                        "ai_unit_act 23 -1 -1"}));
+    EXPECT_EQ(g_cursor_visible, 0);
+    EXPECT_EQ(g_cursor_shape, 0);
+
+    // With the leaders fallen the phase stops after the first action.
+    for (auto& u : g_units) u.acted = 0;
+    g_pending_log.clear();
+    g_units[0].stats.hp = 0;
+    turn_enemy_phase();
+    EXPECT_EQ(g_pending_log, (std::vector<std::string>{"ai_unit_act 18 -1 -1"}));
+
+    // Once the stage has ended nobody acts.
+    for (auto& u : g_units) u.acted = 0;
+    g_pending_log.clear();
+    g_units[0].stats.hp = 20;
+    g_stage_end = 1;
+    turn_enemy_phase();
+    EXPECT_TRUE(g_pending_log.empty());
+}
+
+// A stage of the kit set up as the game loop leaves it before the turns.
+class TurnStageTest : public LoopTest {
+protected:
+    void set_up_stage(int stage) {
+        g_stage_index = stage;
+        g_chapter = static_cast<uint32_t>(scn_chapter_of_stage(stage));
+        g_module_index = static_cast<int32_t>(g_chapter);
+        g_units = {};
+        std::memset(&g_occupancy, 0, sizeof g_occupancy);
+        ASSERT_EQ(map_load_stage_map(stage), 1);
+        map_load_map_graphics(g_stage_tileset[static_cast<size_t>(stage)]);
+        unit_load_stage_units(stage, 1);
+        g_zoom = -1;
+        map_set_zoom(1);
+        map_redraw_view();
+        gfx_fade_start(&g_default_palette, 0);
+    }
+    // Runs the turn loop until the scripted quit.
+    void run(int resuming) {
+        EXPECT_TRUE(ends_by_quit([&] { turn_run_stage_battle(resuming); }));
+    }
+};
+
+TEST_F(TurnStageTest, SavePromptOnlyOnTheFirstTurnOfStage2OnwardNotResuming) {
+    struct Case {
+        int stage, turn, resuming, saves;
+    };
+    const Case cases[] = {{0, 0, 0, 0}, {1, 0, 0, 1}, {1, 1, 0, 0}, {1, 0, 1, 0}, {5, 0, 0, 1}};
+    for (const Case& c : cases) {
+        g_pending_log.clear();
+        sys_log_clear();
+        set_up_stage(c.stage);
+        g_turn = c.turn;
+        // "{ 예 }" of the centred prompt: columns 41..44 of row 9.
+        click_view(340, 190, 150);
+        at(3000, HeadlessKind::End);
+        run(c.resuming);
+        EXPECT_EQ(count_log("save_save_game -1"), c.saves) << "stage " << c.stage << " turn " << c.turn;
+        // The quit stays posted: a fresh machine for the next case.
+        map_free_map_graphics();
+        gfx_free_ui_sheets();
+        gfx_screens_free();
+        sys_shutdown();
+        start();
+        gfx_load_ui_sheets();
+    }
+}
+
+TEST_F(TurnStageTest, PicksReadTheUnitNumberBitsAndStayOnTheMap) {
+    set_up_stage(0);
+    g_turn = 0;
+    map_set_zoom(1);
+    g_view_x = 0;
+    g_view_y = 0;
+    map_redraw_view();
+    // (1,1): only highlight marks; (2,1): number 63; (3,1): marks over unit
+    // 1; the cells picked by view pixel.
+    g_occupancy.cells[1 * MAP_SIDE + 1] = OCC_MARK_A | OCC_MARK_B;
+    g_occupancy.cells[1 * MAP_SIDE + 2] = 63;
+    // The first unit moves to (3,1), so that the turn start centres the
+    // view on the map's corner.
+    UnitRecord& first = g_units[0];
+    ASSERT_NE(first.number, 0);
+    g_occupancy.cells[first.y * MAP_SIDE + first.x] = 0;
+    first.x = 3;
+    first.y = 1;
+    g_occupancy.cells[1 * MAP_SIDE + 3] = static_cast<uint8_t>(OCC_MARK_A | first.number);
+    auto cell_px = [](int x) { return 16 + x * 32 + 16; };
+    click_view(0, 0, 50);  // ends the banner
+    click_view(cell_px(1), 48, 400);
+    click_view(cell_px(2), 48, 500);
+    click_view(cell_px(3), 48, 600);
+    at(1000, HeadlessKind::End);
+    run(0);
+    EXPECT_EQ(count_log("map_show_terrain_info 1 1"), 1);
+    EXPECT_EQ(count_log("map_show_terrain_info 2 1"), 1);
+    EXPECT_EQ(count_log("map_show_terrain_info 3 1"), 0);
+}
+
+TEST_F(TurnStageTest, PickOffASmallMapIsIgnored) {
+    set_up_stage(0);
+    set_map_size(8, 6);
+    g_view_x = g_view_y = 0;
+    map_redraw_view();
+    click_view(0, 0, 50);                 // ends the banner
+    click_view(16 + 12 * 32 + 16, 48, 400);  // cell (12,1), right of the map
+    click_view(16 + 2 * 32 + 16, 48, 500);   // cell (2,1)
+    at(1000, HeadlessKind::End);
+    run(0);
+    EXPECT_EQ(count_log("map_show_terrain_info 12 1"), 0);
+    EXPECT_EQ(count_log("map_show_terrain_info 2 1"), 1);
+}
+
+// Ends the turn through the map command menu: a right click on the map,
+// " 턴 종료 " and "예".
+class TurnEndTest : public TurnStageTest {
+protected:
+    int step = 0;
+    uint32_t since = 0;
+    void drive_to_enemy_phase(std::function<void()> in_enemy_phase) {
+        start_polling([this, in_enemy_phase] {
+            const uint32_t now = sys_headless_clock();
+            switch (step) {
+                case 0:
+                    if (window_shown("*턴1：쿠시나일행의 행동")) {
+                        click_view(300, 300);
+                        step = 1;
+                        since = now;
+                    }
+                    break;
+                case 1:
+                    if (now - since > 200) {
+                        rclick_view(200, 200);
+                        step = 2;
+                    }
+                    break;
+                case 2:
+                    if (g_menu_chip_set == 1) {
+                        click_view(250, 210, 50);  // " 턴 종료 ", the first line at row 10
+                        step = 3;
+                        since = now;
+                    }
+                    break;
+                case 3:
+                    if (now - since > 400) {
+                        click_view(400, 190);  // "예", columns 48..53 of row 9
+                        step = 4;
+                    }
+                    break;
+                case 4:
+                    if (g_enemy_phase == 1) {
+                        in_enemy_phase();
+                        step = 5;
+                    }
+                    break;
+                default:
+                    break;
+            }
+        });
+    }
+};
+
+TEST_F(TurnEndTest, SpiritActsFirstTowardCharacter8OrWithoutAGoal) {
+    for (bool with_summoner : {true, false}) {
+        g_pending_log.clear();
+        step = 0;
+        set_up_stage(0);
+        UnitStats spirit = MapTest::stats(10, 15, 0), summoner = MapTest::stats(8, 11, 0);
+        g_occupancy.cells[30 * MAP_SIDE + 20] = 0;
+        g_occupancy.cells[30 * MAP_SIDE + 21] = 0;
+        UnitRecord* sp = unit_place_new(20, 30, &spirit);
+        ASSERT_NE(sp, nullptr);
+        if (with_summoner) {
+            ASSERT_NE(unit_place_new(21, 30, &summoner), nullptr);
+        }
+        const int spirit_slot = sp->number - 1;
+        bool banner_seen = false;
+        drive_to_enemy_phase([&] {});
+        // The enemy banner is up once the spirit has acted.
+        auto old = on_poll;
+        on_poll = [&, old] {
+            old();
+            if (step == 5 && !banner_seen && window_shown("*적의 행동")) {
+                banner_seen = true;
+                end_soon();
+            }
+        };
+        at(60000, HeadlessKind::End);
+        run(0);
+        EXPECT_TRUE(banner_seen);
+        ASSERT_FALSE(g_pending_log.empty());
+        const std::string goal = with_summoner ? "21 30" : "-1 -1";
+        EXPECT_EQ(g_pending_log[0], "ai_unit_act " + std::to_string(spirit_slot) + " " + goal);
+        map_free_map_graphics();
+        gfx_free_ui_sheets();
+        gfx_screens_free();
+        sys_shutdown();
+        start();
+        gfx_load_ui_sheets();
+    }
+}
