@@ -10,6 +10,7 @@
 #include "platform/screen.h"
 #include "platform/draw.h"
 #include "platform/shell.h"
+#include "story/hooks.h"
 #include "tactics/map_view.h"
 
 MapBuffer g_map{};
@@ -86,14 +87,6 @@ const char* const g_terrain_names[MAP_TILE_SETS][TERRAIN_CLASSES] = {
 const std::array<int32_t, 10> g_terrain_defence = {90, 100, 70, 80, 60, 90, 100, 60, 70, 100};
 
 namespace {
-
-// A Palette16 whose components are all 15.
-// PENDING: use the chapter hooks' g_white_palette once they exist.
-const Palette16 kWhitePalette = [] {
-    Palette16 p{};
-    std::memset(&p, 15, sizeof p);
-    return p;
-}();
 
 int16_t read_i16(const uint8_t* p) {
     int16_t v;
@@ -213,7 +206,7 @@ void map_load_map_graphics(int32_t tile_set) {
         }
         gfx_clear_screen();
         const Palette16 base = g_default_palette;
-        gfx_set_scene_palettes(&base, &kWhitePalette, &g_scene_palette);
+        gfx_set_scene_palettes(&base, &g_white_palette, &g_scene_palette);
         gfx_set_palette16(&g_scene_palette);
     }
 }
