@@ -9,26 +9,19 @@
 #include "platform/draw.h"
 #include "platform/screen.h"
 #include "platform/text.h"
+#include "tests/picture.h"
 
 static void BM_BlitKeyedFullScreen(benchmark::State& state) {
     gfx_screens_alloc();
-    const int w = 640, h = 416;
-    std::vector<uint8_t> pic(40 + 1024 + static_cast<size_t>(w) * h);
-    DibInfoHeader hd{};
-    hd.size = 40;
-    hd.width = w;
-    hd.height = h;
-    hd.planes = 1;
-    hd.bit_count = 8;
-    hd.size_image = static_cast<uint32_t>(w * h);
-    std::memcpy(pic.data(), &hd, sizeof hd);
     // About one pixel in five is the key.
-    for (size_t i = 1064; i < pic.size(); ++i) pic[i] = static_cast<uint8_t>((i * 2654435761u >> 13) % 20);
+    std::vector<uint8_t> pic = make_picture(640, 416, 0, [](int x, int line) {
+        return static_cast<uint8_t>((static_cast<uint32_t>(line * 640 + x) * 2654435761u >> 13) % 20);
+    });
     for (auto _ : state) {
         gfx_blit_image_keyed(0, 0, pic.data());
         benchmark::ClobberMemory();
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * w * h);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * 640 * 416);
     gfx_screens_free();
 }
 BENCHMARK(BM_BlitKeyedFullScreen)->Unit(benchmark::kMicrosecond);

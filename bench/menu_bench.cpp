@@ -16,24 +16,16 @@
 #include "platform/sprite.h"
 #include "platform/text.h"
 #include "sys/headless/headless.h"
+#include "tests/picture.h"
 
 namespace {
 
-std::vector<uint8_t> make_picture(int w, int h, uint32_t seed) {
-    std::vector<uint8_t> p(40 + 1024 + static_cast<size_t>(w) * h);
-    DibInfoHeader hd{};
-    hd.size = 40;
-    hd.width = w;
-    hd.height = h;
-    hd.planes = 1;
-    hd.bit_count = 8;
-    std::memcpy(p.data(), &hd, sizeof hd);
+std::vector<uint8_t> make_keyed_picture(int w, int h, uint32_t seed) {
     // About one pixel in eight is the key.
-    for (size_t i = 1064; i < p.size(); ++i) {
+    return make_picture(w, h, 0, [&seed](int, int) {
         seed = seed * 1103515245u + 12345u;
-        p[i] = static_cast<uint8_t>((seed >> 16) % 16 < 2 ? 14 : (seed >> 20) % 14);
-    }
-    return p;
+        return static_cast<uint8_t>((seed >> 16) % 16 < 2 ? 14 : (seed >> 20) % 14);
+    });
 }
 
 void fill_font() {
@@ -53,7 +45,7 @@ const char* const g_ten_items[] = {" 턴 종료 ",  " 확대맵 ", " 축소맵 "
 
 static void BM_SpriteFrame24Parts(benchmark::State& state) {
     gfx_screens_alloc();
-    const auto sheet = make_picture(640, 256, 7);  // 640 parts
+    const auto sheet = make_keyed_picture(640, 256, 7);  // 640 parts
     // One frame of 4 x 6 cells, every part a different one, some mirrored.
     std::vector<uint8_t> file(32 + 2, 0);
     file[32] = 34;
@@ -79,7 +71,7 @@ BENCHMARK(BM_SpriteFrame24Parts)->Arg(0)->Arg(1)->Arg(15 * 256 + 1)->Unit(benchm
 static void BM_MenuWindowTenRects(benchmark::State& state) {
     gfx_screens_alloc();
     fill_font();
-    auto chips = make_picture(96, 60, 3);
+    auto chips = make_keyed_picture(96, 60, 3);
     g_sheet_winchip = chips.data();
     for (auto _ : state) {
         // The list menu's drawing, without its mouse loop.
@@ -113,7 +105,7 @@ static void BM_ListMenuTenItemsClicked(benchmark::State& state) {
     win_input_reset();
     gfx_screens_alloc();
     fill_font();
-    auto chips = make_picture(96, 60, 3);
+    auto chips = make_keyed_picture(96, 60, 3);
     g_sheet_winchip = chips.data();
     sys_register_class("bench", win_main_proc);
     g_hwnd_game = -1;

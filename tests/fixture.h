@@ -38,6 +38,18 @@ struct TempDir {
     std::string str() const { return path.string(); }
 };
 
+// The random source's sequence computed the direct way (s = a x s mod m),
+// apart from the game's own arithmetic.
+struct RandomMirror {
+    int64_t s1 = 167, s2 = 19960, s3 = 5150;
+    int32_t next() {
+        s1 = 171 * s1 % 30269;
+        s2 = 172 * s2 % 30307;
+        s3 = 170 * s3 % 30323;
+        return static_cast<int32_t>(s1 + s2 + s3);
+    }
+};
+
 // Every module's state back to its values at program start.
 inline void reset_game_globals() {
     win_shell_reset();

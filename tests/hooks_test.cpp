@@ -10,20 +10,6 @@
 
 namespace {
 
-// The random source's own sequence, computed apart from the game's.
-struct WichmannHill {
-    int32_t s1 = 167, s2 = 19960, s3 = 5150;
-    int32_t next() {
-        s1 = 171 * (s1 % 177) - 2 * (s1 / 177);
-        s2 = 172 * (s2 % 176) - 35 * (s2 / 176);
-        s3 = 170 * (s3 % 178) - 63 * (s3 / 178);
-        if (s1 < 0) s1 += 30269;
-        if (s2 < 0) s2 += 30307;
-        if (s3 < 0) s3 += 30323;
-        return s1 + s2 + s3;
-    }
-};
-
 bool colours_white() {
     const uint8_t* c = gfx_dib_colours(g_back_dib);
     for (int i = 0; i < 16; ++i)
@@ -79,7 +65,7 @@ TEST_F(HooksTest, TicksMoveOnlyInChapters1To5) {
 }
 
 TEST_F(HooksTest, LightningFlashesFromTheFixedSeedsInChapters3And5Only) {
-    WichmannHill wh;
+    RandomMirror wh;
     std::vector<int> expected;
     for (int i = 0; i < 300; ++i)
         if (wh.next() % 20 == 0) expected.push_back(i);
@@ -96,13 +82,13 @@ TEST_F(HooksTest, LightningFlashesFromTheFixedSeedsInChapters3And5Only) {
     // Chapter 4 has no lightning step: nothing flashes, no random draw.
     util_random_reset();
     EXPECT_TRUE(flashes(4, 300).empty());
-    EXPECT_EQ(util_random(), WichmannHill{}.next());
+    EXPECT_EQ(util_random(), RandomMirror{}.next());
 
     // Without a storm the ticks of chapter 3 draw nothing either.
     g_lightning = 0;
     util_random_reset();
     EXPECT_TRUE(flashes(3, 300).empty());
-    EXPECT_EQ(util_random(), WichmannHill{}.next());
+    EXPECT_EQ(util_random(), RandomMirror{}.next());
 }
 
 TEST_F(HooksTest, ShakeStepsOnlyInChapters4And5) {

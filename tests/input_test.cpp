@@ -160,14 +160,8 @@ TEST_F(InputTest, ShakeStepsOffsetTheViewAndStopRestoresIt) {
 
 TEST(Random, FollowsTheThreeGeneratorsFromTheirFixedSeeds) {
     util_random_reset();
-    // The same sequence computed the direct way: s = a * s mod m.
-    int64_t s1 = 167, s2 = 19960, s3 = 5150;
-    for (int i = 0; i < 1000; ++i) {
-        s1 = 171 * s1 % 30269;
-        s2 = 172 * s2 % 30307;
-        s3 = 170 * s3 % 30323;
-        ASSERT_EQ(util_random(), s1 + s2 + s3) << "value " << i;
-    }
+    RandomMirror mirror;
+    for (int i = 0; i < 1000; ++i) ASSERT_EQ(util_random(), mirror.next()) << "value " << i;
     util_random_reset();
     EXPECT_EQ(util_random(), (171 * 167 % 30269) + (172 * 19960 % 30307) + (170 * 5150 % 30323));
 }

@@ -10,6 +10,7 @@
 #include "platform/sound.h"
 #include "platform/text.h"
 #include "tests/fixture.h"
+#include "tests/picture.h"
 
 namespace {
 
@@ -27,22 +28,10 @@ uint8_t px(const Image& img, int x, int y) { return img[static_cast<size_t>(SCRE
 // A window chip sheet like "a:winchip.gem": 96 x 60, 8 x 20 chips, each
 // filled with one colour that tells the chip.
 std::vector<uint8_t> make_chip_sheet() {
-    const int w = 96, h = 60;
-    std::vector<uint8_t> p(40 + 1024 + w * h, 0);
-    DibInfoHeader hd{};
-    hd.size = 40;
-    hd.width = w;
-    hd.height = h;
-    hd.planes = 1;
-    hd.bit_count = 8;
-    std::memcpy(p.data(), &hd, sizeof hd);
-    for (int line = 0; line < h; ++line)
-        for (int x = 0; x < w; ++x) {
-            const int c = x / 8, r = line / 20;
-            p[1064 + static_cast<size_t>(h - 1 - line) * w + x] =
-                static_cast<uint8_t>(c < 6 ? CHIP + r * 6 + c : MENU_CHIP + r * 6 + c - 6);
-        }
-    return p;
+    return make_picture(96, 60, 0, [](int x, int line) {
+        const int c = x / 8, r = line / 20;
+        return static_cast<uint8_t>(c < 6 ? CHIP + r * 6 + c : MENU_CHIP + r * 6 + c - 6);
+    });
 }
 
 class MenuTest : public HeadlessTest {

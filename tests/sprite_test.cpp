@@ -6,6 +6,7 @@
 
 #include "platform/sprite.h"
 #include "tests/fixture.h"
+#include "tests/picture.h"
 
 namespace {
 
@@ -20,19 +21,7 @@ uint8_t sheet_value(int x, int line) {
 }
 
 // A parts sheet as file_load_data gives it, in a block of exactly its size.
-std::vector<uint8_t> make_sheet(int w, int h) {
-    std::vector<uint8_t> p(40 + 1024 + static_cast<size_t>(w) * h, 0);
-    DibInfoHeader hd{};
-    hd.size = 40;
-    hd.width = w;
-    hd.height = h;
-    hd.planes = 1;
-    hd.bit_count = 8;
-    std::memcpy(p.data(), &hd, sizeof hd);
-    for (int line = 0; line < h; ++line)
-        for (int x = 0; x < w; ++x) p[1064 + static_cast<size_t>(h - 1 - line) * w + x] = sheet_value(x, line);
-    return p;
-}
+std::vector<uint8_t> make_sheet(int w, int h) { return make_picture(w, h, 0, sheet_value); }
 
 struct Part {
     int cx, cy, number;
