@@ -25,8 +25,6 @@ int32_t g_random_seeds[3] = {167, 19960, 5150};
 
 namespace {
 
-int32_t g_blink_phase = 0;
-
 bool pin_applies() {
     return g_cursor_pin[0] != 0 && g_cursor_pin[0] == g_cursor_pin[2] && g_fullscreen &&
            sys_foreground() == g_hwnd_game;
@@ -151,6 +149,9 @@ int32_t win_wait_click_blink() {
     win_poll_click(1, 0, &x, &y);
     sys_invalidate(g_hwnd_game);
     g_tick_counter = 16;
+    // Every wait starts on shape 5: on the title, where the tick counter
+    // stands still, that is the only shape shown.
+    int32_t phase = 0;
     int32_t result;
     for (;;) {
         if (win_poll_click(0, 0, &x, &y) > 0) {
@@ -163,8 +164,8 @@ int32_t win_wait_click_blink() {
         }
         if (g_tick_counter >= 16) {
             g_tick_counter = 0;
-            g_blink_phase ^= 1;
-            win_set_cursor_shape(g_blink_phase ? 5 : 6);
+            phase ^= 1;
+            win_set_cursor_shape(phase ? 5 : 6);
             win_cursor_flag_on();
         }
     }
@@ -258,6 +259,5 @@ void win_input_reset() {
     for (auto& v : g_cursor_pin) v = 0;
     g_cursor_clipped = 0;
     g_shake_on = g_shake_lock = g_shake_amplitude = g_shake_saved_offset = 0;
-    g_blink_phase = 0;
     util_random_reset();
 }

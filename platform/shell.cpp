@@ -293,6 +293,10 @@ int win_main(int32_t instance, int32_t previous, const char*, int32_t show) {
 
 int32_t win_popup_proc(SysWnd w, uint32_t msg, uint32_t wparam, uint32_t lparam) {
     if (g_fullscreen) return win_main_proc(w, msg, wparam, lparam);
+    // A song started in full screen reports its end here; after a switch to
+    // the window the notice must still reach the main procedure, or the
+    // music would stop looping.
+    if (msg == MM_MCINOTIFY) return win_main_proc(w, msg, wparam, lparam);
     return sys_default_proc(w, msg, wparam, lparam);
 }
 
@@ -375,7 +379,10 @@ int32_t win_main_proc(SysWnd w, uint32_t msg, uint32_t wparam, uint32_t lparam) 
 void win_toggle_fullscreen() {
     (void)sys_display_depth();
     if (g_fullscreen) {
-        g_hwnd_main = g_hwnd_game;
+        // Already in full screen (F12 before the first paint, which switches
+        // again): the popup must never be taken for the main window, or the
+        // way back to the window would show nothing.
+        if (g_hwnd_game != g_hwnd_popup) g_hwnd_main = g_hwnd_game;
         g_hwnd_game = g_hwnd_popup;
         sys_set_window_pos(g_hwnd_popup, 0, 0, 640, 480);
         sys_show_window(g_hwnd_popup, 1);

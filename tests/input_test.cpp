@@ -139,6 +139,23 @@ TEST_F(InputTest, BlinkAlternatesShapesEverySixteenTicks) {
     EXPECT_EQ(shapes[2], 5);
 }
 
+TEST_F(InputTest, OnTheTitleEveryBlinkingWaitShowsShapeFive) {
+    std::vector<int32_t> shapes;
+    options.on_shot = [&](const std::string&) { shapes.push_back(g_cursor_shape); };
+    start();
+    g_chapter = 0;  // the tick counter stands still: no blinking
+    for (int wait = 0; wait < 3; ++wait) {
+        HeadlessEvent e;
+        e.at = sys_headless_clock() + 300;
+        e.kind = HeadlessKind::Shot;
+        e.name = "s";
+        sys_headless_push(e);
+        at(400, HeadlessKind::Click, 10, 60);
+        EXPECT_EQ(win_wait_click_blink(), 1);
+    }
+    EXPECT_EQ(shapes, (std::vector<int32_t>{5, 5, 5}));
+}
+
 TEST_F(InputTest, ShakeStepsOffsetTheViewAndStopRestoresIt) {
     g_view_offset.y = 48;
     gfx_shake_start(0);  // nothing to divide by: nothing happens

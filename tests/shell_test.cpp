@@ -103,6 +103,54 @@ TEST_F(ShellTest, F12IsIgnoredDuringAShakeAndTheCloseBoxDoesNothing) {
     EXPECT_EQ(sys_quit_posted(), 0);
 }
 
+// The main window and a separate full-screen popup, as the shell makes them.
+class TwoWindowTest : public HeadlessTest {
+protected:
+    SysWnd popup = 0;
+    void SetUp() override {
+        HeadlessTest::SetUp();
+        sys_register_class("test-popup", win_popup_proc);
+        popup = sys_create_window("test-popup", "", WS_POPUP, 0, 0, 640, 480);
+        g_hwnd_main = g_hwnd_game = wnd;
+        g_hwnd_popup = popup;
+        g_fullscreen = 0;
+        g_screen_w = 1024;
+        g_screen_h = 768;
+    }
+};
+
+TEST_F(TwoWindowTest, F12BeforeTheFirstPaintStillLeadsBackToTheWindow) {
+    g_first_paint_done = 0;
+    win_main_proc(wnd, WM_KEYDOWN, VK_F12, 0);  // to full screen
+    ASSERT_EQ(g_hwnd_game, popup);
+    win_popup_proc(popup, WM_PAINT, 0, 0);  // the first paint switches again
+    EXPECT_EQ(g_first_paint_done, 1);
+    EXPECT_EQ(g_hwnd_main, wnd);
+    win_popup_proc(popup, WM_KEYDOWN, VK_F12, 0);  // back to the window
+    EXPECT_EQ(g_fullscreen, 0);
+    EXPECT_EQ(g_hwnd_game, wnd);
+    EXPECT_EQ(sys_window_visible(wnd), 1);
+    EXPECT_EQ(sys_window_visible(popup), 0);
+}
+
+TEST_F(TwoWindowTest, MusicStartedInFullScreenLoopsAfterTheSwitchToTheWindow) {
+    win_main_proc(wnd, WM_KEYDOWN, VK_F12, 0);
+    ASSERT_EQ(g_hwnd_game, popup);
+    ASSERT_EQ(snd_play_music(1), 1);  // its end notice goes to the popup
+    win_popup_proc(popup, WM_KEYDOWN, VK_F12, 0);
+    ASSERT_EQ(g_fullscreen, 0);
+    auto plays = [] {
+        int n = 0;
+        for (const auto& l : sys_log_lines()) n += l == "midi play";
+        return n;
+    };
+    const int before = plays();
+    for (int i = 0; i < 3000 && plays() == before; ++i) win_pump_one();
+    EXPECT_EQ(plays(), before + 1);  // replayed from its start
+    EXPECT_EQ(g_mci_open, 1);
+    EXPECT_EQ(g_mci_ignore_notify, 0);
+}
+
 // Whole runs of the program.
 
 // The temporary title waits for a click, then asks whether to start a new
