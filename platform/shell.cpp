@@ -276,8 +276,15 @@ int win_create_main_window(int32_t instance, int32_t show) {
 
 int win_main(int32_t instance, int32_t previous, const char*, int32_t show) {
     if (!sys_instance_lock(MUTEX_NAME)) return 0;
-    if (!previous && !win_register_classes(instance)) return 0;
-    if (!win_create_main_window(instance, show)) return 1;
+    if (!previous && !win_register_classes(instance)) {
+        sys_instance_unlock();
+        return 0;
+    }
+    if (!win_create_main_window(instance, show)) {
+        // Start-up was refused (the first picture is missing): a failure.
+        sys_instance_unlock();
+        return 1;
+    }
     SysMsg m;
     while (sys_get_message(&m)) {
         try {
