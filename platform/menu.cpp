@@ -200,7 +200,7 @@ namespace {
 // A prompt text with its braces taken out: the text to draw, its width in
 // columns and the columns where each choice starts and ends.
 struct PromptLayout {
-    char text[MENU_PROMPT_TEXT_MAX];
+    char text[MENU_PROMPT_TEXT_MAX + 1];
     int32_t width;
     int32_t choices;
     int32_t start[MENU_PROMPT_CHOICES];
@@ -217,11 +217,11 @@ void prompt_scan(const char* src, PromptLayout* p) {
         p->keep = true;
         ++src;
     }
-    // At most MENU_PROMPT_TEXT_MAX bytes of the source are read and the kept
-    // text leaves room for its terminator; a two-byte code is kept whole or
-    // not at all.
+    // At most MENU_PROMPT_TEXT_MAX bytes of the source are read, and all of
+    // them but the braces are kept; a two-byte code is kept whole or not at
+    // all.
     const size_t src_max = MENU_PROMPT_TEXT_MAX;
-    const size_t out_max = MENU_PROMPT_TEXT_MAX - 1;
+    const size_t out_max = MENU_PROMPT_TEXT_MAX;
     size_t i = 0, n = 0;
     bool open = false;
     int32_t open_at = 0;

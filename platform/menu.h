@@ -47,8 +47,8 @@ constexpr uint32_t HIT_RECT_FREE = 0xFFFFFFFFu;
 constexpr int MENU_HIT_RECTS = 100;
 constexpr int MENU_SCREEN_COLS = 80;
 constexpr int MENU_ROW_H = 20;
-// The prompt's text buffer (the text is cut to fit, terminator included) and
-// its table of choices (choices past it are not clickable).
+// The prompt reads and keeps at most this many bytes of its text (the rest
+// is cut), and its table of choices (choices past it are not clickable).
 constexpr int MENU_PROMPT_TEXT_MAX = 103;
 constexpr int MENU_PROMPT_CHOICES = 8;
 // A list menu shows at most this many items.

@@ -102,6 +102,12 @@ TEST_F(DrawTest, PicturesClipAtEveryEdge) {
     gfx_blit_image(0, 0, nullptr);
     EXPECT_EQ(count_not(BG), before);
     EXPECT_EQ(before, 24 * 25 + 24 * 16 + 16 * 30 + 8 * 30);
+    // Opaque and taller than the space below line 400: its top 16 lines show.
+    gfx_blit_image(10, 400, pic.data());
+    EXPECT_EQ(px(80, 400), sheet_value(0, 0));
+    EXPECT_EQ(px(119, 415), sheet_value(39, 15));
+    EXPECT_EQ(px(120, 415), BG);
+    EXPECT_EQ(count_not(BG), before + 40 * 16);
 }
 
 TEST_F(DrawTest, SheetCellsMapAndStayInsideTheirSheet) {

@@ -233,14 +233,22 @@ TEST_F(MenuTest, PromptTextBoundsAndForms) {
     EXPECT_EQ(menu_prompt(2, 9, longer.c_str(), 0), 0);
     EXPECT_EQ(back_pixels(), Image(SCREEN_IMAGE_SIZE, BG));
 
-    // A double-byte character that would not fit whole is left out.
-    std::string edge(101, 'A');
-    edge += "가";
-    SavedRect* s = menu_prompt_keep(0, 9, edge.c_str());
-    ASSERT_NE(s, nullptr);
-    // Frame from column -2 (cut) to column 0 + 101 + 1.
-    EXPECT_EQ(s->w, SCREEN_W);
-    gfx_restore_rect_free(s);
+    // The first 103 bytes are kept, the 104th is not; a double-byte
+    // character is kept whole or not at all. "/g" takes no room, so the
+    // width, and with it the centred window, shows what was kept.
+    std::string pairs;
+    for (int i = 0; i < 51; ++i) pairs += "/g";
+    struct Edge {
+        std::string text;
+        int width;
+    } edges[] = {{pairs + "AB", 1}, {pairs + "가", 0}, {pairs.substr(2) + "가", 2}};
+    for (const Edge& e : edges) {
+        SavedRect* s = menu_prompt_keep(-1, 9, e.text.c_str());
+        ASSERT_NE(s, nullptr);
+        EXPECT_EQ(s->x, ((80 - e.width) / 2 - 2) * 8) << e.text.size();
+        EXPECT_EQ(s->w, (e.width + 5) * 8) << e.text.size();
+        gfx_restore_rect_free(s);
+    }
 
     // "*" shows the window and returns at once, leaving it on the screen.
     const uint32_t t0 = sys_headless_clock();
