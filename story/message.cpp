@@ -279,13 +279,6 @@ uint8_t* txt_load_face(const char* code) {
         }
     }
     uint8_t* face = present ? file_load_data(name) : nullptr;
-    // A picture smaller than the face box would leave part of the old face
-    // standing when the box is put back: it counts as not loaded.
-    int32_t w = 0, h = 0;
-    if (face && (!gfx_picture_bits(face, &w, &h) || w < TXT_FACE_W || h < TXT_FACE_H)) {
-        std::free(face);
-        face = nullptr;
-    }
     if (!face) util_memory_error();
     return face;
 }

@@ -57,7 +57,7 @@ void txt_show_message(int32_t id, std::initializer_list<MsgArg> args = {});
 
 // Loads "a:face??.gem" with the two characters of code in place of the "??":
 // a DibImage freed with std::free, or null after "Memory Error" when the
-// picture cannot be read or is smaller than the 160 x 160 face box.
+// picture cannot be read.
 uint8_t* txt_load_face(const char* code);
 
 // 1..29: the first entry of g_speaker_codes equal to the text's first two

@@ -312,6 +312,60 @@ TEST_F(GameTest, DefeatShowsTheGameOverAndReturnsToTheTitle) {
     EXPECT_EQ(g_fade_running, 0);
 }
 
+TEST_F(GameTest, WithoutEnemiesTheIntroViewCentresOnSlot17AndScrollsBack) {
+    // The kit's data, with a stage unit file that places no unit on any stage.
+    namespace fs = std::filesystem;
+    for (const auto& e : fs::directory_iterator(fs::path(ROWEN_KIT_DIR) / "dat"))
+        fs::copy_file(e.path(), data.path / "dat" / e.path().filename(), fs::copy_options::overwrite_existing);
+    std::vector<uint8_t> unt;
+    for (int i = 0; i < GAME_STAGES; ++i) unt.insert(unt.end(), {2 * GAME_STAGES, 0});
+    unt.insert(unt.end(), {0, 0});
+    write_dat("stage.unt", unt);
+    use_temp_data();
+
+    // Chapter 2 with a party handed over: the first unit near the map's top
+    // left corner, the one in slot 17 near its bottom right corner.
+    ASSERT_EQ(map_load_stage_map(1), 1);
+    const int w = map_width(), h = map_height();
+    ASSERT_GT(w, 19 + 8);
+    ASSERT_GT(h, 12 + 8);
+    ChapterHandOver ho{};
+    ho.units[0].number = 1;
+    ho.units[0].x = 2;
+    ho.units[0].y = 2;
+    ho.units[0].stats = MapTest::stats(1, 1, 0);
+    ho.units[17].number = 18;
+    ho.units[17].x = static_cast<int16_t>(w - 3);
+    ho.units[17].y = static_cast<int16_t>(h - 3);
+    ho.units[17].stats = MapTest::stats(2, 3, 0);
+    ho.zoom = 1;
+    ho.move_anim = ho.battle_real = ho.side_marks = 1;
+    std::memcpy(g_save_buffer.data(), &ho, sizeof ho);
+    g_module_index = 2;
+    g_chapter = 2;
+
+    int intro_x = -1, intro_y = -1, card_x = -1, card_y = -1;
+    start_polling([&] {
+        // The farthest view before the card: the intro's.
+        if (card_x < 0 && g_stage_index == 1) {
+            intro_x = std::max(intro_x, g_view_x);
+            intro_y = std::max(intro_y, g_view_y);
+        }
+        if (card_x < 0 && window_shown(card(1).c_str())) {
+            card_x = g_view_x;
+            card_y = g_view_y;
+            end_soon();
+        }
+    });
+    at(60000, HeadlessKind::End);
+    EXPECT_TRUE(ends_by_quit([] { turn_run_game(); }));
+    EXPECT_EQ(g_units[18].number, 0);
+    EXPECT_EQ(intro_x, view_origin(w - 3, 19, w));
+    EXPECT_EQ(intro_y, view_origin(h - 3, 12, h));
+    EXPECT_EQ(card_x, 0);
+    EXPECT_EQ(card_y, 0);
+}
+
 TEST_F(GameTest, ResumeSkipsTheStageStartAndTheFirstTurnStart) {
     // A loaded game on stage 6 (chapter 2), turn 4, set up as the save
     // leaves it: its own map, units, view and flags.

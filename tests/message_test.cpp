@@ -312,23 +312,30 @@ TEST_F(MessageTest, StarFaceTakesTheUnitOfItsWindow) {
     EXPECT_EQ(all_boxes(), 0);
 }
 
-TEST_F(MessageTest, MissingOrSmallFaceIsSkipped) {
-    face("07", 100, 160);  // narrower than the box
+TEST_F(MessageTest, MissingFaceIsSkippedAndASmallOneIsDrawn) {
+    face("07", 100, 120);  // smaller than the face box
     script("stage07.msg", {"#0", ">06", "ku얼굴 없음", "a", "#1", ">07", "a"});
     txt_show_message(48);
     EXPECT_EQ(boxes("Memory Error"), 1);
     EXPECT_EQ(all_boxes(), 1);  // no loader box, and no shut-down
     EXPECT_GT(drawn_in(48, 240, 120, 260), 0);  // the window and its text are drawn
     const Bytes no_face = back_copy();
+
+    // A face smaller than the box is drawn as it is, from the box's corner.
     gfx_restore_screen();
     txt_show_message(49);
-    EXPECT_EQ(boxes("Memory Error"), 2);
-    EXPECT_TRUE(same_rect(no_face, back_copy(), W1_FACE_X, W1_FACE_Y, W1_FACE_X + 160, W1_FACE_Y + 160));
+    EXPECT_EQ(boxes("Memory Error"), 1);
+    EXPECT_EQ(px(W1_FACE_X + 10, W1_FACE_Y + 60), FACE_L);
+    EXPECT_EQ(px(W1_FACE_X + 90, W1_FACE_Y + 60), FACE_R);
+    EXPECT_TRUE(same_rect(no_face, back_copy(), W1_FACE_X + 100, W1_FACE_Y, W1_FACE_X + 160, W1_FACE_Y + 160));
+    uint8_t* small = txt_load_face("07");
+    EXPECT_NE(small, nullptr);
+    std::free(small);
 
-    EXPECT_EQ(txt_load_face("07"), nullptr);
     // The game goes on: a later wait does not meet a quit.
     win_wait_units(2);
     EXPECT_EQ(txt_load_face(""), nullptr);
+    EXPECT_EQ(boxes("Memory Error"), 2);
     face("08", 168, 164);
     uint8_t* big = txt_load_face("08");
     EXPECT_NE(big, nullptr);

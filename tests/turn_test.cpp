@@ -102,13 +102,16 @@ TEST_F(TurnTest, EnemyPhaseActsByModeAndStops) {
     turn_enemy_phase();
     EXPECT_EQ(g_pending_log, (std::vector<std::string>{"ai_unit_act 18 -1 -1"}));
 
-    // Once the stage has ended nobody acts.
+    // A stage that has ended does not stop the phase: only a defeat does.
     for (auto& u : g_units) u.acted = 0;
     g_pending_log.clear();
     g_units[0].stats.hp = 20;
     g_stage_end = 1;
     turn_enemy_phase();
-    EXPECT_TRUE(g_pending_log.empty());
+    EXPECT_EQ(g_pending_log, (std::vector<std::string>{"ai_unit_act 18 -1 -1", "ai_unit_act 18 -1 -1",
+                                                        "ai_unit_act 21 -1 -1", "ai_unit_act 22 -1 -1",
+                                                        "ai_unit_act 23 -1 -1", "ai_unit_act 23 -1 -1"}));
+    g_stage_end = 0;
 }
 
 // A stage of the kit set up as the game loop leaves it before the turns.
