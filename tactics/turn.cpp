@@ -211,15 +211,14 @@ void turn_unit_regen(UnitRecord* unit) {
 void turn_enemy_phase() {
     win_set_cursor_shape(CURSOR_HIDDEN);
     win_cursor_flag_on();
-    // Only a defeat stops the phase; a stage ended by a hook is seen by the
-    // turn loop once every unit has had its turn.
     for (int32_t s = UNIT_PARTY_SLOTS; s < UNIT_SLOTS; ++s) {
+        // Once a hook has ended the stage nobody else moves.
+        if (g_stage_end) break;
         UnitRecord& u = slot(s);
         if (!can_act(u) || u.stats.ai_mode == AI_MODE_IDLE || u.acted != 0) continue;
         scn_enemy_act(&u);
-        if (turn_leaders_fallen()) break;
-        // Mode 14 acts a second time, unless its first action got it beaten
-        // (its record is then free).
+        if (turn_leaders_fallen() || g_stage_end) break;
+        // Mode 14 acts a second time, if it is still standing.
         if (u.stats.ai_mode == AI_MODE_TWICE && can_act(u)) {
             scn_enemy_act(&u);
             if (turn_leaders_fallen()) break;
