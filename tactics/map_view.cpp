@@ -458,8 +458,9 @@ void map_patch_class_sprite(int32_t class_id, int32_t slot) {
     if (g_zoom == 2 || !g_tile_sheet_overlay || !g_cell32_sheet || slot < 0) return;
     const int32_t len = list_length(g_sprite_class_list);
     int32_t p = 0;
+    // A class missing from the list has the frame every such class shows:
+    // the one at the list's length.
     while (p < len && g_sprite_class_list[p] != class_id) ++p;
-    if (p >= len) return;  // the class has no frame in this sheet
     int32_t dw, dh, sw, sh;
     uint8_t* dst = const_cast<uint8_t*>(gfx_picture_bits(g_tile_sheet_overlay, &dw, &dh));
     const uint8_t* src = gfx_picture_bits(g_cell32_sheet, &sw, &sh);

@@ -313,6 +313,19 @@ TEST_F(MapViewTest, WalkSpritePatchesTheClassFrame) {
         for (int i = 0; i < 32; ++i)
             ASSERT_EQ(sheet_px(g_tile_sheet_overlay, 9 * 32 + i, k), wb[static_cast<size_t>(ch - 1 - (32 + k)) * cw + 96 + i]);
     std::free(walk);
+
+    // Class 1 is not in chapter 1's list of 23: its units show frame 23, and
+    // that is the frame its walk sprite replaces (slot 4: column 1, row 1).
+    const UnitStats s = stats(10, 1, 7);
+    EXPECT_EQ(map_unit_sprite_index(unit_place_new(2, 2, &s)), 23);
+    map_apply_walk_sprite(1, 4);
+    walk = map_load_walk_sheet(1);
+    ASSERT_NE(walk, nullptr);
+    wb = gfx_picture_bits(walk, &cw, &ch);
+    for (int k = 0; k < 32; ++k)
+        for (int i = 0; i < 32; ++i)
+            ASSERT_EQ(sheet_px(g_tile_sheet_overlay, 3 * 32 + i, 32 + k), wb[static_cast<size_t>(ch - 1 - (32 + k)) * cw + 32 + i]);
+    std::free(walk);
 }
 
 // Writes what the window shows to $ROWEN_SHOTS/map_view.png when set.
