@@ -10,6 +10,7 @@
 #include "platform/screen.h"
 #include "platform/shell.h"
 #include "tactics/map.h"
+#include "tactics/pending.h"
 #include "tactics/pick.h"
 #include "tactics/units.h"
 
@@ -51,10 +52,13 @@ constexpr int32_t SCROLL_PIXELS = 32;
 constexpr int32_t WALK_FRAMES = 16;
 const int32_t kWalkSteps[4] = {0, 1, 2, 1};
 
-// Chest icon for a map cell: 2 found, 4 opened, -1 none.
-// PENDING: read the stage's chest records once items and chests exist; until
-// then no chest is drawn.
-int32_t chest_icon_at(int32_t, int32_t) { return -1; }
+// Chest icon for a map cell: the first chest record there that is found (2)
+// or opened (3) gives icon 2 or 4; -1 none (hidden chests are not drawn).
+int32_t chest_icon_at(int32_t x, int32_t y) {
+    for (const ChestRecord& c : g_chests)
+        if (c.x == x && c.y == y && (c.state == 2 || c.state == 3)) return c.state == 2 ? 2 : 4;
+    return -1;
+}
 
 int32_t list_length(const int16_t* list) {
     int32_t n = 0;
