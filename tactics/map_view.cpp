@@ -302,7 +302,8 @@ void map_set_zoom(int32_t z) {
         if (!map_pick_zoom_frame(&dx, &dy, 1)) return;
         g_view_x = clamp_origin(g_view_x + dx, 19, map_width());
         g_view_y = clamp_origin(g_view_y + dy, 12, map_height());
-    } else if (z == 2) {
+    } else if (z == 2 && g_zoom == 1) {
+        // From the first set-up (-1) the origin is kept as it is.
         g_view_x = clamp_origin(((g_view_x - 9) / 4) * 4, 38, map_width());
         int32_t v = g_view_y - 6;
         v = v < 0 ? -((-v) & ~1) : (v & ~1);

@@ -211,6 +211,21 @@ TEST_F(MapViewTest, ZoomChangesMoveTheOrigin) {
     EXPECT_EQ(g_view_y, 36);
     map_set_zoom(3);  // not a zoom
     EXPECT_EQ(g_zoom, 2);
+    // The first set-up (-1), as when a saved game resumes at zoom 2, keeps
+    // the origin it finds.
+    g_zoom = -1;
+    g_view_x = 20;
+    g_view_y = 10;
+    map_set_zoom(2);
+    EXPECT_EQ(g_zoom, 2);
+    EXPECT_EQ(g_view_cols, 38);
+    EXPECT_EQ(g_view_x, 20);
+    EXPECT_EQ(g_view_y, 10);
+    g_zoom = -1;
+    map_set_zoom(1);
+    EXPECT_EQ(g_view_cols, 19);
+    EXPECT_EQ(g_view_x, 20);
+    EXPECT_EQ(g_view_y, 10);
 }
 
 TEST_F(MapViewTest, SpriteIndexBySideActedAndHp) {
