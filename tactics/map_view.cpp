@@ -10,6 +10,7 @@
 #include "platform/screen.h"
 #include "platform/shell.h"
 #include "tactics/map.h"
+#include "tactics/pending.h"
 #include "tactics/pick.h"
 #include "tactics/units.h"
 
@@ -51,10 +52,13 @@ constexpr int32_t SCROLL_PIXELS = 32;
 constexpr int32_t WALK_FRAMES = 16;
 const int32_t kWalkSteps[4] = {0, 1, 2, 1};
 
-// Chest icon for a map cell: 2 found, 4 opened, -1 none.
-// PENDING: read the stage's chest records once items and chests exist; until
-// then no chest is drawn.
-int32_t chest_icon_at(int32_t, int32_t) { return -1; }
+// Chest icon for a map cell: the first chest record there that is found (2)
+// or opened (3) gives icon 2 or 4; -1 none (hidden chests are not drawn).
+int32_t chest_icon_at(int32_t x, int32_t y) {
+    for (const ChestRecord& c : g_chests)
+        if (c.x == x && c.y == y && (c.state == 2 || c.state == 3)) return c.state == 2 ? 2 : 4;
+    return -1;
+}
 
 int32_t list_length(const int16_t* list) {
     int32_t n = 0;
@@ -298,7 +302,8 @@ void map_set_zoom(int32_t z) {
         if (!map_pick_zoom_frame(&dx, &dy, 1)) return;
         g_view_x = clamp_origin(g_view_x + dx, 19, map_width());
         g_view_y = clamp_origin(g_view_y + dy, 12, map_height());
-    } else if (z == 2) {
+    } else if (z == 2 && g_zoom == 1) {
+        // From the first set-up (-1) the origin is kept as it is.
         g_view_x = clamp_origin(((g_view_x - 9) / 4) * 4, 38, map_width());
         int32_t v = g_view_y - 6;
         v = v < 0 ? -((-v) & ~1) : (v & ~1);
@@ -458,8 +463,9 @@ void map_patch_class_sprite(int32_t class_id, int32_t slot) {
     if (g_zoom == 2 || !g_tile_sheet_overlay || !g_cell32_sheet || slot < 0) return;
     const int32_t len = list_length(g_sprite_class_list);
     int32_t p = 0;
+    // A class missing from the list has the frame every such class shows:
+    // the one at the list's length.
     while (p < len && g_sprite_class_list[p] != class_id) ++p;
-    if (p >= len) return;  // the class has no frame in this sheet
     int32_t dw, dh, sw, sh;
     uint8_t* dst = const_cast<uint8_t*>(gfx_picture_bits(g_tile_sheet_overlay, &dw, &dh));
     const uint8_t* src = gfx_picture_bits(g_cell32_sheet, &sw, &sh);

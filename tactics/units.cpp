@@ -50,7 +50,10 @@ UnitRecord* unit_place_new(int32_t x, int32_t y, const UnitStats* stats) {
     if (cell != 0) return nullptr;
     // Computer-controlled units never take a party slot; a party unit spills
     // into the other side's slots when its own are full.
-    const int32_t first = stats->ai_mode < 1 ? 0 : UNIT_PARTY_SLOTS;
+    // The stats may be those of the very record that is freed and taken
+    // again: copy them before the record is cleared.
+    const UnitStats copy = *stats;
+    const int32_t first = copy.ai_mode < 1 ? 0 : UNIT_PARTY_SLOTS;
     for (int32_t s = first; s < UNIT_SLOTS; ++s) {
         UnitRecord& u = g_units[static_cast<size_t>(s)];
         if (u.number != 0) continue;
@@ -59,9 +62,9 @@ UnitRecord* unit_place_new(int32_t x, int32_t y, const UnitStats* stats) {
         u.x = static_cast<int16_t>(x);
         u.y = static_cast<int16_t>(y);
         u.status = 100;
-        u.stats = *stats;
+        u.stats = copy;
         u.equipped_slot = 0;
-        u.items[0] = static_cast<uint16_t>(stats->weapon);
+        u.items[0] = static_cast<uint16_t>(copy.weapon);
         cell = static_cast<uint8_t>(u.number);
         return &u;
     }

@@ -5,8 +5,10 @@
 #include <cstring>
 
 #include "platform/draw.h"
+#include "platform/menu.h"
 #include "platform/palette.h"
 #include "platform/screen.h"
+#include "tactics/pending.h"
 #include "tests/map_fixture.h"
 
 namespace {
@@ -96,6 +98,39 @@ TEST_F(MapViewTest, UnitsWithoutFiguresAndSideFrames) {
     EXPECT_NE(view_pixels(), empty);
 }
 
+TEST_F(MapViewTest, FoundAndOpenedChestsAreDrawnHiddenOnesAreNot) {
+    gfx_load_ui_sheets();
+    ASSERT_NE(g_sheet_icons, nullptr);
+    g_chests = {};
+    g_chests[0] = {1, 2, 2, 0, 5};  // hidden
+    g_chests[1] = {2, 3, 2, 0, 5};  // found
+    g_chests[2] = {3, 4, 2, 0, 5};  // opened
+    g_chests[3] = {2, 4, 2, 0, 5};  // a later record on the opened chest's cell
+    g_chests[4] = {0, 5, 2, 0, 5};  // free record
+    g_chests[5] = {2, 5, 2, 0, 5};  // found, behind a free record on its cell
+    map_redraw_view();
+    // The tile of each cell with icon n (or none) keyed over it.
+    auto expect_icon = [](int vx, int vy, int icon) {
+        const int tile = g_map.cells[vy * 60 + vx] & 0x7F;
+        const int x0 = 16 + vx * 32, y0 = vy * 32;
+        for (int k = 0; k < 32; ++k)
+            for (int i = 0; i < 32; ++i) {
+                uint8_t want = sheet_px(g_tile_sheet_base, (tile % 20) * 32 + i, (tile / 20) * 32 + k);
+                if (icon >= 0) {
+                    const uint8_t o = sheet_px(g_sheet_icons, (icon % 16) * 32 + i, (icon / 16) * 32 + k);
+                    if (o != GFX_KEY_COLOUR) want = o;
+                }
+                ASSERT_EQ(*gfx_screen_pixel(g_back_dib, x0 + i, y0 + k), want) << "cell " << vx << "," << vy;
+            }
+    };
+    expect_icon(2, 2, -1);
+    expect_icon(3, 2, 2);
+    expect_icon(4, 2, 4);
+    expect_icon(5, 2, 2);
+    g_chests = {};
+    gfx_free_ui_sheets();
+}
+
 TEST_F(MapViewTest, HighlightedUnitGetsHpBar) {
     g_opt_side_marks = 0;
     UnitStats s = stats(10, 29, 7, 50);
@@ -176,6 +211,21 @@ TEST_F(MapViewTest, ZoomChangesMoveTheOrigin) {
     EXPECT_EQ(g_view_y, 36);
     map_set_zoom(3);  // not a zoom
     EXPECT_EQ(g_zoom, 2);
+    // The first set-up (-1), as when a saved game resumes at zoom 2, keeps
+    // the origin it finds.
+    g_zoom = -1;
+    g_view_x = 20;
+    g_view_y = 10;
+    map_set_zoom(2);
+    EXPECT_EQ(g_zoom, 2);
+    EXPECT_EQ(g_view_cols, 38);
+    EXPECT_EQ(g_view_x, 20);
+    EXPECT_EQ(g_view_y, 10);
+    g_zoom = -1;
+    map_set_zoom(1);
+    EXPECT_EQ(g_view_cols, 19);
+    EXPECT_EQ(g_view_x, 20);
+    EXPECT_EQ(g_view_y, 10);
 }
 
 TEST_F(MapViewTest, SpriteIndexBySideActedAndHp) {
@@ -312,6 +362,19 @@ TEST_F(MapViewTest, WalkSpritePatchesTheClassFrame) {
     for (int k = 0; k < 32; ++k)
         for (int i = 0; i < 32; ++i)
             ASSERT_EQ(sheet_px(g_tile_sheet_overlay, 9 * 32 + i, k), wb[static_cast<size_t>(ch - 1 - (32 + k)) * cw + 96 + i]);
+    std::free(walk);
+
+    // Class 1 is not in chapter 1's list of 23: its units show frame 23, and
+    // that is the frame its walk sprite replaces (slot 4: column 1, row 1).
+    const UnitStats s = stats(10, 1, 7);
+    EXPECT_EQ(map_unit_sprite_index(unit_place_new(2, 2, &s)), 23);
+    map_apply_walk_sprite(1, 4);
+    walk = map_load_walk_sheet(1);
+    ASSERT_NE(walk, nullptr);
+    wb = gfx_picture_bits(walk, &cw, &ch);
+    for (int k = 0; k < 32; ++k)
+        for (int i = 0; i < 32; ++i)
+            ASSERT_EQ(sheet_px(g_tile_sheet_overlay, 3 * 32 + i, 32 + k), wb[static_cast<size_t>(ch - 1 - (32 + k)) * cw + 32 + i]);
     std::free(walk);
 }
 

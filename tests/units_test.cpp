@@ -51,6 +51,18 @@ TEST_F(MapTest, PartyFromSlot0ComputerFrom18PartySpillsOver) {
     EXPECT_EQ(unit_place_new(50, 50, &foe), nullptr);
     EXPECT_EQ(g_occupancy.cells[50 * 60 + 50], 0);
     EXPECT_NE(unit_place_new(50, 50, &party), nullptr);
+
+    // A freed record placed again from its own stats keeps them.
+    UnitRecord& again = g_units[25];
+    again.stats.level = 7;
+    again.stats.weapon = 44;
+    again.number = 0;
+    g_occupancy.cells[again.y * 60 + again.x] = 0;
+    ASSERT_EQ(unit_place_new(59, 59, &again.stats), &again);
+    EXPECT_EQ(again.stats.level, 7);
+    EXPECT_EQ(again.stats.class_id, 29);
+    EXPECT_EQ(again.stats.ai_mode, 7);
+    EXPECT_EQ(again.items[0], 44);
 }
 
 TEST_F(MapTest, CountingAndRemovalGoByAiMode) {
