@@ -11,6 +11,7 @@
 #include "platform/sound.h"
 #include "platform/text.h"
 #include "tactics/map.h"
+#include "tactics/ai.h"
 #include "tactics/map_view.h"
 #include "tactics/move.h"
 #include "story/hooks.h"

@@ -1,5 +1,5 @@
 // Calls from the game loop, the turn loop and the chapter hooks into code
-// that is not built yet: the enemy AI, the items, bag, gold and chests, the
+// that is not built yet: the items, bag, gold and chests, the
 // shop, saving and loading, the system menu with its two battle settings,
 // the party list and the terrain window. Each is a placeholder in one of the
 // tactics/pending_*.cpp files until the real one lands; the placeholders
@@ -21,11 +21,6 @@ struct UnitRecord;
 extern std::vector<std::string> g_pending_log;
 // Appends one formatted line to g_pending_log.
 void pending_log(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-// --- enemy AI ------------------------------------------------------------------
-// The whole action of a computer-controlled unit (or the spirit) toward a
-// goal cell; a goal x below 0 means no goal.
-void ai_unit_act(UnitRecord* unit, int32_t goal_x, int32_t goal_y);
 
 // --- items, bag, gold and chests ----------------------------------------------------
 // A party bag entry: item id (0 = empty) and count 1..99.

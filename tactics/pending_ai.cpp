@@ -1,10 +1,9 @@
-// Placeholder for the enemy AI.
+// The placeholders' call log.
 #include <cstdarg>
 #include <cstdio>
 #include <string>
 
 #include "tactics/pending.h"
-#include "tactics/units.h"
 
 std::vector<std::string> g_pending_log;
 
@@ -15,12 +14,4 @@ void pending_log(const char* format, ...) {
     std::vsnprintf(line, sizeof line, format, args);
     va_end(args);
     g_pending_log.emplace_back(line);
-}
-
-// PENDING: the enemy AI (target and cell choice, the walk and the battle).
-// Until it lands the unit only waits where it stands: its action is spent.
-void ai_unit_act(UnitRecord* unit, int32_t goal_x, int32_t goal_y) {
-    if (!unit) return;
-    pending_log("ai_unit_act %d %d %d", unit->number - 1, goal_x, goal_y);
-    unit->acted = 1;
 }

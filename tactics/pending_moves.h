@@ -1,6 +1,6 @@
 // Calls from movement, picking and the unit command menu into code that is
-// not built yet: the item table and item commands, chests, status windows, targeting and the attack,
-// and the enemy AI's move planner. Each is a placeholder in
+// not built yet: the item table and item commands, chests, status windows,
+// targeting and the attack. Each is a placeholder in
 // tactics/pending_moves.cpp until the real one lands.
 #pragma once
 
@@ -33,8 +33,3 @@ constexpr int32_t UNIT_TARGET_MAX = 24;
 extern std::array<UnitRecord*, UNIT_TARGET_MAX> g_unit_target_list;
 int32_t btl_mark_targets(UnitRecord* attacker);
 void btl_attack_command(UnitRecord* attacker, UnitRecord* target);
-
-// Enemy AI: plans a move toward the goal, leaving the filled range in
-// g_move_range (the caller frees it) and the planned cell in g_ai_move_x, y.
-extern int32_t g_ai_move_x, g_ai_move_y;
-void ai_plan_move(UnitRecord* unit, int32_t goal_x, int32_t goal_y);

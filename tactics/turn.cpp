@@ -15,6 +15,7 @@
 #include "tactics/game.h"
 #include "tactics/map.h"
 #include "tactics/map_view.h"
+#include "tactics/ai.h"
 #include "tactics/pending.h"
 #include "tactics/pick.h"
 #include "tactics/units.h"

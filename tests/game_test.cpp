@@ -70,6 +70,7 @@ TEST_F(GameTest, WholeFlowOfTheFirstTurnOfChapter1) {
     uint32_t since = 0;
     bool card_seen = false, banner_seen = false, menu_seen = false, enemy_banner_seen = false, turn2_seen = false;
     int card_view_x = -1, card_view_y = -1;
+    std::array<std::pair<int, int>, UNIT_PARTY_SLOTS> party_at_phase{};
     start_polling([&] {
         const uint32_t now = sys_headless_clock();
         switch (step) {
@@ -113,6 +114,9 @@ TEST_F(GameTest, WholeFlowOfTheFirstTurnOfChapter1) {
             case 5:
                 if (g_enemy_phase == 1 && window_shown("*적의 행동")) {
                     enemy_banner_seen = true;
+                    for (int s = 0; s < UNIT_PARTY_SLOTS; ++s)
+                        party_at_phase[static_cast<size_t>(s)] = {g_units[static_cast<size_t>(s)].x,
+                                                                  g_units[static_cast<size_t>(s)].y};
                     click_view(300, 300);
                     step = 6;
                 }
@@ -146,16 +150,21 @@ TEST_F(GameTest, WholeFlowOfTheFirstTurnOfChapter1) {
     ASSERT_NE(lead, nullptr);
     EXPECT_EQ(card_view_x, view_origin(lead->x, 19, map_width()));
     EXPECT_EQ(card_view_y, view_origin(lead->y, 12, map_height()));
-    // Every enemy acted once in the enemy phase; no party unit did.
+    // After the enemy phase every enemy stands on a cell that holds its
+    // number, and no party unit was moved by it.
     int enemies = 0;
     for (int s = UNIT_PARTY_SLOTS; s < UNIT_SLOTS; ++s) {
         const UnitRecord& u = g_units[static_cast<size_t>(s)];
         if (u.number == 0 || u.stats.hp == 0 || u.stats.ai_mode == 5) continue;
         ++enemies;
-        EXPECT_EQ(count_log("ai_unit_act " + std::to_string(s) + " -1 -1"), u.stats.ai_mode == 14 ? 2 : 1);
+        EXPECT_EQ(g_occupancy.cells[u.y * MAP_SIDE + u.x] & OCC_UNIT_MASK, u.number) << "slot " << s;
     }
     EXPECT_GT(enemies, 0);
-    for (int s = 0; s < UNIT_PARTY_SLOTS; ++s) EXPECT_EQ(count_log("ai_unit_act " + std::to_string(s) + " -1 -1"), 0);
+    for (int s = 0; s < UNIT_PARTY_SLOTS; ++s) {
+        const UnitRecord& u = g_units[static_cast<size_t>(s)];
+        EXPECT_EQ(u.x, party_at_phase[static_cast<size_t>(s)].first) << "slot " << s;
+        EXPECT_EQ(u.y, party_at_phase[static_cast<size_t>(s)].second) << "slot " << s;
+    }
 }
 
 TEST_F(GameTest, HandOverIsWrittenOnAChapterChangeAndRestoredByteForByte) {

@@ -160,13 +160,24 @@ TEST_F(HooksTest, ChapterTwoShopOfStage15TalksToCharacter11) {
 }
 
 TEST_F(HooksTest, EnemyActionOfChaptersTwoToFiveHasNoGoal) {
+    // An open field of plain ground: with a goal the unit would walk.
+    set_map_size(12, 12);
+    int32_t plain = 0;
+    while (plain < MAP_TILES && g_terrain_class_of_tile[plain] != 1) ++plain;
+    ASSERT_LT(plain, MAP_TILES);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 12; ++x) g_map.cells[y * MAP_SIDE + x] = static_cast<uint8_t>(plain);
     UnitStats s = MapTest::stats(10, 35, 7);
     UnitRecord* e = unit_place_new(5, 5, &s);
+    ASSERT_NE(e, nullptr);
     for (uint32_t chapter : {2u, 3u, 4u, 5u}) {
-        g_pending_log.clear();
+        e->acted = 0;
         g_chapter = chapter;
         scn_enemy_act(e);
-        EXPECT_EQ(g_pending_log, (std::vector<std::string>{"ai_unit_act 18 -1 -1"}));
+        // The AI ran (the action is spent) and, without a goal, stayed.
+        EXPECT_EQ(e->acted, 1) << chapter;
+        EXPECT_EQ(e->x, 5);
+        EXPECT_EQ(e->y, 5);
     }
 }
 

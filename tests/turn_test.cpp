@@ -1,6 +1,7 @@
 // Stage turn loop: upkeep, the enemy phase, the spirit, the save prompt and
 // the player phase's picks.
 #include "story/hooks.h"
+#include "tactics/pending_battle.h"
 #include "tactics/turn.h"
 #include "tests/loop_fixture.h"
 
@@ -78,37 +79,51 @@ TEST_F(TurnTest, RegenerationCountdownTerrainAndKnockedOut) {
 }
 
 TEST_F(TurnTest, EnemyPhaseActsByModeAndStops) {
+    set_map_size(12, 12);
     g_chapter = 2;
+    g_opt_battle_real = 0;
     UnitStats lead = MapTest::stats(1, 0, 0);
     unit_place_new(1, 1, &lead);
+    // Each enemy has a party unit straight above it in its weapon's reach:
+    // every action ends in a battle with the acting unit as second fighter.
     const int modes[] = {14, 5, 7, 7, 7, 14};
+    for (int i = 0; i < 6; ++i) {
+        UnitStats p = MapTest::stats(10, 0, 0);
+        unit_place_new(5 + i, 4, &p);
+    }
     for (int i = 0; i < 6; ++i) {
         UnitStats s = MapTest::stats(10, 35, modes[i]);
         unit_place_new(5 + i, 5, &s);
     }
     g_units[20].stats.hp = 0;  // beaten
     g_units[21].acted = 1;     // already acted
+    auto actors = [] {
+        std::vector<int> slots;
+        for (const PendingBattle& b : g_pending_battles)
+            for (int s = 0; s < UNIT_SLOTS; ++s)
+                if (b.side1 == &g_units[static_cast<size_t>(s)].stats) slots.push_back(s);
+        return slots;
+    };
+    g_pending_battles.clear();
     turn_enemy_phase();
-    EXPECT_EQ(g_pending_log, (std::vector<std::string>{"ai_unit_act 18 -1 -1", "ai_unit_act 18 -1 -1",
-                                                        "ai_unit_act 22 -1 -1", "ai_unit_act 23 -1 -1",
-                                                        "ai_unit_act 23 -1 -1"}));
+    EXPECT_EQ(actors(), (std::vector<int>{18, 18, 22, 23, 23}));
     EXPECT_EQ(g_cursor_visible, 0);
     EXPECT_EQ(g_cursor_shape, 0);
 
     // With the leaders fallen the phase stops after the first action.
     for (auto& u : g_units) u.acted = 0;
-    g_pending_log.clear();
+    g_pending_battles.clear();
     g_units[0].stats.hp = 0;
     turn_enemy_phase();
-    EXPECT_EQ(g_pending_log, (std::vector<std::string>{"ai_unit_act 18 -1 -1"}));
+    EXPECT_EQ(actors(), (std::vector<int>{18}));
 
     // Once the stage has ended nobody acts.
     for (auto& u : g_units) u.acted = 0;
-    g_pending_log.clear();
+    g_pending_battles.clear();
     g_units[0].stats.hp = 20;
     g_stage_end = 1;
     turn_enemy_phase();
-    EXPECT_TRUE(g_pending_log.empty());
+    EXPECT_TRUE(g_pending_battles.empty());
 }
 
 // A stage of the kit set up as the game loop leaves it before the turns.
@@ -258,15 +273,22 @@ TEST_F(TurnEndTest, SpiritActsFirstTowardCharacter8OrWithoutAGoal) {
         g_pending_log.clear();
         step = 0;
         set_up_stage(0);
-        UnitStats spirit = MapTest::stats(10, 15, 0), summoner = MapTest::stats(8, 11, 0);
-        g_occupancy.cells[30 * MAP_SIDE + 20] = 0;
-        g_occupancy.cells[30 * MAP_SIDE + 21] = 0;
+        // The spirit of class 16 pays 4 on every passable ground; its
+        // summoner stands 4 cells to its right.
+        UnitStats spirit = MapTest::stats(10, 16, 0), summoner = MapTest::stats(8, 11, 0);
+        int32_t plain = 0;
+        while (plain < MAP_TILES && g_terrain_class_of_tile[plain] != 1) ++plain;
+        ASSERT_LT(plain, MAP_TILES);
+        for (int x = 18; x <= 25; ++x)
+            for (int y = 28; y <= 32; ++y) {
+                g_occupancy.cells[y * MAP_SIDE + x] = 0;
+                g_map.cells[y * MAP_SIDE + x] = static_cast<uint8_t>(plain);
+            }
         UnitRecord* sp = unit_place_new(20, 30, &spirit);
         ASSERT_NE(sp, nullptr);
         if (with_summoner) {
-            ASSERT_NE(unit_place_new(21, 30, &summoner), nullptr);
+            ASSERT_NE(unit_place_new(24, 30, &summoner), nullptr);
         }
-        const int spirit_slot = sp->number - 1;
         bool banner_seen = false;
         drive_to_enemy_phase([&] {});
         // The enemy banner is up once the spirit has acted.
@@ -281,9 +303,12 @@ TEST_F(TurnEndTest, SpiritActsFirstTowardCharacter8OrWithoutAGoal) {
         at(60000, HeadlessKind::End);
         run(0);
         EXPECT_TRUE(banner_seen);
-        ASSERT_FALSE(g_pending_log.empty());
-        const std::string goal = with_summoner ? "21 30" : "-1 -1";
-        EXPECT_EQ(g_pending_log[0], "ai_unit_act " + std::to_string(spirit_slot) + " " + goal);
+        // By the enemy banner the spirit has acted and no enemy has: it
+        // walked up to its summoner, or stayed without one.
+        EXPECT_EQ(sp->acted, 1);
+        for (int s = UNIT_PARTY_SLOTS; s < UNIT_SLOTS; ++s) EXPECT_EQ(g_units[static_cast<size_t>(s)].acted, 0);
+        EXPECT_EQ(sp->x, with_summoner ? 23 : 20);
+        EXPECT_EQ(sp->y, 30);
         map_free_map_graphics();
         gfx_free_ui_sheets();
         gfx_screens_free();
