@@ -1,0 +1,396 @@
+// Enemy AI: target and cell choice, the modes that stand, flee, chase and
+// sleep, the spirit, the battle call and the random draws.
+#include <vector>
+
+#include "tactics/ai.h"
+#include "tactics/move.h"
+#include "tactics/pending_battle.h"
+#include "tactics/turn.h"
+#include "tests/loop_fixture.h"
+
+namespace {
+
+constexpr int kWeaponNear = 38;     // reaches distance 1
+constexpr int kWeaponNearFar = 41;  // reaches distances 1 and 2
+
+int tile_of_class(uint32_t terrain) {
+    for (int t = 0; t < MAP_TILES; ++t)
+        if (g_tileset_terrain[0][static_cast<size_t>(t)] == terrain) return t;
+    return -1;
+}
+
+class AiTest : public LoopTest {
+protected:
+    void SetUp() override {
+        LoopTest::SetUp();
+        set_map_size(20, 20);
+        g_map_tile_set = 0;
+        g_terrain_class_of_tile = g_tileset_terrain[0].data();
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 20; ++x) set_terrain(x, y, 1);
+        g_opt_battle_real = 0;
+        g_enemy_phase = 1;
+        g_pending_battles.clear();
+        g_pending_battle_outcome = nullptr;
+    }
+    void TearDown() override {
+        g_pending_battle_outcome = nullptr;
+        g_enemy_phase = 0;
+        map_free_move_range();
+        LoopTest::TearDown();
+    }
+    static void set_terrain(int x, int y, uint32_t terrain) {
+        const int t = tile_of_class(terrain);
+        ASSERT_GE(t, 0);
+        g_map.cells[y * MAP_SIDE + x] = static_cast<uint8_t>(t);
+    }
+    // An orc (class 35: cost 4 on plain ground, 5 steps) of the given mode.
+    static UnitRecord* enemy(int x, int y, int mode, int weapon = kWeaponNear) {
+        UnitStats s = MapTest::stats(10, 35, mode);
+        s.weapon = static_cast<int16_t>(weapon);
+        UnitRecord* u = unit_place_new(x, y, &s);
+        EXPECT_NE(u, nullptr);
+        return u;
+    }
+    static UnitRecord* party(int x, int y, int ch = 10, int weapon = kWeaponNear, int cls = 6) {
+        UnitStats s = MapTest::stats(ch, cls, 0);
+        s.weapon = static_cast<int16_t>(weapon);
+        UnitRecord* u = unit_place_new(x, y, &s);
+        EXPECT_NE(u, nullptr);
+        return u;
+    }
+    static bool on_cell(const UnitRecord* u, int x, int y) {
+        return u->x == x && u->y == y && (g_occupancy.cells[y * MAP_SIDE + x] & OCC_UNIT_MASK) == u->number;
+    }
+};
+
+// --- target choice from where the unit stands ----------------------------------------
+
+TEST_F(AiTest, StandingModesPickTheTargetByCoverAndStrikeBack) {
+    // Two hostiles next to a mode 3 unit: the one on the weaker cover
+    // (plain ground 90 %, road 100 %) is attacked, without a move.
+    UnitRecord* a = enemy(5, 5, 3);
+    set_terrain(5, 4, 1);
+    set_terrain(6, 5, 2);
+    party(5, 4);
+    UnitRecord* weak = party(6, 5);
+    ai_unit_act(a, -1, -1);
+    ASSERT_EQ(g_pending_battles.size(), 1u);
+    const PendingBattle& b = g_pending_battles[0];
+    EXPECT_EQ(b.side0, &weak->stats);  // the target is the first fighter
+    EXPECT_EQ(b.side1, &a->stats);
+    EXPECT_EQ(b.attacker_side, 1);
+    EXPECT_EQ(b.range_mode, 0);
+    EXPECT_EQ(b.animated, 0);
+    EXPECT_EQ(b.terrain[0], 2);
+    EXPECT_EQ(b.terrain[1], 1);
+    EXPECT_TRUE(on_cell(a, 5, 5));
+    EXPECT_EQ(a->acted, 1);
+    // The highlight marks are gone again, the map is unmarked.
+    EXPECT_EQ(g_occupancy.cells[5 * MAP_SIDE + 6], weak->number);
+    EXPECT_EQ(g_occupancy.cells[5 * MAP_SIDE + 5], a->number);
+    EXPECT_EQ(g_map.cells[5 * MAP_SIDE + 5] & MAP_MARK, 0);
+
+    // A lance reaching 1 and 2: the hostile that cannot strike back at
+    // distance 2 is preferred to the one next to it, even on better cover.
+    g_units = {};
+    std::memset(&g_occupancy, 0, sizeof g_occupancy);
+    g_pending_battles.clear();
+    UnitRecord* l = enemy(5, 5, 1, kWeaponNearFar);
+    set_terrain(5, 4, 2);
+    set_terrain(7, 5, 5);  // 60 %
+    party(5, 4);
+    UnitRecord* far = party(7, 5);
+    ai_unit_act(l, -1, -1);
+    ASSERT_EQ(g_pending_battles.size(), 1u);
+    EXPECT_EQ(g_pending_battles[0].side0, &far->stats);
+    EXPECT_EQ(g_pending_battles[0].range_mode, 1);
+    EXPECT_EQ(g_pending_battles[0].animated, 1);  // mode 1 always fights animated
+    EXPECT_EQ(g_colour_cycle_block, 0);
+    // The map graphics came back, and the reload flag is down again so
+    // that the next stage's load sets its palettes.
+    EXPECT_NE(g_tile_sheet_base, nullptr);
+    EXPECT_EQ(g_map_gfx_reload, 0);
+}
+
+TEST_F(AiTest, EqualCoverIsSettledByOneRandomBit) {
+    // Two hostiles on equal ground: one draw; an even draw lets the later
+    // one (clockwise from above) replace the first.
+    RandomMirror mirror;
+    for (int round = 0; round < 4; ++round) {
+        g_units = {};
+        std::memset(&g_occupancy, 0, sizeof g_occupancy);
+        g_pending_battles.clear();
+        UnitRecord* a = enemy(5, 5, 3);
+        UnitRecord* up = party(5, 4);
+        UnitRecord* right = party(6, 5);
+        const int32_t draw = mirror.next();
+        ai_unit_act(a, -1, -1);
+        ASSERT_EQ(g_pending_battles.size(), 1u);
+        EXPECT_EQ(g_pending_battles[0].side0, draw % 2 == 0 ? &up->stats : &right->stats) << round;
+    }
+    // Exactly one draw per choice.
+    EXPECT_EQ(util_random(), mirror.next());
+}
+
+TEST_F(AiTest, ModesThatStandNeverMoveAndSummonersOnlyDraw) {
+    for (int mode : {1, 3, 6, 8, 15, 18}) {
+        g_units = {};
+        std::memset(&g_occupancy, 0, sizeof g_occupancy);
+        g_pending_battles.clear();
+        util_random_reset();
+        UnitRecord* a = enemy(5, 5, mode);
+        party(5, 8);  // 3 cells away: out of reach, but near enough to walk to
+        ai_unit_act(a, -1, -1);
+        EXPECT_TRUE(on_cell(a, 5, 5)) << mode;
+        EXPECT_EQ(a->acted, 1) << mode;
+        EXPECT_TRUE(g_pending_battles.empty()) << mode;
+        // Summoners try six times: one draw each, a second after an even one;
+        // nothing is ever set. Others draw nothing.
+        RandomMirror mirror;
+        if (mode == 6 || mode == 15 || mode == 18)
+            for (int k = 0; k < 6; ++k)
+                if (mirror.next() % 2 == 0) mirror.next();
+        EXPECT_EQ(util_random(), mirror.next()) << mode;
+        int units = 0;
+        for (const UnitRecord& u : g_units) units += u.number != 0;
+        EXPECT_EQ(units, 2) << mode;
+    }
+    // Modes 15 and 18 try only with a hostile within 20 cells.
+    g_units = {};
+    std::memset(&g_occupancy, 0, sizeof g_occupancy);
+    util_random_reset();
+    UnitRecord* a = enemy(0, 0, 15);
+    g_units[0] = {};
+    ai_unit_act(a, -1, -1);
+    RandomMirror mirror;
+    EXPECT_EQ(util_random(), mirror.next());
+}
+
+// --- move plans --------------------------------------------------------------------------
+
+TEST_F(AiTest, AdvancingUnitTakesTheBestCoverCellInReachAndFights) {
+    // The orc at (2,5) reaches the hostile at (6,5) on four sides; (6,6)
+    // is the cell of best cover (60 %), five steps away with 1 point left.
+    UnitRecord* a = enemy(2, 5, 7);
+    UnitRecord* t = party(6, 5);
+    set_terrain(6, 6, 5);
+    ai_unit_act(a, -1, -1);
+    EXPECT_TRUE(on_cell(a, 6, 6));
+    EXPECT_EQ(a->status, 0);  // walked
+    ASSERT_EQ(g_pending_battles.size(), 1u);
+    EXPECT_EQ(g_pending_battles[0].side0, &t->stats);
+    EXPECT_EQ(g_pending_battles[0].terrain[1], 5);
+    EXPECT_EQ(g_move_range, nullptr);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x) ASSERT_EQ(g_map.cells[y * MAP_SIDE + x] & MAP_MARK, 0);
+}
+
+TEST_F(AiTest, PlanKeepsNineteenCandidatesAndTheLastOverwritesTheNineteenth) {
+    // A field of healing cells: every reachable empty cell is a candidate.
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x) set_terrain(x, y, 5);
+    UnitRecord* a = enemy(10, 10, 7);
+    ai_plan_move(a, 10, 0);
+    EXPECT_EQ(g_ai_candidate_count, AI_CANDIDATES);
+    // The first 18 in scan order, the 19th slot holds the last one scanned:
+    // class 35 pays 3 on healing ground, 6 steps.
+    EXPECT_EQ(g_ai_candidates[0].x, 10);
+    EXPECT_EQ(g_ai_candidates[0].y, 4);
+    EXPECT_EQ(g_ai_candidates[AI_CANDIDATES - 1].x, 10);
+    EXPECT_EQ(g_ai_candidates[AI_CANDIDATES - 1].y, 16);
+    EXPECT_EQ(g_ai_candidates[AI_CANDIDATES - 1].terrain, 5);
+    EXPECT_EQ(g_ai_candidates[AI_CANDIDATES - 1].unit, -1);
+    // The goal straight up: the reachable cell nearest it.
+    EXPECT_EQ(g_ai_move_x, 10);
+    EXPECT_EQ(g_ai_move_y, 4);
+    map_free_move_range();
+}
+
+TEST_F(AiTest, WoundedUnitGoesForAHealingCellInsteadOfAttacking) {
+    UnitRecord* a = enemy(5, 5, 7);
+    a->stats.hp = 9;  // below 20 x 5 / 10
+    party(5, 3);
+    set_terrain(8, 6, 8);
+    ai_unit_act(a, -1, -1);
+    EXPECT_TRUE(on_cell(a, 8, 6));
+    EXPECT_TRUE(g_pending_battles.empty());
+    // At 10 of 20 it is not wounded: it attacks.
+    g_units = {};
+    std::memset(&g_occupancy, 0, sizeof g_occupancy);
+    a = enemy(5, 5, 7);
+    a->stats.hp = 10;
+    UnitRecord* t = party(5, 3);
+    ai_unit_act(a, -1, -1);
+    ASSERT_EQ(g_pending_battles.size(), 1u);
+    EXPECT_EQ(g_pending_battles[0].side0, &t->stats);
+    EXPECT_EQ(map_manhattan_distance(a->x, a->y, t->x, t->y), 1);
+}
+
+TEST_F(AiTest, FleeingUnitGoesToTheFarthestCellAndGivesUpItsAttack) {
+    UnitRecord* a = enemy(5, 5, AI_MODE_FLEE);
+    party(5, 3);
+    ai_unit_act(a, -1, -1);
+    // 7 cells from the hostile is the farthest a 5-step walk gets; the
+    // first such cell in scan order is (0,5).
+    EXPECT_TRUE(on_cell(a, 0, 5));
+    EXPECT_TRUE(g_pending_battles.empty());
+    EXPECT_EQ(a->acted, 1);
+}
+
+TEST_F(AiTest, ChasersTakeTheNearestHostileWithinTheirLimitAsGoal) {
+    struct Case {
+        int mode, hostile_y, end_x, end_y;
+    } cases[] = {
+        {9, 11, 2, 7},    // 9 away: within 10, chased
+        {9, 14, 7, 2},    // 12 away: the chapter's goal (15,2) instead
+        {17, 14, 2, 7},   // within 20
+        {7, 11, 7, 2},    // mode 7 follows the goal
+    };
+    for (const Case& c : cases) {
+        g_units = {};
+        std::memset(&g_occupancy, 0, sizeof g_occupancy);
+        UnitRecord* a = enemy(2, 2, c.mode);
+        party(2, c.hostile_y);
+        ai_unit_act(a, 15, 2);
+        EXPECT_TRUE(on_cell(a, c.end_x, c.end_y)) << c.mode << " " << c.hostile_y << ": " << a->x << "," << a->y;
+    }
+    // The nearest hostile by AI mode, and only within the limit.
+    g_units = {};
+    std::memset(&g_occupancy, 0, sizeof g_occupancy);
+    UnitRecord* a = enemy(2, 2, 9);
+    UnitRecord* near = party(4, 2);
+    party(2, 5);
+    EXPECT_EQ(ai_find_nearest_hostile(a, 2), near);
+    EXPECT_EQ(ai_find_nearest_hostile(a, 1), nullptr);
+    EXPECT_EQ(ai_find_nearest_hostile(near, 20), a);
+}
+
+TEST_F(AiTest, DormantUnitWakesAtFourCellsWithoutActing) {
+    g_map_tile_set = 5;
+    g_terrain_class_of_tile = g_tileset_terrain[5].data();
+    UnitRecord* a = enemy(5, 5, AI_MODE_DORMANT);
+    g_map.cells[5 * MAP_SIDE + 5] = 20;
+    UnitRecord* p = party(10, 5);  // 5 cells away
+    ai_unit_act(a, -1, -1);
+    EXPECT_EQ(a->stats.ai_mode, AI_MODE_DORMANT);
+    EXPECT_EQ(g_map.cells[5 * MAP_SIDE + 5], 20);
+    // A fallen party unit does not wake it either.
+    g_occupancy.cells[5 * MAP_SIDE + 10] = 0;
+    p->x = 9;
+    g_occupancy.cells[5 * MAP_SIDE + 9] = static_cast<uint8_t>(p->number);
+    p->stats.hp = 0;
+    ai_unit_act(a, -1, -1);
+    EXPECT_EQ(a->stats.ai_mode, AI_MODE_DORMANT);
+    p->stats.hp = 20;
+    ai_unit_act(a, -1, -1);
+    EXPECT_EQ(a->stats.ai_mode, AI_MODE_ADVANCE);
+    EXPECT_EQ(g_map.cells[5 * MAP_SIDE + 5], 88);  // the chamber tile of tile set 5
+    EXPECT_TRUE(on_cell(a, 5, 5));
+    EXPECT_EQ(a->acted, 0);
+    EXPECT_TRUE(g_pending_battles.empty());
+}
+
+// --- the spirit and the fallen ------------------------------------------------------------
+
+TEST_F(AiTest, SpiritWalksTowardItsSummonerAndFightsFromTheLeft) {
+    UnitStats s = MapTest::stats(10, 15, 0);  // earth spirit: acts as mode 7
+    UnitRecord* sp = unit_place_new(2, 10, &s);
+    ASSERT_NE(sp, nullptr);
+    UnitRecord* summoner = party(12, 10, 8);
+    ai_unit_act(sp, summoner->x, summoner->y);
+    EXPECT_EQ(sp->y, 10);
+    EXPECT_EQ(sp->x, 5);  // 3 steps at 6 points on plain ground
+    EXPECT_EQ(sp->acted, 1);
+
+    // A spirit next to an enemy fights it on the left (side 0); when it
+    // falls it is taken off the map.
+    g_pending_battles.clear();
+    sp->acted = 0;
+    UnitRecord* e = enemy(5, 9, 7);
+    g_pending_battle_outcome = [](UnitStats* side0, UnitStats*) { side0->hp = 0; };
+    ai_unit_act(sp, summoner->x, summoner->y);
+    ASSERT_EQ(g_pending_battles.size(), 1u);
+    EXPECT_EQ(g_pending_battles[0].side0, &sp->stats);
+    EXPECT_EQ(g_pending_battles[0].side1, &e->stats);
+    EXPECT_EQ(g_pending_battles[0].attacker_side, 0);
+    EXPECT_EQ(sp->number, 0);
+    EXPECT_EQ(g_occupancy.cells[10 * MAP_SIDE + 5], 0);
+}
+
+TEST_F(AiTest, FireSpiritChasesTheNearestEnemyInstead) {
+    UnitStats s = MapTest::stats(10, 17, 0);
+    UnitRecord* sp = unit_place_new(10, 10, &s);
+    ASSERT_NE(sp, nullptr);
+    party(16, 10, 8);
+    enemy(10, 16, 7);
+    ai_unit_act(sp, 16, 10);
+    EXPECT_EQ(sp->x, 10);
+    EXPECT_EQ(sp->y, 15);
+}
+
+TEST_F(AiTest, FallenCharacterEightTakesNineAlongAndAMissingNineIsSkipped) {
+    for (bool nine_there : {true, false}) {
+        g_units = {};
+        std::memset(&g_occupancy, 0, sizeof g_occupancy);
+        g_pending_battles.clear();
+        UnitRecord* a = enemy(5, 5, 3);
+        UnitRecord* eight = party(5, 4, 8);
+        UnitRecord* nine = nine_there ? party(12, 12, 9) : nullptr;
+        g_pending_battle_outcome = [](UnitStats* side0, UnitStats*) { side0->hp = 0; };
+        eight->charged = 1;
+        ai_unit_act(a, -1, -1);
+        ASSERT_EQ(g_pending_battles.size(), 1u);
+        EXPECT_EQ(eight->charged, 0);
+        // The fallen party unit keeps its cell; character 9 leaves.
+        EXPECT_NE(eight->number, 0);
+        if (nine) {
+            EXPECT_EQ(nine->number, 0);
+            EXPECT_EQ(g_occupancy.cells[12 * MAP_SIDE + 12], 0);
+        }
+        EXPECT_EQ(a->victories, 0);
+    }
+    // The acting unit falls: it is taken off, the target scores.
+    g_units = {};
+    std::memset(&g_occupancy, 0, sizeof g_occupancy);
+    UnitRecord* a = enemy(5, 5, 3);
+    UnitRecord* t = party(5, 4);
+    g_pending_battle_outcome = [](UnitStats*, UnitStats* side1) { side1->hp = 0; };
+    ai_unit_act(a, -1, -1);
+    EXPECT_EQ(a->number, 0);
+    EXPECT_EQ(g_occupancy.cells[5 * MAP_SIDE + 5], 0);
+    EXPECT_EQ(t->victories, 1);
+}
+
+TEST_F(AiTest, LongReachCharacterProbesOneCellFurtherAndShortensTheRange) {
+    // Character 28 with a weapon of distance 1 attacks from two cells away;
+    // the battle runs at range mode 0.
+    UnitStats s = MapTest::stats(28, 35, 3);
+    UnitRecord* a = unit_place_new(5, 5, &s);
+    ASSERT_NE(a, nullptr);
+    party(5, 4);
+    UnitRecord* t = party(5, 3);
+    ai_unit_act(a, -1, -1);
+    ASSERT_EQ(g_pending_battles.size(), 1u);
+    EXPECT_EQ(g_pending_battles[0].side0, &t->stats);
+    EXPECT_EQ(g_pending_battles[0].range_mode, 0);
+}
+
+TEST_F(AiTest, BattleMarksTheTargetAndPointsTheEngineAtIt) {
+    // Chapter 2's hook lets the battle run; the target gets the enemy mark
+    // during it and loses it afterwards.
+    g_chapter = 2;
+    UnitRecord* a = enemy(5, 5, 3);
+    UnitRecord* t = party(5, 4);
+    uint8_t target_cell_in_battle = 0;
+    static uint8_t* seen;
+    seen = &target_cell_in_battle;
+    g_pending_battle_outcome = [](UnitStats*, UnitStats*) { *seen = g_occupancy.cells[4 * MAP_SIDE + 5]; };
+    ai_unit_act(a, -1, -1);
+    EXPECT_EQ(target_cell_in_battle, OCC_MARK_B | t->number);
+    EXPECT_EQ(g_occupancy.cells[4 * MAP_SIDE + 5], t->number);
+    EXPECT_EQ(g_btl_target_status_ptr, &t->status);
+    EXPECT_EQ(g_btl_attacker_unit, t);
+}
+
+}  // namespace
