@@ -85,37 +85,7 @@ int32_t pick_distance(const bool found[4], const int32_t pct[4], uint32_t other_
     return pick;
 }
 
-// Centres the view on a cell, then shifts it toward another cell outside it
-// by up to a quarter of the view, one cell at a time, not past the edges.
-void view_toward(int32_t x, int32_t y, int32_t ux, int32_t uy) {
-    map_center_view_on(x, y);
-    for (int32_t i = 0; i < g_view_cols / 4 && ux < g_view_x && g_view_x > 0; ++i) --g_view_x;
-    for (int32_t i = 0; i < g_view_cols / 4 && ux >= g_view_x + g_view_cols && g_view_x + g_view_cols < map_width();
-         ++i)
-        ++g_view_x;
-    for (int32_t i = 0; i < g_view_rows / 4 && uy < g_view_y && g_view_y > 0; ++i) --g_view_y;
-    for (int32_t i = 0; i < g_view_rows / 4 && uy >= g_view_y + g_view_rows && g_view_y + g_view_rows < map_height();
-         ++i)
-        ++g_view_y;
-}
 
-// Walks the unit along a traced path with its class's walking figure.
-void walk_path(UnitRecord* u, const MovePath& path, int32_t steps) {
-    uint8_t* const previous_sheet = g_cell32_sheet;
-    uint8_t* walk_sheet = nullptr;
-    if (g_zoom == 1 && g_opt_move_anim) {
-        walk_sheet = map_load_walk_sheet(u->stats.class_id);
-        if (walk_sheet) g_cell32_sheet = walk_sheet;
-    }
-    occ_at(u->x, u->y) = 0;
-    u->status = 0;
-    for (int32_t i = steps - 1; i >= 0; --i) map_move_unit_step(u, path[static_cast<size_t>(i)]);
-    occ_at(u->x, u->y) = static_cast<uint8_t>(u->number);
-    if (walk_sheet) {
-        std::free(walk_sheet);
-        g_cell32_sheet = previous_sheet;
-    }
-}
 
 // The AI mode the unit acts by: the spirit acts as 7, the fire spirit as 9.
 int32_t acting_mode(const UnitRecord* u) {
@@ -225,12 +195,12 @@ bool walk_to_plan(UnitRecord* u) {
     const int32_t tx = g_ai_move_x, ty = g_ai_move_y;
     if (tx == u->x && ty == u->y) return true;
     win_cursor_flag_off();
-    view_toward(tx, ty, u->x, u->y);
+    map_view_on_cell_toward(tx, ty, u->x, u->y);
     g_opt_side_marks = 0;
     map_redraw_view();
     MovePath path{};
     const int32_t steps = g_move_range ? map_trace_move_path(u, tx, ty, path) : 0;
-    if (steps > 0) walk_path(u, path, steps);
+    if (steps > 0) map_walk_path(u, path, steps);
     win_cursor_flag_on();
     return steps > 0;
 }

@@ -62,38 +62,7 @@ UnitRecord* listed_target_at(int32_t n, int32_t x, int32_t y) {
     return nullptr;
 }
 
-// Walks a unit along a traced path (from the last entry to the first) with
-// the class's walking figure, and puts it on its new cell.
-void walk_path(UnitRecord* u, const MovePath& path, int32_t steps) {
-    uint8_t* const previous_sheet = g_cell32_sheet;
-    uint8_t* walk_sheet = nullptr;
-    if (g_zoom == 1 && g_opt_move_anim) {
-        walk_sheet = map_load_walk_sheet(u->stats.class_id);
-        if (walk_sheet) g_cell32_sheet = walk_sheet;
-    }
-    occ_at(u->x, u->y) = 0;
-    u->status = 0;
-    for (int32_t i = steps - 1; i >= 0; --i) map_move_unit_step(u, path[static_cast<size_t>(i)]);
-    occ_at(u->x, u->y) = static_cast<uint8_t>(u->number);
-    if (walk_sheet) {
-        std::free(walk_sheet);
-        g_cell32_sheet = previous_sheet;
-    }
-}
 
-// Centres the view on a cell, then shifts it toward another cell that lies
-// outside it by up to a quarter of the view, not past the map's edges.
-void view_on_cell_toward(int32_t x, int32_t y, int32_t tx, int32_t ty) {
-    map_center_view_on(x, y);
-    for (int32_t i = 0; i < g_view_cols / 4 && tx < g_view_x && g_view_x > 0; ++i) --g_view_x;
-    for (int32_t i = 0; i < g_view_cols / 4 && tx >= g_view_x + g_view_cols && g_view_x + g_view_cols < map_width();
-         ++i)
-        ++g_view_x;
-    for (int32_t i = 0; i < g_view_rows / 4 && ty < g_view_y && g_view_y > 0; ++i) --g_view_y;
-    for (int32_t i = 0; i < g_view_rows / 4 && ty >= g_view_y + g_view_rows && g_view_y + g_view_rows < map_height();
-         ++i)
-        ++g_view_y;
-}
 
 // Charge: the next attack is a charged one.
 void cmd_charge(UnitRecord* u) {
@@ -247,7 +216,7 @@ void menu_cmd_act(UnitRecord* u) {
             clear_occ_marks(u);
             clear_target_marks(targets);
             map_redraw_view();
-            walk_path(u, path, steps);
+            map_walk_path(u, path, steps);
             g_opt_side_marks = saved_marks;
             clear_target_marks(targets);
             map_unmark_all_cells(g_map.cells);
@@ -337,13 +306,13 @@ void map_gather_party_to_unit(UnitRecord* u) {
         ai_plan_move(r, u->x, u->y);
         const int32_t tx = g_ai_move_x, ty = g_ai_move_y;
         if (g_move_range && (tx != r->x || ty != r->y)) {
-            view_on_cell_toward(tx, ty, r->x, r->y);
+            map_view_on_cell_toward(tx, ty, r->x, r->y);
             map_redraw_view();
             MovePath path{};
             const int32_t steps = map_trace_move_path(r, tx, ty, path);
             if (steps > 0) {
                 map_redraw_view();
-                walk_path(r, path, steps);
+                map_walk_path(r, path, steps);
                 r->acted = 1;
             }
         }

@@ -4,8 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/draw.h"
 #include "platform/input.h"
 #include "tactics/map.h"
+#include "tactics/map_view.h"
 #include "story/hooks.h"
 #include "tactics/pending.h"
 #include "tactics/pending_moves.h"
@@ -220,4 +222,37 @@ int32_t map_trace_move_path(UnitRecord* unit, int32_t tx, int32_t ty, MovePath& 
         y += kDy[found];
         if (range_at(x, y) == MOVE_BUDGET) return steps;
     }
+}
+
+// Walks a unit along a traced path (from the last entry to the first) with
+// the class's walking figure, and puts it on its new cell.
+void map_walk_path(UnitRecord* u, const MovePath& path, int32_t steps) {
+    uint8_t* const previous_sheet = g_cell32_sheet;
+    uint8_t* walk_sheet = nullptr;
+    if (g_zoom == 1 && g_opt_move_anim) {
+        walk_sheet = map_load_walk_sheet(u->stats.class_id);
+        if (walk_sheet) g_cell32_sheet = walk_sheet;
+    }
+    g_occupancy.cells[u->y * MAP_SIDE + u->x] = 0;
+    u->status = 0;
+    for (int32_t i = steps - 1; i >= 0; --i) map_move_unit_step(u, path[static_cast<size_t>(i)]);
+    g_occupancy.cells[u->y * MAP_SIDE + u->x] = static_cast<uint8_t>(u->number);
+    if (walk_sheet) {
+        std::free(walk_sheet);
+        g_cell32_sheet = previous_sheet;
+    }
+}
+
+// Centres the view on a cell, then shifts it toward another cell that lies
+// outside it by up to a quarter of the view, not past the map's edges.
+void map_view_on_cell_toward(int32_t x, int32_t y, int32_t tx, int32_t ty) {
+    map_center_view_on(x, y);
+    for (int32_t i = 0; i < g_view_cols / 4 && tx < g_view_x && g_view_x > 0; ++i) --g_view_x;
+    for (int32_t i = 0; i < g_view_cols / 4 && tx >= g_view_x + g_view_cols && g_view_x + g_view_cols < map_width();
+         ++i)
+        ++g_view_x;
+    for (int32_t i = 0; i < g_view_rows / 4 && ty < g_view_y && g_view_y > 0; ++i) --g_view_y;
+    for (int32_t i = 0; i < g_view_rows / 4 && ty >= g_view_y + g_view_rows && g_view_y + g_view_rows < map_height();
+         ++i)
+        ++g_view_y;
 }

@@ -48,3 +48,9 @@ int32_t map_zoc_check(const UnitRecord* unit, int32_t x, int32_t y);
 // the last step (direction codes of map_step_dir): walk from out[n - 1]
 // down to out[0].
 int32_t map_trace_move_path(UnitRecord* unit, int32_t tx, int32_t ty, MovePath& out);
+// Walks a unit along a traced path (from the last entry to the first) with
+// its class's walking figure, and puts it on its new cell.
+void map_walk_path(UnitRecord* unit, const MovePath& path, int32_t steps);
+// Centres the view on a cell, then shifts it toward another cell that lies
+// outside it by up to a quarter of the view, not past the map's edges.
+void map_view_on_cell_toward(int32_t x, int32_t y, int32_t tx, int32_t ty);
