@@ -7,6 +7,7 @@
 #include "platform/shell.h"
 #include "story/chapters.h"
 #include "story/message.h"
+#include "tactics/item_screens.h"
 #include "tactics/pending.h"
 #include "tactics/units.h"
 

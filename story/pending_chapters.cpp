@@ -5,6 +5,7 @@
 #include "platform/shell.h"
 #include "story/chapters.h"
 #include "tactics/map.h"
+#include "tactics/items.h"
 #include "tactics/pending.h"
 #include "tactics/units.h"
 
