@@ -8,6 +8,7 @@
 #include "story/chapters.h"
 #include "story/message.h"
 #include "tactics/ai.h"
+#include "tactics/item_screens.h"
 #include "tactics/pending.h"
 #include "tactics/units.h"
 

@@ -6,6 +6,7 @@
 #include "story/chapters.h"
 #include "tactics/map.h"
 #include "tactics/ai.h"
+#include "tactics/items.h"
 #include "tactics/pending.h"
 #include "tactics/units.h"
 

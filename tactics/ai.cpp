@@ -8,6 +8,7 @@
 #include "platform/palette.h"
 #include "story/hooks.h"
 #include "tactics/game.h"
+#include "tactics/items.h"
 #include "tactics/map.h"
 #include "tactics/map_view.h"
 #include "tactics/move.h"
@@ -50,7 +51,7 @@ bool is_healer(const UnitRecord* u) {
 bool wounded(const UnitRecord* u) { return u->stats.hp < u->stats.max_hp * 5 / 10; }
 bool healing_terrain(int32_t t) { return t == 5 || t == 8; }
 
-uint32_t reach_flags(const UnitRecord* u) { return item_flags_of(u->stats.weapon) & 7u; }
+uint32_t reach_flags(const UnitRecord* u) { return item_get(u->stats.weapon).flags & 7u; }
 bool reaches(uint32_t flags, int32_t d) { return d >= 1 && d <= 3 && (flags & (1u << (d - 1))); }
 int32_t probe_extra(const UnitRecord* u) { return u->stats.char_id == AI_CHAR_LONG_REACH ? 1 : 0; }
 

@@ -16,6 +16,8 @@
 #include "tactics/move.h"
 #include "story/hooks.h"
 #include "tactics/pending.h"
+#include "tactics/item_menu.h"
+#include "tactics/items.h"
 #include "tactics/pending_moves.h"
 #include "tactics/turn.h"
 #include "tactics/pick.h"
@@ -115,7 +117,7 @@ int32_t menu_command_offered(const UnitRecord* u, int32_t command) {
     }
     case CMD_CHARGE:
         return !u->acted && alive && u->charged == 0 && !spirit && cls != CLASS_BUTLER && unit_class_is_final(cls) &&
-               (item_flags_of(u->stats.weapon) & ITEM_CHARGE) != 0;
+               (item_get(u->stats.weapon).flags & ITEM_CHARGE) != 0;
     case CMD_SHOP:
         return !spirit && cls != CLASS_BUTLER && g_map_tile_set != 4 && g_map_tile_set != 7 && alive &&
                map_terrain_class_at(u->x, u->y) == TERRAIN_SHOP;
@@ -279,7 +281,7 @@ void menu_cmd_act(UnitRecord* u) {
 }
 
 void map_mark_attack_ring(UnitRecord* u) {
-    const uint32_t f = item_flags_of(u->stats.weapon);
+    const uint32_t f = item_get(u->stats.weapon).flags;
     const bool healer = is_healer(u);
     const bool reach[4] = {false, healer || (f & ITEM_DIRECT), healer || (f & ITEM_NEAR), (f & ITEM_FAR) != 0};
     static constexpr int32_t kStep[4][2] = {{1, 1}, {-1, 1}, {-1, -1}, {1, -1}};

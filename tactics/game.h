@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "tactics/items.h"
 #include "tactics/pending.h"
 #include "tactics/units.h"
 

@@ -10,7 +10,7 @@
 #include "platform/screen.h"
 #include "platform/shell.h"
 #include "tactics/map.h"
-#include "tactics/pending.h"
+#include "tactics/items.h"
 #include "tactics/pick.h"
 #include "tactics/units.h"
 

@@ -7,44 +7,10 @@
 #include "platform/input.h"
 #include "platform/sound.h"
 #include "platform/text.h"
+#include "tactics/items.h"
 #include "tactics/map.h"
 #include "tactics/move.h"
 #include "tactics/units.h"
-
-namespace {
-// PENDING: the flags column of the item table g_items; read g_items[id].flags
-// once the item table exists.
-constexpr std::array<uint32_t, 107> kItemFlags = {
-0x10, 0x9, 0x8, 0x8, 0x8, 0x88, 0x88, 0x200, 0x200, 0x200, 
-0x200, 0x200, 0x200, 0x1, 0x1, 0x1, 0x101, 0x1, 0x41, 0x1, 
-0x1, 0x1, 0x1, 0x1, 0x41, 0x1, 0x1, 0x1, 0x101, 0x1, 
-0x441, 0x1, 0x1, 0x1, 0x101, 0x1, 0x41, 0x1, 0x1, 0x1, 
-0x101, 0x3, 0x43, 0x3, 0x3, 0x3, 0x103, 0x3, 0x43, 0x1, 
-0x1, 0x1, 0x3, 0x3, 0x443, 0x3, 0x3, 0x443, 0x20, 0x1, 
-0x11, 0x12, 0x13, 0x13, 0x13, 0x13, 0x13, 0x13, 0x13, 0x13, 
-0x13, 0x11, 0x13, 0x13, 0x13, 0x11, 0x11, 0x11, 0x13, 0x13, 
-0x13, 0x11, 0x11, 0x13, 0x13, 0x11, 0x11, 0x11, 0x11, 0x11, 
-0x11, 0x11, 0x13, 0x13, 0x13, 0x16, 0x11, 0x11, 0x13, 0x13, 
-0x13, 0x13, 0x11, 0x11, 0x13, 0x13, 0x0};
-}  // namespace
-
-uint32_t item_flags_of(int32_t item_id) {
-    return (item_id >= 0 && item_id < static_cast<int32_t>(kItemFlags.size())) ? kItemFlags[static_cast<size_t>(item_id)]
-                                                                                 : 0;
-}
-
-// PENDING: the item rules' unit_class_is_final; the base classes are the even
-// classes 0..12.
-int32_t unit_class_is_final(int32_t class_id) {
-    return (class_id >= 0 && class_id <= 12 && class_id % 2 == 0) ? 0 : 1;
-}
-
-// PENDING: the chest search of the item rules; finds nothing.
-void item_check_treasure(UnitRecord*) {}
-// PENDING: the item slot menu, item use and weapon exchange; they open nothing.
-void item_unit_slot_menu(UnitRecord*) {}
-void item_use(UnitRecord*) {}
-void item_exchange_weapon(UnitRecord*) {}
 
 // PENDING: the unit status window; draws nothing.
 void menu_show_unit_status(UnitRecord*) {}
@@ -78,7 +44,7 @@ bool support_unit(const UnitRecord* u) {
 int32_t btl_mark_targets(UnitRecord* a) {
     const bool support = support_unit(a) || a->stats.char_id == 3;
     const int32_t mode = support ? 3 : 2;
-    uint32_t f = item_flags_of(a->stats.weapon);
+    uint32_t f = item_get(a->stats.weapon).flags;
     if ((f & ITEM_AREA) && a->charged) f = 7;
     g_occupancy.cells[a->y * MAP_SIDE + a->x] |= OCC_MARK_A | OCC_MARK_B;
     int32_t n = 0;

@@ -1,27 +1,12 @@
 // Calls from movement, picking and the unit command menu into code that is
-// not built yet: the item table and item commands, chests, status windows,
-// targeting and the attack. Each is a placeholder in
-// tactics/pending_moves.cpp until the real one lands.
+// not built yet: status windows, targeting and the attack. Each is a
+// placeholder in tactics/pending_moves.cpp until the real one lands.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
 struct UnitRecord;
-
-// Item table, item rules and chests.
-constexpr uint32_t ITEM_DIRECT = 0x1;
-constexpr uint32_t ITEM_NEAR = 0x2;
-constexpr uint32_t ITEM_FAR = 0x4;
-constexpr uint32_t ITEM_CHARGE = 0x40;
-constexpr uint32_t ITEM_AREA = 0x400;
-// The flags word of an item id; 0 outside the table.
-uint32_t item_flags_of(int32_t item_id);
-int32_t unit_class_is_final(int32_t class_id);
-void item_check_treasure(UnitRecord* unit);
-void item_unit_slot_menu(UnitRecord* unit);
-void item_use(UnitRecord* unit);
-void item_exchange_weapon(UnitRecord* unit);
 
 // Status windows.
 void menu_show_unit_status(UnitRecord* unit);

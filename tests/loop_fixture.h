@@ -13,6 +13,7 @@
 #include "platform/screen.h"
 #include "story/hooks.h"
 #include "tactics/game.h"
+#include "tactics/items.h"
 #include "tactics/pending.h"
 #include "tactics/turn.h"
 #include "tests/map_fixture.h"

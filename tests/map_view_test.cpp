@@ -8,7 +8,7 @@
 #include "platform/menu.h"
 #include "platform/palette.h"
 #include "platform/screen.h"
-#include "tactics/pending.h"
+#include "tactics/items.h"
 #include "tests/map_fixture.h"
 
 namespace {
