@@ -179,7 +179,7 @@ void opening_op01() {
     }
 }
 
-// Colour 14 of the back image as 4-bit blue, green, red.
+// Colour 14 of the back image = a colour-table entry (blue, green, red).
 void set_back_colour14(const uint8_t* entry) { std::memcpy(gfx_dib_colours(g_back_dib) + 14 * 4, entry, 3); }
 
 void opening_op02() {
