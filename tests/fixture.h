@@ -17,6 +17,7 @@
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "platform/text.h"
+#include "story/title.h"
 #include "sys/headless/headless.h"
 
 #ifndef ROWEN_KIT_DIR
@@ -58,6 +59,7 @@ inline void reset_game_globals() {
     gfx_palette_reset();
     snd_reset();
     txt_font_reset();
+    title_reset();
 }
 
 // A headless machine with one plain game window (no shell set-up): the

@@ -4,8 +4,12 @@
 #include "tactics/turn.h"
 #include "tactics/units.h"
 #include "tests/fixture.h"
+#include "tests/title_script.h"
 
 namespace {
+
+// The game starts a little after the title menu's new-game entry is clicked.
+constexpr uint32_t T = TITLE_MENU_AT;
 
 // Window position of the middle of a map cell at zoom 1.
 void cell_to_window(int x, int y, int* wx, int* wy) {
@@ -32,12 +36,11 @@ void click_pointer(int dx = 0, int dy = 0) {
 
 TEST(PlayTest, AUnitWalksAndTheTurnPassesThroughTheEnemyPhase) {
     GameRun g;
-    g.event(600, HeadlessKind::Click, 300, 200);  // ends the title's click wait
-    g.call_at(1000, [] { click_pointer(); });      // "예": a new game
+    title_script_new_game(g);
     int start_x = -1, start_y = -1;
     // Stage 1 runs its intro, title card and first banner; then the leader
     // is clicked, which opens its command menu.
-    g.call_at(13000, [&] {
+    g.call_at(T + 12000, [&] {
         UnitRecord* u = unit_find_by_char_id(1);
         ASSERT_NE(u, nullptr);
         start_x = u->x;
@@ -46,39 +49,39 @@ TEST(PlayTest, AUnitWalksAndTheTurnPassesThroughTheEnemyPhase) {
         cell_to_window(u->x, u->y, &wx, &wy);
         click_now(wx, wy);
     });
-    g.call_at(13800, [] { click_pointer(); });  // the first command: act
-    g.call_at(14600, [&] {                     // two cells up
+    g.call_at(T + 12800, [] { click_pointer(); });  // the first command: act
+    g.call_at(T + 13600, [&] {                     // two cells up
         int wx, wy;
         cell_to_window(start_x, start_y - 2, &wx, &wy);
         click_now(wx, wy);
     });
-    g.call_at(16500, [&] {  // its own cell again: no attack, the action ends
+    g.call_at(T + 15500, [&] {  // its own cell again: no attack, the action ends
         int wx, wy;
         cell_to_window(start_x, start_y - 2, &wx, &wy);
         click_now(wx, wy);
     });
     int acted_after_move = -1, turn_before = -1;
-    g.call_at(17100, [&] {
+    g.call_at(T + 16100, [&] {
         acted_after_move = unit_find_by_char_id(1)->acted;
         turn_before = g_turn;
     });
-    g.event(17200, HeadlessKind::RClick, 200, 200);  // the map command menu
+    g.event(T + 16200, HeadlessKind::RClick, 200, 200);  // the map command menu
     // The menu opens beside the pointer; its first entry ends the turn.
-    g.call_at(17800, [] { click_pointer(60, 0); });
+    g.call_at(T + 16800, [] { click_pointer(60, 0); });
     // The question has the pointer on "아니오"; "예" is six columns left.
-    g.call_at(18300, [] { click_pointer(-48, 0); });
+    g.call_at(T + 17300, [] { click_pointer(-48, 0); });
     bool enemy_phase_seen = false;
-    for (uint32_t t = 18400; t < 20000; t += 100)
+    for (uint32_t t = T + 17400; t < T + 19000; t += 100)
         g.call_at(t, [&] { enemy_phase_seen |= g_enemy_phase == 1; });
     int turn_after = -1, acted_next_turn = -1, x_after = -1, y_after = -1;
-    g.call_at(23000, [&] {
+    g.call_at(T + 22000, [&] {
         turn_after = g_turn;
         UnitRecord* u = unit_find_by_char_id(1);
         acted_next_turn = u->acted;
         x_after = u->x;
         y_after = u->y;
     });
-    g.event(23100, HeadlessKind::End);
+    g.event(T + 22100, HeadlessKind::End);
     g.run();
 
     ASSERT_GE(start_x, 0);
@@ -93,15 +96,14 @@ TEST(PlayTest, AUnitWalksAndTheTurnPassesThroughTheEnemyPhase) {
 
 TEST(PlayTest, TheMapMenuShowsTheClearConditions) {
     GameRun g;
-    g.event(600, HeadlessKind::Click, 300, 200);
-    g.call_at(1000, [] { click_pointer(); });
-    g.event(13000, HeadlessKind::RClick, 200, 200);
+    title_script_new_game(g);
+    g.event(T + 12000, HeadlessKind::RClick, 200, 200);
     // The menu opens beside the pointer; " 클리어 조건 " is its fifth entry,
     // four rows of 20 lines below the first.
-    g.call_at(13600, [] { click_pointer(60, 80); });
+    g.call_at(T + 12600, [] { click_pointer(60, 80); });
     bool shown = false;
-    g.call_at(14500, [&] { shown = sys_log_lines().back() == "message 64"; });
-    g.event(14600, HeadlessKind::End);
+    g.call_at(T + 13500, [&] { shown = sys_log_lines().back() == "message 64"; });
+    g.event(T + 13600, HeadlessKind::End);
     g.run();
     EXPECT_TRUE(shown);
     EXPECT_TRUE(g.logged("message 64"));

@@ -10,6 +10,7 @@
 #include "platform/menu.h"
 #include "tactics/game.h"
 #include "tests/fixture.h"
+#include "tests/title_script.h"
 
 namespace {
 
@@ -153,27 +154,26 @@ TEST_F(TwoWindowTest, MusicStartedInFullScreenLoopsAfterTheSwitchToTheWindow) {
 
 // Whole runs of the program.
 
-// The temporary title waits for a click, then asks whether to start a new
-// game; a right click declines and ends the program.
-TEST(GameRunTest, DecliningTheNewGameEndsTheProgramAndShotsShowThePicture) {
+// The title's quit entry, answered "예", ends the program.
+TEST(GameRunTest, QuittingFromTheTitleEndsTheProgramAndShotsShowThePicture) {
     GameRun g;
     int frame_w = 0;
     uint32_t centre = 0;
     g.event(300, HeadlessKind::Move, 320, 240);
-    g.call_at(400, [&] {
+    g.call_at(TITLE_PICTURE_CLICK_AT - 100, [&] {
         int w, h;
         const uint32_t* f = sys_headless_frame(&w, &h);
         frame_w = w;
         centre = f ? f[240 * w + 100] : 0;
     });
-    g.event(600, HeadlessKind::Click, 320, 240);
-    g.event(900, HeadlessKind::RClick, 320, 240);
+    title_script_quit(g);
     EXPECT_EQ(g.run(), 0);
     EXPECT_EQ(frame_w, 640);  // full screen after the first paint
     EXPECT_NE(centre, 0u);    // the picture is shown
     EXPECT_EQ(g_chapter, 6u);
     EXPECT_EQ(g_back_dib, nullptr);  // freed after the loop ended
     EXPECT_FALSE(g.logged("msgbox"));
+    EXPECT_LT(sys_headless_clock(), TITLE_QUESTION_AT + 1000);  // ended by the quit, not the time limit
 }
 
 TEST(GameRunTest, F12SwitchesToTheWindowAndBack) {
@@ -189,8 +189,7 @@ TEST(GameRunTest, F12SwitchesToTheWindowAndBack) {
     g.call_at(400, note);
     g.event(500, HeadlessKind::Key, 0, 0, VK_F12);
     g.call_at(600, note);
-    g.event(700, HeadlessKind::Click, 10, 10);
-    g.event(900, HeadlessKind::RClick, 10, 10);
+    title_script_quit(g);
     g.run();
     ASSERT_EQ(widths.size(), 3u);
     EXPECT_EQ(widths[0], 640480);
@@ -201,55 +200,53 @@ TEST(GameRunTest, F12SwitchesToTheWindowAndBack) {
 TEST(GameRunTest, DebugFlag200KeepsTheWindowAndASmallDesktopStartsFullScreen) {
     TempDir data;
     std::filesystem::create_directories(data.path / "bmp");
-    for (const char* f : {"Presents.bmp", "winchip.BMP", "mcsrfont.BMP", "iconchip.BMP"})
-        std::filesystem::copy(std::filesystem::path(ROWEN_KIT_DIR) / "bmp" / f, data.path / "bmp" / f);
+    for (const auto& f : std::filesystem::directory_iterator(std::filesystem::path(ROWEN_KIT_DIR) / "bmp")) {
+        const std::string name = f.path().filename().string();
+        const bool title_picture = name.rfind("op", 0) == 0 || name.rfind("qmx", 0) == 0;
+        if (title_picture || name == "Presents.bmp" || name == "winchip.BMP" || name == "mcsrfont.BMP" ||
+            name == "iconchip.BMP")
+            std::filesystem::copy(f.path(), data.path / "bmp" / name);
+    }
     std::ofstream(data.path / "deb_flag") << " 200";
     GameRun g;
     g.options.exe_dir = data.str();
     int32_t fullscreen = -1;
     g.call_at(300, [&] { fullscreen = g_fullscreen; });
-    g.event(400, HeadlessKind::Key, 0, 0, VK_RETURN);  // Enter is a left click
-    g.event(800, HeadlessKind::RClick, 1, 1);
+    g.event(TITLE_SKIP_AT, HeadlessKind::Click, 1, 1);
+    g.event(TITLE_SKIP_AT + 10, HeadlessKind::RClick, 1, 1);
+    g.event(TITLE_LOGO_CLICK_AT, HeadlessKind::Key, 0, 0, VK_RETURN);  // Enter is a left click
+    g.event(TITLE_PICTURE_CLICK_AT, HeadlessKind::Key, 0, 0, VK_RETURN);
+    title_script_choose(g, TITLE_QUIT_ENTRY, true);
+    g.call_at(TITLE_QUESTION_AT, [] { title_click_pointer(-56); });
     EXPECT_EQ(g.run(), 0);
     EXPECT_EQ(fullscreen, 0);
     EXPECT_EQ(g_debug_flags, 0x200u);
     EXPECT_EQ(g_chapter, 6u);
-    EXPECT_LT(sys_headless_clock(), 2000u);
+    EXPECT_LT(sys_headless_clock(), TITLE_QUESTION_AT + 1000);
 
     GameRun small;
     small.options.desktop_w = 640;
     small.options.desktop_h = 480;
     int32_t screen_h = 0;
     small.call_at(1, [&] { screen_h = g_screen_h; fullscreen = g_fullscreen; });
-    small.event(600, HeadlessKind::Click, 1, 1);
-    small.event(900, HeadlessKind::RClick, 1, 1);
+    title_script_quit(small);
     small.run();
     EXPECT_EQ(screen_h, 400);
     EXPECT_EQ(fullscreen, 1);
-    EXPECT_LT(sys_headless_clock(), 2000u);  // ended by its script
+    EXPECT_EQ(g_chapter, 6u);
+    EXPECT_LT(sys_headless_clock(), TITLE_QUESTION_AT + 1000);  // ended by its script
 }
 
 TEST(GameRunTest, AcceptingTheNewGameRunsChapterOneOnStageOne) {
     GameRun g;
-    g.event(600, HeadlessKind::Click, 320, 240);
-    // The prompt puts the pointer on its default choice, "예": click there.
-    g.call_at(1000, [] {
-        int x, y;
-        sys_get_cursor_pos(g_hwnd_game, &x, &y);
-        HeadlessEvent e;
-        e.at = sys_headless_clock() + 10;
-        e.kind = HeadlessKind::Click;
-        e.x = x;
-        e.y = y;
-        sys_headless_push(e);
-    });
+    title_script_new_game(g);
     uint32_t chapter = 0;
     int32_t stage = -2;
-    g.call_at(6000, [&] {
+    g.call_at(TITLE_MENU_AT + 5000, [&] {
         chapter = g_chapter;
         stage = g_stage_index;
     });
-    g.event(6100, HeadlessKind::End);
+    g.event(TITLE_MENU_AT + 5100, HeadlessKind::End);
     g.run();
     EXPECT_EQ(chapter, 1u);
     EXPECT_EQ(stage, 0);
@@ -264,8 +261,7 @@ TEST(GameRunTest, TheCloseBoxIsIgnored) {
     bool alive_after_close = false;
     g.call_at(300, [&] { sys_post_message(g_hwnd_game, WM_CLOSE, 0, 0); });
     g.call_at(800, [&] { alive_after_close = !sys_quit_posted(); });
-    g.event(900, HeadlessKind::Click, 5, 5);
-    g.event(1200, HeadlessKind::RClick, 5, 5);
+    title_script_quit(g);
     EXPECT_EQ(g.run(), 0);
     EXPECT_TRUE(alive_after_close);
 }

@@ -13,6 +13,7 @@
 #include "tools/kit.h"
 #include "tools/kit_map.h"
 #include "tools/kit_story.h"
+#include "tools/kit_title.h"
 
 namespace {
 
@@ -49,6 +50,7 @@ int main(int argc, char** argv) {
         kit::gen_audio(kit);
         kit_write_maps_and_units(out);
         kit::gen_story(kit);
+        kit::gen_title(kit);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kitgen: %s\n", e.what());
         return 1;
