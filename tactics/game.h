@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "tactics/pending.h"
+#include "tactics/save.h"
 #include "tactics/units.h"
 
 // The words shared by the title, the game loop, the turn loop and the

@@ -1,5 +1,5 @@
 // Calls from movement, picking and the unit command menu into code that is
-// not built yet: the item table and item commands, chests, status windows, targeting and the attack,
+// not built yet: the item table and item commands, chests, targeting and the attack,
 // and the enemy AI's move planner. Each is a placeholder in
 // tactics/pending_moves.cpp until the real one lands.
 #pragma once
@@ -22,10 +22,6 @@ void item_check_treasure(UnitRecord* unit);
 void item_unit_slot_menu(UnitRecord* unit);
 void item_use(UnitRecord* unit);
 void item_exchange_weapon(UnitRecord* unit);
-
-// Status windows.
-void menu_show_unit_status(UnitRecord* unit);
-void menu_draw_hp_fraction(UnitRecord* unit);
 
 // Targeting and the attack command. The rings of distances 1..3 hold at
 // most 24 cells.

@@ -17,6 +17,8 @@
 #include "tactics/map_view.h"
 #include "tactics/pending.h"
 #include "tactics/pick.h"
+#include "tactics/settings.h"
+#include "tactics/status.h"
 #include "tactics/units.h"
 
 int32_t g_turn = 0;
