@@ -15,7 +15,7 @@
 #include "platform/text.h"
 #include "story/hooks.h"
 #include "story/message.h"
-#include "story/pending_title.h"
+#include "tactics/save.h"
 #include "tactics/game.h"
 #include "tactics/turn.h"
 #include "tactics/units.h"

@@ -21,6 +21,7 @@
 #include "tactics/pending_moves.h"
 #include "tactics/turn.h"
 #include "tactics/pick.h"
+#include "tactics/status.h"
 #include "tactics/units.h"
 
 const std::array<const char*, CMD_COUNT> g_command_names = {

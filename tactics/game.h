@@ -10,6 +10,7 @@
 
 #include "tactics/items.h"
 #include "tactics/pending.h"
+#include "tactics/save.h"
 #include "tactics/units.h"
 
 // The words shared by the title, the game loop, the turn loop and the

@@ -19,11 +19,8 @@ int32_t g_view_cols = 19, g_view_rows = 12;
 int32_t g_cell_w8 = 4, g_cell_h = 32;
 int32_t g_walk_frame_counter = 0;
 
-// PENDING: the display options belong to the system menu and settings and
-// the exchange marking to the item slot menu; they live here until those
-// are built (both options on, as the settings start).
-int32_t g_opt_move_anim = 1;
-int32_t g_opt_side_marks = 1;
+// Set by the weapon exchange while a partner is picked: cells marked 0x80
+// are then framed in colour 9 and no HP bars are drawn.
 int32_t g_exchange_marking = 0;
 
 const std::array<std::array<int16_t, SPRITE_LIST_SIZE>, SPRITE_MODULES> g_sprite_class_lists = {{

@@ -8,6 +8,8 @@
 #include <array>
 #include <cstdint>
 
+#include "tactics/settings.h"
+
 struct UnitRecord;
 
 constexpr int32_t SPRITE_LIST_SIZE = 40;
@@ -27,9 +29,8 @@ extern const std::array<int32_t, 4> g_walk_dir_base;
 // Position in the walk cycle 0, 1, 2, 1 (16 frames), kept between steps.
 extern int32_t g_walk_frame_counter;
 
-// Display options and the exchange marking read by the painter.
-extern int32_t g_opt_move_anim;
-extern int32_t g_opt_side_marks;
+// The exchange marking read by the painter (the display options it reads
+// are the settings').
 extern int32_t g_exchange_marking;
 
 // The sprite set a chapter module uses (module 0 shares module 2's).

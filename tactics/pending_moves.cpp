@@ -12,23 +12,6 @@
 #include "tactics/move.h"
 #include "tactics/units.h"
 
-// PENDING: the unit status window; draws nothing.
-void menu_show_unit_status(UnitRecord*) {}
-
-// PENDING: the status windows' HP figure; drawn here as that figure is
-// described: HP right-aligned in 3 in colour 15, 9 at half or less, 10 at a
-// fifth or less, then "/" and max HP in colour 15.
-void menu_draw_hp_fraction(UnitRecord* unit) {
-    const int32_t hp = unit->stats.hp, max = unit->stats.max_hp;
-    int32_t colour = 15;
-    if (hp <= max / 2) colour = 9;
-    if (hp <= max / 5) colour = 10;
-    txt_draw_string(-1, 0, txt_format_uint(static_cast<uint32_t>(hp < 0 ? 0 : hp), 3), colour);
-    txt_draw_string(-1, 0, "/", 15);
-    txt_draw_string(-1, 0, txt_format_uint(static_cast<uint32_t>(max < 0 ? 0 : max), 3), 15);
-}
-
-
 
 std::array<UnitRecord*, UNIT_TARGET_MAX> g_unit_target_list{};
 

@@ -1,6 +1,6 @@
 // Calls from movement, picking and the unit command menu into code that is
-// not built yet: status windows, targeting and the attack. Each is a
-// placeholder in tactics/pending_moves.cpp until the real one lands.
+// not built yet: targeting and the attack. Each is a placeholder in
+// tactics/pending_moves.cpp until the real one lands.
 #pragma once
 
 #include <array>
@@ -8,9 +8,6 @@
 
 struct UnitRecord;
 
-// Status windows.
-void menu_show_unit_status(UnitRecord* unit);
-void menu_draw_hp_fraction(UnitRecord* unit);
 
 // Targeting and the attack command. The rings of distances 1..3 hold at
 // most 24 cells.

@@ -15,6 +15,7 @@
 #include "story/hooks.h"
 #include "tactics/pending.h"
 #include "tactics/pending_moves.h"
+#include "tactics/status.h"
 #include "tactics/turn.h"
 #include "tactics/units.h"
 

@@ -18,6 +18,8 @@
 #include "tactics/ai.h"
 #include "tactics/pending.h"
 #include "tactics/pick.h"
+#include "tactics/settings.h"
+#include "tactics/status.h"
 #include "tactics/units.h"
 
 int32_t g_turn = 0;

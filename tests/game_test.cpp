@@ -394,6 +394,13 @@ TEST_F(GameTest, ResumeSkipsTheStageStartAndTheFirstTurnStart) {
     g_chapter = 0;
     g_game_state_record.word[GS_RESUME] = 1;
     g_game_state_record.word[GS_CHAPTER] = 2;
+    // The save holds that state; the live one differs until it is unpacked.
+    SaveFile save;
+    save_pack_state(&save);
+    std::memcpy(g_save_buffer.data(), &save, sizeof save);
+    g_turn = 0;
+    g_stage_flags[0] = 0;
+    g_view_x = g_view_y = 0;
 
     bool card_checked = false, banner_checked = false;
     start_polling([&] {
@@ -421,12 +428,14 @@ TEST_F(GameTest, ResumeSkipsTheStageStartAndTheFirstTurnStart) {
     EXPECT_TRUE(ends_by_quit([] { turn_run_game(); }));
     EXPECT_TRUE(card_checked);
     EXPECT_TRUE(banner_checked);
-    EXPECT_EQ(count_log("save_unpack_state"), 1);
-    EXPECT_EQ(count_log("save_save_game -1"), 0);
 }
 
 TEST_F(GameTest, ResumeOfASaveWithoutAStageGoesBackToTheTitle) {
     g_stage_index = 40;
+    SaveFile save;
+    save_pack_state(&save);
+    std::memcpy(g_save_buffer.data(), &save, sizeof save);
+    g_stage_index = 3;
     g_game_state_record.word[GS_RESUME] = 1;
     g_game_state_record.word[GS_CHAPTER] = 5;
     EXPECT_EQ(turn_run_game(), 0);

@@ -7,6 +7,16 @@
 
 namespace {
 
+// 1 when text in colour stands at (col, row) of the back image: drawing it
+// again changes no pixel.
+bool text_shown(int col, int row, const char* text, int colour) {
+    std::vector<uint8_t> before(g_back_dib, g_back_dib + SCREEN_DIB_SIZE);
+    txt_draw_string(col, row, text, colour);
+    const bool same = std::memcmp(before.data(), g_back_dib, SCREEN_DIB_SIZE) == 0;
+    std::memcpy(g_back_dib, before.data(), SCREEN_DIB_SIZE);
+    return same;
+}
+
 // A tile of the tile set whose terrain class is the one asked for.
 int tile_of_class(int tile_set, uint32_t terrain) {
     for (int t = 0; t < MAP_TILES; ++t)
@@ -162,8 +172,12 @@ TEST_F(TurnStageTest, SavePromptOnlyOnTheFirstTurnOfStage2OnwardNotResuming) {
         // "{ 예 }" of the centred prompt: columns 41..44 of row 9.
         click_view(340, 190, 150);
         at(3000, HeadlessKind::End);
+        // The save chooser holds the colour cycling while it is open.
+        int choosers = 0;
+        start_polling([&] { choosers += g_colour_cycle_block != 0; });
         run(c.resuming);
-        EXPECT_EQ(count_log("save_save_game -1"), c.saves) << "stage " << c.stage << " turn " << c.turn;
+        polling = false;
+        EXPECT_EQ(choosers > 0 ? 1 : 0, c.saves) << "stage " << c.stage << " turn " << c.turn;
         // The quit stays posted: a fresh machine for the next case.
         map_free_map_graphics();
         gfx_free_ui_sheets();
@@ -195,14 +209,29 @@ TEST_F(TurnStageTest, PicksReadTheUnitNumberBitsAndStayOnTheMap) {
     g_occupancy.cells[1 * MAP_SIDE + 3] = static_cast<uint8_t>(OCC_MARK_A | first.number);
     auto cell_px = [](int x) { return 16 + x * 32 + 16; };
     click_view(0, 0, 50);  // ends the banner
+    // Each terrain window waits for a click of its own.
     click_view(cell_px(1), 48, 400);
+    click_view(cell_px(1), 48, 450);
     click_view(cell_px(2), 48, 500);
+    click_view(cell_px(2), 48, 550);
     click_view(cell_px(3), 48, 600);
     at(1000, HeadlessKind::End);
+    const uint32_t t0 = sys_headless_clock();
+    std::vector<uint32_t> opened;
+    bool shown = false;
+    start_polling([&] {
+        const bool now = text_shown(32, 10, "방어율", 15);
+        if (now && !shown) opened.push_back(sys_headless_clock() - t0);
+        shown = now;
+    });
     run(0);
-    EXPECT_EQ(count_log("map_show_terrain_info 1 1"), 1);
-    EXPECT_EQ(count_log("map_show_terrain_info 2 1"), 1);
-    EXPECT_EQ(count_log("map_show_terrain_info 3 1"), 0);
+    polling = false;
+    // (1,1) and (2,1) read as empty cells; (3,1) opens the unit's menu.
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_GT(opened[0], 400u);
+    EXPECT_LT(opened[0], 450u);
+    EXPECT_GT(opened[1], 500u);
+    EXPECT_LT(opened[1], 550u);
 }
 
 TEST_F(TurnStageTest, PickOffASmallMapIsIgnored) {
@@ -214,9 +243,19 @@ TEST_F(TurnStageTest, PickOffASmallMapIsIgnored) {
     click_view(16 + 12 * 32 + 16, 48, 400);  // cell (12,1), right of the map
     click_view(16 + 2 * 32 + 16, 48, 500);   // cell (2,1)
     at(1000, HeadlessKind::End);
+    const uint32_t t0 = sys_headless_clock();
+    std::vector<uint32_t> opened;
+    bool shown = false;
+    start_polling([&] {
+        const bool now = text_shown(32, 10, "방어율", 15);
+        if (now && !shown) opened.push_back(sys_headless_clock() - t0);
+        shown = now;
+    });
     run(0);
-    EXPECT_EQ(count_log("map_show_terrain_info 12 1"), 0);
-    EXPECT_EQ(count_log("map_show_terrain_info 2 1"), 1);
+    polling = false;
+    // Only the cell on the map shows its terrain window.
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_GT(opened[0], 500u);
 }
 
 // Ends the turn through the map command menu: a right click on the map,
