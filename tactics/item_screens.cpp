@@ -16,6 +16,7 @@
 #include "platform/text.h"
 #include "story/message.h"
 #include "tactics/items.h"
+#include "tactics/list_screen.h"
 #include "tactics/map.h"
 #include "tactics/map_view.h"
 #include "tactics/turn.h"
@@ -99,17 +100,9 @@ void item_draw_list_line(int32_t c, int32_t r, int32_t item_id, int32_t count, i
 int32_t item_bag_screen(const char* title, UnitRecord* unit) {
     const int32_t saved_zoom = g_zoom;
     const Palette16 saved_base = g_scene_base_palette, saved_second = g_scene_second_palette;
-    g_colour_cycle_block = 1;
     item_sort_bag();
 
-    uint8_t* picture = file_load_data("a:back1.gem");
-    if (!picture) util_memory_error();
-    gfx_fade_to_scene_wait(1);
-    Palette16 colours{};
-    gfx_get_palette16(picture, &colours);
-    gfx_set_scene_palettes(&colours, nullptr, &g_scene_palette);
-    if (picture) gfx_blit_image(2, 0, picture);
-    std::free(picture);
+    const Palette16 colours = menu_open_list_backdrop();
 
     const char* t = title ? title : "";
     txt_set_cursor((MENU_SCREEN_COLS - static_cast<int32_t>(std::strlen(t))) / 2, 8);

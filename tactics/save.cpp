@@ -19,6 +19,7 @@
 #include "platform/text.h"
 #include "story/hooks.h"
 #include "tactics/game.h"
+#include "tactics/list_screen.h"
 #include "tactics/map_view.h"
 #include "tactics/settings.h"
 #include "tactics/turn.h"
@@ -136,16 +137,8 @@ int32_t save_read_index() {
 }
 
 int32_t save_choose_slot(const char* prompt, int32_t load_mode) {
-    g_colour_cycle_block = 1;
     gfx_clear_screen();
-    uint8_t* picture = file_load_data("a:back1.gem");
-    if (!picture) util_memory_error();
-    gfx_fade_to_scene_wait(1);
-    Palette16 colours{};
-    gfx_get_palette16(picture, &colours);
-    gfx_set_scene_palettes(&colours, nullptr, &g_scene_palette);
-    if (picture) gfx_blit_image(2, 0, picture);
-    std::free(picture);
+    const Palette16 colours = menu_open_list_backdrop();
 
     const int32_t length = static_cast<int32_t>(std::strlen(prompt));
     txt_draw_string((MENU_SCREEN_COLS - length) / 2, 1, prompt, 6);

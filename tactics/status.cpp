@@ -13,6 +13,7 @@
 #include "platform/text.h"
 #include "story/message.h"
 #include "tactics/items.h"
+#include "tactics/list_screen.h"
 #include "tactics/map.h"
 #include "tactics/map_view.h"
 #include "tactics/turn.h"
@@ -199,15 +200,7 @@ int32_t menu_party_list_screen(const char* title) {
     ZoomKeeper zoom;
     g_menu_saved_base_palette = g_scene_base_palette;
     g_menu_saved_second_palette = g_scene_second_palette;
-    g_colour_cycle_block = 1;
-    uint8_t* picture = file_load_data("a:back1.gem");
-    if (!picture) util_memory_error();
-    gfx_fade_to_scene_wait(1);
-    Palette16 colours{};
-    gfx_get_palette16(picture, &colours);
-    gfx_set_scene_palettes(&colours, nullptr, &g_scene_palette);
-    if (picture) gfx_blit_image(2, 0, picture);
-    std::free(picture);
+    const Palette16 colours = menu_open_list_backdrop();
 
     txt_set_cursor((MENU_SCREEN_COLS - static_cast<int32_t>(std::strlen(title))) / 2, 8);
     txt_draw_string(-1, 0, title, 15);
