@@ -24,6 +24,13 @@ void keep_party_on_their_cells() {
     }
 }
 
+// Until a chapter's battle events exist every battle goes on; the call is
+// logged with the two fighters' unit numbers.
+int32_t log_battle(const UnitRecord* first, const UnitRecord* second) {
+    pending_log("scn_before_battle %d %d", first ? first->number : 0, second ? second->number : 0);
+    return 0;
+}
+
 }  // namespace
 
 // PENDING: what every chapter's unit-moved event answers until the chapter
@@ -46,14 +53,14 @@ void scn_ch1_stage_start() {
 void scn_ch1_turn_start() {}
 int32_t scn_ch1_unit_moved(UnitRecord*, int32_t, int32_t) { return g_pending_unit_moved_result; }
 void scn_ch1_enemy_act(UnitRecord* unit) { ai_unit_act(unit, -1, -1); }
-int32_t scn_ch1_before_battle(UnitRecord*, UnitRecord*) { return 0; }
+int32_t scn_ch1_before_battle(UnitRecord* first, UnitRecord* second) { return log_battle(first, second); }
 
 // --- chapter 2 ---------------------------------------------------------------------
 // PENDING: chapter 2's cut-scenes, placement lists, goals and bosses.
 void scn_ch2_stage_start() { keep_party_on_their_cells(); }
 void scn_ch2_turn_start() {}
 int32_t scn_ch2_unit_moved(UnitRecord*, int32_t, int32_t) { return g_pending_unit_moved_result; }
-int32_t scn_ch2_before_battle(UnitRecord*, UnitRecord*) { return 0; }
+int32_t scn_ch2_before_battle(UnitRecord* first, UnitRecord* second) { return log_battle(first, second); }
 void scn_ch2_after_battle(UnitRecord*, UnitRecord*) {}
 
 // --- chapter 3 ---------------------------------------------------------------------
@@ -61,7 +68,7 @@ void scn_ch2_after_battle(UnitRecord*, UnitRecord*) {}
 void scn_ch3_stage_start() { keep_party_on_their_cells(); }
 void scn_ch3_turn_start() {}
 int32_t scn_ch3_unit_moved(UnitRecord*, int32_t, int32_t) { return g_pending_unit_moved_result; }
-int32_t scn_ch3_before_battle(UnitRecord*, UnitRecord*) { return 0; }
+int32_t scn_ch3_before_battle(UnitRecord* first, UnitRecord* second) { return log_battle(first, second); }
 void scn_ch3_after_battle(UnitRecord*, UnitRecord*) {}
 
 // --- chapter 4 ---------------------------------------------------------------------
@@ -69,7 +76,7 @@ void scn_ch3_after_battle(UnitRecord*, UnitRecord*) {}
 void scn_ch4_stage_start() { keep_party_on_their_cells(); }
 void scn_ch4_turn_start() {}
 int32_t scn_ch4_unit_moved(UnitRecord*, int32_t, int32_t) { return g_pending_unit_moved_result; }
-int32_t scn_ch4_before_battle(UnitRecord*, UnitRecord*) { return 0; }
+int32_t scn_ch4_before_battle(UnitRecord* first, UnitRecord* second) { return log_battle(first, second); }
 void scn_ch4_after_battle(UnitRecord*, UnitRecord*) {}
 
 // --- chapter 5 ---------------------------------------------------------------------
@@ -78,5 +85,5 @@ void scn_ch4_after_battle(UnitRecord*, UnitRecord*) {}
 void scn_ch5_stage_start() { keep_party_on_their_cells(); }
 void scn_ch5_turn_start() {}
 int32_t scn_ch5_unit_moved(UnitRecord*, int32_t, int32_t) { return g_pending_unit_moved_result; }
-int32_t scn_ch5_before_battle(UnitRecord*, UnitRecord*) { return 0; }
+int32_t scn_ch5_before_battle(UnitRecord* first, UnitRecord* second) { return log_battle(first, second); }
 void scn_ch5_after_battle(UnitRecord*, UnitRecord*) {}

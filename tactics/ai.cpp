@@ -13,8 +13,7 @@
 #include "tactics/map_view.h"
 #include "tactics/move.h"
 #include "tactics/pending.h"
-#include "tactics/pending_battle.h"
-#include "tactics/pending_moves.h"
+#include "battle/battle.h"
 #include "tactics/units.h"
 
 std::array<AiCandidate, AI_CANDIDATES + 1> g_ai_candidates{};

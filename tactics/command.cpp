@@ -18,7 +18,7 @@
 #include "tactics/pending.h"
 #include "tactics/item_menu.h"
 #include "tactics/items.h"
-#include "tactics/pending_moves.h"
+#include "battle/battle.h"
 #include "tactics/turn.h"
 #include "tactics/pick.h"
 #include "tactics/status.h"

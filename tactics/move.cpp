@@ -10,7 +10,7 @@
 #include "tactics/map_view.h"
 #include "story/hooks.h"
 #include "tactics/pending.h"
-#include "tactics/pending_moves.h"
+#include "battle/battle.h"
 #include "tactics/turn.h"
 #include "tactics/units.h"
 

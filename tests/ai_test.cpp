@@ -1,10 +1,12 @@
 // Enemy AI: target and cell choice, the modes that stand, flee, chase and
 // sleep, the spirit, the battle call and the random draws.
+#include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "tactics/ai.h"
 #include "tactics/move.h"
-#include "tactics/pending_battle.h"
+#include "battle/battle.h"
 #include "tactics/turn.h"
 #include "tests/loop_fixture.h"
 
@@ -30,11 +32,10 @@ protected:
             for (int x = 0; x < 20; ++x) set_terrain(x, y, 1);
         g_opt_battle_real = 0;
         g_enemy_phase = 1;
-        g_pending_battles.clear();
-        g_pending_battle_outcome = nullptr;
+        btl_reset();
+        keep_clicking();  // experience windows and spoils wait for a click
     }
     void TearDown() override {
-        g_pending_battle_outcome = nullptr;
         g_enemy_phase = 0;
         map_free_move_range();
         LoopTest::TearDown();
@@ -59,6 +60,16 @@ protected:
         EXPECT_NE(u, nullptr);
         return u;
     }
+    // The battles fought, as (first fighter, second fighter) unit numbers,
+    // from the before-battle hook's log.
+    static std::vector<std::pair<int, int>> battles() {
+        std::vector<std::pair<int, int>> out;
+        for (const auto& l : g_pending_log) {
+            int a = 0, b = 0;
+            if (std::sscanf(l.c_str(), "scn_before_battle %d %d", &a, &b) == 2) out.emplace_back(a, b);
+        }
+        return out;
+    }
     static bool on_cell(const UnitRecord* u, int x, int y) {
         return u->x == x && u->y == y && (g_occupancy.cells[y * MAP_SIDE + x] & OCC_UNIT_MASK) == u->number;
     }
@@ -74,16 +85,24 @@ TEST_F(AiTest, StandingModesPickTheTargetByCoverAndStrikeBack) {
     set_terrain(6, 5, 2);
     party(5, 4);
     UnitRecord* weak = party(6, 5);
+    UnitRecord* strong = &g_units[0];
     ai_unit_act(a, -1, -1);
-    ASSERT_EQ(g_pending_battles.size(), 1u);
-    const PendingBattle& b = g_pending_battles[0];
-    EXPECT_EQ(b.side0, &weak->stats);  // the target is the first fighter
-    EXPECT_EQ(b.side1, &a->stats);
-    EXPECT_EQ(b.attacker_side, 1);
-    EXPECT_EQ(b.range_mode, 0);
-    EXPECT_EQ(b.animated, 0);
-    EXPECT_EQ(b.terrain[0], 2);
-    EXPECT_EQ(b.terrain[1], 1);
+    ASSERT_EQ(battles(), (std::vector<std::pair<int, int>>{{weak->number, a->number}}));
+    EXPECT_EQ(g_btl_combatant[0], &weak->stats);  // the target is the first fighter
+    EXPECT_EQ(g_btl_combatant[1], &a->stats);
+    EXPECT_EQ(g_btl_attacker_side, 1);
+    EXPECT_EQ(g_btl_range_mode, 0);
+    EXPECT_EQ(g_btl_animated, 0);
+    EXPECT_EQ(g_btl_terrain[0], 1);  // road, kind 2
+    EXPECT_EQ(g_btl_terrain[1], 0);  // plain ground, kind 1
+    // The short sword (14) on the road (100 %) takes 14; the counter on
+    // plain ground (90 %) at full strength 12, and the counter drops to 95.
+    EXPECT_EQ(weak->stats.hp, 20 - 14);
+    EXPECT_EQ(a->stats.hp, 20 - 12);
+    EXPECT_EQ(weak->status, 95);
+    EXPECT_EQ(strong->stats.hp, 20);
+    // The party unit earned (12 + 1) / 2 = 6 for its counter.
+    EXPECT_EQ(weak->stats.exp, 6);
     EXPECT_TRUE(on_cell(a, 5, 5));
     EXPECT_EQ(a->acted, 1);
     // The highlight marks are gone again, the map is unmarked.
@@ -95,17 +114,20 @@ TEST_F(AiTest, StandingModesPickTheTargetByCoverAndStrikeBack) {
     // distance 2 is preferred to the one next to it, even on better cover.
     g_units = {};
     std::memset(&g_occupancy, 0, sizeof g_occupancy);
-    g_pending_battles.clear();
+    g_pending_log.clear();
     UnitRecord* l = enemy(5, 5, 1, kWeaponNearFar);
     set_terrain(5, 4, 2);
     set_terrain(7, 5, 5);  // 60 %
     party(5, 4);
     UnitRecord* far = party(7, 5);
     ai_unit_act(l, -1, -1);
-    ASSERT_EQ(g_pending_battles.size(), 1u);
-    EXPECT_EQ(g_pending_battles[0].side0, &far->stats);
-    EXPECT_EQ(g_pending_battles[0].range_mode, 1);
-    EXPECT_EQ(g_pending_battles[0].animated, 1);  // mode 1 always fights animated
+    ASSERT_EQ(battles(), (std::vector<std::pair<int, int>>{{far->number, l->number}}));
+    EXPECT_EQ(g_btl_range_mode, 1);
+    EXPECT_EQ(g_btl_animated, 1);  // mode 1 always fights animated
+    // The distance-2 column (32) on 60 % cover: 19; no counter from a
+    // short sword at distance 2.
+    EXPECT_EQ(far->stats.hp, 20 - 19);
+    EXPECT_EQ(l->stats.hp, 20);
     EXPECT_EQ(g_colour_cycle_block, 0);
     // The map graphics came back, and the reload flag is down again so
     // that the next stage's load sets its palettes.
@@ -120,14 +142,17 @@ TEST_F(AiTest, EqualCoverIsSettledByOneRandomBit) {
     for (int round = 0; round < 4; ++round) {
         g_units = {};
         std::memset(&g_occupancy, 0, sizeof g_occupancy);
-        g_pending_battles.clear();
+        g_pending_log.clear();
         UnitRecord* a = enemy(5, 5, 3);
         UnitRecord* up = party(5, 4);
         UnitRecord* right = party(6, 5);
         const int32_t draw = mirror.next();
         ai_unit_act(a, -1, -1);
-        ASSERT_EQ(g_pending_battles.size(), 1u);
-        EXPECT_EQ(g_pending_battles[0].side0, draw % 2 == 0 ? &up->stats : &right->stats) << round;
+        UnitRecord* hit = draw % 2 == 0 ? up : right;
+        UnitRecord* spared = draw % 2 == 0 ? right : up;
+        ASSERT_EQ(battles(), (std::vector<std::pair<int, int>>{{hit->number, a->number}})) << round;
+        EXPECT_LT(hit->stats.hp, 20) << round;
+        EXPECT_EQ(spared->stats.hp, 20) << round;
     }
     // Exactly one draw per choice.
     EXPECT_EQ(util_random(), mirror.next());
@@ -137,14 +162,14 @@ TEST_F(AiTest, ModesThatStandNeverMoveAndSummonersOnlyDraw) {
     for (int mode : {1, 3, 6, 8, 15, 18}) {
         g_units = {};
         std::memset(&g_occupancy, 0, sizeof g_occupancy);
-        g_pending_battles.clear();
+        g_pending_log.clear();
         util_random_reset();
         UnitRecord* a = enemy(5, 5, mode);
         party(5, 8);  // 3 cells away: out of reach, but near enough to walk to
         ai_unit_act(a, -1, -1);
         EXPECT_TRUE(on_cell(a, 5, 5)) << mode;
         EXPECT_EQ(a->acted, 1) << mode;
-        EXPECT_TRUE(g_pending_battles.empty()) << mode;
+        EXPECT_TRUE(battles().empty()) << mode;
         // Summoners try six times: one draw each, a second after an even one;
         // nothing is ever set. Others draw nothing.
         RandomMirror mirror;
@@ -178,9 +203,11 @@ TEST_F(AiTest, AdvancingUnitTakesTheBestCoverCellInReachAndFights) {
     ai_unit_act(a, -1, -1);
     EXPECT_TRUE(on_cell(a, 6, 6));
     EXPECT_EQ(a->status, 0);  // walked
-    ASSERT_EQ(g_pending_battles.size(), 1u);
-    EXPECT_EQ(g_pending_battles[0].side0, &t->stats);
-    EXPECT_EQ(g_pending_battles[0].terrain[1], 5);
+    ASSERT_EQ(battles(), (std::vector<std::pair<int, int>>{{t->number, a->number}}));
+    EXPECT_EQ(g_btl_terrain[1], 4);  // kind 5 of the attacker's new cell
+    // The party unit's counter on 60 % cover: 14 x 60 / 100 = 8.
+    EXPECT_EQ(a->stats.hp, 20 - 8);
+    EXPECT_EQ(t->stats.hp, 20 - 12);
     EXPECT_EQ(g_move_range, nullptr);
     for (int y = 0; y < 20; ++y)
         for (int x = 0; x < 20; ++x) ASSERT_EQ(g_map.cells[y * MAP_SIDE + x] & MAP_MARK, 0);
@@ -214,16 +241,17 @@ TEST_F(AiTest, WoundedUnitGoesForAHealingCellInsteadOfAttacking) {
     set_terrain(8, 6, 8);
     ai_unit_act(a, -1, -1);
     EXPECT_TRUE(on_cell(a, 8, 6));
-    EXPECT_TRUE(g_pending_battles.empty());
+    EXPECT_TRUE(battles().empty());
     // At 10 of 20 it is not wounded: it attacks.
     g_units = {};
     std::memset(&g_occupancy, 0, sizeof g_occupancy);
     a = enemy(5, 5, 7);
     a->stats.hp = 10;
     UnitRecord* t = party(5, 3);
+    const int a_number = a->number;
     ai_unit_act(a, -1, -1);
-    ASSERT_EQ(g_pending_battles.size(), 1u);
-    EXPECT_EQ(g_pending_battles[0].side0, &t->stats);
+    ASSERT_EQ(battles(), (std::vector<std::pair<int, int>>{{t->number, a_number}}));
+    EXPECT_LT(t->stats.hp, 20);
     EXPECT_EQ(map_manhattan_distance(a->x, a->y, t->x, t->y), 1);
 }
 
@@ -234,7 +262,7 @@ TEST_F(AiTest, FleeingUnitGoesToTheFarthestCellAndGivesUpItsAttack) {
     // 7 cells from the hostile is the farthest a 5-step walk gets; the
     // first such cell in scan order is (0,5).
     EXPECT_TRUE(on_cell(a, 0, 5));
-    EXPECT_TRUE(g_pending_battles.empty());
+    EXPECT_TRUE(battles().empty());
     EXPECT_EQ(a->acted, 1);
 }
 
@@ -288,7 +316,7 @@ TEST_F(AiTest, DormantUnitWakesAtFourCellsWithoutActing) {
     EXPECT_EQ(g_map.cells[5 * MAP_SIDE + 5], 88);  // the chamber tile of tile set 5
     EXPECT_TRUE(on_cell(a, 5, 5));
     EXPECT_EQ(a->acted, 0);
-    EXPECT_TRUE(g_pending_battles.empty());
+    EXPECT_TRUE(battles().empty());
 }
 
 // --- the spirit and the fallen ------------------------------------------------------------
@@ -305,15 +333,18 @@ TEST_F(AiTest, SpiritWalksTowardItsSummonerAndFightsFromTheLeft) {
 
     // A spirit next to an enemy fights it on the left (side 0); when it
     // falls it is taken off the map.
-    g_pending_battles.clear();
+    g_pending_log.clear();
     sp->acted = 0;
+    sp->stats.hp = 1;  // the counter fells it
     UnitRecord* e = enemy(5, 9, 7);
-    g_pending_battle_outcome = [](UnitStats* side0, UnitStats*) { side0->hp = 0; };
+    const int sp_number = sp->number;
     ai_unit_act(sp, summoner->x, summoner->y);
-    ASSERT_EQ(g_pending_battles.size(), 1u);
-    EXPECT_EQ(g_pending_battles[0].side0, &sp->stats);
-    EXPECT_EQ(g_pending_battles[0].side1, &e->stats);
-    EXPECT_EQ(g_pending_battles[0].attacker_side, 0);
+    ASSERT_EQ(battles(), (std::vector<std::pair<int, int>>{{sp_number, e->number}}));
+    EXPECT_EQ(g_btl_combatant[0], &sp->stats);
+    EXPECT_EQ(g_btl_combatant[1], &e->stats);
+    EXPECT_EQ(g_btl_attacker_side, 0);
+    EXPECT_EQ(e->stats.hp, 20 - 12);
+    EXPECT_EQ(sp->stats.hp, 0);
     EXPECT_EQ(sp->number, 0);
     EXPECT_EQ(g_occupancy.cells[10 * MAP_SIDE + 5], 0);
 }
@@ -333,14 +364,17 @@ TEST_F(AiTest, FallenCharacterEightTakesNineAlongAndAMissingNineIsSkipped) {
     for (bool nine_there : {true, false}) {
         g_units = {};
         std::memset(&g_occupancy, 0, sizeof g_occupancy);
-        g_pending_battles.clear();
+        g_pending_log.clear();
         UnitRecord* a = enemy(5, 5, 3);
         UnitRecord* eight = party(5, 4, 8);
         UnitRecord* nine = nine_there ? party(12, 12, 9) : nullptr;
-        g_pending_battle_outcome = [](UnitStats* side0, UnitStats*) { side0->hp = 0; };
+        eight->stats.hp = 5;  // the orc's hit fells it: no counter
         eight->charged = 1;
         ai_unit_act(a, -1, -1);
-        ASSERT_EQ(g_pending_battles.size(), 1u);
+        ASSERT_EQ(battles().size(), 1u);
+        EXPECT_EQ(eight->stats.hp, 0);
+        EXPECT_EQ(a->stats.hp, 20);
+        EXPECT_EQ(eight->stats.exp, 0);
         EXPECT_EQ(eight->charged, 0);
         // The fallen party unit keeps its cell; character 9 leaves.
         EXPECT_NE(eight->number, 0);
@@ -355,8 +389,11 @@ TEST_F(AiTest, FallenCharacterEightTakesNineAlongAndAMissingNineIsSkipped) {
     std::memset(&g_occupancy, 0, sizeof g_occupancy);
     UnitRecord* a = enemy(5, 5, 3);
     UnitRecord* t = party(5, 4);
-    g_pending_battle_outcome = [](UnitStats*, UnitStats* side1) { side1->hp = 0; };
+    a->stats.hp = 3;  // the counter fells it
     ai_unit_act(a, -1, -1);
+    EXPECT_EQ(a->stats.hp, 0);
+    // Kill experience: the orc's experience word 0 gives the least, 1.
+    EXPECT_EQ(t->stats.exp, 1);
     EXPECT_EQ(a->number, 0);
     EXPECT_EQ(g_occupancy.cells[5 * MAP_SIDE + 5], 0);
     EXPECT_EQ(t->victories, 1);
@@ -371,9 +408,9 @@ TEST_F(AiTest, LongReachCharacterProbesOneCellFurtherAndShortensTheRange) {
     party(5, 4);
     UnitRecord* t = party(5, 3);
     ai_unit_act(a, -1, -1);
-    ASSERT_EQ(g_pending_battles.size(), 1u);
-    EXPECT_EQ(g_pending_battles[0].side0, &t->stats);
-    EXPECT_EQ(g_pending_battles[0].range_mode, 0);
+    ASSERT_EQ(battles(), (std::vector<std::pair<int, int>>{{t->number, a->number}}));
+    EXPECT_EQ(g_btl_range_mode, 0);
+    EXPECT_EQ(t->stats.hp, 20 - 12);  // the distance-1 column
 }
 
 TEST_F(AiTest, BattleMarksTheTargetAndPointsTheEngineAtIt) {
@@ -383,10 +420,12 @@ TEST_F(AiTest, BattleMarksTheTargetAndPointsTheEngineAtIt) {
     UnitRecord* a = enemy(5, 5, 3);
     UnitRecord* t = party(5, 4);
     uint8_t target_cell_in_battle = 0;
-    static uint8_t* seen;
-    seen = &target_cell_in_battle;
-    g_pending_battle_outcome = [](UnitStats*, UnitStats*) { *seen = g_occupancy.cells[4 * MAP_SIDE + 5]; };
+    start_polling([&] {
+        if (g_btl_msgbox_store) target_cell_in_battle = g_occupancy.cells[4 * MAP_SIDE + 5];
+        click_view(320, 200);
+    });
     ai_unit_act(a, -1, -1);
+    EXPECT_LT(t->stats.hp, 20);
     EXPECT_EQ(target_cell_in_battle, OCC_MARK_B | t->number);
     EXPECT_EQ(g_occupancy.cells[4 * MAP_SIDE + 5], t->number);
     EXPECT_EQ(g_btl_target_status_ptr, &t->status);

@@ -14,7 +14,7 @@
 #include "tactics/move.h"
 #include "story/hooks.h"
 #include "tactics/pending.h"
-#include "tactics/pending_moves.h"
+#include "battle/battle.h"
 #include "tactics/turn.h"
 #include "tactics/units.h"
 #include "tests/map_fixture.h"
@@ -74,6 +74,11 @@ protected:
         return std::any_of(l.begin(), l.end(), [](const std::string& s) {
             return s.rfind("wave ", 0) == 0 && s.find("kq7e14.wav") != std::string::npos;
         });
+    }
+    // Left clicks every half second from delay on: they answer the
+    // experience window's wait after a battle.
+    void click_through(uint32_t delay, int n = 20) {
+        for (int i = 0; i < n; ++i) at(delay + 500u * static_cast<uint32_t>(i), HeadlessKind::Click, 320, 300);
     }
     static bool any_marks() {
         for (int i = 0; i < MAP_CELLS; ++i)
@@ -167,10 +172,18 @@ TEST_F(CommandTest, PickingTheOwnCellEndsTheActionInPlace) {
 
 TEST_F(CommandTest, PickingATargetFirstAttacksWithoutMoving) {
     UnitRecord* u = place(0, 5, 5, 0, 0);
-    place(20, 6, 5, 6, 2);
+    UnitRecord* t = place(20, 6, 5, 6, 2);
     at(100, HeadlessKind::Click, cx(6), cy(5));
+    click_through(1000);
     menu_cmd_act(u);
     EXPECT_TRUE(attacked());
+    // The short sword: 14, two thirds against mode 2 (9), 90 % on plain
+    // ground: 8. The counter at full strength: 12, and the target's
+    // counter strength drops to 95. The princess earns (8 + 1) / 2.
+    EXPECT_EQ(t->stats.hp, 20 - 8);
+    EXPECT_EQ(u->stats.hp, 20 - 12);
+    EXPECT_EQ(t->status, 95);
+    EXPECT_EQ(u->stats.exp, 4);
     EXPECT_EQ(u->x, 5);
     EXPECT_EQ(u->y, 5);
     EXPECT_EQ(u->acted, 1);
@@ -210,12 +223,15 @@ TEST_F(CommandTest, CancellingTheTargetPickPutsTheUnitBackFreeToAct) {
 
 TEST_F(CommandTest, MovingNextToAnEnemyAndPickingItAttacksFromTheNewCell) {
     UnitRecord* u = place(0, 5, 5, 0, 0);
-    place(20, 9, 5, 6, 2);
+    UnitRecord* t = place(20, 9, 5, 6, 2);
     at(100, HeadlessKind::Click, cx(8), cy(5));
     at(3000, HeadlessKind::Click, cx(9), cy(5));
+    click_through(4000);
     menu_cmd_act(u);
     EXPECT_EQ(u->x, 8);
     EXPECT_TRUE(attacked());
+    EXPECT_EQ(t->stats.hp, 20 - 8);
+    EXPECT_EQ(u->stats.hp, 20 - 12);
     EXPECT_EQ(u->acted, 1);
 }
 

@@ -10,7 +10,7 @@
 #include "tactics/move.h"
 #include "story/hooks.h"
 #include "tactics/pending.h"
-#include "tactics/pending_moves.h"
+#include "battle/battle.h"
 #include "tactics/turn.h"
 #include "tactics/units.h"
 #include "tests/map_fixture.h"

@@ -1,7 +1,9 @@
 // Stage turn loop: upkeep, the enemy phase, the spirit, the save prompt and
 // the player phase's picks.
+#include <cstdio>
+
 #include "story/hooks.h"
-#include "tactics/pending_battle.h"
+#include "battle/battle.h"
 #include "tactics/turn.h"
 #include "tests/loop_fixture.h"
 
@@ -92,29 +94,32 @@ TEST_F(TurnTest, EnemyPhaseActsByModeAndStops) {
     set_map_size(12, 12);
     g_chapter = 2;
     g_opt_battle_real = 0;
+    keep_clicking();  // experience windows wait for a click
     UnitStats lead = MapTest::stats(1, 0, 0);
     unit_place_new(1, 1, &lead);
     // Each enemy has a party unit straight above it in its weapon's reach:
     // every action ends in a battle with the acting unit as second fighter.
     const int modes[] = {14, 5, 7, 7, 7, 14};
     for (int i = 0; i < 6; ++i) {
-        UnitStats p = MapTest::stats(10, 0, 0);
+        UnitStats p = MapTest::stats(10, 0, 0, 150);
         unit_place_new(5 + i, 4, &p);
     }
     for (int i = 0; i < 6; ++i) {
-        UnitStats s = MapTest::stats(10, 35, modes[i]);
+        // Tough enough that no battle of the three phases fells anyone.
+        UnitStats s = MapTest::stats(10, 35, modes[i], 150);
         unit_place_new(5 + i, 5, &s);
     }
     g_units[20].stats.hp = 0;  // beaten
     g_units[21].acted = 1;     // already acted
     auto actors = [] {
         std::vector<int> slots;
-        for (const PendingBattle& b : g_pending_battles)
-            for (int s = 0; s < UNIT_SLOTS; ++s)
-                if (b.side1 == &g_units[static_cast<size_t>(s)].stats) slots.push_back(s);
+        for (const auto& l : g_pending_log) {
+            int first = 0, second = 0;
+            if (std::sscanf(l.c_str(), "scn_before_battle %d %d", &first, &second) == 2) slots.push_back(second - 1);
+        }
         return slots;
     };
-    g_pending_battles.clear();
+    g_pending_log.clear();
     turn_enemy_phase();
     EXPECT_EQ(actors(), (std::vector<int>{18, 18, 22, 23, 23}));
     EXPECT_EQ(g_cursor_visible, 0);
@@ -122,18 +127,18 @@ TEST_F(TurnTest, EnemyPhaseActsByModeAndStops) {
 
     // With the leaders fallen the phase stops after the first action.
     for (auto& u : g_units) u.acted = 0;
-    g_pending_battles.clear();
+    g_pending_log.clear();
     g_units[0].stats.hp = 0;
     turn_enemy_phase();
     EXPECT_EQ(actors(), (std::vector<int>{18}));
 
     // Once the stage has ended nobody acts.
     for (auto& u : g_units) u.acted = 0;
-    g_pending_battles.clear();
+    g_pending_log.clear();
     g_units[0].stats.hp = 20;
     g_stage_end = 1;
     turn_enemy_phase();
-    EXPECT_TRUE(g_pending_battles.empty());
+    EXPECT_TRUE(actors().empty());
 }
 
 // A stage of the kit set up as the game loop leaves it before the turns.

@@ -1,0 +1,135 @@
+// Targeting and the attack command: the rings of cells a weapon reaches,
+// the marks of the unit command menu, and the attack with the chapter's
+// hooks around the battle.
+#include "battle/battle.h"
+#include "platform/palette.h"
+#include "platform/sound.h"
+#include "story/hooks.h"
+#include "tactics/game.h"
+#include "tactics/items.h"
+#include "tactics/map.h"
+#include "tactics/map_view.h"
+#include "tactics/settings.h"
+#include "tactics/turn.h"
+#include "tactics/units.h"
+
+std::array<UnitRecord*, UNIT_TARGET_MAX> g_unit_target_list{};
+
+namespace {
+
+constexpr int32_t CHAR_MULTI_CELL = 28;  // one unit that fills several cells
+constexpr int32_t CHAR_CHEER = 3;        // lets a party unit that has acted act again
+
+bool support_unit(const UnitRecord* u) {
+    return u->stats.char_id == 1 || u->stats.char_id == 7 || u->stats.class_id == 16;
+}
+
+uint32_t reach_flags(const UnitRecord* u) {
+    uint32_t f = item_get(u->stats.weapon).flags;
+    if ((f & ITEM_AREA) && u->charged) f = 7;
+    return f;
+}
+
+}  // namespace
+
+int32_t btl_find_targets(int32_t x, int32_t y, UnitRecord* a, int32_t mode) {
+    if (!a) return 0;
+    const uint32_t f = reach_flags(a);
+    const bool support = support_unit(a);
+    static constexpr int32_t kStep[4][2] = {{1, 1}, {-1, 1}, {-1, -1}, {1, -1}};
+    int32_t n = 0;
+    for (int32_t r = 1; r <= 3; ++r) {
+        const bool ring = (r == 1 && ((mode & 4) || support || (f & 1))) || (r == 2 && (support || (f & 2))) ||
+                          (r == 3 && (f & 4));
+        if (!ring) continue;
+        int32_t cx = x, cy = y - r;
+        for (const auto& step : kStep)
+            for (int32_t i = 0; i < r; ++i) {
+                cx += step[0];
+                cy += step[1];
+                if (!map_on_map(cx, cy)) continue;
+                UnitRecord* u = unit_at_cell(cx, cy);
+                if (!u || u == a) continue;
+                const int32_t s = u->stats.ai_mode, h = u->stats.hp;
+                if (s == 19) continue;
+                bool target;
+                if ((mode & 2) && s > 0 && h > 0 && s != 16 && (f & (1u << (r - 1))))
+                    target = true;
+                else if ((mode & 4) && r <= 2 && s <= 0 && h == 0)
+                    target = true;
+                else if (!(mode & 1) || s > 0)
+                    target = false;
+                else if (r <= 2 && support && !(u->stats.class_id >= 15 && u->stats.class_id <= 18 && s == 0))
+                    target = h < u->stats.max_hp;
+                else
+                    target = r <= 2 && a->stats.char_id == CHAR_CHEER && u->acted;
+                if (target && n < UNIT_TARGET_MAX) g_unit_target_list[static_cast<size_t>(n++)] = u;
+            }
+    }
+    return n;
+}
+
+int32_t btl_mark_targets(UnitRecord* a) {
+    const bool support = support_unit(a) || a->stats.char_id == CHAR_CHEER;
+    if (map_on_map(a->x, a->y)) g_occupancy.cells[a->y * MAP_SIDE + a->x] |= OCC_MARK_A | OCC_MARK_B;
+    const int32_t n = btl_find_targets(a->x, a->y, a, support ? 3 : 2);
+    for (int32_t i = 0; i < n; ++i) {
+        const UnitRecord* t = g_unit_target_list[static_cast<size_t>(i)];
+        const bool enemy = t->stats.ai_mode > 0;
+        if (a->stats.char_id == CHAR_CHEER && !enemy && !t->acted) continue;
+        g_occupancy.cells[t->y * MAP_SIDE + t->x] |= enemy ? OCC_MARK_B : OCC_MARK_A;
+    }
+    return n;
+}
+
+void btl_attack_command(UnitRecord* a, UnitRecord* t) {
+    int32_t range = map_manhattan_distance(a->x, a->y, t->x, t->y) - 1;
+    snd_play_effect(14);
+    if (t->stats.char_id == CHAR_MULTI_CELL && !(range - 1 == 0 && !(item_get(a->stats.weapon).flags & ITEM_DIRECT)))
+        --range;
+    if (range < 0) range = 0;
+    int16_t terrain[2] = {static_cast<int16_t>(map_terrain_class_at(a->x, a->y)),
+                          static_cast<int16_t>(map_terrain_class_at(t->x, t->y))};
+    for (int16_t& k : terrain)
+        if (k == 0) k = 1;
+    const int32_t mode = t->stats.ai_mode;
+    const bool animated = g_opt_battle_real || mode == 1 || mode == 2 || mode == 15;
+    if (t->stats.ai_mode <= 0) a->charged = 0;
+    g_unit_charge_flag = a->charged;
+    g_btl_target_status_ptr = &t->status;
+    g_btl_attacker_unit = a;
+
+    // PENDING: the map-screen area attack of a charged area weapon. Until
+    // it lands such an attack is fought as an ordinary battle on the target.
+    if (scn_before_battle(a, t) != 0) return;
+    if (animated) {
+        g_colour_cycle_block = 1;
+        map_free_map_graphics();
+        gfx_set_palette16(&g_default_palette);
+        btl_animated_battle(terrain, 0, range, &a->stats, &t->stats);
+        g_map_gfx_reload = 1;
+        map_load_map_graphics(g_map_tile_set);
+        g_map_gfx_reload = 0;
+        if (!(t->stats.char_id == CHAR_MULTI_CELL && t->stats.hp == 0)) {
+            gfx_fade_to_scene_wait(1);
+            map_redraw_view();
+            gfx_fade_to_wait(&g_default_palette, 1);
+        }
+    } else {
+        const int32_t saved_opt3 = g_game_opt3;
+        g_game_opt3 = 0;
+        btl_plain_battle(terrain, 0, range, &a->stats, &t->stats);
+        g_game_opt3 = saved_opt3;
+        map_redraw_view();
+    }
+    if (t->stats.hp == 0) ++a->victories;
+    if (t->stats.hp == 0 && t->stats.ai_mode > 0 && t->stats.char_id != CHAR_MULTI_CELL) map_move_unit_step(t, 6);
+    if (a->stats.ai_mode == 0 && a->stats.class_id >= 15 && a->stats.class_id <= 18 && a->stats.hp == 0)
+        map_move_unit_step(a, 6);
+    g_colour_cycle_block = 0;
+    scn_after_battle(a, t);
+
+    if (!g_stage_end) a->acted = 1;
+    a->charged = 0;
+    if (a->stats.char_id == CHAR_CHEER && t->stats.ai_mode <= 0) t->acted = 0;
+}

@@ -1,0 +1,163 @@
+// The battle engine: one exchange between two fighters (the attacker's move,
+// the defender's counter, experience and spoils), the damage rules, the
+// targeting and attack command, the engine services of the fighters'
+// reactions and the battle text. The globals below belong to one battle at
+// a time.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "platform/menu.h"
+
+struct UnitRecord;
+struct UnitStats;
+
+// A battle actor: 51 signed 16-bit words. Records 0 and 1 are the fighters
+// (the index is the side), the others companions and effects.
+struct BattleActor {
+    int16_t present[2];  // 0xFFFF (-1) absent, per page parity
+    int16_t x;           // field units 0..79
+    int16_t y;           // foot line in pixels, ground 240
+    int16_t frame;
+    int16_t slot;
+    int16_t flags;       // bit 0 mirror left-right
+    int16_t drawn_x[2];
+    int16_t drawn_y[2];
+    int16_t drawn_frame[2];
+    int16_t drawn_slot[2];
+    int16_t drawn_flags[2];
+    int16_t layer;
+    int16_t class_id;
+    int16_t state;
+    int16_t step;
+    int16_t w21;
+    int16_t companion;
+    int16_t first_effect;
+    int16_t w24;
+    int16_t ground_y;
+    int16_t show_zero_damage;
+    int16_t w27;
+    int16_t w28;
+    int16_t recoil;
+    int16_t w30[11];     // w30..w40
+    int16_t down_flag;
+    int16_t w42;
+    int16_t saved_slot;
+    int16_t timer;
+    int16_t follow;
+    int16_t stash_x;
+    int16_t stash_y;
+    int16_t hit_count;
+    int16_t loop_first;
+    int16_t loop_last;
+};
+static_assert(sizeof(BattleActor) == 102);
+
+constexpr int32_t BTL_ACTORS = 42;
+constexpr int16_t BTL_ABSENT = -1;
+constexpr uint16_t BTL_NO_MOVE = 0xFFFF;
+constexpr int32_t BTL_MOVE_FRAME_LIMIT = 3000;
+constexpr int32_t BTL_LAST_FORM_CLASS = 46;
+
+// --- battle globals ------------------------------------------------------------
+extern std::array<BattleActor, BTL_ACTORS> g_btl_actor;
+extern int32_t g_btl_next_actor;
+extern int32_t g_btl_spark_actor;
+extern UnitStats* g_btl_combatant[2];
+extern uint16_t g_btl_attacker_side;
+extern uint16_t g_btl_range_mode;
+extern uint16_t g_btl_animated;
+extern uint16_t g_btl_move[2];
+extern uint16_t g_btl_boss_move;
+extern int16_t g_btl_terrain[2];
+extern uint16_t g_btl_hit_phase[2];
+extern uint16_t g_btl_counter_flag;
+extern uint16_t g_btl_ghost_step;
+extern uint16_t g_btl_ghost_target;
+extern uint16_t g_btl_ghost_first;
+extern uint16_t g_btl_last_damage;
+extern uint16_t g_btl_hp_before;
+extern uint16_t g_btl_pending_heal;
+extern uint16_t g_btl_damage_total;
+extern uint16_t g_btl_crit_shown;
+extern SavedRect* g_btl_msgbox_store;
+extern uint16_t g_btl_result;
+
+// The charged-attack flag of the coming battle.
+extern uint16_t g_unit_charge_flag;
+// The attacked unit's status counter: the counter-attack strength in per
+// cent. Never null: it starts at a spare counter of its own.
+extern int16_t* g_btl_target_status_ptr;
+// The party unit of the battle (receives dropped items).
+extern UnitRecord* g_btl_attacker_unit;
+
+// --- damage rules --------------------------------------------------------------
+void btl_calc_damage(int32_t side);
+uint16_t btl_calc_hit_damage(int32_t physical, int32_t magic, int32_t side);
+int16_t btl_forecast_damage_one(uint32_t* result);
+int32_t btl_forecast(const int16_t terrain[2], uint32_t* result, int32_t range_mode, UnitStats* a, UnitStats* d);
+
+// --- experience, level-up and spoils -------------------------------------------
+extern const std::array<int32_t, 22> g_exp_level_scale;
+extern const std::array<std::array<uint8_t, 6>, 49> g_class_growth;
+extern UnitStats g_btl_levelup_copy;
+void btl_award_experience(int32_t side, int32_t kind);
+void btl_gain_exp(int32_t gain, UnitStats* earner, UnitStats* other);
+void btl_animate_exp_bar(int32_t side, int32_t from, int32_t to, int32_t colour, SavedRect* saved);
+void btl_levelup_grow_stats(int32_t side);
+void btl_show_levelup_message(int32_t side);
+void btl_show_levelup_stats(const UnitStats* old_stats, const UnitStats* new_stats);
+void btl_award_spoils(int32_t side, int32_t item_id);
+
+// --- targeting and the attack command ------------------------------------------
+// The rings of distances 1..3 hold at most 24 cells.
+constexpr int32_t UNIT_TARGET_MAX = 24;
+extern std::array<UnitRecord*, UNIT_TARGET_MAX> g_unit_target_list;
+// Fills g_unit_target_list and returns the count. Mode bits: 1 friends,
+// 2 enemies, 4 beaten party units within distance 2.
+int32_t btl_find_targets(int32_t x, int32_t y, UnitRecord* attacker, int32_t mode);
+int32_t btl_mark_targets(UnitRecord* attacker);
+void btl_attack_command(UnitRecord* attacker, UnitRecord* target);
+
+// --- reactions, messages and status display ------------------------------------
+extern const std::array<int16_t, 18> g_btl_hover_table;
+extern const std::array<uint8_t, 54> g_class_floats;
+extern const char* const g_btl_spell_names[4];
+void btl_apply_hit(int32_t side);
+void btl_anim_fall(int32_t side);
+void btl_actor_hover(int32_t actor);
+void btl_msg_damage(int32_t side);
+void btl_msg_did_utmost(int32_t side);
+void btl_msg_defeated(int32_t side);
+void btl_msg_cast(int32_t side, int32_t spell);
+void btl_msg_waiting(int32_t side);
+void btl_heal(int32_t side, int32_t mode);
+void btl_draw_hp_bar(int32_t old_hp, int32_t new_hp, int32_t side);
+void btl_draw_hp_bars();
+void btl_draw_status_panel();
+// Restores the area under the message box and draws its frame again.
+void btl_msgbox_clear();
+
+// --- battle entries and the exchange -------------------------------------------
+// One battle: terrain kinds (1-based) of side 0 and side 1, the attacker
+// side, the range mode and the two fighters' stats; returns g_btl_result.
+int32_t btl_animated_battle(const int16_t terrain[2], int32_t attacker_side, int32_t range_mode, UnitStats* side0,
+                            UnitStats* side1);
+int32_t btl_plain_battle(const int16_t terrain[2], int32_t attacker_side, int32_t range_mode, UnitStats* side0,
+                         UnitStats* side1);
+void btl_scene_init(int32_t attacker_side);
+void btl_scene_run();
+void btl_free_scene();
+void btl_exchange(int32_t attacker, int32_t defender);
+void btl_choose_moves(int32_t attacker);
+void btl_choose_move_for_class(int32_t side, int32_t slot);
+void btl_scene_enter(int32_t side);
+void btl_run_move(int32_t side, int32_t slot);
+void btl_open_message_box();
+// The per-frame handler of a fighter's class script.
+void btl_call_handler(int32_t side, uint16_t* done);
+// Frame pacing of the plain battle: one wait unit.
+void btl_frame();
+// Every battle global back to its start value (tests, new game).
+void btl_reset();

@@ -1,0 +1,553 @@
+// The battle entries and the exchange: set-up, the attacker's move, the
+// counter, experience, tear-down; the move choice by class; the forecast
+// of the map-screen attacks. The plain battle shows the message box, the
+// status panel and the HP bars over the map picture.
+#include <cstdio>
+#include <cstring>
+
+#include "battle/battle.h"
+#include "platform/input.h"
+#include "platform/screen.h"
+#include "platform/text.h"
+#include "tactics/items.h"
+#include "tactics/units.h"
+
+namespace {
+int16_t g_spare_status = 0;
+}  // namespace
+
+std::array<BattleActor, BTL_ACTORS> g_btl_actor{};
+int32_t g_btl_next_actor = 0;
+int32_t g_btl_spark_actor = 2;
+UnitStats* g_btl_combatant[2] = {nullptr, nullptr};
+uint16_t g_btl_attacker_side = 0;
+uint16_t g_btl_range_mode = 0;
+uint16_t g_btl_animated = 0;
+uint16_t g_btl_move[2] = {0, 0};
+uint16_t g_btl_boss_move = 0;
+int16_t g_btl_terrain[2] = {0, 0};
+uint16_t g_btl_hit_phase[2] = {0, 0};
+uint16_t g_btl_counter_flag = 0;
+uint16_t g_btl_ghost_step = 0;
+uint16_t g_btl_ghost_target = 0;
+uint16_t g_btl_ghost_first = 0;
+uint16_t g_btl_last_damage = 0;
+uint16_t g_btl_hp_before = 0;
+uint16_t g_btl_pending_heal = 0;
+uint16_t g_btl_damage_total = 0;
+uint16_t g_btl_crit_shown = 0;
+SavedRect* g_btl_msgbox_store = nullptr;
+uint16_t g_btl_result = 0;
+uint16_t g_unit_charge_flag = 0;
+int16_t* g_btl_target_status_ptr = &g_spare_status;
+UnitRecord* g_btl_attacker_unit = nullptr;
+
+namespace {
+
+constexpr int32_t GROUND_Y = 240;
+constexpr int32_t ACTOR_LIMIT = 40;
+constexpr int32_t COMMON_SHEET_ACTOR = 41;
+
+BattleActor& actor(int32_t i) { return g_btl_actor[static_cast<size_t>(i)]; }
+bool present(int32_t s) { return actor(s).present[0] != BTL_ABSENT; }
+bool party_side(const UnitStats* u) { return u->ai_mode <= 0; }
+
+// The next actor number, never past the limit.
+int32_t take_actor() {
+    const int32_t n = g_btl_next_actor;
+    if (g_btl_next_actor < ACTOR_LIMIT) ++g_btl_next_actor;
+    return n;
+}
+
+void set_absent(BattleActor& a) { a.present[0] = a.present[1] = BTL_ABSENT; }
+void set_present(BattleActor& a) { a.present[0] = a.present[1] = 0; }
+
+// Steps 1 to 3 of both entries: the globals of a new battle.
+void entry_setup(const int16_t terrain[2], int32_t side, int32_t range, UnitStats* s0, UnitStats* s1) {
+    g_btl_next_actor = 0;
+    g_btl_damage_total = 0;
+    g_btl_result = 0;
+    g_btl_ghost_step = 0;
+    g_btl_animated = 0;
+    g_btl_pending_heal = 0;
+    g_btl_actor = {};
+    for (int32_t s = 0; s < 2; ++s) {
+        // A terrain kind of 0 counts as 1.
+        const int32_t kind = terrain[s] < 1 ? 1 : terrain[s];
+        g_btl_terrain[s] = static_cast<int16_t>(kind - 1);
+    }
+    g_btl_attacker_side = static_cast<uint16_t>(side);
+    g_btl_range_mode = static_cast<uint16_t>(range < 0 ? 0 : range);
+    g_btl_boss_move = 0;
+    g_btl_combatant[0] = s0;
+    g_btl_combatant[1] = s1;
+}
+
+void shout(int32_t s) {
+    char text[96];
+    std::snprintf(text, sizeof text, "%s의 공격", unit_display_name(g_btl_combatant[s]));
+    txt_draw_string(26, 15, text, 15);
+}
+
+bool support_move(int32_t s, uint16_t move) {
+    const int32_t cls = g_btl_combatant[s]->class_id;
+    if (cls == 47) return true;
+    if (move != 12) return false;
+    return cls == 0 || cls == 1 || cls == 4 || cls == 5 || cls == 10 || cls == 11 || cls == 22;
+}
+
+// Calls both fighters' handlers once, each with a scratch done flag.
+void call_present_handlers() {
+    for (int32_t s = 0; s < 2; ++s) {
+        uint16_t scratch = 0;
+        if (present(s)) btl_call_handler(s, &scratch);
+    }
+}
+
+// PENDING: the class scripts. Until they land every class plays this one
+// move: a single hit on the opponent, or a heal when both fighters are of
+// one side; the reaction, fall and messages are the engine's own.
+uint16_t stand_in_move(int32_t s) {
+    BattleActor& f = actor(s);
+    const int32_t o = 1 - s;
+    BattleActor& opp = actor(o);
+    if (f.step == 0) {
+        g_btl_hit_phase[s] = 1;
+        if (party_side(g_btl_combatant[s]) == party_side(g_btl_combatant[o])) {
+            btl_msg_cast(s, 0);
+            btl_heal(s, 0);
+            g_btl_hit_phase[s] = 0;
+            f.state = 0;
+            return 1;
+        }
+        opp.state = 1;
+        opp.recoil = 2;
+        g_btl_hit_phase[o] = 1;
+        btl_calc_damage(s);
+        f.step = 1;
+        return 0;
+    }
+    if (g_btl_hit_phase[o] != 0) return 0;
+    btl_msg_damage(o);
+    g_btl_hit_phase[s] = 0;
+    f.state = 0;
+    return 1;
+}
+
+}  // namespace
+
+void btl_frame() { win_wait_units(1); }
+
+void btl_call_handler(int32_t s, uint16_t* done) {
+    BattleActor& f = actor(s);
+    switch (f.state) {
+        case 1:
+        case 2:
+        case 5:
+        case 6: btl_apply_hit(s); break;
+        case 7:
+            f.loop_first = 0;
+            f.loop_last = 3;
+            btl_anim_fall(s);
+            break;
+        case 12:
+        case 13:
+        case 14:
+        case 15: *done = stand_in_move(s); break;
+        default: *done = 1; break;
+    }
+}
+
+int32_t btl_plain_battle(const int16_t terrain[2], int32_t side, int32_t range, UnitStats* s0, UnitStats* s1) {
+    entry_setup(terrain, side, range, s0, s1);
+    btl_scene_init(side);
+    btl_scene_run();
+    btl_free_scene();
+    return g_btl_result;
+}
+
+// PENDING: the animated battle scene. Until it lands the plain exchange
+// settles the fight; g_btl_animated then tells which entry ran.
+int32_t btl_animated_battle(const int16_t terrain[2], int32_t side, int32_t range, UnitStats* s0, UnitStats* s1) {
+    const int32_t result = btl_plain_battle(terrain, side, range, s0, s1);
+    g_btl_animated = 1;
+    return result;
+}
+
+int32_t btl_forecast(const int16_t terrain[2], uint32_t* result, int32_t range, UnitStats* a, UnitStats* d) {
+    entry_setup(terrain, 0, range, a, d);
+    g_btl_counter_flag = 0;
+    btl_forecast_damage_one(result);
+    btl_free_scene();
+    return g_btl_damage_total;
+}
+
+void btl_scene_init(int32_t side) {
+    g_btl_msgbox_store = nullptr;
+    const uint16_t saved_side = g_btl_attacker_side;
+    const uint16_t saved_moves[2] = {g_btl_move[0], g_btl_move[1]};
+    btl_choose_moves(side);
+    g_btl_attacker_side = saved_side;
+    g_btl_move[0] = saved_moves[0];
+    g_btl_move[1] = saved_moves[1];
+
+    g_btl_next_actor = 0;
+    for (int32_t s = 0; s < 2; ++s) {
+        BattleActor& f = actor(s);
+        const UnitStats* u = g_btl_combatant[s];
+        if (!u || u->char_id == 0) {
+            set_absent(f);
+            continue;
+        }
+        f.slot = static_cast<int16_t>(take_actor());
+        f.layer = 0;
+        set_present(f);
+        f.class_id = u->class_id;
+        f.state = u->hp == 0 ? 8 : 0;
+        f.x = f.y = f.frame = 0;
+        f.step = f.w21 = f.companion = f.first_effect = f.w24 = f.ground_y = f.show_zero_damage = f.w27 = f.w28 = 0;
+        f.recoil = 2;
+        f.w30[0] = 0;
+    }
+    // The spark is never given a fighter's number.
+    if (g_btl_next_actor < 2) g_btl_next_actor = 2;
+    g_btl_spark_actor = g_btl_next_actor;
+    actor(COMMON_SHEET_ACTOR).slot = static_cast<int16_t>(take_actor());
+    BattleActor& spark = actor(g_btl_spark_actor);
+    spark.frame = spark.x = spark.y = 0;
+    spark.slot = actor(COMMON_SHEET_ACTOR).slot;
+
+    for (int32_t s = 0; s < 2; ++s) {
+        BattleActor& f = actor(s);
+        f.x = s == 0 ? 20 : 60;
+        f.y = GROUND_Y;
+        f.flags = s == 0 ? 1 : 0;
+        f.layer = 1;
+        f.down_flag = f.w42 = f.saved_slot = f.timer = f.follow = f.stash_x = f.stash_y = f.hit_count = 0;
+        f.loop_first = f.loop_last = 0;
+        f.follow = static_cast<int16_t>(s);
+        if (!g_btl_combatant[s] || g_btl_combatant[s]->char_id == 0) continue;
+        f.companion = static_cast<int16_t>(take_actor());
+        BattleActor& c = actor(f.companion);
+        c = {};
+        c.x = f.x;
+        c.y = f.y;
+        c.layer = 2;
+        set_present(c);
+        c.frame = 6;
+        c.slot = actor(COMMON_SHEET_ACTOR).slot;
+    }
+}
+
+void btl_open_message_box() {
+    menu_draw_window(26, 15, 28, 3);
+    g_btl_msgbox_store = gfx_save_rect(26, 300, 28, 60);
+    if (!g_btl_msgbox_store) util_memory_error();
+}
+
+void btl_scene_run() {
+    g_btl_ghost_first = static_cast<uint16_t>(g_btl_next_actor);
+    for (int32_t i = 0; i < 3; ++i) {
+        BattleActor& g = actor(take_actor());
+        g = {};
+        g.x = actor(0).x;
+        g.y = actor(0).y;
+        g.frame = actor(0).frame;
+        g.slot = actor(0).slot;
+        g.flags = static_cast<int16_t>(actor(0).flags + 2560);
+        g.layer = 2;
+        set_absent(g);
+    }
+    call_present_handlers();
+    if (g_back_dib && g_background_dib)
+        std::memcpy(gfx_dib_pixels(g_back_dib), gfx_dib_pixels(g_background_dib), SCREEN_IMAGE_SIZE);
+    btl_open_message_box();
+    g_tick_counter = 0;
+    btl_exchange(g_btl_attacker_side, 1 - g_btl_attacker_side);
+    g_btl_next_actor = g_btl_ghost_first;
+}
+
+void btl_free_scene() {
+    delete g_btl_msgbox_store;
+    g_btl_msgbox_store = nullptr;
+}
+
+void btl_exchange(int32_t a, int32_t d) {
+    UnitStats* sa = g_btl_combatant[a];
+    UnitStats* sd = g_btl_combatant[d];
+    g_btl_hp_before = static_cast<uint16_t>(sd->hp);
+    btl_choose_moves(a);
+    btl_scene_enter(a);
+    g_btl_counter_flag = 0;
+    g_btl_ghost_step = 0;
+    g_btl_pending_heal = 0;
+    btl_run_move(a, 0);
+    g_unit_charge_flag = 0;
+    g_btl_ghost_step = 0;
+    g_btl_pending_heal = 0;
+
+    const bool countered = g_btl_move[1] != BTL_NO_MOVE && sd->hp >= 1 && g_btl_result == 0;
+    if (countered) {
+        win_wait_units(40);
+        btl_scene_enter(d);
+        g_btl_hp_before = static_cast<uint16_t>(sa->hp);
+        g_btl_counter_flag = 1;
+        btl_run_move(d, 1);
+    }
+
+    const bool a_party = party_side(sa), d_party = party_side(sd);
+    if (a_party && sa->hp == 0) return;
+    if (a_party && d_party) {
+        const int32_t cls = sa->class_id;
+        if (cls == 0 || cls == 1 || cls == 4 || cls == 5 || cls == 10 || cls == 11) {
+            g_btl_damage_total = 8;
+            btl_award_experience(a, 2);
+        }
+        return;
+    }
+    if (!a_party && !d_party) return;
+    if (a_party) {
+        if (sd->hp > 0) {
+            if (g_btl_damage_total > 0) btl_award_experience(a, 0);
+        } else if (g_btl_damage_total > 0 && sd->class_id != BTL_LAST_FORM_CLASS) {
+            btl_award_experience(a, 1);
+        }
+        return;
+    }
+    if (sa->hp > 0 && countered && g_btl_damage_total > 0)
+        btl_award_experience(d, 0);
+    else if (sa->hp == 0 && g_btl_damage_total > 0 && sa->class_id != BTL_LAST_FORM_CLASS)
+        btl_award_experience(d, 1);
+}
+
+void btl_choose_moves(int32_t a) {
+    g_btl_move[1] = g_btl_move[0];
+    btl_choose_move_for_class(a, 0);
+    if (g_btl_move[1] == BTL_NO_MOVE) return;
+    const int32_t d = 1 - a;
+    const uint32_t flags = item_get(g_btl_combatant[d]->weapon).flags;
+    const uint32_t reach = g_btl_range_mode == 0 ? ITEM_DIRECT : ITEM_NEAR;
+    if (flags & reach)
+        btl_choose_move_for_class(d, 1);
+    else
+        g_btl_move[1] = BTL_NO_MOVE;
+}
+
+void btl_choose_move_for_class(int32_t s, int32_t slot) {
+    const UnitStats* u = g_btl_combatant[s];
+    const UnitStats* o = g_btl_combatant[1 - s];
+    const int32_t item = u->weapon;
+    const int32_t r = g_btl_range_mode;
+    const bool charged = g_unit_charge_flag != 0;
+    const bool opp_party = o->ai_mode == 0;
+    int32_t m = 12;
+    bool no_counter = false;
+    auto support = [&](int32_t base) {
+        if (opp_party) {
+            m = 12;
+            no_counter = true;
+        } else {
+            m = base;
+        }
+    };
+    switch (u->class_id) {
+        case 0: support(item == 15 ? 14 : 13); break;
+        case 1:
+            support(13);
+            if (!opp_party && (item == 17 || item == 18)) {
+                if (r > 0) m = 14;
+                if (charged) m = 15;
+            }
+            break;
+        case 2: m = item == 21 ? 13 : 12; break;
+        case 3: m = charged ? 14 : (item == 23 || item == 24) ? 13 : 12; break;
+        case 4: support(item == 27 ? 14 : 13); break;
+        case 5: support(item == 30 ? 14 : 13); break;
+        case 6: m = item == 33 ? 13 : 12; break;
+        case 7: m = charged ? 14 : (item == 35 || item == 36) ? 13 : 12; break;
+        case 8: m = item == 39 ? 13 : 12; break;
+        case 9: m = charged ? 14 : ((item == 41 || item == 42) && r > 0) ? 13 : 12; break;
+        case 10: support(item == 45 ? 14 : 13); break;
+        case 11:
+            support(13);
+            if (!opp_party) {
+                if (r > 0) m = 14;
+                if (charged) m = 15;
+            }
+            break;
+        case 12: m = item == 51 ? 13 : 12; break;
+        case 13: m = item == 53 ? 13 : item == 54 ? 14 : 12; break;
+        case 14: m = r > 0 ? 14 : 12 + util_random() % 2; break;
+        case 15: m = item == 64 ? 13 : 12; break;
+        case 16:
+        case 22:
+            if (party_side(u) == party_side(o)) {
+                m = 12;
+                no_counter = true;
+            } else {
+                m = 13;
+            }
+            break;
+        case 17: m = item == 68 ? 13 : 12; break;
+        case 18: m = item == 70 ? 13 : 12; break;
+        case 19: m = item == 72 ? (r > 0 ? 15 : 14) : r > 0 ? 13 : 12; break;
+        case 20:
+        case 21:
+        case 26: m = item == 73 ? 13 : 12; break;
+        case 23:
+        case 48:
+        case 29:
+        case 30:
+        case 31:
+        case 33:
+        case 39:
+        case 42: m = r > 0 ? 13 : 12; break;
+        case 24:
+        case 27: m = 12 + util_random() % 2; break;
+        case 25:
+        case 37: m = item == 76 ? 13 : 12; break;
+        case 28: m = 12 + util_random() % 4; break;
+        case 32: m = item == 82 ? 13 : 12; break;
+        case 34: m = item == 86 ? 13 : 12; break;
+        case 35: m = item == 87 ? 13 : 12; break;
+        case 36: m = item == 89 ? 13 : 12; break;
+        case 38:
+        case 44: m = item == 91 ? 13 : 12; break;
+        case 40:
+            if (item == 95) {
+                m = 13;
+                if (r == 2) no_counter = true;
+            } else {
+                m = r > 0 ? 12 : 13;
+            }
+            break;
+        case 41: m = item == 97 ? 13 : 12; break;
+        case 43: m = item == 101 ? 13 : 12; break;
+        case 45: m = item == 103 ? 13 : 12; break;
+        case 46:
+            if (r > 0) {
+                m = 14;
+            } else {
+                if (g_btl_boss_move == 0) g_btl_boss_move = static_cast<uint16_t>(12 + util_random() % 2);
+                m = g_btl_boss_move;
+            }
+            break;
+        case 47:
+            m = 12;
+            no_counter = true;
+            break;
+        default: m = 12; break;  // classes without a script of their own
+    }
+    g_btl_move[slot] = static_cast<uint16_t>(m);
+    if (no_counter) g_btl_move[1] = BTL_NO_MOVE;
+}
+
+void btl_scene_enter(int32_t s) {
+    for (int32_t i = 0; i < 2; ++i) {
+        BattleActor& f = actor(i);
+        const UnitStats* u = g_btl_combatant[i];
+        if (!present(i)) continue;
+        f.x = i == 0 ? 20 : 60;
+        f.flags = i == 0 ? 1 : 0;
+        if (u->hp > 0)
+            f.state = 0;
+        else
+            f.state = *g_btl_target_status_ptr == -1 ? 9 : 8;
+        f.y = u->class_id == BTL_LAST_FORM_CLASS ? 224 : GROUND_Y;
+        f.step = f.w21 = 0;
+        if (f.companion > 1 && f.companion < BTL_ACTORS) actor(f.companion).state = 1;
+    }
+    (void)s;
+    g_btl_ghost_step = 0;
+    for (int32_t i = 0; i < 3; ++i) {
+        const int32_t n = g_btl_ghost_first + i;
+        if (n < 2 || n >= BTL_ACTORS) continue;
+        BattleActor& g = actor(n);
+        g.x = 100;
+        g.y = 0;
+        g.layer = 2;
+        set_absent(g);
+        g.frame = 0;
+        g.class_id = g.state = g.step = g.w21 = g.companion = g.first_effect = g.w24 = 0;
+        g.slot = actor(1).slot;
+        g.flags = static_cast<int16_t>(actor(1).flags + 2560);
+    }
+    call_present_handlers();
+    btl_msgbox_clear();
+    btl_draw_status_panel();
+    btl_frame();
+    btl_msgbox_clear();
+    btl_draw_status_panel();
+    BattleActor& spark = actor(g_btl_spark_actor);
+    spark.slot = actor(COMMON_SHEET_ACTOR).slot;
+    spark.frame = 0;
+    spark.stash_x = spark.x;
+    spark.stash_y = spark.y;
+    spark.y = -99;
+    btl_frame();
+    g_btl_last_damage = 0;
+    actor(1).stash_y = 0;
+}
+
+void btl_run_move(int32_t s, int32_t k) {
+    const int32_t o = 1 - s;
+    const uint16_t move = g_btl_move[k];
+    const bool shouted = !support_move(s, move);
+    if (shouted) shout(s);
+    uint16_t done = 0;
+    for (int32_t i = 0; i < 6; ++i) {
+        for (int32_t side = 0; side < 2; ++side)
+            if (present(side)) btl_call_handler(side, &done);
+        btl_msgbox_clear();
+        if (shouted) shout(s);
+        btl_frame();
+    }
+    BattleActor& f = actor(s);
+    f.state = static_cast<int16_t>(move);
+    f.step = 0;
+    f.w24 = f.ground_y = f.show_zero_damage = f.w27 = f.w28 = f.recoil = 0;
+    for (int16_t& w : f.w30) w = 0;
+    f.w42 = f.saved_slot = f.timer = f.stash_x = f.stash_y = f.hit_count = 0;
+    g_btl_hit_phase[0] = g_btl_hit_phase[1] = 0;
+    // A move that never ends is stopped, so that no move can hang a battle.
+    int32_t frames = 0;
+    do {
+        btl_call_handler(s, &done);
+        uint16_t scratch = 0;
+        if (present(o)) btl_call_handler(o, &scratch);
+        btl_frame();
+    } while (!done && ++frames < BTL_MOVE_FRAME_LIMIT);
+    g_btl_counter_flag = static_cast<uint16_t>(k + 1);
+    g_btl_hit_phase[s] = 0;
+    if (g_btl_combatant[o]->class_id == 48 && g_btl_combatant[o]->hp == 0) {
+        g_btl_hit_phase[o] = 1;
+        actor(o).down_flag = 1;
+    }
+    if (actor(o).state != 7) return;
+    frames = 0;
+    do {
+        call_present_handlers();
+        btl_frame();
+    } while (g_btl_hit_phase[o] != 0 && ++frames < BTL_MOVE_FRAME_LIMIT);
+}
+
+void btl_reset() {
+    g_btl_actor = {};
+    g_btl_next_actor = 0;
+    g_btl_spark_actor = 2;
+    g_btl_combatant[0] = g_btl_combatant[1] = nullptr;
+    g_btl_attacker_side = g_btl_range_mode = g_btl_animated = 0;
+    g_btl_move[0] = g_btl_move[1] = 0;
+    g_btl_boss_move = 0;
+    g_btl_terrain[0] = g_btl_terrain[1] = 0;
+    g_btl_hit_phase[0] = g_btl_hit_phase[1] = 0;
+    g_btl_counter_flag = g_btl_ghost_step = g_btl_ghost_target = g_btl_ghost_first = 0;
+    g_btl_last_damage = g_btl_hp_before = g_btl_pending_heal = g_btl_damage_total = g_btl_crit_shown = 0;
+    delete g_btl_msgbox_store;
+    g_btl_msgbox_store = nullptr;
+    g_btl_result = 0;
+    g_unit_charge_flag = 0;
+    g_spare_status = 0;
+    g_btl_target_status_ptr = &g_spare_status;
+    g_btl_attacker_unit = nullptr;
+}
