@@ -39,10 +39,12 @@ constexpr const char* LOAD_PROMPT = "불러올 데이터를 선택해 주십시�
 constexpr const char* SAVE_PROMPT = "저장할 장소를 지정해 주십시오.";
 constexpr const char* OVERWRITE_PROMPT = "덮어써도 좋습니까? { 예 }{ 아니오 }";
 constexpr const char* SAVED_PROMPT = "현재 상황을 보존했습니다.";
-constexpr int32_t ITEM_IDS = 107;
 constexpr int32_t OPTION_POSITIONS = 5;
 
-void slot_file_name(int32_t slot, char (&name)[16]) { std::snprintf(name, sizeof name, "u:save%02d.dat", slot); }
+void slot_file_name(int32_t slot, char (&name)[16]) {
+    // Slots are 0..14: two digits always fit.
+    std::snprintf(name, sizeof name, "u:save%02d.dat", static_cast<unsigned>(slot) % 100u);
+}
 
 // The box of a save file that cannot be used, in the words of the file
 // reader's own box.
