@@ -121,3 +121,138 @@ TEST_F(ChapterTest, NewGamePrologueGivesProvisionsAndShowsItsScenesInOrder) {
         }
     }
 }
+
+TEST_F(ChapterTest, StageOneTurnStartFreesTheEscortEveryTurnAndTalksOnTheFirst) {
+    play_on(0);
+    UnitRecord* escort = party(12, 53, 10, 10);
+    UnitRecord* other = party(2, 2, 11, 10);
+    keep_clicking();
+    for (int turn : {0, 1, 2}) {
+        escort->acted = 1;
+        other->acted = 1;
+        g_turn = turn;
+        scn_turn_start();
+        EXPECT_EQ(escort->acted, 0) << "turn " << turn;
+        EXPECT_EQ(other->acted, 1) << "turn " << turn;
+    }
+    EXPECT_EQ(count_messages(98), 1);
+    // Without the escort the first turn still talks.
+    escort->number = 0;
+    g_turn = 0;
+    scn_turn_start();
+    EXPECT_EQ(count_messages(98), 2);
+}
+
+TEST_F(ChapterTest, StageOneGateRowEndsTheMoveAndWarnsOnce) {
+    play_on(0);
+    UnitRecord* lead = party(1, 0, 19, 1);
+    UnitRecord* second = party(2, 2, 20, 1);
+    party(12, 53, 19, 30);  // far from the gate
+    keep_clicking();
+    EXPECT_EQ(scn_unit_moved(lead, 19, 3), 1);
+    EXPECT_EQ(scn_unit_moved(second, 20, 3), 1);
+    EXPECT_EQ(count_messages(99), 1);
+    EXPECT_EQ(g_stage_flags[0], 1);
+    EXPECT_EQ(g_stage_end, 0);
+    // Other cells of the row, and the gate's columns off the row, are no event.
+    UnitRecord* third = party(3, 4, 18, 1);
+    EXPECT_EQ(scn_unit_moved(third, 18, 3), 0);
+    UnitRecord* fourth = party(4, 6, 19, 2);
+    EXPECT_EQ(scn_unit_moved(fourth, 19, 4), 0);
+    // The same cells on another stage are nothing.
+    g_stage_index = 5;
+    g_chapter = 1;
+    EXPECT_EQ(scn_unit_moved(lead, 19, 3), 0);
+}
+
+TEST_F(ChapterTest, FinaleOpensTheGateAndEndsTheStageKeepingTheParty) {
+    play_on(0);
+    UnitRecord* lead = party(1, 0, 19, 1);
+    UnitRecord* second = party(2, 2, 22, 4);
+    UnitRecord* escort = party(12, 53, 19, 4);  // 3 cells from the gate cell
+    UnitRecord* foe = enemy(10, 25, 7, 30, 30);
+    ASSERT_TRUE(lead && second && escort && foe);
+    keep_clicking();
+    EXPECT_EQ(scn_unit_moved(lead, 19, 3), 1);
+    polling = false;
+
+    EXPECT_EQ(g_stage_end, 1);
+    const std::vector<int> expected = {100, 101, 102, 103, 104, 105};
+    EXPECT_EQ(messages(), expected);
+    // The enemy left (its slot may hold a walk-on unit now).
+    for (const UnitRecord& u : g_units) EXPECT_FALSE(u.number != 0 && u.stats.ai_mode == 7);
+    // The gate stands open.
+    EXPECT_EQ(g_map.cells[0 * MAP_SIDE + 19] & MAP_TILE_MASK, 57);
+    EXPECT_EQ(g_map.cells[0 * MAP_SIDE + 20] & MAP_TILE_MASK, 58);
+    EXPECT_EQ(g_map.cells[1 * MAP_SIDE + 19] & MAP_TILE_MASK, 20);
+    EXPECT_EQ(g_map.cells[1 * MAP_SIDE + 20] & MAP_TILE_MASK, 20);
+    // The two who went through are off the grid, their records whole for
+    // the next chapter; the escort stands in the gateway.
+    for (const UnitRecord* u : {lead, second}) {
+        EXPECT_NE(u->number, 0);
+        EXPECT_GT(u->stats.hp, 0);
+        EXPECT_NE(g_occupancy.cells[u->y * MAP_SIDE + u->x] & OCC_UNIT_MASK, u->number);
+    }
+    EXPECT_EQ(lead->x, 19);
+    EXPECT_EQ(lead->y, 0);
+    EXPECT_EQ(second->x, 20);
+    EXPECT_EQ(second->y, 0);
+    EXPECT_TRUE(at_cell(12, 20, 1));
+    // The army: 6 + 6 + 8 walk-on units.
+    int army = 0;
+    for (const UnitRecord& u : g_units)
+        army += u.number != 0 && u.stats.ai_mode == 19 &&
+                (u.stats.class_id == 37 || u.stats.class_id == 29 || u.stats.class_id == 25);
+    EXPECT_EQ(army, 20);
+    EXPECT_TRUE(music_opened(8));
+}
+
+TEST_F(ChapterTest, DebugFlagSkipsTheFinaleButStillEndsTheStage) {
+    play_on(0);
+    g_debug_flags = 0x400;
+    UnitRecord* lead = party(1, 0, 20, 1);
+    party(12, 53, 20, 3);
+    UnitRecord* foe = enemy(10, 25, 7, 30, 30);
+    const uint8_t gate = g_map.cells[0 * MAP_SIDE + 19];
+    keep_clicking();
+    EXPECT_EQ(scn_unit_moved(lead, 20, 3), 1);
+    EXPECT_EQ(g_stage_end, 1);
+    EXPECT_TRUE(messages().empty());
+    EXPECT_NE(foe->number, 0);
+    EXPECT_TRUE(at_cell(1, 20, 1));
+    EXPECT_EQ(g_map.cells[0 * MAP_SIDE + 19], gate);
+}
+
+TEST_F(ChapterTest, ClassFiftyThreeEnemiesHeadForTheLeaderAndReachingTheGateEndsTheStage) {
+    play_on(0);
+    g_debug_flags = 0x400;
+    party(1, 0, 18, 2);
+    // One that has acted stays put and ends nothing.
+    UnitRecord* done = enemy(10, 53, 7, 18, 4);
+    done->acted = 1;
+    scn_enemy_act(done);
+    EXPECT_EQ(done->x, 18);
+    EXPECT_EQ(done->y, 4);
+    EXPECT_EQ(g_stage_end, 0);
+    // One far from the gate walks toward the leader; no end.
+    UnitRecord* far = enemy(10, 53, 7, 18, 30);
+    scn_enemy_act(far);
+    EXPECT_LT(far->y, 30);
+    EXPECT_EQ(g_stage_end, 0);
+    // One that ends its move within 5 cells of (18,1) ends the stage.
+    done->acted = 0;
+    scn_enemy_act(done);
+    EXPECT_LT(map_manhattan_distance(done->x, done->y, 18, 1), 5);
+    EXPECT_EQ(g_stage_end, 1);
+}
+
+TEST_F(ChapterTest, ChapterOneBattlesPlayTheBossMusicOnlyForABoss) {
+    play_on(0);
+    UnitRecord* lead = party(1, 0, 5, 5);
+    UnitRecord* grunt = enemy(10, 25, 7, 6, 5);
+    UnitRecord* boss = enemy(10, 25, 2, 5, 6);
+    EXPECT_EQ(scn_before_battle(lead, grunt), 0);
+    EXPECT_FALSE(music_opened(12));
+    EXPECT_EQ(scn_before_battle(lead, boss), 0);
+    EXPECT_TRUE(music_opened(12));
+}
