@@ -176,7 +176,7 @@ void prologue() {
     scn_wait(60);
     scn_message(122);
     scn_fade_out(4);
-    snd_stop_music_a();
+    snd_play_music(-1);  // music off
 
     // The hall.
     set_view(0, 0);
@@ -234,7 +234,7 @@ void prologue() {
     scn_put_at(escort, 19, 22);
     scn_walk(escort, 3, 10);
     scn_pose(ESCORT_CLASS, 4);
-    snd_stop_music_a();
+    snd_play_music(-1);  // music off
     scn_message(56);
     scn_pose(0, 7);
     scn_wait(20);

@@ -362,7 +362,7 @@ void stage11() {
     scn_fade_in(2);
     scn_wait(60);
     txt_show_message(49, {"오크A", "오크B"});
-    snd_stop_music_a();
+    snd_play_music(-1);  // music off
     scn_wait(60);
     txt_show_message(50, {"오크A", "오크B"});
     scn_message(51);
@@ -402,7 +402,7 @@ void vision3() {
     gfx_set_palette16(&g_default_palette);
     scn_message(52);
     scn_fade_out(2);
-    snd_stop_music_a();
+    snd_play_music(-1);  // music off
     if (Picture still = load_still("c:vis03.gem")) {
         gfx_clear_screen();
         draw_still(still.get());
