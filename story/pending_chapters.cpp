@@ -1,12 +1,10 @@
-// Placeholders for the five chapter modules' scripted events, one section
-// per chapter, until each chapter module lands.
+// Placeholders for the scripted events of chapters 3 to 5, one section per
+// chapter, until each chapter module lands.
 #include <cstring>
 
 #include "platform/shell.h"
 #include "story/chapters.h"
 #include "tactics/map.h"
-#include "tactics/ai.h"
-#include "tactics/items.h"
 #include "tactics/pending.h"
 #include "tactics/units.h"
 
@@ -33,35 +31,9 @@ int32_t log_battle(const UnitRecord* first, const UnitRecord* second) {
 
 }  // namespace
 
-// PENDING: what every chapter's unit-moved event answers until the chapter
+// PENDING: what the unit-moved events of chapters 3..5 answer until the chapter
 // modules land (0: no event; tests set it to stand for one).
 int32_t g_pending_unit_moved_result = 0;
-
-// --- chapter 1 ---------------------------------------------------------------------
-// PENDING: chapter 1's prologue, turn start, goal row, finale and the
-// class-53 units' goal. Until it lands the stage starts at once: a stage
-// index below 0 becomes 0, and a new game starts with an empty unit table,
-// bag and gold, so that the stage unit file brings the party.
-void scn_ch1_stage_start() {
-    if (g_stage_index < 0) g_stage_index = 0;
-    if (g_stage_index == 0) {
-        g_units = {};
-        g_bag = {};
-        g_gold = 0;
-    }
-}
-void scn_ch1_turn_start() {}
-int32_t scn_ch1_unit_moved(UnitRecord*, int32_t, int32_t) { return g_pending_unit_moved_result; }
-void scn_ch1_enemy_act(UnitRecord* unit) { ai_unit_act(unit, -1, -1); }
-int32_t scn_ch1_before_battle(UnitRecord* first, UnitRecord* second) { return log_battle(first, second); }
-
-// --- chapter 2 ---------------------------------------------------------------------
-// PENDING: chapter 2's cut-scenes, placement lists, goals and bosses.
-void scn_ch2_stage_start() { keep_party_on_their_cells(); }
-void scn_ch2_turn_start() {}
-int32_t scn_ch2_unit_moved(UnitRecord*, int32_t, int32_t) { return g_pending_unit_moved_result; }
-int32_t scn_ch2_before_battle(UnitRecord* first, UnitRecord* second) { return log_battle(first, second); }
-void scn_ch2_after_battle(UnitRecord*, UnitRecord*) {}
 
 // --- chapter 3 ---------------------------------------------------------------------
 // PENDING: chapter 3's cut-scenes, placement lists, goals and bosses.

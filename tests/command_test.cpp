@@ -249,13 +249,21 @@ TEST_F(CommandTest, AnOpenCellWithNoTraceablePathEndsTheActionInPlace) {
 }
 
 TEST_F(CommandTest, AChapterEventAfterTheMoveFinishesTheAction) {
-    UnitRecord* u = place(0, 5, 5, 0, 0);
+    // Stage 1's gate row: the first stop there shows its message and ends
+    // the unit's action, with an enemy in reach.
+    g_stage_index = 0;
+    g_stage_flags = {};
+    g_view_x = 1;  // the gate's column 19 in view
+    map_redraw_view();
+    UnitRecord* u = place(0, 17, 1, 0, 0);
     u->charged = 1;
-    place(20, 9, 5, 6, 2);
-    g_pending_unit_moved_result = 1;
-    at(100, HeadlessKind::Click, cx(8), cy(5));  // no target pick follows
+    place(20, 19, 2, 6, 2);
+    at(100, HeadlessKind::Click, cx(19), cy(1));
+    at(1500, HeadlessKind::Click, cx(10), cy(10));  // the message; no target pick follows
     menu_cmd_act(u);
-    EXPECT_EQ(u->x, 8);
+    EXPECT_EQ(std::count(sys_log_lines().begin(), sys_log_lines().end(), "message 99"), 1);
+    EXPECT_EQ(g_stage_flags[0], 1);
+    EXPECT_EQ(u->x, 19);
     EXPECT_EQ(u->acted, 1);
     EXPECT_EQ(u->charged, 0);
     EXPECT_FALSE(attacked());

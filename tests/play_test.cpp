@@ -1,5 +1,6 @@
 // Whole play through the real program: from the title into stage 1, a party
 // unit walks, the turn ends, the enemy phase runs and turn 2 begins.
+#include "platform/input.h"
 #include "tactics/map_view.h"
 #include "tactics/turn.h"
 #include "tactics/units.h"
@@ -8,8 +9,12 @@
 
 namespace {
 
-// The game starts a little after the title menu's new-game entry is clicked.
-constexpr uint32_t T = TITLE_MENU_AT;
+// The prologue of a new game runs for about 20 seconds of messages, walks
+// and fades; the stage's own flow starts after it.
+constexpr uint32_t PROLOGUE = 32000;
+// The game starts a little after the title menu's new-game entry is
+// clicked; times below count from the end of the prologue.
+constexpr uint32_t T = TITLE_MENU_AT + PROLOGUE;
 
 // Window position of the middle of a map cell at zoom 1.
 void cell_to_window(int x, int y, int* wx, int* wy) {
@@ -26,6 +31,16 @@ void click_now(int x, int y) {
     sys_headless_push(e);
 }
 
+// Answers every message window (the pointer blinks between shapes 5 and 6
+// while one waits) of the prologue and the first turn's start, until the
+// stage's own flow is scripted.
+void click_through_messages(GameRun& g) {
+    for (uint32_t t = TITLE_MENU_AT + 200; t < T + 11500; t += 200)
+        g.call_at(t, [] {
+            if (g_cursor_shape == 5 || g_cursor_shape == 6) click_now(320, 248);
+        });
+}
+
 // Clicks where the pointer is, moved by (dx, dy): the menus put the
 // pointer on their first or default entry.
 void click_pointer(int dx = 0, int dy = 0) {
@@ -37,6 +52,7 @@ void click_pointer(int dx = 0, int dy = 0) {
 TEST(PlayTest, AUnitWalksAndTheTurnPassesThroughTheEnemyPhase) {
     GameRun g;
     title_script_new_game(g);
+    click_through_messages(g);
     int start_x = -1, start_y = -1;
     // Stage 1 runs its intro, title card and first banner; then the leader
     // is clicked, which opens its command menu.
@@ -97,6 +113,7 @@ TEST(PlayTest, AUnitWalksAndTheTurnPassesThroughTheEnemyPhase) {
 TEST(PlayTest, TheMapMenuShowsTheClearConditions) {
     GameRun g;
     title_script_new_game(g);
+    click_through_messages(g);
     g.event(T + 12000, HeadlessKind::RClick, 200, 200);
     // The menu opens beside the pointer; " 클리어 조건 " is its fifth entry,
     // four rows of 20 lines below the first.

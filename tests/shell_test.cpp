@@ -242,11 +242,14 @@ TEST(GameRunTest, AcceptingTheNewGameRunsChapterOneOnStageOne) {
     title_script_new_game(g);
     uint32_t chapter = 0;
     int32_t stage = -2;
-    g.call_at(TITLE_MENU_AT + 5000, [&] {
+    // Clicks through the prologue's messages until the stage itself plays.
+    constexpr uint32_t PROLOGUE_MS = 40000;
+    for (uint32_t t = 500; t < PROLOGUE_MS; t += 250) g.event(TITLE_MENU_AT + t, HeadlessKind::Click, 320, 248);
+    g.call_at(TITLE_MENU_AT + PROLOGUE_MS, [&] {
         chapter = g_chapter;
         stage = g_stage_index;
     });
-    g.event(TITLE_MENU_AT + 5100, HeadlessKind::End);
+    g.event(TITLE_MENU_AT + PROLOGUE_MS + 100, HeadlessKind::End);
     g.run();
     EXPECT_EQ(chapter, 1u);
     EXPECT_EQ(stage, 0);

@@ -10,4 +10,7 @@ namespace kit {
 // bmp/face??.BMP, gameover.BMP, back1.BMP (the font must be built first).
 void gen_story(const Kit& kit);
 
+// Writes bmp/vis03.BMP, vis15a.BMP and vis15b.BMP, the stills of chapter 2.
+void gen_chapter12_stills(const Kit& kit);
+
 }  // namespace kit

@@ -50,6 +50,7 @@ int main(int argc, char** argv) {
         kit::gen_audio(kit);
         kit_write_maps_and_units(out);
         kit::gen_story(kit);
+        kit::gen_chapter12_stills(kit);
         kit::gen_title(kit);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kitgen: %s\n", e.what());
