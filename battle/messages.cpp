@@ -123,13 +123,13 @@ void btl_apply_hit(int32_t s) {
         }
         case 3:
             if (spark) stash(*spark);
+            // A beaten fighter enters the downed fall; it is no longer
+            // airborne, so it takes the last recoil below.
             if (stats(s)->hp <= 0) {
                 f.state = 7;
                 f.timer = 0;
-                phase = 0;
-                break;
             }
-            if (airborne) {
+            if (airborne && f.state == 2) {
                 f.y = static_cast<int16_t>(f.y + f.stash_y);
                 f.stash_y = static_cast<int16_t>(f.stash_y + 8);
                 if (s == 0) f.x = static_cast<int16_t>(f.x - 1);

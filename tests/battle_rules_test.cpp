@@ -159,6 +159,75 @@ TEST_F(BattleRulesTest, ForecastSetsUpWithoutDrawingAndCountsKindZeroAsOne) {
     EXPECT_EQ(d.hp, 100);  // nothing applied
 }
 
+// --- the struck fighter's reaction and the downed fall -----------------------
+
+class BattleReactionTest : public BattleRulesTest {
+protected:
+    void SetUp() override {
+        BattleRulesTest::SetUp();
+        g_btl_next_actor = 4;
+        g_btl_spark_actor = 2;
+        g_btl_actor[0].x = 30;
+        g_btl_actor[0].y = 240;
+        g_btl_actor[1].x = 50;
+        g_btl_actor[1].y = 240;
+        g_btl_actor[1].recoil = 1;
+        g_btl_actor[1].companion = 3;
+        g_btl_actor[1].state = 1;
+        g_btl_actor[1].loop_first = 4;
+        g_btl_actor[1].loop_last = 7;
+    }
+};
+
+TEST_F(BattleReactionTest, ABeatenFighterTakesItsLastRecoilAsItGoesDown) {
+    BattleActor& f = g_btl_actor[1];
+    d.hp = 10;
+    g_btl_last_damage = 10;
+    g_btl_hit_phase[1] = 1;
+    btl_apply_hit(1);
+    EXPECT_EQ(f.x, 51);
+    EXPECT_EQ(g_btl_hit_phase[1], 2);
+    btl_apply_hit(1);
+    EXPECT_EQ(d.hp, 0);
+    EXPECT_EQ(f.x, 52);
+    EXPECT_EQ(g_btl_hit_phase[1], 3);
+    btl_apply_hit(1);
+    EXPECT_EQ(f.state, 7);
+    EXPECT_EQ(f.timer, 0);
+    EXPECT_EQ(g_btl_hit_phase[1], 0);
+    EXPECT_EQ(f.x, 53);
+}
+
+TEST_F(BattleReactionTest, AThrownFighterFallsUntilItLandsAndLosesHpOnce) {
+    BattleActor& f = g_btl_actor[1];
+    d.hp = 50;
+    g_btl_last_damage = 10;
+    f.state = 2;
+    f.y = 200;
+    f.stash_y = -4;
+    g_btl_hit_phase[1] = 1;
+    btl_apply_hit(1);
+    EXPECT_EQ(f.y, 196);
+    EXPECT_EQ(f.x, 50);  // only side 0 drifts in the first frame
+    btl_apply_hit(1);
+    EXPECT_EQ(f.y, 200);
+    EXPECT_EQ(f.x, 51);
+    EXPECT_EQ(d.hp, 40);
+    btl_apply_hit(1);
+    EXPECT_EQ(f.y, 212);
+    EXPECT_EQ(g_btl_hit_phase[1], 3);
+    btl_apply_hit(1);
+    EXPECT_EQ(f.y, 232);
+    EXPECT_EQ(g_btl_hit_phase[1], 3);
+    btl_apply_hit(1);
+    EXPECT_EQ(f.y, 240);
+    EXPECT_EQ(g_btl_hit_phase[1], 3);
+    btl_apply_hit(1);
+    EXPECT_EQ(g_btl_hit_phase[1], 0);
+    EXPECT_EQ(f.x, 52);
+    EXPECT_EQ(d.hp, 40);
+}
+
 // --- whole plain battles ---------------------------------------------------
 
 class PlainBattleTest : public BattleRulesTest {
