@@ -159,7 +159,8 @@ void btl_anim_fall(int32_t s) {
         else
             btl_msg_did_utmost(s);
     };
-    switch (f.timer) {
+    const int16_t step = f.timer;
+    switch (step) {
         case 0:
             g_btl_hit_phase[s] = 1;
             f.frame = f.loop_first;
@@ -194,7 +195,7 @@ void btl_anim_fall(int32_t s) {
             break;
         default: g_btl_hit_phase[s] = 0; break;
     }
-    if (f.timer == 1 || f.timer == 2) companion_pose(f, f.y >= 226 ? 5 : 7);
+    if (step == 1 || step == 2) companion_pose(f, f.y >= 226 ? 5 : 7);
     clamp_x(f);
 }
 

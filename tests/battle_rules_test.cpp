@@ -228,6 +228,37 @@ TEST_F(BattleReactionTest, AThrownFighterFallsUntilItLandsAndLosesHpOnce) {
     EXPECT_EQ(d.hp, 40);
 }
 
+TEST_F(BattleReactionTest, TheFallSetsTheCompanionPoseOnlyWhileItArcs) {
+    BattleActor& f = g_btl_actor[1];
+    BattleActor& c = g_btl_actor[3];
+    f.state = 7;
+    f.timer = 0;
+    c.state = 4;
+    btl_anim_fall(1);
+    EXPECT_EQ(f.timer, 1);
+    EXPECT_EQ(c.state, 4);  // the set-up step leaves the pose alone
+    btl_anim_fall(1);        // y 228: still low
+    EXPECT_EQ(f.y, 228);
+    EXPECT_EQ(c.state, 5);
+    btl_anim_fall(1);        // y 220: up in the arc
+    EXPECT_EQ(c.state, 7);
+    int guard = 0;
+    while (f.timer == 1 && ++guard < 20) btl_anim_fall(1);
+    ASSERT_EQ(f.timer, 2);
+    while (f.timer == 2 && ++guard < 40) {
+        c.state = 0;
+        btl_anim_fall(1);
+    }
+    ASSERT_EQ(f.timer, 3);
+    EXPECT_EQ(f.y, 240);
+    EXPECT_EQ(c.state, 5);  // the landing of the bounce still sets it
+    c.state = 0;
+    btl_anim_fall(1);
+    EXPECT_EQ(c.state, 0);
+    btl_anim_fall(1);
+    EXPECT_EQ(g_btl_hit_phase[1], 0);
+}
+
 // --- whole plain battles ---------------------------------------------------
 
 class PlainBattleTest : public BattleRulesTest {
