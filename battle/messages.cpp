@@ -47,11 +47,12 @@ void box_text(const char* text) {
     txt_draw_string(BOX_COL, BOX_ROW, text, 15);
 }
 
-// Parks an actor out of sight, keeping its place.
+// Parks an actor: its place is kept in the stash words and it moves to 0, 0.
 void stash(BattleActor& a) {
     a.stash_x = a.x;
     a.stash_y = a.y;
-    a.y = -99;
+    a.x = 0;
+    a.y = 0;
 }
 
 }  // namespace

@@ -191,7 +191,16 @@ TEST_F(BattleReactionTest, ABeatenFighterTakesItsLastRecoilAsItGoesDown) {
     EXPECT_EQ(d.hp, 0);
     EXPECT_EQ(f.x, 52);
     EXPECT_EQ(g_btl_hit_phase[1], 3);
+    const BattleActor& spark = g_btl_actor[2];
+    EXPECT_EQ(spark.x, 50);
+    EXPECT_EQ(spark.y, 240 - 16);
+    EXPECT_EQ(spark.frame, 9);
     btl_apply_hit(1);
+    // The spark is parked: its place kept in the stash words, itself at 0, 0.
+    EXPECT_EQ(spark.stash_x, 50);
+    EXPECT_EQ(spark.stash_y, 240 - 16);
+    EXPECT_EQ(spark.x, 0);
+    EXPECT_EQ(spark.y, 0);
     EXPECT_EQ(f.state, 7);
     EXPECT_EQ(f.timer, 0);
     EXPECT_EQ(g_btl_hit_phase[1], 0);
