@@ -47,11 +47,12 @@ void box_text(const char* text) {
     txt_draw_string(BOX_COL, BOX_ROW, text, 15);
 }
 
-// Parks an actor out of sight, keeping its place.
+// Parks an actor: its place is kept in the stash words and it moves to 0, 0.
 void stash(BattleActor& a) {
     a.stash_x = a.x;
     a.stash_y = a.y;
-    a.y = -99;
+    a.x = 0;
+    a.y = 0;
 }
 
 }  // namespace
@@ -123,13 +124,13 @@ void btl_apply_hit(int32_t s) {
         }
         case 3:
             if (spark) stash(*spark);
+            // A beaten fighter enters the downed fall; it is no longer
+            // airborne, so it takes the last recoil below.
             if (stats(s)->hp <= 0) {
                 f.state = 7;
                 f.timer = 0;
-                phase = 0;
-                break;
             }
-            if (airborne) {
+            if (airborne && f.state == 2) {
                 f.y = static_cast<int16_t>(f.y + f.stash_y);
                 f.stash_y = static_cast<int16_t>(f.stash_y + 8);
                 if (s == 0) f.x = static_cast<int16_t>(f.x - 1);
@@ -159,7 +160,8 @@ void btl_anim_fall(int32_t s) {
         else
             btl_msg_did_utmost(s);
     };
-    switch (f.timer) {
+    const int16_t step = f.timer;
+    switch (step) {
         case 0:
             g_btl_hit_phase[s] = 1;
             f.frame = f.loop_first;
@@ -194,7 +196,7 @@ void btl_anim_fall(int32_t s) {
             break;
         default: g_btl_hit_phase[s] = 0; break;
     }
-    if (f.timer == 1 || f.timer == 2) companion_pose(f, f.y >= 226 ? 5 : 7);
+    if (step == 1 || step == 2) companion_pose(f, f.y >= 226 ? 5 : 7);
     clamp_x(f);
 }
 

@@ -159,6 +159,115 @@ TEST_F(BattleRulesTest, ForecastSetsUpWithoutDrawingAndCountsKindZeroAsOne) {
     EXPECT_EQ(d.hp, 100);  // nothing applied
 }
 
+// --- the struck fighter's reaction and the downed fall -----------------------
+
+class BattleReactionTest : public BattleRulesTest {
+protected:
+    void SetUp() override {
+        BattleRulesTest::SetUp();
+        g_btl_next_actor = 4;
+        g_btl_spark_actor = 2;
+        g_btl_actor[0].x = 30;
+        g_btl_actor[0].y = 240;
+        g_btl_actor[1].x = 50;
+        g_btl_actor[1].y = 240;
+        g_btl_actor[1].recoil = 1;
+        g_btl_actor[1].companion = 3;
+        g_btl_actor[1].state = 1;
+        g_btl_actor[1].loop_first = 4;
+        g_btl_actor[1].loop_last = 7;
+    }
+};
+
+TEST_F(BattleReactionTest, ABeatenFighterTakesItsLastRecoilAsItGoesDown) {
+    BattleActor& f = g_btl_actor[1];
+    d.hp = 10;
+    g_btl_last_damage = 10;
+    g_btl_hit_phase[1] = 1;
+    btl_apply_hit(1);
+    EXPECT_EQ(f.x, 51);
+    EXPECT_EQ(g_btl_hit_phase[1], 2);
+    btl_apply_hit(1);
+    EXPECT_EQ(d.hp, 0);
+    EXPECT_EQ(f.x, 52);
+    EXPECT_EQ(g_btl_hit_phase[1], 3);
+    const BattleActor& spark = g_btl_actor[2];
+    EXPECT_EQ(spark.x, 50);
+    EXPECT_EQ(spark.y, 240 - 16);
+    EXPECT_EQ(spark.frame, 9);
+    btl_apply_hit(1);
+    // The spark is parked: its place kept in the stash words, itself at 0, 0.
+    EXPECT_EQ(spark.stash_x, 50);
+    EXPECT_EQ(spark.stash_y, 240 - 16);
+    EXPECT_EQ(spark.x, 0);
+    EXPECT_EQ(spark.y, 0);
+    EXPECT_EQ(f.state, 7);
+    EXPECT_EQ(f.timer, 0);
+    EXPECT_EQ(g_btl_hit_phase[1], 0);
+    EXPECT_EQ(f.x, 53);
+}
+
+TEST_F(BattleReactionTest, AThrownFighterFallsUntilItLandsAndLosesHpOnce) {
+    BattleActor& f = g_btl_actor[1];
+    d.hp = 50;
+    g_btl_last_damage = 10;
+    f.state = 2;
+    f.y = 200;
+    f.stash_y = -4;
+    g_btl_hit_phase[1] = 1;
+    btl_apply_hit(1);
+    EXPECT_EQ(f.y, 196);
+    EXPECT_EQ(f.x, 50);  // only side 0 drifts in the first frame
+    btl_apply_hit(1);
+    EXPECT_EQ(f.y, 200);
+    EXPECT_EQ(f.x, 51);
+    EXPECT_EQ(d.hp, 40);
+    btl_apply_hit(1);
+    EXPECT_EQ(f.y, 212);
+    EXPECT_EQ(g_btl_hit_phase[1], 3);
+    btl_apply_hit(1);
+    EXPECT_EQ(f.y, 232);
+    EXPECT_EQ(g_btl_hit_phase[1], 3);
+    btl_apply_hit(1);
+    EXPECT_EQ(f.y, 240);
+    EXPECT_EQ(g_btl_hit_phase[1], 3);
+    btl_apply_hit(1);
+    EXPECT_EQ(g_btl_hit_phase[1], 0);
+    EXPECT_EQ(f.x, 52);
+    EXPECT_EQ(d.hp, 40);
+}
+
+TEST_F(BattleReactionTest, TheFallSetsTheCompanionPoseOnlyWhileItArcs) {
+    BattleActor& f = g_btl_actor[1];
+    BattleActor& c = g_btl_actor[3];
+    f.state = 7;
+    f.timer = 0;
+    c.state = 4;
+    btl_anim_fall(1);
+    EXPECT_EQ(f.timer, 1);
+    EXPECT_EQ(c.state, 4);  // the set-up step leaves the pose alone
+    btl_anim_fall(1);        // y 228: still low
+    EXPECT_EQ(f.y, 228);
+    EXPECT_EQ(c.state, 5);
+    btl_anim_fall(1);        // y 220: up in the arc
+    EXPECT_EQ(c.state, 7);
+    int guard = 0;
+    while (f.timer == 1 && ++guard < 20) btl_anim_fall(1);
+    ASSERT_EQ(f.timer, 2);
+    while (f.timer == 2 && ++guard < 40) {
+        c.state = 0;
+        btl_anim_fall(1);
+    }
+    ASSERT_EQ(f.timer, 3);
+    EXPECT_EQ(f.y, 240);
+    EXPECT_EQ(c.state, 5);  // the landing of the bounce still sets it
+    c.state = 0;
+    btl_anim_fall(1);
+    EXPECT_EQ(c.state, 0);
+    btl_anim_fall(1);
+    EXPECT_EQ(g_btl_hit_phase[1], 0);
+}
+
 // --- whole plain battles ---------------------------------------------------
 
 class PlainBattleTest : public BattleRulesTest {
