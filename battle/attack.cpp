@@ -30,6 +30,14 @@ uint32_t reach_flags(const UnitRecord* u) {
     return f;
 }
 
+// The attacker has acted unless the stage ended; the charge is spent. The
+// target may be null after an area attack.
+void finish(UnitRecord* a, UnitRecord* t) {
+    if (!g_stage_end) a->acted = 1;
+    a->charged = 0;
+    if (t && a->stats.char_id == CHAR_CHEER && t->stats.ai_mode <= 0) t->acted = 0;
+}
+
 }  // namespace
 
 int32_t btl_find_targets(int32_t x, int32_t y, UnitRecord* a, int32_t mode) {
@@ -99,8 +107,13 @@ void btl_attack_command(UnitRecord* a, UnitRecord* t) {
     g_btl_target_status_ptr = &t->status;
     g_btl_attacker_unit = a;
 
-    // PENDING: the map-screen area attack of a charged area weapon. Until
-    // it lands such an attack is fought as an ordinary battle on the target.
+    if ((item_get(a->stats.weapon).flags & ITEM_AREA) && a->charged) {
+        // The area attack replaces the battle; the command's target becomes
+        // the unit of several cells it struck, if any.
+        btl_map_spell(terrain, a, &t);
+        finish(a, t);
+        return;
+    }
     if (scn_before_battle(a, t) != 0) return;
     if (animated) {
         g_colour_cycle_block = 1;
@@ -128,8 +141,5 @@ void btl_attack_command(UnitRecord* a, UnitRecord* t) {
         map_move_unit_step(a, 6);
     g_colour_cycle_block = 0;
     scn_after_battle(a, t);
-
-    if (!g_stage_end) a->acted = 1;
-    a->charged = 0;
-    if (a->stats.char_id == CHAR_CHEER && t->stats.ai_mode <= 0) t->acted = 0;
+    finish(a, t);
 }

@@ -161,3 +161,18 @@ void btl_call_handler(int32_t side, uint16_t* done);
 void btl_frame();
 // Every battle global back to its start value (tests, new game).
 void btl_reset();
+
+// --- map-screen area attacks ---------------------------------------------------
+// One damage value per struck unit, in the order of g_unit_target_list.
+constexpr int32_t AREA_DAMAGE_MAX = 25;
+extern std::array<uint32_t, AREA_DAMAGE_MAX> g_area_damage;
+extern int32_t g_area_target_count;
+// The area attack of a charged area weapon: every enemy in the attacker's
+// three rings. *target becomes the unit of several cells struck, or null.
+void btl_map_spell(const int16_t terrain[2], UnitRecord* attacker, UnitRecord** target);
+void btl_map_damage_popup(int32_t col, int32_t y);
+void btl_spell_flash_anim(int32_t col, int32_t y);
+void btl_spell_volcano_anim(int32_t col, int32_t y);
+void btl_spell_angel_anim(int32_t col, int32_t y);
+// One pixel of colour 16 inside the shown lines.
+void btl_plot_if_onscreen(int32_t x, int32_t y);

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "tools/kit.h"
+#include "tools/kit_area.h"
 #include "tools/kit_map.h"
 #include "tools/kit_story.h"
 #include "tools/kit_title.h"
@@ -51,6 +52,7 @@ int main(int argc, char** argv) {
         kit_write_maps_and_units(out);
         kit::gen_story(kit);
         kit::gen_chapter12_stills(kit);
+        kit::gen_area_pictures(kit);
         kit::gen_title(kit);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kitgen: %s\n", e.what());
