@@ -1,7 +1,9 @@
 // Chapter 3 through the chapter hooks: the stage scenes and where the party
 // starts, the turn-start events, the goal of stage 21, the bosses, the
 // stage-21 vision with its effects, and the debug flag that skips scenes.
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -399,4 +401,31 @@ TEST_F(Chapter3Test, StageTwentyBossGivesItsItemAlsoWhenTheDebugFlagSkipsTheMess
         EXPECT_TRUE(holds(lead, 58));
         EXPECT_EQ(messages(), (flags ? std::vector<int>{} : std::vector<int>{50, 51}));
     }
+}
+
+TEST_F(Chapter3Test, VisionPicturesTooSmallAreRefusedAndTheirStepsSkipped) {
+    // The kit's pictures, with a 320 x 200 still where the two-frame picture
+    // of 400 rows is read and that 320-wide picture where a sheet is read.
+    TempDir pictures;
+    namespace fs = std::filesystem;
+    for (const auto& f : fs::directory_iterator(fs::path(ROWEN_KIT_DIR) / "bmp"))
+        fs::copy(f.path(), pictures.path / f.path().filename());
+    fs::copy_file(pictures.path / "vis21c.BMP", pictures.path / "vis21d.BMP", fs::copy_options::overwrite_existing);
+    fs::copy_file(pictures.path / "vis03.BMP", pictures.path / "vis21c.BMP", fs::copy_options::overwrite_existing);
+    std::snprintf(g_bmp_dir, sizeof g_bmp_dir, "%s\\", pictures.str().c_str());
+    party_of_seven();
+    g_debug_flags = 0x400;
+    g_stage_index = 20;
+    keep_clicking();
+    scn_stage_start();
+    polling = false;
+    int refused = 0;
+    for (const auto& l : sys_log_lines()) refused += l == "msgbox |Memory Error";
+    EXPECT_EQ(refused, 2);
+    EXPECT_EQ(sys_quit_posted(), 0);
+    // The rest of the vision still runs.
+    std::vector<int> expected;
+    for (int id = 67; id <= 80; ++id) expected.push_back(id);
+    EXPECT_EQ(messages(), expected);
+    EXPECT_TRUE(at_cell(2, 20, 29));
 }
