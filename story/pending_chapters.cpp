@@ -1,4 +1,4 @@
-// Placeholders for the scripted events of chapters 3 to 5, one section per
+// Placeholders for the scripted events of chapters 4 and 5, one section per
 // chapter, until each chapter module lands.
 #include <cstring>
 
@@ -31,17 +31,9 @@ int32_t log_battle(const UnitRecord* first, const UnitRecord* second) {
 
 }  // namespace
 
-// PENDING: what the unit-moved events of chapters 3..5 answer until the chapter
+// PENDING: what the unit-moved events of chapters 4 and 5 answer until the chapter
 // modules land (0: no event; tests set it to stand for one).
 int32_t g_pending_unit_moved_result = 0;
-
-// --- chapter 3 ---------------------------------------------------------------------
-// PENDING: chapter 3's cut-scenes, placement lists, goals and bosses.
-void scn_ch3_stage_start() { keep_party_on_their_cells(); }
-void scn_ch3_turn_start() {}
-int32_t scn_ch3_unit_moved(UnitRecord*, int32_t, int32_t) { return g_pending_unit_moved_result; }
-int32_t scn_ch3_before_battle(UnitRecord* first, UnitRecord* second) { return log_battle(first, second); }
-void scn_ch3_after_battle(UnitRecord*, UnitRecord*) {}
 
 // --- chapter 4 ---------------------------------------------------------------------
 // PENDING: chapter 4's cut-scenes, placement lists, goals and bosses.

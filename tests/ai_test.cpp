@@ -34,8 +34,8 @@ protected:
         g_enemy_phase = 1;
         btl_reset();
         keep_clicking();  // experience windows and spoils wait for a click
-        // Chapter 3's battle hooks still log the fighters of each battle.
-        g_chapter = 3;
+        // Chapter 5's battle hooks still log the fighters of each battle.
+        g_chapter = 5;
     }
     void TearDown() override {
         g_enemy_phase = 0;

@@ -21,7 +21,7 @@ protected:
     void SetUp() override {
         LoopTest::SetUp();
         std::memcpy(saved_bmp_dir, g_bmp_dir, sizeof saved_bmp_dir);
-        g_chapter = 3;  // chapter 3's battle hooks log the fighters and end nothing
+        g_chapter = 5;  // chapter 5's battle hooks log the fighters and end nothing
         btl_reset();
         set_map_size(20, 20);
         g_map_tile_set = 0;

@@ -156,7 +156,7 @@ class BattleTargetTest : public LoopTest {
 protected:
     void SetUp() override {
         LoopTest::SetUp();
-        g_chapter = 3;  // chapter 3's battle hooks still log the fighters
+        g_chapter = 5;  // chapter 5's battle hooks still log the fighters
         btl_reset();
         set_map_size(20, 20);
         g_map_tile_set = 0;

@@ -359,10 +359,10 @@ TEST_F(GameTest, WithoutEnemiesTheIntroViewCentresOnSlot17AndScrollsBack) {
     write_dat("stage.unt", unt);
     use_temp_data();
 
-    // Chapter 3, whose stage start leaves the party where it stands, with a
+    // Chapter 5, whose stage start leaves the party where it stands, with a
     // party handed over: the first unit near the map's top
     // left corner, the one in slot 17 near its bottom right corner.
-    ASSERT_EQ(map_load_stage_map(15), 1);
+    ASSERT_EQ(map_load_stage_map(33), 1);
     const int w = map_width(), h = map_height();
     ASSERT_GT(w, 19 + 8);
     ASSERT_GT(h, 12 + 8);
@@ -378,17 +378,17 @@ TEST_F(GameTest, WithoutEnemiesTheIntroViewCentresOnSlot17AndScrollsBack) {
     ho.zoom = 1;
     ho.move_anim = ho.battle_real = ho.side_marks = 1;
     std::memcpy(g_save_buffer.data(), &ho, sizeof ho);
-    g_module_index = 3;
-    g_chapter = 3;
+    g_module_index = 5;
+    g_chapter = 5;
 
     int intro_x = -1, intro_y = -1, card_x = -1, card_y = -1;
     start_polling([&] {
         // The farthest view before the card: the intro's.
-        if (card_x < 0 && g_stage_index == 15) {
+        if (card_x < 0 && g_stage_index == 33) {
             intro_x = std::max(intro_x, g_view_x);
             intro_y = std::max(intro_y, g_view_y);
         }
-        if (card_x < 0 && window_shown(card(15).c_str())) {
+        if (card_x < 0 && window_shown(card(33).c_str())) {
             card_x = g_view_x;
             card_y = g_view_y;
             end_soon();

@@ -93,7 +93,7 @@ TEST_F(TurnTest, RegenerationCountdownTerrainAndKnockedOut) {
 
 TEST_F(TurnTest, EnemyPhaseActsByModeAndStops) {
     set_map_size(12, 12);
-    g_chapter = 3;  // chapter 3's battle hooks still log the fighters
+    g_chapter = 5;  // chapter 5's battle hooks still log the fighters
     g_opt_battle_real = 0;
     keep_clicking();  // experience windows wait for a click
     UnitStats lead = MapTest::stats(1, 0, 0);

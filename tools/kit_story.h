@@ -13,4 +13,8 @@ void gen_story(const Kit& kit);
 // Writes bmp/vis03.BMP, vis15a.BMP and vis15b.BMP, the stills of chapter 2.
 void gen_chapter12_stills(const Kit& kit);
 
+// Writes bmp/vis21b.BMP .. vis21e.BMP, the pictures of the stage-21 vision
+// (vis21a is written with the opening's pictures).
+void gen_chapter3_stills(const Kit& kit);
+
 }  // namespace kit

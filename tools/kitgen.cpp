@@ -52,6 +52,7 @@ int main(int argc, char** argv) {
         kit_write_maps_and_units(out);
         kit::gen_story(kit);
         kit::gen_chapter12_stills(kit);
+        kit::gen_chapter3_stills(kit);
         kit::gen_area_pictures(kit);
         kit::gen_title(kit);
     } catch (const std::exception& e) {
