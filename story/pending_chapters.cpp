@@ -1,5 +1,4 @@
-// Placeholders for the scripted events of chapters 4 and 5, one section per
-// chapter, until each chapter module lands.
+// Placeholders for the scripted events of chapter 5 until its module lands.
 #include <cstring>
 
 #include "platform/shell.h"
@@ -31,17 +30,9 @@ int32_t log_battle(const UnitRecord* first, const UnitRecord* second) {
 
 }  // namespace
 
-// PENDING: what the unit-moved events of chapters 4 and 5 answer until the chapter
+// PENDING: what the unit-moved events of chapter 5 answer until the chapter
 // modules land (0: no event; tests set it to stand for one).
 int32_t g_pending_unit_moved_result = 0;
-
-// --- chapter 4 ---------------------------------------------------------------------
-// PENDING: chapter 4's cut-scenes, placement lists, goals and bosses.
-void scn_ch4_stage_start() { keep_party_on_their_cells(); }
-void scn_ch4_turn_start() {}
-int32_t scn_ch4_unit_moved(UnitRecord*, int32_t, int32_t) { return g_pending_unit_moved_result; }
-int32_t scn_ch4_before_battle(UnitRecord* first, UnitRecord* second) { return log_battle(first, second); }
-void scn_ch4_after_battle(UnitRecord*, UnitRecord*) {}
 
 // --- chapter 5 ---------------------------------------------------------------------
 // PENDING: chapter 5's cut-scenes, placement lists, goals, the last boss and
