@@ -85,6 +85,8 @@ protected:
 
 // --- stage starts ----------------------------------------------------------------------
 
+namespace {
+
 struct StageStart {
     int stage;
     std::vector<int> messages;
@@ -105,6 +107,8 @@ const StageStart kStarts[] = {
      {{1, 37, 8}, {2, 37, 7}, {3, 38, 9}, {4, 38, 7}, {5, 38, 8}, {6, 37, 9}, {7, 39, 8}}},
     {20, {}, -1, {{1, 34, 15}, {2, 34, 14}, {3, 35, 16}, {4, 35, 14}, {5, 35, 15}, {6, 34, 16}, {7, 36, 15}}},
 };
+
+}  // namespace
 
 TEST_F(Chapter3Test, EveryStageStartShowsItsSceneAndPlacesTheParty) {
     for (const StageStart& c : kStarts) {
