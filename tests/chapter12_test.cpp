@@ -17,7 +17,7 @@
 #include "tactics/items.h"
 #include "tactics/map.h"
 #include "tactics/map_view.h"
-#include "tests/loop_fixture.h"
+#include "tests/chapter_fixture.h"
 
 namespace {
 
@@ -27,53 +27,10 @@ struct Cell {
 
 }  // namespace
 
-class ChapterTest : public LoopTest {
+class ChapterTest : public ChapterFixture {
 protected:
-    void SetUp() override {
-        LoopTest::SetUp();
-        g_opt_move_anim = 1;
-        g_opt_side_marks = 1;
-    }
-
-    // The messages shown, in order.
-    static std::vector<int> messages() {
-        std::vector<int> ids;
-        for (const auto& l : sys_log_lines())
-            if (l.rfind("message ", 0) == 0) ids.push_back(std::stoi(l.substr(8)));
-        return ids;
-    }
-    static bool at_cell(int char_id, int x, int y) {
-        const UnitRecord* u = unit_find_by_char_id(char_id);
-        return u && u->x == x && u->y == y && (g_occupancy.cells[y * MAP_SIDE + x] & OCC_UNIT_MASK) == u->number;
-    }
-    static UnitRecord* party(int char_id, int cls, int x, int y) {
-        UnitStats s = MapTest::stats(char_id, cls, 0);
-        return unit_place_new(x, y, &s);
-    }
-    static UnitRecord* enemy(int char_id, int cls, int mode, int x, int y) {
-        UnitStats s = MapTest::stats(char_id, cls, mode);
-        return unit_place_new(x, y, &s);
-    }
-    // A stage's own map as the game loop leaves it after the stage start.
-    void play_on(int stage) {
-        g_stage_index = stage;
-        g_chapter = static_cast<uint32_t>(scn_chapter_of_stage(stage));
-        g_module_index = static_cast<int32_t>(g_chapter);
-        ASSERT_EQ(map_load_stage_map(stage), 1);
-        map_load_map_graphics(g_stage_tileset[static_cast<size_t>(stage)]);
-        g_zoom = -1;
-        map_set_zoom(1);
-        map_redraw_view();
-    }
-    // The first four party members of chapter 2, off the grid.
-    static void party_of_four() {
-        const int classes[] = {0, 2, 4, 6};
-        for (int c = 1; c <= 4; ++c) {
-            UnitRecord* u = party(c, classes[c - 1], c, 0);
-            ASSERT_NE(u, nullptr);
-            g_occupancy.cells[u->x] = 0;
-        }
-    }
+    static UnitRecord* party(int char_id, int cls, int x, int y) { return unit(char_id, cls, 0, x, y); }
+    static UnitRecord* enemy(int char_id, int cls, int mode, int x, int y) { return unit(char_id, cls, mode, x, y); }
     int party_on_grid() const {
         int n = 0;
         for (int i = 0; i < MAP_CELLS; ++i) {

@@ -19,59 +19,15 @@
 #include "tactics/items.h"
 #include "tactics/map.h"
 #include "tactics/map_view.h"
-#include "tests/loop_fixture.h"
+#include "tests/chapter_fixture.h"
 
-class Chapter3Test : public LoopTest {
+class Chapter3Test : public ChapterFixture {
 protected:
-    void SetUp() override {
-        LoopTest::SetUp();
-        g_opt_move_anim = 1;
-        g_opt_side_marks = 1;
-    }
-    static std::vector<int> messages() {
-        std::vector<int> ids;
-        for (const auto& l : sys_log_lines())
-            if (l.rfind("message ", 0) == 0) ids.push_back(std::stoi(l.substr(8)));
-        return ids;
-    }
-    static bool at_cell(int char_id, int x, int y) {
-        const UnitRecord* u = unit_find_by_char_id(char_id);
-        return u && u->x == x && u->y == y && (g_occupancy.cells[y * MAP_SIDE + x] & OCC_UNIT_MASK) == u->number;
-    }
-    static UnitRecord* unit(int char_id, int cls, int mode, int x, int y) {
-        UnitStats s = MapTest::stats(char_id, cls, mode);
-        return unit_place_new(x, y, &s);
-    }
-    // The party of chapter 3 (characters 1..7), off the grid as the last
-    // stage left it.
-    static void party_of_seven() {
-        const int classes[] = {0, 2, 4, 6, 8, 10, 12};
-        for (int c = 1; c <= 7; ++c) {
-            UnitRecord* u = unit(c, classes[c - 1], 0, c, 0);
-            ASSERT_NE(u, nullptr);
-            g_occupancy.cells[u->x] = 0;
-        }
-    }
     void reset_stage() {
         g_units = {};
         std::memset(&g_occupancy, 0, sizeof g_occupancy);
         sys_log_clear();
         g_stage_end = 0;
-    }
-    void play_on(int stage) {
-        g_stage_index = stage;
-        g_chapter = static_cast<uint32_t>(scn_chapter_of_stage(stage));
-        g_module_index = static_cast<int32_t>(g_chapter);
-        ASSERT_EQ(map_load_stage_map(stage), 1);
-        map_load_map_graphics(g_stage_tileset[static_cast<size_t>(stage)]);
-        g_zoom = -1;
-        map_set_zoom(1);
-        map_redraw_view();
-    }
-    static int units_on_grid() {
-        int n = 0;
-        for (int i = 0; i < MAP_CELLS; ++i) n += (g_occupancy.cells[i] & OCC_UNIT_MASK) != 0;
-        return n;
     }
     // In the unit's slots, or in the bag for a bag item.
     static bool holds(const UnitRecord* u, int item) {
@@ -114,7 +70,7 @@ TEST_F(Chapter3Test, EveryStageStartShowsItsSceneAndPlacesTheParty) {
     for (const StageStart& c : kStarts) {
         SCOPED_TRACE("stage " + std::to_string(c.stage));
         reset_stage();
-        party_of_seven();
+        party_off_grid({0, 2, 4, 6, 8, 10, 12});
         g_stage_index = c.stage - 1;
         g_zoom = 2;
         keep_clicking();
@@ -134,7 +90,7 @@ TEST_F(Chapter3Test, EveryStageStartShowsItsSceneAndPlacesTheParty) {
     }
     // The scene of stage 18 turned character 6 to class 13 with no weapon.
     reset_stage();
-    party_of_seven();
+    party_off_grid({0, 2, 4, 6, 8, 10, 12});
     UnitRecord* sixth = unit_find_by_char_id(6);
     sixth->stats.weapon = 5;
     sixth->equipped_slot = 1;
@@ -164,7 +120,7 @@ TEST_F(Chapter3Test, StageStartSkipsAMissingCharacter) {
 // --- the vision of stage 21 ------------------------------------------------------------
 
 TEST_F(Chapter3Test, StageTwentyOneVisionRunsWholeAndLeavesTheSecondMemberOfClassThree) {
-    party_of_seven();
+    party_off_grid({0, 2, 4, 6, 8, 10, 12});
     g_stage_index = 20;
     g_zoom = 1;
     bool lightning_seen = false;
@@ -192,7 +148,7 @@ TEST_F(Chapter3Test, StageTwentyOneVisionRunsWholeAndLeavesTheSecondMemberOfClas
 }
 
 TEST_F(Chapter3Test, DebugFlagSkipsTheDreamOfTheVisionButNotItsStills) {
-    party_of_seven();
+    party_off_grid({0, 2, 4, 6, 8, 10, 12});
     g_debug_flags = 0x400;
     g_stage_index = 20;
     bool still_b = false;
@@ -417,7 +373,7 @@ TEST_F(Chapter3Test, VisionPicturesTooSmallAreRefusedAndTheirStepsSkipped) {
     fs::copy_file(pictures.path / "vis21c.BMP", pictures.path / "vis21d.BMP", fs::copy_options::overwrite_existing);
     fs::copy_file(pictures.path / "vis03.BMP", pictures.path / "vis21c.BMP", fs::copy_options::overwrite_existing);
     std::snprintf(g_bmp_dir, sizeof g_bmp_dir, "%s\\", pictures.str().c_str());
-    party_of_seven();
+    party_off_grid({0, 2, 4, 6, 8, 10, 12});
     g_debug_flags = 0x400;
     g_stage_index = 20;
     keep_clicking();

@@ -15,60 +15,16 @@
 #include "tactics/game.h"
 #include "tactics/map.h"
 #include "tactics/map_view.h"
-#include "tests/loop_fixture.h"
+#include "tests/chapter_fixture.h"
 
-class Chapter4Test : public LoopTest {
+class Chapter4Test : public ChapterFixture {
 protected:
-    void SetUp() override {
-        LoopTest::SetUp();
-        g_opt_move_anim = 1;
-        g_opt_side_marks = 1;
-    }
-    static std::vector<int> messages() {
-        std::vector<int> ids;
-        for (const auto& l : sys_log_lines())
-            if (l.rfind("message ", 0) == 0) ids.push_back(std::stoi(l.substr(8)));
-        return ids;
-    }
-    static bool at_cell(int char_id, int x, int y) {
-        const UnitRecord* u = unit_find_by_char_id(char_id);
-        return u && u->x == x && u->y == y && (g_occupancy.cells[y * MAP_SIDE + x] & OCC_UNIT_MASK) == u->number;
-    }
-    static UnitRecord* unit(int char_id, int cls, int mode, int x, int y) {
-        UnitStats s = MapTest::stats(char_id, cls, mode);
-        return unit_place_new(x, y, &s);
-    }
-    // The party of chapter 4 (characters 1..8), off the grid as the last
-    // stage left it.
-    static void party_of_eight() {
-        const int classes[] = {0, 3, 4, 6, 8, 13, 12, 11};
-        for (int c = 1; c <= 8; ++c) {
-            UnitRecord* u = unit(c, classes[c - 1], 0, c, 0);
-            ASSERT_NE(u, nullptr);
-            g_occupancy.cells[u->x] = 0;
-        }
-    }
     void reset_stage() {
         snd_play_music(-1);
         g_units = {};
         std::memset(&g_occupancy, 0, sizeof g_occupancy);
         sys_log_clear();
         g_stage_end = 0;
-    }
-    void play_on(int stage) {
-        g_stage_index = stage;
-        g_chapter = static_cast<uint32_t>(scn_chapter_of_stage(stage));
-        g_module_index = static_cast<int32_t>(g_chapter);
-        ASSERT_EQ(map_load_stage_map(stage), 1);
-        map_load_map_graphics(g_stage_tileset[static_cast<size_t>(stage)]);
-        g_zoom = -1;
-        map_set_zoom(1);
-        map_redraw_view();
-    }
-    static int units_on_grid() {
-        int n = 0;
-        for (int i = 0; i < MAP_CELLS; ++i) n += (g_occupancy.cells[i] & OCC_UNIT_MASK) != 0;
-        return n;
     }
     static int tile(int x, int y) { return g_map.cells[y * MAP_SIDE + x] & ~MAP_MARK; }
     static int enemy_records() {
@@ -136,7 +92,7 @@ TEST_F(Chapter4Test, EveryStageStartShowsItsSceneAndPlacesTheParty) {
     for (const StageStart& c : kStarts) {
         SCOPED_TRACE("stage " + std::to_string(c.stage));
         reset_stage();
-        party_of_eight();
+        party_off_grid({0, 3, 4, 6, 8, 13, 12, 11});
         g_zoom = 2;
         start_stage(c.stage);
         EXPECT_EQ(g_chapter, 4u);
@@ -153,12 +109,12 @@ TEST_F(Chapter4Test, EveryStageStartShowsItsSceneAndPlacesTheParty) {
 
 TEST_F(Chapter4Test, ScenesChangeTheirCellsAndShapes) {
     // Stage 23: the wall of the hall opens.
-    party_of_eight();
+    party_off_grid({0, 3, 4, 6, 8, 13, 12, 11});
     ASSERT_EQ(map_load_stage_map(59), 1);
     const int t90 = tile(9, 0), t91 = tile(9, 1), t100 = tile(10, 0);
     ASSERT_NE(t91, 38);
     reset_stage();
-    party_of_eight();
+    party_off_grid({0, 3, 4, 6, 8, 13, 12, 11});
     start_stage(23);
     EXPECT_EQ(tile(8, 0), t90);
     EXPECT_EQ(tile(8, 1), t91);
@@ -167,7 +123,7 @@ TEST_F(Chapter4Test, ScenesChangeTheirCellsAndShapes) {
 
     // Stage 30: the stranger ends as class 19.
     reset_stage();
-    party_of_eight();
+    party_off_grid({0, 3, 4, 6, 8, 13, 12, 11});
     start_stage(30);
     bool changed = false;
     for (int s = UNIT_PARTY_SLOTS; s < UNIT_SLOTS; ++s) {
@@ -178,7 +134,7 @@ TEST_F(Chapter4Test, ScenesChangeTheirCellsAndShapes) {
 
     // Stage 32: the door at (12,8) opens.
     reset_stage();
-    party_of_eight();
+    party_off_grid({0, 3, 4, 6, 8, 13, 12, 11});
     start_stage(32);
     EXPECT_EQ(tile(12, 8), 38);
 }
@@ -187,7 +143,7 @@ TEST_F(Chapter4Test, StagesTwentyFourAndTwentyNineLoadTheirEnemiesDuringTheScene
     for (int stage : {24, 29}) {
         SCOPED_TRACE(stage);
         reset_stage();
-        party_of_eight();
+        party_off_grid({0, 3, 4, 6, 8, 13, 12, 11});
         start_stage(stage);
         EXPECT_GT(enemy_records(), 0);
         if (stage == 24) {
@@ -200,7 +156,7 @@ TEST_F(Chapter4Test, StagesTwentyFourAndTwentyNineLoadTheirEnemiesDuringTheScene
     }
     // Stage 29's view went down to the map's bottom before message 49.
     reset_stage();
-    party_of_eight();
+    party_off_grid({0, 3, 4, 6, 8, 13, 12, 11});
     int view_y_at_49 = -1;
     g_stage_index = 28;
     start_polling([&] {
@@ -213,7 +169,7 @@ TEST_F(Chapter4Test, StagesTwentyFourAndTwentyNineLoadTheirEnemiesDuringTheScene
 }
 
 TEST_F(Chapter4Test, StageTwentySixShakesOnlyWhileTheRiderArrives) {
-    party_of_eight();
+    party_off_grid({0, 3, 4, 6, 8, 13, 12, 11});
     bool shaking_at_51 = false, shaking_elsewhere = false;
     g_stage_index = 25;
     start_polling([&] {
@@ -318,7 +274,7 @@ TEST_F(Chapter4Test, StageThirtyThreeGateOpensOnEitherCell) {
         SCOPED_TRACE(x);
         reset_stage();
         play_on(32);
-        party_of_eight();
+        party_off_grid({0, 3, 4, 6, 8, 13, 12, 11});
         UnitRecord* a = unit_find_by_char_id(5);
         map_move_unit_step(a, 6);  // off the map, then onto the cell
         a = unit(5, 8, 0, x, 1);
