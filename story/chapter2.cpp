@@ -26,9 +26,6 @@ namespace {
 
 constexpr int32_t VANISH_SOUND = 53;
 
-// Stage numbers (stage index + 1).
-int32_t stage_no() { return g_stage_index + 1; }
-
 // --- placement lists -----------------------------------------------------------------
 
 const PlacementEntry kStage2[] = {{1, 4, 17}, {2, 3, 17}, {-1, 0, 0}};
@@ -479,7 +476,7 @@ void scn_ch2_stage_start() {
     scn_clear_occupancy();
     g_view_x = 0;
     g_view_y = 0;
-    switch (stage_no()) {
+    switch (scn_stage_no()) {
         case 2: stage2(); break;
         case 3: stage3(); break;
         case 4: stage4(); break;
@@ -500,7 +497,7 @@ void scn_ch2_stage_start() {
 }
 
 void scn_ch2_turn_start() {
-    const int32_t stage = stage_no();
+    const int32_t stage = scn_stage_no();
     if (stage == 3 && g_turn == 3) {
         vision3();
         return;
@@ -543,7 +540,7 @@ void scn_ch2_turn_start() {
 
 int32_t scn_ch2_unit_moved(UnitRecord* unit, int32_t, int32_t) {
     if (!unit) return 0;
-    switch (stage_no()) {
+    switch (scn_stage_no()) {
         case 2: return scn_goal_reached(unit, 37, 17, 38, 18, 53);
         case 3: return scn_goal_reached(unit, 34, 4, 34, 4, 51);
         case 4: {
@@ -571,7 +568,7 @@ int32_t scn_ch2_unit_moved(UnitRecord* unit, int32_t, int32_t) {
 int32_t scn_ch2_before_battle(UnitRecord*, UnitRecord* second) {
     if (!second) return 0;
     if (second->stats.ai_mode == 1) {
-        switch (stage_no()) {
+        switch (scn_stage_no()) {
             case 8: scn_message(50); second->stats.ai_mode = 2; break;
             case 9: scn_message(49, g_class_names[35]); second->stats.ai_mode = 2; break;
             case 10:
@@ -601,7 +598,7 @@ int32_t scn_ch2_before_battle(UnitRecord*, UnitRecord* second) {
 }
 
 void scn_ch2_after_battle(UnitRecord*, UnitRecord* second) {
-    const int32_t stage = stage_no();
+    const int32_t stage = scn_stage_no();
     if (stage == 11) {
         if (unit_count_live_enemies() != 0) return;
         unit_remove_enemies();

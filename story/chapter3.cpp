@@ -35,8 +35,6 @@ constexpr int32_t GOAL21_X = 19, GOAL21_Y = 3;
 // steps, whatever happens.
 constexpr int32_t LOOP_BOUND = 2000;
 
-int32_t stage_no() { return g_stage_index + 1; }
-
 UnitRecord* member(int32_t char_id) { return unit_find_by_char_id(char_id); }
 
 int32_t class_of(int32_t char_id) {
@@ -659,7 +657,7 @@ void scn_ch3_stage_start() {
     scn_clear_occupancy();
     g_view_x = 0;
     g_view_y = 0;
-    switch (stage_no()) {
+    switch (scn_stage_no()) {
         case 16: scn_place_list(kStage16); break;
         case 17: stage17(); break;
         case 18: stage18(); break;
@@ -673,7 +671,7 @@ void scn_ch3_stage_start() {
 
 void scn_ch3_turn_start() {
     if (g_turn != 0) return;
-    switch (stage_no()) {
+    switch (scn_stage_no()) {
         case 16:
             scn_message(48);
             scn_message(49, "겔다병");
@@ -699,14 +697,14 @@ void scn_ch3_turn_start() {
 }
 
 int32_t scn_ch3_unit_moved(UnitRecord* unit, int32_t, int32_t) {
-    if (!unit || stage_no() != 21) return 0;
+    if (!unit || scn_stage_no() != 21) return 0;
     return scn_goal_reached(unit, GOAL21_X, GOAL21_Y, GOAL21_X, GOAL21_Y, 49);
 }
 
 int32_t scn_ch3_before_battle(UnitRecord*, UnitRecord* second) {
     if (!second) return 0;
     if (second->stats.ai_mode == 1) {
-        switch (stage_no()) {
+        switch (scn_stage_no()) {
             case 17:
                 scn_message(52);
                 second->stats.ai_mode = 2;
@@ -729,7 +727,7 @@ int32_t scn_ch3_before_battle(UnitRecord*, UnitRecord* second) {
 
 void scn_ch3_after_battle(UnitRecord* first, UnitRecord* second) {
     if (!scn_boss_beaten(second)) return;
-    switch (stage_no()) {
+    switch (scn_stage_no()) {
         case 16:
             scn_play_stage_music();
             scn_extra(57, second->x, second->y);

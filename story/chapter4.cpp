@@ -34,8 +34,6 @@ constexpr int32_t WRAITH_MUSIC = 5;
 // steps, whatever happens.
 constexpr int32_t LOOP_BOUND = 2000;
 
-int32_t stage_no() { return g_stage_index + 1; }
-
 UnitRecord* member(int32_t char_id) { return unit_find_by_char_id(char_id); }
 
 bool in_use(const UnitRecord* u) { return u && u->number != 0; }
@@ -406,7 +404,7 @@ void scn_ch4_stage_start() {
     scn_clear_occupancy();
     g_view_x = 0;
     g_view_y = 0;
-    switch (stage_no()) {
+    switch (scn_stage_no()) {
         case 22: scn_place_list(kStage22); break;
         case 23: stage23(); break;
         case 24: stage24(); break;
@@ -426,7 +424,7 @@ void scn_ch4_stage_start() {
 
 void scn_ch4_turn_start() {
     if (g_turn != 0) return;
-    switch (stage_no()) {
+    switch (scn_stage_no()) {
         case 22:
         case 23:
         case 28:
@@ -445,7 +443,7 @@ void scn_ch4_turn_start() {
 
 int32_t scn_ch4_unit_moved(UnitRecord* unit, int32_t, int32_t) {
     if (!unit) return 0;
-    switch (stage_no()) {
+    switch (scn_stage_no()) {
         case 22: return scn_goal_reached(unit, 24, 0, 24, 0, 49);
         case 23:
             if (unit->x != 4 || unit->y != 6) return 0;
@@ -467,7 +465,7 @@ int32_t scn_ch4_unit_moved(UnitRecord* unit, int32_t, int32_t) {
 int32_t scn_ch4_before_battle(UnitRecord*, UnitRecord* second) {
     if (!second) return 0;
     if (second->stats.ai_mode == 1) {
-        switch (stage_no()) {
+        switch (scn_stage_no()) {
             case 25:
                 scn_message(50, class_name(SPEAKER_CLASS));
                 scn_message(51);
@@ -493,7 +491,7 @@ int32_t scn_ch4_before_battle(UnitRecord*, UnitRecord* second) {
 }
 
 void scn_ch4_after_battle(UnitRecord*, UnitRecord* second) {
-    if (stage_no() == 24) {
+    if (scn_stage_no() == 24) {
         if (unit_count_live_enemies() != 0) return;
         scn_message(49);
         scn_wait(60);
@@ -504,7 +502,7 @@ void scn_ch4_after_battle(UnitRecord*, UnitRecord* second) {
         return;
     }
     if (!scn_boss_beaten(second)) return;
-    switch (stage_no()) {
+    switch (scn_stage_no()) {
         case 25: scn_boss_aftermath(WRAITH_MUSIC, 52, nullptr); break;
         case 27:
         case 29: scn_boss_aftermath(SCN_MUSIC_STAGE, 51, nullptr); break;

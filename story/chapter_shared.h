@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "platform/shell.h"
+
 struct UnitRecord;
 struct PlacementEntry;
 
@@ -65,3 +67,6 @@ void scn_wait(int32_t n);
 void scn_place_list(const PlacementEntry* list);
 // The stage's own track.
 void scn_play_stage_music();
+
+// The stage number the chapter modules branch on: stage index + 1.
+inline int32_t scn_stage_no() { return g_stage_index + 1; }
