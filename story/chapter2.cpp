@@ -87,19 +87,8 @@ void vanish(UnitRecord*& unit) {
 using Picture = std::unique_ptr<uint8_t, decltype(&std::free)>;
 
 // A story still, or nothing after "Memory Error".
-Picture load_still(const char* name) {
-    Picture p(file_load_data(name), &std::free);
-    int32_t w = 0, h = 0;
-    if (p && !gfx_picture_bits(p.get(), &w, &h)) p.reset();
-    if (!p) util_memory_error();
-    return p;
-}
+Picture load_still(const char* name) { return Picture(scn_load_story_picture(name, 1, 1), &std::free); }
 
-Palette16 colours_of(const uint8_t* picture) {
-    Palette16 p{};
-    gfx_get_palette16(picture, &p);
-    return p;
-}
 
 constexpr int32_t STILL_X = 160;
 constexpr int32_t STILL_Y = 100;
@@ -403,7 +392,7 @@ void vision3() {
     if (Picture still = load_still("c:vis03.gem")) {
         gfx_clear_screen();
         draw_still(still.get());
-        const Palette16 colours = colours_of(still.get());
+        const Palette16 colours = scn_picture_colours(still.get());
         gfx_set_scene_palettes(&colours, nullptr, &g_scene_palette);
         snd_play_music(8);
         scn_fade_in(2);
@@ -443,7 +432,7 @@ void vision15() {
         draw_still(behind.get());
         gfx_copy_rect(g_background_dib, 0, 0, g_back_dib, 0, 0, SCREEN_W, SCREEN_H);
         draw_still(front.get());
-        const Palette16 colours = colours_of(front.get());
+        const Palette16 colours = scn_picture_colours(front.get());
         gfx_set_scene_palettes(&colours, nullptr, &g_scene_palette);
         scn_fade_in(2);
         wait_click();

@@ -135,18 +135,9 @@ using Picture = std::unique_ptr<uint8_t, decltype(&std::free)>;
 
 // A story picture at least min_w x min_h, or nothing after "Memory Error".
 Picture load_picture(const char* name, int32_t min_w, int32_t min_h) {
-    Picture p(file_load_data(name), &std::free);
-    int32_t w = 0, h = 0;
-    if (p && !(gfx_picture_bits(p.get(), &w, &h) && w >= min_w && h >= min_h)) p.reset();
-    if (!p) util_memory_error();
-    return p;
+    return Picture(scn_load_story_picture(name, min_w, min_h), &std::free);
 }
 
-Palette16 colours_of(const uint8_t* picture) {
-    Palette16 p{};
-    gfx_get_palette16(picture, &p);
-    return p;
-}
 
 int32_t memory_row(int32_t y, int32_t h) { return SCREEN_H - y - h; }
 
@@ -169,7 +160,7 @@ int32_t load_sheet(const char* name, uint8_t* screen, Palette16* colours) {
     Picture p = load_picture(name, SHEET_W, SHEET_H);
     if (!p) return 0;
     picture_rows_to(screen, 0, 0, p.get(), 0, 0, SHEET_W, SHEET_H);
-    if (colours) *colours = colours_of(p.get());
+    if (colours) *colours = scn_picture_colours(p.get());
     return 1;
 }
 
@@ -453,7 +444,7 @@ void vision_stills() {
     constexpr int32_t PAN_W = 448, PAN_H = 260, PAN_ROWS = 520, PAN_X = 96, PAN_Y = 48;
     if (Picture tall = load_picture("d:vis21a.gem", PAN_W, PAN_ROWS)) {
         gfx_clear_screen();
-        const Palette16 colours = colours_of(tall.get());
+        const Palette16 colours = scn_picture_colours(tall.get());
         gfx_set_scene_palettes(&colours, nullptr, &g_scene_palette);
         picture_rows_to(g_back_dib, PAN_X, PAN_Y, tall.get(), 0, PAN_ROWS - PAN_H, PAN_W, PAN_H);
         gfx_fade_to_wait(&g_default_palette, 6);
@@ -471,7 +462,7 @@ void vision_stills() {
     Palette16 p2{}, p3{};
     Picture rise = load_picture("d:vis21c.gem", FRAME_W, 2 * FRAME_H);
     if (rise) {
-        p3 = colours_of(rise.get());
+        p3 = scn_picture_colours(rise.get());
         p3.colour[14][0] = p3.colour[14][1] = p3.colour[14][2] = 14;
         p2 = p3;
         for (auto& c : p2.colour)

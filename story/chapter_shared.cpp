@@ -1,8 +1,11 @@
 // Steps that every chapter module's scripted events share.
 #include "story/chapter_shared.h"
 
+#include <cstdlib>
 #include <cstring>
 
+#include "platform/draw.h"
+#include "platform/files.h"
 #include "platform/input.h"
 #include "platform/palette.h"
 #include "platform/shell.h"
@@ -128,4 +131,19 @@ void scn_place_list(const PlacementEntry* list) { unit_place_list(list); }
 void scn_play_stage_music() {
     if (g_stage_index >= 0 && g_stage_index < static_cast<int32_t>(g_stage_music.size()))
         snd_play_music(g_stage_music[static_cast<size_t>(g_stage_index)]);
+}
+
+uint8_t* scn_load_story_picture(const char* name, int32_t min_w, int32_t min_h) {
+    uint8_t* picture = file_load_data(name);
+    int32_t w = 0, h = 0;
+    if (picture && gfx_picture_bits(picture, &w, &h) && w >= min_w && h >= min_h) return picture;
+    std::free(picture);
+    util_memory_error();
+    return nullptr;
+}
+
+Palette16 scn_picture_colours(const uint8_t* picture) {
+    Palette16 p{};
+    gfx_get_palette16(picture, &p);
+    return p;
 }

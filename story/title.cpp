@@ -13,10 +13,11 @@
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "platform/text.h"
+#include "story/chapter_shared.h"
 #include "story/hooks.h"
 #include "story/message.h"
-#include "tactics/save.h"
 #include "tactics/game.h"
+#include "tactics/save.h"
 #include "tactics/turn.h"
 #include "tactics/units.h"
 
@@ -70,23 +71,6 @@ constexpr int32_t ENDING_FIRST_MESSAGE = 68;
 // Memory row of the bottom line of an h-line rectangle whose top is line y.
 int32_t memory_row(int32_t y, int32_t h) { return SCREEN_H - y - h; }
 
-// A story picture, or null after "Memory Error" when it cannot be read or is
-// smaller than min_w x min_h (the part the step reads from it).
-uint8_t* load_picture(const char* name, int32_t min_w, int32_t min_h) {
-    uint8_t* picture = file_load_data(name);
-    int32_t w = 0, h = 0;
-    if (picture && gfx_picture_bits(picture, &w, &h) && w >= min_w && h >= min_h) return picture;
-    std::free(picture);
-    util_memory_error();
-    return nullptr;
-}
-
-Palette16 colours_of(const uint8_t* picture) {
-    Palette16 p{};
-    gfx_get_palette16(picture, &p);
-    return p;
-}
-
 // The picture's colours as the scene's base palette, with the screen black.
 void scene_colours(const Palette16& base, const Palette16* second) {
     gfx_set_scene_palettes(&base, second, &g_scene_palette);
@@ -109,10 +93,10 @@ void picture_to_screen(uint8_t* screen, const uint8_t* picture) {
 // Reads a frame sheet into a screen image; 1 done, 0 refused (the image is
 // left as it was).
 int32_t load_sheet(const char* name, uint8_t* screen, Palette16* colours) {
-    uint8_t* picture = load_picture(name, SHEET_W, SHEET_H);
+    uint8_t* picture = scn_load_story_picture(name, SHEET_W, SHEET_H);
     if (!picture) return 0;
     picture_to_screen(screen, picture);
-    if (colours) *colours = colours_of(picture);
+    if (colours) *colours = scn_picture_colours(picture);
     std::free(picture);
     return 1;
 }
@@ -153,9 +137,9 @@ void wait_fade() {
 void opening_presents() {
     g_view_rect = {0, 0, SCREEN_W, SHEET_H};
     win_wait_units(1);
-    if (uint8_t* picture = load_picture("d:presents.gem", 0, 0)) {
+    if (uint8_t* picture = scn_load_story_picture("d:presents.gem", 0, 0)) {
         draw_picture(picture, 0, 0);
-        scene_colours(colours_of(picture), nullptr);
+        scene_colours(scn_picture_colours(picture), nullptr);
         std::free(picture);
     }
     colours_at_once(&g_scene_palette);
@@ -183,9 +167,9 @@ void opening_op01() {
 void set_back_colour14(const uint8_t* entry) { std::memcpy(gfx_dib_colours(g_back_dib) + 14 * 4, entry, 3); }
 
 void opening_op02() {
-    uint8_t* picture = load_picture("d:op02_a.gem", 0, 0);
+    uint8_t* picture = scn_load_story_picture("d:op02_a.gem", 0, 0);
     if (!picture) return;
-    Palette16 colours = colours_of(picture);
+    Palette16 colours = scn_picture_colours(picture);
     for (auto& c : colours.colour[14]) c = 15;
     gfx_clear_screen();
     draw_picture(picture, FRAME_X, FRAME_Y);
@@ -215,7 +199,7 @@ void opening_op03() {
     if (!load_sheet("d:op03_b.gem", g_background_dib, nullptr)) return;
     uint8_t strip[STRIP_BYTES];
     {
-        uint8_t* picture = load_picture("d:op03_c.gem", STRIP_W, STRIP_FRAME_H);
+        uint8_t* picture = scn_load_story_picture("d:op03_c.gem", STRIP_W, STRIP_FRAME_H);
         if (!picture) return;
         int32_t w = 0, h = 0;
         std::memcpy(strip, gfx_picture_bits(picture, &w, &h), sizeof strip);
@@ -252,7 +236,7 @@ void opening_op03() {
 }
 
 void opening_vision() {
-    uint8_t* picture = load_picture("d:vis21a.gem", PAN_W, PAN_ROWS);
+    uint8_t* picture = scn_load_story_picture("d:vis21a.gem", PAN_W, PAN_ROWS);
     if (!picture) return;
     int32_t w = 0, h = 0;
     const uint8_t* bits = gfx_picture_bits(picture, &w, &h);
@@ -262,7 +246,7 @@ void opening_vision() {
                         bits + static_cast<size_t>(h - 1 - (top + j)) * w, PAN_W);
     };
     gfx_clear_screen();
-    scene_colours(colours_of(picture), nullptr);
+    scene_colours(scn_picture_colours(picture), nullptr);
     show(PAN_ROWS - PAN_H);
     fade_in(6);
     win_wait_units(2);
@@ -277,9 +261,9 @@ void opening_vision() {
 // A 320 x 200 still at (160,100), faded in and out.
 void opening_still(const char* name) {
     gfx_clear_screen();
-    if (uint8_t* picture = load_picture(name, 0, 0)) {
+    if (uint8_t* picture = scn_load_story_picture(name, 0, 0)) {
         draw_picture(picture, FRAME_X, FRAME_Y);
-        scene_colours(colours_of(picture), nullptr);
+        scene_colours(scn_picture_colours(picture), nullptr);
         std::free(picture);
         fade_in(2);
         win_wait_units(1000);
@@ -319,8 +303,8 @@ int32_t opening_scenes(int32_t first, int32_t last) {
 // ---- the title screen ------------------------------------------------------------
 
 void show_logo() {
-    if (uint8_t* picture = load_picture("a:qmx.gem", 0, 0)) {
-        scene_colours(colours_of(picture), nullptr);
+    if (uint8_t* picture = scn_load_story_picture("a:qmx.gem", 0, 0)) {
+        scene_colours(scn_picture_colours(picture), nullptr);
         draw_picture(picture, 0, 0);
         std::free(picture);
     }
@@ -334,9 +318,9 @@ void show_title_screen() {
     sys_show_cursor(0);
     colours_at_once(&g_default_palette);
     title_build_background();
-    if (uint8_t* picture = load_picture("b:op04_b.gem", 0, 0)) {
+    if (uint8_t* picture = scn_load_story_picture("b:op04_b.gem", 0, 0)) {
         draw_picture(picture, 0, 0);
-        scene_colours(colours_of(picture), nullptr);
+        scene_colours(scn_picture_colours(picture), nullptr);
         std::free(picture);
         // op04_b lies over the background, colour 15 transparent.
         gfx_copy_rect_keyed(g_background_dib, 0, 0, g_back_dib, 0, 0, SCREEN_W, SCREEN_H, 15);
@@ -466,12 +450,12 @@ void title_opening() {
 }
 
 void title_build_background() {
-    uint8_t* picture = load_picture("b:op04_a.gem", TILE_X + TILE, TILE_Y + TILE);
+    uint8_t* picture = scn_load_story_picture("b:op04_a.gem", TILE_X + TILE, TILE_Y + TILE);
     if (!picture) {
         gfx_copy_rect(g_background_dib, 0, 0, g_back_dib, 0, 0, SCREEN_W, SCREEN_H);
         return;
     }
-    scene_colours(colours_of(picture), nullptr);
+    scene_colours(scn_picture_colours(picture), nullptr);
     draw_picture(picture, 0, 0);
     std::free(picture);
     gfx_copy_rect(g_background_dib, 0, 0, g_back_dib, 0, 0, SCREEN_W, SCREEN_H);
@@ -551,9 +535,9 @@ void title_ending_epilogue() {
         gfx_clear_screen();
         char name[16];
         std::snprintf(name, sizeof name, "f:ed_0%d.gem", i);
-        if (uint8_t* picture = load_picture(name, 0, 0)) {
+        if (uint8_t* picture = scn_load_story_picture(name, 0, 0)) {
             draw_picture(picture, FRAME_X, 20);
-            scene_colours(colours_of(picture), &g_white_palette);
+            scene_colours(scn_picture_colours(picture), &g_white_palette);
             std::free(picture);
         }
         fade_in(4);
@@ -564,9 +548,9 @@ void title_ending_epilogue() {
 
     gfx_clear_screen();
     fade_out(4);
-    if (uint8_t* picture = load_picture("b:vis40b.gem", 0, 0)) {
+    if (uint8_t* picture = scn_load_story_picture("b:vis40b.gem", 0, 0)) {
         draw_picture(picture, 0, 0);
-        const Palette16 colours = colours_of(picture);
+        const Palette16 colours = scn_picture_colours(picture);
         std::free(picture);
         scene_colours(colours, &g_white_palette);
         gfx_fade_to(&colours, 0);
