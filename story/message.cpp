@@ -11,6 +11,7 @@
 
 #include "platform/draw.h"
 #include "platform/files.h"
+#include "platform/heap.h"
 #include "platform/input.h"
 #include "platform/menu.h"
 #include "platform/palette.h"
@@ -55,10 +56,7 @@ constexpr int32_t ENTRY_WITHOUT_CODE = 10;
 
 using SavedArea = std::unique_ptr<SavedRect>;
 
-struct FreeBlock {
-    void operator()(uint8_t* p) const { std::free(p); }
-};
-using Block = std::unique_ptr<uint8_t, FreeBlock>;
+using Block = HeapBlock;
 
 // Saves an area of the back image; "Memory Error" and null when it cannot.
 SavedArea save_area(int32_t col, int32_t y, int32_t wcols, int32_t h) {
