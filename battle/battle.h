@@ -8,7 +8,9 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/heap.h"
 #include "platform/menu.h"
+#include "platform/sprite.h"  // g_btl_view_scroll, the battle camera
 
 struct UnitRecord;
 struct UnitStats;
@@ -59,6 +61,26 @@ constexpr int16_t BTL_ABSENT = -1;
 constexpr uint16_t BTL_NO_MOVE = 0xFFFF;
 constexpr int32_t BTL_MOVE_FRAME_LIMIT = 3000;
 constexpr int32_t BTL_LAST_FORM_CLASS = 46;
+constexpr int32_t BTL_CLASSES = 49;          // classes with a battle script
+constexpr int32_t BTL_ACTOR_LIMIT = 40;      // g_btl_next_actor never passes it
+constexpr int32_t MOVE_SHEET_ACTOR = 31;     // holds the running move's sheet slot
+constexpr int32_t COMMON_SHEET_ACTOR = 41;   // holds the slot of sheet 99
+constexpr int32_t BTL_COMMON_SHEET = 99;
+constexpr int32_t BTL_GROUND_Y = 240;
+constexpr int32_t BTL_ON_GROUND_Y = 226;     // a y of 226 or more stands on the ground
+constexpr int32_t BTL_PARKED_Y = -99;
+constexpr int32_t BTL_PAN_SLOW = 4;
+constexpr int32_t BTL_PAN_FAST = 10;
+constexpr int32_t BTL_SCROLL_MAX = 80;
+constexpr int32_t BTL_WATER = 2;             // the water backdrop kind
+constexpr int32_t BTL_BACKDROP_KINDS = 26;
+constexpr int32_t BMAP_COLS = 80, BMAP_ROWS = 15;
+constexpr uint32_t BMAP_FILE_SIZE = 2436;
+constexpr uint32_t BMAP_HEADER_SIZE = 36;
+constexpr uint32_t BMAP_BLOCK_SIZE = 4096;
+
+// The per-frame handler of one class's battle script: (side, done flag).
+using ClassScriptHandler = void (*)(int16_t, uint16_t*);
 
 // --- battle globals ------------------------------------------------------------
 extern std::array<BattleActor, BTL_ACTORS> g_btl_actor;
@@ -83,6 +105,35 @@ extern uint16_t g_btl_damage_total;
 extern uint16_t g_btl_crit_shown;
 extern SavedRect* g_btl_msgbox_store;
 extern uint16_t g_btl_result;
+
+// Sprite slots: the picture and the sprite file of each, with a loaded flag
+// per half, and the list of (sheet, slot) pairs loaded in this battle.
+extern std::array<HeapBlock, BTL_ACTORS> g_btl_sprite_image;
+extern std::array<HeapBlock, BTL_ACTORS> g_btl_sprite_frames;
+extern std::array<uint32_t, BTL_ACTORS> g_btl_sprite_frames_size;
+extern std::array<uint16_t, BTL_ACTORS> g_btl_sprite_loaded;
+extern std::array<uint16_t, BTL_ACTORS> g_btl_frames_loaded;
+extern std::array<std::array<uint16_t, 2>, BTL_ACTORS> g_btl_sheet_list;
+extern int32_t g_btl_sheet_count;
+
+// Camera and pages.
+extern int32_t g_btl_view_scroll_prev;
+extern const std::array<int32_t, 2> g_btl_side_scroll;
+extern int32_t g_btl_page;
+extern int32_t g_btl_saved_page;
+extern const std::array<int32_t, 3> g_btl_layer_order;
+extern std::array<int32_t, BTL_ACTORS> g_btl_draw_list;
+extern const std::array<int16_t, 4> g_btl_walk_frames;
+extern const std::array<std::array<uint8_t, 3>, 3> g_btl_ghost_colours;
+
+// Backdrop.
+extern int32_t g_btl_backdrop_kind;
+extern const std::array<uint8_t, 40> g_btl_stage_backdrop;
+extern HeapBlock g_btl_bmap_image;
+extern HeapBlock g_btl_bmap_grid;
+
+// The class script table, indexed by class id below BTL_CLASSES.
+extern const std::array<ClassScriptHandler, BTL_CLASSES> g_class_script_table;
 
 // The charged-attack flag of the coming battle.
 extern uint16_t g_unit_charge_flag;
@@ -139,6 +190,57 @@ void btl_draw_status_panel();
 // Restores the area under the message box and draws its frame again.
 void btl_msgbox_clear();
 
+// --- actors, sprite slots, renderer and camera ----------------------------------
+// Loads sheet `sheet` (0..99) in form `variant` (0 = 'A') into the next slot
+// and gives the actor that slot. A missing file shows its boxes; the slot
+// then keeps no block and the battle goes on.
+void btl_load_actor_sprite(int32_t actor, int32_t sheet, int32_t variant);
+// The sheet's picture and sprite file names ("a:CHAR_27B.gem", "B:CHAR_27B.SPZ").
+void btl_sheet_names(int32_t sheet, int32_t variant, char picture[32], char frames[32]);
+// Frees the slot's picture and sprite file, each by its own flag.
+void btl_free_slot(int32_t slot);
+// 1 when the slot holds both a picture and a sprite file.
+int32_t btl_slot_drawable(int32_t slot);
+// The next actor number (never 31, never past the limit).
+int32_t btl_take_actor();
+// Actor i of a move's effects counted from `first` (record 31 skipped).
+int32_t btl_effect_index(int32_t first, int32_t i);
+// Draws one frame: mode 0 presents it and flips the page, mode 1 only draws.
+void btl_draw_actors_and_flip(int32_t mode);
+int32_t btl_collect_layer_sorted(int32_t layer);
+void btl_actor_save_drawn_state(int32_t actor);
+void btl_actor_next_frame(int32_t actor);
+void btl_actor_hide(int32_t actor);
+void btl_actor_stash_position(int32_t actor);
+void btl_actor_update_companion(int32_t actor);
+void btl_set_view_scroll(int32_t s);
+void btl_pan_view_slow(int32_t side);
+void btl_pan_view_fast(int32_t side);
+int32_t btl_opponent_in_reach(int32_t side, int32_t a, int32_t b, int32_t c, int32_t d);
+int32_t btl_opponent_in_reach_of(int32_t actor, int32_t a, int32_t b, int32_t c, int32_t d, int32_t side);
+int32_t btl_hitbox_hits_opponent(int32_t actor, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t side);
+void btl_attach_shadow(int32_t fighter);
+void btl_place_actors();
+// Marks an actor present or absent on both pages.
+void btl_actor_set_present(int32_t actor, bool present);
+bool btl_actor_present(int32_t actor, int32_t parity);
+
+// --- backdrop --------------------------------------------------------------------
+// The kind by stage and the defender's terrain (1-based).
+int32_t btl_choose_backdrop_kind(int32_t stage, int32_t defender_terrain);
+// The scene set-up's rules on top: the attacker's terrain, stages 31 and 32,
+// a class-46 fighter on the right.
+int32_t btl_scene_backdrop_kind(int32_t kind, int32_t stage, int32_t defender_terrain, int32_t attacker_terrain,
+                                int32_t right_class);
+void btl_load_bmap(int32_t kind);
+void btl_load_bmap_image(int32_t kind);
+void btl_load_bmap_grid(int32_t kind);
+// The grid's tile at row r, column c (0..79), -1 when none.
+int32_t btl_bmap_tile(int32_t r, int32_t c);
+void btl_draw_bmap_rows(int32_t scroll);
+void btl_draw_bmap_rows_scrolled();
+void btl_alloc_background();
+
 // --- battle entries and the exchange -------------------------------------------
 // One battle: terrain kinds (1-based) of side 0 and side 1, the attacker
 // side, the range mode and the two fighters' stats; returns g_btl_result.
@@ -147,17 +249,26 @@ int32_t btl_animated_battle(const int16_t terrain[2], int32_t attacker_side, int
 int32_t btl_plain_battle(const int16_t terrain[2], int32_t attacker_side, int32_t range_mode, UnitStats* side0,
                          UnitStats* side1);
 void btl_scene_init(int32_t attacker_side);
+// The scene's start: the after-image actors, the first frame and the wipe (or
+// the map picture of the plain battle), the message box.
+void btl_scene_begin();
+// btl_scene_begin, then the exchange.
 void btl_scene_run();
 void btl_free_scene();
+void btl_screen_wipe();
 void btl_exchange(int32_t attacker, int32_t defender);
 void btl_choose_moves(int32_t attacker);
 void btl_choose_move_for_class(int32_t side, int32_t slot);
 void btl_scene_enter(int32_t side);
 void btl_run_move(int32_t side, int32_t slot);
+// Frames the last move took up to its end frame.
+int32_t btl_last_move_frames();
 void btl_open_message_box();
-// The per-frame handler of a fighter's class script.
+// The per-frame handler of a fighter's class script (a handler that ends at
+// once for a class outside the table).
 void btl_call_handler(int32_t side, uint16_t* done);
-// Frame pacing of the plain battle: one wait unit.
+// One frame of the scene: drawn and presented in the animated battle, one
+// wait unit in the plain battle.
 void btl_frame();
 // Every battle global back to its start value (tests, new game).
 void btl_reset();

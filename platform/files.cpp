@@ -15,6 +15,7 @@ int32_t g_dib_bits_offset = static_cast<int32_t>(SCREEN_HEADER_SIZE);
 char g_load_path[260];
 int32_t g_dib_loaded = 0;
 uint32_t g_loaded_file_size = 0;
+int32_t g_picture_missing_quits = 1;
 
 namespace {
 
@@ -113,7 +114,7 @@ int gfx_read_bmp_file(SysWnd window) {
         std::snprintf(text, sizeof text, "파일 '%s' 을／를 열 수 없습니다.[%x]", g_load_path,
                       static_cast<unsigned>(err));
         sys_message_box(window, text, "오류", MB_ICONSTOP | MB_TOPMOST);
-        sys_post_message(window, MSG_SCENE_QUIT, 0, 0);
+        if (g_picture_missing_quits) sys_post_message(window, MSG_SCENE_QUIT, 0, 0);
         return 0;
     }
     std::vector<uint8_t> block;
@@ -230,4 +231,5 @@ void file_reset() {
     g_load_path[0] = 0;
     g_dib_loaded = 0;
     g_loaded_file_size = 0;
+    g_picture_missing_quits = 1;
 }

@@ -40,6 +40,10 @@ extern char g_load_path[260];
 extern int32_t g_dib_loaded;
 // Size in bytes of the last data file read.
 extern uint32_t g_loaded_file_size;
+// 1 (the rule): a picture that cannot be opened posts the shut-down after its
+// box. The battle scene clears it around its own loads: a missing battle
+// picture shows its box and the battle goes on without it.
+extern int32_t g_picture_missing_quits;
 
 // Offset of the pixels in a picture block (load block or DibImage): 40 +
 // colours x 4, from the picture's own header.

@@ -1,6 +1,7 @@
 // Screen images and the presenter.
 #include "platform/screen.h"
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 
@@ -15,6 +16,7 @@ uint8_t* g_background_dib = nullptr;
 uint8_t* g_shadow_dib = nullptr;
 ViewRect g_view_rect = {16, 0, 624, 384};
 ViewOffset g_view_offset = {0, 0};
+int32_t g_btl_jolt = 0;
 int32_t g_mem_dc = 0;
 int32_t g_mem_bitmap = 0;
 int32_t g_mem_old_bitmap = 0;
@@ -101,6 +103,18 @@ void gfx_paint(SysWnd window) {
 void gfx_present_view(SysWnd window) {
     gfx_cursor_draw();
     const uint8_t* bits = gfx_dib_pixels(g_back_dib) + static_cast<size_t>(SCREEN_H - SCREEN_SHOWN_LINES) * SCREEN_W;
+    // The jolt reads the shown lines from two rows further on; rows past the
+    // image's end would lie outside it, so the shifted picture is built in a
+    // copy with its two uncovered top lines black (colour 0).
+    static std::array<uint8_t, SCREEN_W * SCREEN_SHOWN_LINES> jolted;
+    if (g_btl_jolt != 0) {
+        const size_t shift = 2 * SCREEN_W;
+        const size_t n = jolted.size() - shift;
+        std::memcpy(jolted.data(), bits + shift, n);
+        std::memset(jolted.data() + n, 0, shift);
+        bits = jolted.data();
+        g_btl_jolt = 0;
+    }
     const ViewRect& r = g_view_rect;
     sys_present(window, bits, SCREEN_W, SCREEN_SHOWN_LINES, gfx_dib_colours(g_back_dib), r.left, r.top,
                 r.right - r.left, r.bottom - r.top, g_view_offset.x + r.left, g_view_offset.y + r.top);

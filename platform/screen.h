@@ -49,6 +49,10 @@ struct ViewOffset {
 };
 extern ViewRect g_view_rect;
 extern ViewOffset g_view_offset;
+// The battle's one-frame jolt: when nonzero (1280, two rows of bytes), the
+// next present shows the picture two rows lower, the two rows it uncovers
+// black, and clears it.
+extern int32_t g_btl_jolt;
 
 // Presentation objects. The drawing surface is kept by sys/; these record
 // whether the painter has made them (0 = not made yet, so the next paint

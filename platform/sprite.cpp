@@ -8,9 +8,6 @@
 #include "platform/shell.h"
 
 uint8_t g_flat_colour = 0;
-// The battle engine moves it with its camera; it lives here until the
-// engine's own module takes it over.
-int32_t g_btl_view_scroll = 0;
 
 namespace {
 

@@ -1,0 +1,281 @@
+// The class scripts' common handler and the toolkit of move steps.
+#include "battle/script.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/input.h"
+#include "platform/sound.h"
+#include "tactics/units.h"
+
+namespace {
+
+BattleActor g_spare_effect{};
+
+BattleActor& actor(int32_t i) {
+    if (i < 0 || i >= BTL_ACTORS) {
+        g_spare_effect = {};
+        return g_spare_effect;
+    }
+    return g_btl_actor[static_cast<size_t>(i)];
+}
+
+void set_companion_pose(const BattleActor& f, int32_t pose) {
+    if (f.companion >= 2 && f.companion < BTL_ACTORS) actor(f.companion).state = static_cast<int16_t>(pose);
+}
+
+int32_t pose_for(const ClassHandlerFacts& facts, const BattleActor& f, int32_t pose) {
+    if (pose == POSE_BY_HEIGHT) return f.y >= facts.height_line ? facts.pose_ground : facts.pose_air;
+    return pose;
+}
+
+void apply_pose(const ClassHandlerFacts& facts, const BattleActor& f, int32_t state) {
+    const int32_t pose = pose_for(facts, f, facts.pose[static_cast<size_t>(state)]);
+    if (pose != POSE_KEEP) set_companion_pose(f, pose);
+}
+
+void set_loop(BattleActor& f, const ClassHandlerFacts& facts, int32_t state) {
+    f.loop_first = facts.frames[static_cast<size_t>(state)][0];
+    f.loop_last = facts.frames[static_cast<size_t>(state)][1];
+}
+
+}  // namespace
+
+void btl_sound(int32_t n) {
+    if (n >= 0) snd_play_effect(n);
+}
+
+int32_t btl_random(int32_t n) { return n > 0 ? util_random() % n : 0; }
+
+// --- the handler -------------------------------------------------------------------
+
+void btl_common_handler(int16_t side, uint16_t* done, const ClassHandlerFacts& facts, const MoveTable& moves) {
+    BattleActor& f = actor(side);
+    const int32_t state = f.state;
+    switch (state) {
+        case 0:
+            set_loop(f, facts, 0);
+            if (facts.stand_ground_y >= 0) f.ground_y = facts.stand_ground_y;
+            if (facts.stand == StandCall::NextFrame) {
+                btl_actor_next_frame(side);
+            } else {
+                if (facts.stand == StandCall::HoverHeld) f.stash_y = 8;
+                btl_actor_hover(side);
+            }
+            apply_pose(facts, f, 0);
+            break;
+        case 1:
+        case 2:
+            set_loop(f, facts, state);
+            btl_apply_hit(side);
+            apply_pose(facts, f, state);
+            break;
+        case 3:
+        case 4:
+            f.frame = facts.frames[static_cast<size_t>(state)][0];
+            if (state == 4 && (facts.flags & HF_STATE4_HITS)) {
+                set_loop(f, facts, 4);
+                btl_apply_hit(side);
+            }
+            apply_pose(facts, f, state);
+            break;
+        case 5:
+        case 6:
+            set_loop(f, facts, state);
+            f.recoil = 0;
+            if (state == 6) f.timer = 0;
+            btl_apply_hit(side);
+            apply_pose(facts, f, state);
+            break;
+        case 7:
+            set_loop(f, facts, 7);
+            if (facts.flags & HF_FALL_POSE_FIRST) {
+                apply_pose(facts, f, 7);
+                btl_anim_fall(side);
+            } else {
+                btl_anim_fall(side);
+                apply_pose(facts, f, 7);
+            }
+            break;
+        case 8:
+        case 9:
+            f.frame = facts.frames[static_cast<size_t>(state)][0];
+            apply_pose(facts, f, state);
+            break;
+        case 12:
+        case 13:
+        case 14:
+        case 15: {
+            const MoveRoutine move = moves[static_cast<size_t>(state - 12)];
+            *done = state <= facts.highest && move ? move(side) : 1;
+            break;
+        }
+        default: *done = 1; break;
+    }
+    if (facts.flags & HF_POSE0_GROUND0) {
+        set_companion_pose(f, 0);
+        f.ground_y = 0;
+    }
+    btl_actor_update_companion(side);
+}
+
+// --- the move toolkit -----------------------------------------------------------------
+
+Move::Move(int16_t s)
+    : side(static_cast<int16_t>(s & 1)),
+      oside(static_cast<int16_t>((s & 1) ^ 1)),
+      dir(static_cast<int16_t>((s & 1) == 0 ? 1 : -1)),
+      me(g_btl_actor[static_cast<size_t>(s & 1)]),
+      opp(g_btl_actor[static_cast<size_t>((s & 1) ^ 1)]) {}
+
+int32_t Move::dist() const { return std::abs(opp.x - me.x); }
+int32_t Move::gap(const BattleActor& a) const { return std::abs(opp.x - a.x); }
+
+int32_t Move::fx_id(int32_t i) const { return btl_effect_index(me.first_effect, i); }
+BattleActor& Move::fx(int32_t i) const { return actor(fx_id(i)); }
+
+int16_t Move::sheet_slot() const { return g_btl_actor[MOVE_SHEET_ACTOR].slot; }
+
+void Move::setup(int32_t variant) {
+    g_btl_hit_phase[side] = 1;
+    me.first_effect = static_cast<int16_t>(g_btl_next_actor);
+    if (g_btl_animated && variant >= 0) btl_load_actor_sprite(MOVE_SHEET_ACTOR, me.class_id, variant);
+    // A move without a sheet of its own leaves no slot for the clean-up to free.
+    if (variant < 0) g_btl_actor[MOVE_SHEET_ACTOR].slot = -1;
+    g_btl_next_actor = me.first_effect;
+    me.saved_slot = me.slot;
+    if (variant >= 0) me.slot = sheet_slot();
+    me.first_effect = static_cast<int16_t>(g_btl_next_actor);
+}
+
+BattleActor& Move::spawn(int32_t x, int32_t y, int32_t frame) {
+    const int32_t n = btl_take_actor();
+    BattleActor& e = actor(n);
+    btl_actor_set_present(n, true);
+    e.slot = sheet_slot();
+    e.layer = 3;
+    e.flags = me.flags;
+    e.x = static_cast<int16_t>(x);
+    e.y = static_cast<int16_t>(y);
+    e.frame = static_cast<int16_t>(frame);
+    e.class_id = e.state = e.step = 0;
+    e.timer = e.stash_x = e.stash_y = e.down_flag = e.hit_count = 0;
+    return e;
+}
+
+void Move::layers() const {
+    me.layer = 1;
+    opp.layer = 2;
+}
+
+void Move::draw_from_sheet() const { me.slot = sheet_slot(); }
+
+void Move::pan_slow() const { btl_pan_view_slow(side); }
+void Move::pan_fast() const { btl_pan_view_fast(side); }
+
+void Move::trail(int32_t step, int32_t a) const {
+    g_btl_ghost_step = static_cast<uint16_t>(step);
+    g_btl_ghost_target = static_cast<uint16_t>(a);
+}
+
+void Move::trail_off() const { g_btl_ghost_step = 0; }
+
+void Move::footstep() const {
+    if (g_btl_animated) btl_sound(g_btl_backdrop_kind == BTL_WATER ? 51 : 56);
+}
+
+void Move::companion(int32_t pose) const { set_companion_pose(me, pose); }
+
+void Move::companion_by_height(int32_t ground, int32_t air, int32_t line) const {
+    companion(me.y >= line ? ground : air);
+}
+
+void Move::walk_step(const WalkStep& w) const {
+    draw_from_sheet();
+    if (w.count_first) ++me.timer;
+    me.frame = static_cast<int16_t>(w.base + g_btl_walk_frames[static_cast<size_t>(me.timer & 3)]);
+    if (!w.count_first) ++me.timer;
+    me.x = static_cast<int16_t>(me.x + fwd(w.speed));
+    companion(w.pose);
+    pan_slow();
+    if (me.frame == w.base + 1) {
+        if (w.sound < 0)
+            footstep();
+        else if (g_btl_animated)
+            btl_sound(w.sound);
+    }
+}
+
+bool Move::walk_up(int32_t below, int32_t arrive_frame, const WalkStep& w) const {
+    walk_step(w);
+    if (dist() >= below) return false;
+    me.timer = 0;
+    opp.hit_count = 0;
+    me.frame = static_cast<int16_t>(arrive_frame);
+    return true;
+}
+
+void Move::close_in(int32_t n) const {
+    if (dist() > n) me.x = static_cast<int16_t>(me.x + dir);
+}
+
+bool Move::idle() const { return g_btl_hit_phase[oside] == 0; }
+bool Move::alive() const { return g_btl_combatant[oside] && g_btl_combatant[oside]->hp != 0; }
+
+bool Move::in_reach(int32_t a, int32_t b, int32_t c, int32_t d) const {
+    return btl_opponent_in_reach(side, a, b, c, d) != 0;
+}
+
+bool Move::in_reach_of(int32_t a, int32_t x1, int32_t y1, int32_t x2, int32_t y2) const {
+    return btl_opponent_in_reach_of(a, x1, y1, x2, y2, side) != 0;
+}
+
+bool Move::hitbox(int32_t a, int32_t x1, int32_t y1, int32_t x2, int32_t y2) const {
+    return btl_hitbox_hits_opponent(a, x1, y1, x2, y2, side) != 0;
+}
+
+void Move::hit(int32_t state, int32_t recoil, int32_t sound) const {
+    opp.state = static_cast<int16_t>(state);
+    opp.recoil = static_cast<int16_t>(recoil);
+    g_btl_hit_phase[oside] = 1;
+    btl_calc_damage(side);
+    btl_sound(sound);
+}
+
+bool Move::try_hit(int32_t state, int32_t recoil, int32_t below, int32_t sound) const {
+    if (!idle() || !alive() || opp.hit_count >= below) return false;
+    hit(state, recoil, sound);
+    return true;
+}
+
+void Move::flinch(int32_t state, int32_t sound) const {
+    opp.state = static_cast<int16_t>(state);
+    g_btl_hit_phase[oside] = 1;
+    btl_sound(sound);
+}
+
+void Move::free_sheet() const { btl_free_slot(sheet_slot()); }
+
+void Move::release() const {
+    btl_actor_hide(fx_id(0));
+    g_btl_next_actor = me.first_effect;
+}
+
+bool Move::cleanup(bool with_release) const {
+    if (!idle()) return false;
+    free_sheet();
+    btl_msg_damage(oside);
+    g_btl_hit_phase[side] = 0;
+    me.slot = me.saved_slot;
+    btl_actor_next_frame(side);
+    if (with_release) release();
+    ++me.step;
+    return true;
+}
+
+uint16_t Move::end() const {
+    btl_msg_damage(oside);
+    g_btl_hit_phase[side] = 0;
+    me.state = 0;
+    return 1;
+}

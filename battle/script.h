@@ -1,0 +1,159 @@
+// The class battle scripts' common shape: the handler every class shares,
+// driven by one constant record of handler facts, and the toolkit of named
+// steps that the move routines are written with (set-up, effect actors,
+// walk-up, hits and flinches, clean-up, end, trails). A class file holds its
+// facts, its move routines and nothing else.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "battle/battle.h"
+
+// --- the handler -------------------------------------------------------------------
+
+constexpr int8_t POSE_KEEP = -1;       // the state leaves the companion pose as it is
+constexpr int8_t POSE_BY_HEIGHT = -2;  // the ground pose on the ground, the air pose above it
+
+enum class StandCall : uint8_t {
+    NextFrame,   // btl_actor_next_frame on the stand loop
+    Hover,       // btl_actor_hover (floating classes)
+    HoverHeld,   // the hover phase held at 8 before each hover: a steady float
+};
+
+// Handler flags.
+constexpr uint8_t HF_STATE4_HITS = 1;       // state 4 also calls btl_apply_hit
+constexpr uint8_t HF_FALL_POSE_FIRST = 2;   // the fall's pose is set before btl_anim_fall
+constexpr uint8_t HF_POSE0_GROUND0 = 4;     // after every call, every state: companion pose 0, ground_y 0
+
+// What one class's handler does in each state. frames[s] is the frame loop
+// (first, last) of state s; states 3, 4, 8 and 9 show frames[s][0].
+struct ClassHandlerFacts {
+    std::array<std::array<int8_t, 2>, 10> frames;
+    std::array<int8_t, 10> pose;  // companion pose per state, or POSE_KEEP / POSE_BY_HEIGHT
+    int8_t pose_ground;           // the pair by height
+    int8_t pose_air;
+    int16_t height_line;          // y at or below which the fighter counts as on the ground
+    int16_t stand_ground_y;       // ground_y set at stand, -1 for none
+    StandCall stand;
+    uint8_t highest;              // highest move state handled
+    uint8_t flags;
+};
+
+// The wizard's table, from which the other classes are told as differences.
+inline constexpr ClassHandlerFacts BTL_COMMON_FACTS = {
+    {{{0, 0}, {0, 1}, {0, 2}, {1, 1}, {2, 2}, {1, 1}, {1, 2}, {2, 6}, {6, 6}, {5, 5}}},
+    {{1, POSE_BY_HEIGHT, POSE_BY_HEIGHT, POSE_BY_HEIGHT, POSE_BY_HEIGHT, POSE_BY_HEIGHT, POSE_BY_HEIGHT, POSE_KEEP, 2,
+      2}},
+    5,
+    7,
+    BTL_ON_GROUND_Y,
+    BTL_GROUND_Y,
+    StandCall::NextFrame,
+    14,
+    0,
+};
+
+// A move routine: one frame of the move; 1 in the frame it ends.
+using MoveRoutine = uint16_t (*)(int16_t);
+// The routines of move states 12 to 15 (null: no such move).
+using MoveTable = std::array<MoveRoutine, 4>;
+
+// The handler of every class: switches on the fighter's state as the facts
+// say, runs the move routine of a move state into *done, ends any state it
+// does not handle (done = 1) and places the companion last.
+void btl_common_handler(int16_t side, uint16_t* done, const ClassHandlerFacts& facts, const MoveTable& moves);
+
+// --- the move toolkit -----------------------------------------------------------------
+
+// A walk toward the opponent: the options of one walk frame.
+struct WalkStep {
+    int16_t base = 0;           // first walk frame (frame = base + walk frame)
+    int16_t sound = -1;         // sound on frame base + 1 (animated only); -1: the footstep (56, 51 on water)
+    bool count_first = false;   // timer + 1 before the frame is picked
+    int16_t pose = 3;           // companion pose while walking
+    int16_t speed = 2;          // cells a frame
+};
+
+// The mover, its opponent and the move's effect actors, with the named steps
+// of the common shape. "Forward" is toward the opponent: + for side 0,
+// - for side 1.
+struct Move {
+    int16_t side;
+    int16_t oside;
+    int16_t dir;
+    BattleActor& me;
+    BattleActor& opp;
+
+    explicit Move(int16_t s);
+
+    int32_t fwd(int32_t n) const { return n * dir; }
+    // Cells between the opponent's column and the mover's (or an actor's).
+    int32_t dist() const;
+    int32_t gap(const BattleActor& a) const;
+    // How far column b lies forward of column a.
+    int32_t ahead(int32_t a, int32_t b) const { return (b - a) * dir; }
+
+    // Effect actor i of the move, counted from first_effect.
+    int32_t fx_id(int32_t i) const;
+    BattleActor& fx(int32_t i) const;
+    // The move sheet's slot (held by MOVE_SHEET_ACTOR).
+    int16_t sheet_slot() const;
+
+    // Set-up: the mover busy, the move sheet (variant 1 = 'B' ...; below 0 no
+    // sheet) loaded in the animated battle, the mover drawn from it, the
+    // effect actors counted from here.
+    void setup(int32_t variant);
+    // Takes the next effect actor: the move sheet's slot, layer 3, the mover's
+    // facing, present, work words cleared.
+    BattleActor& spawn(int32_t x, int32_t y, int32_t frame);
+    // Layers of every frame: the mover over the opponent.
+    void layers() const;
+    void draw_from_sheet() const;
+
+    // Camera and trails.
+    void pan_slow() const;
+    void pan_fast() const;
+    void trail(int32_t step, int32_t actor) const;
+    void trail_off() const;
+    void footstep() const;
+    void companion(int32_t pose) const;
+    // The companion pose by the mover's height: ground at `line` or lower.
+    void companion_by_height(int32_t ground, int32_t air, int32_t line = BTL_ON_GROUND_Y) const;
+
+    // Walking toward the opponent: one frame; walk_up also ends the walk
+    // once the mover is less than `below` cells from the opponent: timer 0,
+    // the opponent's hit count 0, the frame given. True when it ended.
+    void walk_step(const WalkStep& w = {}) const;
+    bool walk_up(int32_t below, int32_t arrive_frame, const WalkStep& w = {}) const;
+    // Close in by one while more than n cells apart.
+    void close_in(int32_t n) const;
+
+    // The opponent: not reacting, not beaten, in a reach box.
+    bool idle() const;
+    bool alive() const;
+    bool in_reach(int32_t a, int32_t b, int32_t c, int32_t d) const;
+    bool in_reach_of(int32_t actor, int32_t a, int32_t b, int32_t c, int32_t d) const;
+    bool hitbox(int32_t actor, int32_t x1, int32_t y1, int32_t x2, int32_t y2) const;
+
+    // A hit: the reaction state, the recoil, the opponent reacting, the
+    // damage, the sound (below 0 none). try_hit adds the usual guards: not
+    // reacting, not beaten and fewer than `below` hits taken in this move.
+    void hit(int32_t state, int32_t recoil, int32_t sound = -1) const;
+    bool try_hit(int32_t state, int32_t recoil, int32_t below, int32_t sound = -1) const;
+    // A reaction with no damage.
+    void flinch(int32_t state, int32_t sound = -1) const;
+
+    // The parts of the clean-up, and the whole of it in the first frame the
+    // opponent's reaction is over (true then; step + 1).
+    void free_sheet() const;
+    void release() const;
+    bool cleanup(bool with_release = true) const;
+    // The end frame: the damage message again, the mover idle, state 0.
+    uint16_t end() const;
+};
+
+// A sound effect (the sound setting decides).
+void btl_sound(int32_t n);
+// A random number modulo n (n > 0).
+int32_t btl_random(int32_t n);
