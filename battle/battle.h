@@ -255,6 +255,8 @@ void btl_scene_begin();
 // btl_scene_begin, then the exchange.
 void btl_scene_run();
 void btl_free_scene();
+// The message-box save, every sprite slot and the backdrop, freed.
+void btl_free_scene_pictures();
 void btl_screen_wipe();
 void btl_exchange(int32_t attacker, int32_t defender);
 void btl_choose_moves(int32_t attacker);

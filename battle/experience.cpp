@@ -85,18 +85,14 @@ void run_gain(int32_t s, UnitStats* a, int32_t gain, int32_t start, SavedRect* s
     }
 }
 
-void free_msgbox_store() {
-    delete g_btl_msgbox_store;
-    g_btl_msgbox_store = nullptr;
-}
-
 }  // namespace
 
 void btl_award_experience(int32_t s, int32_t kind) {
     UnitStats* a = g_btl_combatant[s];
     UnitStats* o = g_btl_combatant[1 - s];
     if (a->level < LEVEL_MAX) {
-        free_msgbox_store();
+        // The scene's pictures go now; the tear-down then finds them gone.
+        btl_free_scene_pictures();
         const int32_t start = a->exp % 100;
         int32_t gain = 8;
         if (kind == 0 || kind == 1) {
@@ -114,6 +110,7 @@ void btl_award_experience(int32_t s, int32_t kind) {
 void btl_gain_exp(int32_t gain, UnitStats* a, UnitStats* b) {
     g_btl_combatant[0] = a;
     g_btl_combatant[1] = b;
+    g_btl_page = g_btl_saved_page;
     if (a->level >= LEVEL_MAX) return;
     g_btl_msgbox_store = nullptr;
     gain = std::clamp(gain, 1, 300);

@@ -75,7 +75,7 @@ struct SceneOwner {
 
 // Steps 1 to 3 of both entries: the globals of a new battle.
 void entry_setup(const int16_t terrain[2], int32_t side, int32_t range, UnitStats* s0, UnitStats* s1) {
-    btl_free_scene();
+    btl_free_scene_pictures();
     g_btl_sheet_count = 0;
     g_btl_next_actor = 0;
     g_btl_damage_total = 0;
@@ -319,7 +319,7 @@ void btl_scene_begin() {
     call_present_handlers();
     if (g_btl_animated) {
         btl_draw_actors_and_flip(1);
-        if (g_game_opt4 == 1) black_out_top();
+        if (g_game_opt4 != 0) black_out_top();
         g_btl_saved_page = g_btl_page;
         gfx_set_palette16(&g_btl_palette);
         btl_screen_wipe();
@@ -337,12 +337,16 @@ void btl_scene_run() {
     g_btl_next_actor = g_btl_ghost_first;
 }
 
-void btl_free_scene() {
+void btl_free_scene_pictures() {
     delete g_btl_msgbox_store;
     g_btl_msgbox_store = nullptr;
     for (int32_t i = 0; i < BTL_ACTORS; ++i) btl_free_slot(i);
     g_btl_bmap_image.reset();
     g_btl_bmap_grid.reset();
+}
+
+void btl_free_scene() {
+    btl_free_scene_pictures();
     g_btl_saved_page = g_btl_page;
 }
 

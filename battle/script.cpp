@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/input.h"
+#include "platform/screen.h"
 #include "platform/sound.h"
 #include "tactics/units.h"
 
@@ -136,7 +137,11 @@ BattleActor& Move::fx(int32_t i) const { return actor(fx_id(i)); }
 
 int16_t Move::sheet_slot() const { return g_btl_actor[MOVE_SHEET_ACTOR].slot; }
 
-void Move::setup(int32_t variant) {
+void Move::busy(bool on) const { g_btl_hit_phase[side] = on ? 1 : 0; }
+
+void Move::jolt() const { g_btl_jolt = 1280; }
+
+void Move::setup(int32_t variant, bool draw) {
     g_btl_hit_phase[side] = 1;
     me.first_effect = static_cast<int16_t>(g_btl_next_actor);
     if (g_btl_animated && variant >= 0) btl_load_actor_sprite(MOVE_SHEET_ACTOR, me.class_id, variant);
@@ -144,7 +149,7 @@ void Move::setup(int32_t variant) {
     if (variant < 0) g_btl_actor[MOVE_SHEET_ACTOR].slot = -1;
     g_btl_next_actor = me.first_effect;
     me.saved_slot = me.slot;
-    if (variant >= 0) me.slot = sheet_slot();
+    if (variant >= 0 && draw) me.slot = sheet_slot();
     me.first_effect = static_cast<int16_t>(g_btl_next_actor);
 }
 
@@ -256,9 +261,11 @@ void Move::flinch(int32_t state, int32_t sound) const {
 
 void Move::free_sheet() const { btl_free_slot(sheet_slot()); }
 
-void Move::release() const {
+void Move::release() const { g_btl_next_actor = me.first_effect; }
+
+void Move::hide_and_release() const {
     btl_actor_hide(fx_id(0));
-    g_btl_next_actor = me.first_effect;
+    release();
 }
 
 bool Move::cleanup(bool with_release) const {
@@ -268,7 +275,7 @@ bool Move::cleanup(bool with_release) const {
     g_btl_hit_phase[side] = 0;
     me.slot = me.saved_slot;
     btl_actor_next_frame(side);
-    if (with_release) release();
+    if (with_release) hide_and_release();
     ++me.step;
     return true;
 }

@@ -100,10 +100,13 @@ struct Move {
     // The move sheet's slot (held by MOVE_SHEET_ACTOR).
     int16_t sheet_slot() const;
 
-    // Set-up: the mover busy, the move sheet (variant 1 = 'B' ...; below 0 no
-    // sheet) loaded in the animated battle, the mover drawn from it, the
-    // effect actors counted from here.
-    void setup(int32_t variant);
+    // Set-up (the opening): the mover busy, the move sheet (variant 1 = 'B'
+    // ...; below 0 no sheet) loaded in the animated battle, the mover drawn
+    // from it unless told to keep its own slot for now, the effect actors
+    // counted from here.
+    void setup(int32_t variant, bool draw_from_sheet = true);
+    // The mover's busy flag (its own hit phase): 1 while it acts.
+    void busy(bool on) const;
     // Takes the next effect actor: the move sheet's slot, layer 3, the mover's
     // facing, present, work words cleared.
     BattleActor& spawn(int32_t x, int32_t y, int32_t frame);
@@ -117,6 +120,8 @@ struct Move {
     void trail(int32_t step, int32_t actor) const;
     void trail_off() const;
     void footstep() const;
+    // The one-frame jolt of the picture (two rows down).
+    void jolt() const;
     void companion(int32_t pose) const;
     // The companion pose by the mover's height: ground at `line` or lower.
     void companion_by_height(int32_t ground, int32_t air, int32_t line = BTL_ON_GROUND_Y) const;
@@ -141,13 +146,16 @@ struct Move {
     // reacting, not beaten and fewer than `below` hits taken in this move.
     void hit(int32_t state, int32_t recoil, int32_t sound = -1) const;
     bool try_hit(int32_t state, int32_t recoil, int32_t below, int32_t sound = -1) const;
-    // A reaction with no damage.
+    // A reaction with no damage (a flinch, or stagger): the state and the
+    // opponent reacting; the recoil stays as it is.
     void flinch(int32_t state, int32_t sound = -1) const;
 
     // The parts of the clean-up, and the whole of it in the first frame the
-    // opponent's reaction is over (true then; step + 1).
+    // opponent's reaction is over (true then; step + 1). release gives every
+    // effect actor back; hide_and_release hides the first one too.
     void free_sheet() const;
     void release() const;
+    void hide_and_release() const;
     bool cleanup(bool with_release = true) const;
     // The end frame: the damage message again, the mover idle, state 0.
     uint16_t end() const;

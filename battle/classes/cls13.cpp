@@ -198,7 +198,7 @@ uint16_t cls13_move14(int16_t side) {
             ++me.timer;
             if (me.timer == 1) m.hit(1, RECOIL, 3);
             if (me.timer > 10) {
-                m.release();
+                m.hide_and_release();
                 me.step = 6;
             }
             return 0;
