@@ -36,15 +36,7 @@ namespace {
 
 BattleActor g_scratch_actor{};
 
-// An actor by number; numbers outside the table reach a scratch record that
-// is never drawn.
-BattleActor& act(int32_t i) {
-    if (i < 0 || i >= BTL_ACTORS) {
-        g_scratch_actor = {};
-        return g_scratch_actor;
-    }
-    return g_btl_actor[static_cast<size_t>(i)];
-}
+BattleActor& act(int32_t i) { return btl_actor(i); }
 
 bool slot_ok(int32_t slot) { return slot >= 0 && slot < BTL_ACTORS; }
 
@@ -61,6 +53,14 @@ struct KeepRunningOnMissingPicture {
 };
 
 }  // namespace
+
+BattleActor& btl_actor(int32_t i) {
+    if (i < 0 || i >= BTL_ACTORS) {
+        g_scratch_actor = {};
+        return g_scratch_actor;
+    }
+    return g_btl_actor[static_cast<size_t>(i)];
+}
 
 // --- sprite slots ----------------------------------------------------------------
 
@@ -217,6 +217,46 @@ void btl_actor_stash_position(int32_t actor) {
     a.y = 0;
 }
 
+namespace {
+
+// Where a companion pose puts the companion: its frame, its layer (-1 kept),
+// its y (kept, the owner's y or the owner's ground line, plus dy) and its
+// flags (-1 kept).
+enum class PoseY : uint8_t { Kept, Owner, Ground };
+struct PoseRow {
+    int8_t frame, layer;
+    PoseY y;
+    int8_t dy, flags;
+};
+constexpr std::array<PoseRow, 10> kDryPoses = {{
+    {17, -1, PoseY::Kept, 0, -1},
+    {0, 2, PoseY::Owner, 0, -1},
+    {1, 2, PoseY::Owner, 0, -1},
+    {1, 2, PoseY::Owner, 0, -1},
+    {1, 2, PoseY::Owner, 0, -1},
+    {0, 2, PoseY::Ground, 0, -1},
+    {1, 2, PoseY::Ground, 0, -1},
+    {15, 2, PoseY::Ground, 0, -1},
+    {18, 2, PoseY::Kept, 0, -1},
+    {18, 2, PoseY::Ground, 0, 0},
+}};
+// On water; poses 3 and 4 alternate two frames, and poses 5 and 7 of an owner
+// standing on the ground line show the splash in front instead.
+constexpr std::array<PoseRow, 10> kWaterPoses = {{
+    {17, -1, PoseY::Kept, 0, -1},
+    {2, 1, PoseY::Owner, 16, 1},
+    {3, 3, PoseY::Owner, 16, 1},
+    {4, 3, PoseY::Owner, 16, 1},
+    {6, 1, PoseY::Owner, 16, 1},
+    {10, 2, PoseY::Ground, 16, 0},
+    {11, 2, PoseY::Ground, 16, 1},
+    {16, 2, PoseY::Ground, 16, 1},
+    {18, 2, PoseY::Kept, 0, -1},
+    {18, 2, PoseY::Ground, 0, 0},
+}};
+
+}  // namespace
+
 void btl_actor_update_companion(int32_t actor) {
     const BattleActor& owner = act(actor);
     const int32_t ci = owner.companion, oi = owner.follow;
@@ -226,81 +266,19 @@ void btl_actor_update_companion(int32_t actor) {
     int32_t pose = s.state;
     const UnitStats* right = stats(1);
     if (right && (right->class_id == 46 || right->class_id == 48)) pose = 0;
-    auto put = [&s](int32_t frame, int32_t layer, int32_t y) {
-        s.frame = i16(frame);
-        s.layer = i16(layer);
-        s.y = i16(y);
-    };
-    if (g_btl_backdrop_kind != BTL_WATER) {
-        switch (pose) {
-            case 0: s.frame = 17; break;
-            case 1: put(0, 2, o.y); break;
-            case 2:
-            case 3:
-            case 4: put(1, 2, o.y); break;
-            case 5: put(0, 2, o.ground_y); break;
-            case 6: put(1, 2, o.ground_y); break;
-            case 7: put(15, 2, o.ground_y); break;
-            case 8:
-                s.frame = 18;
-                s.layer = 2;
-                break;
-            case 9:
-                put(18, 2, o.ground_y);
-                s.flags = 0;
-                break;
-            default: break;
+    if (pose >= 0 && pose <= 9) {
+        const bool water = g_btl_backdrop_kind == BTL_WATER;
+        PoseRow row = (water ? kWaterPoses : kDryPoses)[static_cast<size_t>(pose)];
+        if (water && (pose == 5 || pose == 7) && o.y == BTL_GROUND_Y) row = {2, 3, PoseY::Owner, 16, row.flags};
+        if (water && (pose == 3 || pose == 4)) {
+            s.first_effect = i16(s.first_effect ? 0 : 1);  // the two frames in turn
+            row.frame = static_cast<int8_t>(row.frame + s.first_effect);
         }
-    } else {
-        const int32_t low = o.y + 16, ground = o.ground_y + 16;
-        switch (pose) {
-            case 0: s.frame = 17; break;
-            case 1:
-                put(2, 1, low);
-                s.flags = 1;
-                break;
-            case 2:
-                put(3, 3, low);
-                s.flags = 1;
-                break;
-            case 3:
-                s.first_effect = i16(s.first_effect ? 0 : 1);
-                put(4 + s.first_effect, 3, low);
-                s.flags = 1;
-                break;
-            case 4:
-                s.first_effect = i16(s.first_effect ? 0 : 1);
-                put(6 + s.first_effect, 1, low);
-                s.flags = 1;
-                break;
-            case 5:
-                if (o.y == BTL_GROUND_Y)
-                    put(2, 3, low);
-                else
-                    put(10, 2, ground);
-                s.flags = 0;
-                break;
-            case 6:
-                put(11, 2, ground);
-                s.flags = 1;
-                break;
-            case 7:
-                if (o.y == BTL_GROUND_Y)
-                    put(2, 3, low);
-                else
-                    put(16, 2, ground);
-                s.flags = 1;
-                break;
-            case 8:
-                s.frame = 18;
-                s.layer = 2;
-                break;
-            case 9:
-                put(18, 2, o.ground_y);
-                s.flags = 0;
-                break;
-            default: break;
-        }
+        s.frame = row.frame;
+        if (row.layer >= 0) s.layer = row.layer;
+        if (row.y == PoseY::Owner) s.y = i16(o.y + row.dy);
+        if (row.y == PoseY::Ground) s.y = i16(o.ground_y + row.dy);
+        if (row.flags >= 0) s.flags = row.flags;
     }
     s.y = i16(s.y & ~1);
     s.x = o.x;

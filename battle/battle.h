@@ -191,6 +191,9 @@ void btl_draw_status_panel();
 void btl_msgbox_clear();
 
 // --- actors, sprite slots, renderer and camera ----------------------------------
+// An actor by number; a number outside the table reaches a cleared scratch
+// record that is never drawn.
+BattleActor& btl_actor(int32_t i);
 // Loads sheet `sheet` (0..99) in form `variant` (0 = 'A') into the next slot
 // and gives the actor that slot. A missing file shows its boxes; the slot
 // then keeps no block and the battle goes on.

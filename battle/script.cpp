@@ -11,15 +11,7 @@
 
 namespace {
 
-BattleActor g_spare_effect{};
-
-BattleActor& actor(int32_t i) {
-    if (i < 0 || i >= BTL_ACTORS) {
-        g_spare_effect = {};
-        return g_spare_effect;
-    }
-    return g_btl_actor[static_cast<size_t>(i)];
-}
+BattleActor& actor(int32_t i) { return btl_actor(i); }
 
 void set_companion_pose(const BattleActor& f, int32_t pose) {
     if (f.companion >= 2 && f.companion < BTL_ACTORS) actor(f.companion).state = static_cast<int16_t>(pose);

@@ -345,6 +345,43 @@ TEST_F(SceneTest, TheJoltShowsOneFrameTwoLinesLowerWithBlackAbove) {
     EXPECT_EQ(at(320, 100), line_colour);
 }
 
+// --- a fight from the map ---------------------------------------------------------------
+
+TEST_F(SceneTest, TheAttackPlaysTheSceneTheSettingOrTheBossModeAsks) {
+    set_map_size(20, 20);
+    g_map_tile_set = 0;
+    g_terrain_class_of_tile = g_tileset_terrain[0].data();
+    g_chapter = 2;
+    struct Case {
+        int setting, mode;
+        bool animated;
+    };
+    const Case cases[] = {{1, 3, true}, {0, 3, false}, {0, 1, true}, {0, 2, true}, {0, 15, true}};
+    int n = 0;
+    for (const Case& c : cases) {
+        g_units = {};
+        g_occupancy = {};
+        UnitStats sa = MapTest::stats(10, 13, 0, 60), sd = MapTest::stats(11, 13, c.mode, 60);
+        sa.level = sd.level = 60;  // no experience window
+        UnitRecord* att = unit_place_new(5, 5 + n, &sa);
+        UnitRecord* tgt = unit_place_new(6, 5 + n, &sd);
+        ASSERT_TRUE(att && tgt);
+        ++n;
+        g_opt_battle_real = c.setting;
+        bool seen_scene = false, seen_band = false;
+        start_polling([&] {
+            seen_scene |= g_btl_animated == 1 && g_btl_bmap_grid != nullptr;
+            seen_band |= g_btl_animated == 1 && btl_bmap_tile(0, 0) >= 0;
+        });
+        btl_attack_command(att, tgt);
+        polling = false;
+        EXPECT_EQ(seen_scene, c.animated) << "setting " << c.setting << " mode " << c.mode;
+        EXPECT_EQ(seen_band, c.animated) << "the backdrop's grid was read";
+        EXPECT_LT(tgt->stats.hp, 60) << "the wizard's move struck";
+        EXPECT_FALSE(g_btl_bmap_image) << "the scene was torn down";
+    }
+}
+
 // --- failures and tear-down --------------------------------------------------------------
 
 TEST_F(SceneTest, MissingSheetsShowBoxesAndTheBattleGoesOnUndrawn) {
