@@ -296,36 +296,126 @@ TEST(Kit, Effects) {
     EXPECT_EQ(distinct.size(), 59u);
 }
 
-TEST(Kit, BattleSprites) {
-    bool mirror_x = false, mirror_y = false;
-    for (const char* name : {"CHAR_00A", "CHAR_00B", "CHAR_99"}) {
+// A picture as stored, or packed in the single-file LZ format.
+::testing::AssertionResult read_picture(const std::string& rel, Bmp* out) {
+    Bytes f = slurp(rel);
+    Szdd z;
+    if (szdd_expand(f, &z)) f = z.data;
+    return parse_bmp(f, out);
+}
+
+// The colour digits of a four-stripe code part (rows 1, 5, 9, 13 of its first
+// pixel column; read upside down when the part is mirrored top to bottom).
+int code_value(const Bmp& b, uint32_t part, bool flipped, int pair) {
+    auto digit = [&](int stripe) {
+        const int row = 4 * stripe + 1;
+        return b.at(int(part % 40) * 16, int(part / 40) * 16 + (flipped ? 15 - row : row));
+    };
+    return digit(2 * pair) * 10 + digit(2 * pair + 1);
+}
+
+// Every sheet the class scripts can load, with the highest frame their moves
+// and reactions name on it: the fighter sheets (variant A: stand, reactions,
+// fall and downed frames; classes 4 and 5 also sing on it, class 47
+// transforms on it), the move sheets and the common effect sheet 99.
+TEST(Kit, BattleSheetsCoverTheirFrames) {
+    struct Use {
+        int sheet;
+        char letter;
+        int highest;
+    };
+    std::vector<Use> uses;
+    for (int c = 0; c < 49; ++c) uses.push_back({c, 'A', c == 47 ? 38 : (c == 4 || c == 5) ? 11 : 8});
+    const Use moves[] = {
+        {0, 'B', 18},  {1, 'B', 23},  {2, 'B', 8},   {3, 'B', 20},  {4, 'B', 9},   {5, 'B', 12},  {6, 'B', 7},
+        {7, 'B', 23},  {8, 'B', 12},  {9, 'B', 21},  {10, 'B', 24}, {11, 'B', 31}, {12, 'B', 12}, {13, 'B', 29},
+        {14, 'B', 45}, {14, 'C', 19}, {15, 'B', 21}, {16, 'B', 12}, {17, 'B', 15}, {18, 'B', 17}, {19, 'B', 10},
+        {19, 'C', 15}, {20, 'B', 12}, {21, 'B', 23}, {22, 'B', 10}, {23, 'B', 12}, {24, 'B', 13}, {25, 'B', 9},
+        {26, 'B', 20}, {27, 'B', 8},  {28, 'B', 40}, {29, 'B', 11}, {30, 'B', 19}, {31, 'B', 10}, {32, 'B', 13},
+        {33, 'B', 12}, {34, 'B', 7},  {35, 'B', 11}, {36, 'B', 8},  {37, 'B', 10}, {38, 'B', 11}, {39, 'B', 16},
+        {40, 'B', 26}, {41, 'B', 4},  {42, 'B', 9},  {43, 'B', 27}, {44, 'B', 11}, {45, 'B', 28}, {46, 'B', 13},
+        {46, 'C', 16}, {46, 'D', 21}, {48, 'B', 26}, {48, 'C', 6},  {99, 0, 20},
+    };
+    uses.insert(uses.end(), std::begin(moves), std::end(moves));
+    for (const Use& u : uses) {
+        char name[16];
+        std::snprintf(name, sizeof name, u.letter ? "CHAR_%02d%c" : "CHAR_%02d", u.sheet, u.letter);
+        SCOPED_TRACE(name);
         Bmp b;
-        ASSERT_TRUE(parse_bmp(slurp(std::string("bmp/") + name + ".BMP"), &b)) << name;
+        ASSERT_TRUE(read_picture(std::string("bmp/") + name + ".BMP", &b));
         ASSERT_EQ(b.w, 640);
         ASSERT_EQ(b.h % 16, 0);
         const uint32_t parts = uint32_t(b.h / 16) * 40;
         Bytes s = slurp(std::string("dat/") + name + ".SPZ");
-        ASSERT_GE(s.size(), 34u) << name;
+        ASSERT_GE(s.size(), 34u);
         const uint32_t frames = (u16(s, 32) - 32) / 2;
-        EXPECT_GE(frames, 19u) << name << ": sheet 99's companions use frames 0..18";
+        ASSERT_GT(frames, uint32_t(u.highest));
         for (uint32_t fr = 0; fr < frames; ++fr) {
-            uint32_t at = u16(s, 32 + 2 * fr);
+            const uint32_t at = u16(s, 32 + 2 * fr);
             ASSERT_LE(at + 3, s.size());
-            uint32_t n = s[at];
+            const uint32_t n = s[at];
             ASSERT_LE(at + 3 + 3 * n, s.size());
-            EXPECT_GE(n, 1u);
+            bool labelled = false;
             for (uint32_t k = 0; k < n; ++k) {
                 const uint8_t* p = &s[at + 3 + 3 * k];
-                uint32_t part = ((p[1] & 3) << 8) | p[2];
-                EXPECT_GT(part, 0u) << "part 0 marks a bad part number";
-                EXPECT_LT(part, parts);
+                const uint32_t part = ((p[1] & 3) << 8) | p[2];
+                ASSERT_GT(part, 0u) << "part 0 marks a bad part number";
+                ASSERT_LT(part, parts);
                 EXPECT_LT(p[0] & 63, 2 * s[at + 1]);
                 EXPECT_LT(p[1] >> 2, 2 * s[at + 2]);
-                mirror_x = mirror_x || (p[0] & 0x40);
-                mirror_y = mirror_y || (p[0] & 0x80);
+                if ((p[0] & 63) == 0 && (p[1] >> 2) == 0) {  // the frame's code
+                    labelled = true;
+                    EXPECT_EQ(code_value(b, part, p[0] & 0x80, 0), int(fr)) << "frame " << fr;
+                    EXPECT_EQ(code_value(b, part, p[0] & 0x80, 1), u.sheet) << "frame " << fr;
+                }
             }
+            EXPECT_TRUE(labelled) << "frame " << fr;
         }
     }
-    EXPECT_TRUE(mirror_x);
-    EXPECT_TRUE(mirror_y);
+}
+
+// Every backdrop kind: the tile picture, a grid of exactly 2,436 bytes whose
+// tiles all lie on the picture, and the ruler in grid row 14 that names each
+// grid column and the kind.
+TEST(Kit, BattleBackdrops) {
+    for (int k = 0; k < 26; ++k) {
+        const std::string name = std::string("BMAP_") + char('A' + k);
+        SCOPED_TRACE(name);
+        Bmp b;
+        ASSERT_TRUE(read_picture("bmp/" + name + ".BMP", &b));
+        ASSERT_EQ(b.w, 640);
+        ASSERT_EQ(b.h % 16, 0);
+        const Bytes g = slurp("dat/" + name + ".MPZ");
+        ASSERT_EQ(g.size(), 2436u);
+        auto tile = [&](int row, int col) { return int16_t(u16(g, 36 + 2 * (row * 80 + col))); };
+        for (int r = 0; r < 15; ++r)
+            for (int c = 0; c < 80; ++c) {
+                ASSERT_GE(tile(r, c), 0);
+                ASSERT_LT(tile(r, c), b.h / 16 * 40);
+            }
+        for (int c = 0; c < 80; ++c) {
+            const int t = tile(14, c);
+            auto digit = [&](int stripe) { return b.at(t % 40 * 16 + 8, t / 40 * 16 + 4 * stripe + 2); };
+            EXPECT_EQ(digit(0) * 10 + digit(1), c);
+            EXPECT_EQ(digit(2) * 10 + digit(3), k);
+        }
+    }
+}
+
+// The reveal mask: eight patterns in the first 16 stored rows, each showing
+// more of the new picture than the one before, the last all of it.
+TEST(Kit, RevealMask) {
+    Bmp b;
+    ASSERT_TRUE(read_picture("bmp/LMASK.BMP", &b));
+    ASSERT_EQ(b.w, 128);
+    ASSERT_GE(b.h, 16);
+    int last = 0;
+    for (int i = 0; i < 8; ++i) {
+        int shown = 0;
+        for (int row = 0; row < 16; ++row)
+            for (int x = 0; x < 16; ++x) shown += b.at(16 * i + x, b.h - 1 - row) != 0;
+        EXPECT_GT(shown, last) << "pattern " << i;
+        last = shown;
+    }
+    EXPECT_EQ(last, 256);
 }

@@ -95,6 +95,12 @@ struct Image {
 // Ordered-dither threshold (4 x 4 Bayer), 0..15.
 int bayer4(int x, int y);
 
+// A 16 x 16 code a test reads back from one pixel column: four 4-pixel
+// stripes, top to bottom in the colours of the digits a / 10, a % 10,
+// b / 10, b % 10 (digit d is palette colour d). Sprite frames carry
+// (frame, sheet), backdrop tiles (grid column, kind).
+Image code_part(int a, int b);
+
 // ---- small built-in font (3 x 5 digits, capitals and a few signs) ---------
 int tiny_width(const std::string& s);
 // Draws text with its top-left at (x, y); `scale` enlarges each pixel.
@@ -133,13 +139,9 @@ struct Kit {
     std::string dat(const std::string& name) const { return out + "/dat/" + name; }
 };
 
-void gen_ui(const Kit& kit);       // Presents, winchip, mcsrfont, iconchip
-void gen_sprites(const Kit& kit);  // battle parts sheets and .SPZ files
-void gen_audio(const Kit& kit);    // midi/ and wave/
-
-// A battle sprite set: the parts sheet "bmp/<name>.BMP" and "dat/<name>.SPZ".
-enum class SpriteKind { Fighter, Move, Effects };
-void make_sprite_set(const Kit& kit, const std::string& name, SpriteKind kind, int frames, uint8_t main_colour,
-                     uint8_t second_colour);
+void gen_ui(const Kit& kit);         // Presents, winchip, mcsrfont, iconchip
+void gen_sprites(const Kit& kit);    // battle parts sheets and .SPZ files
+void gen_backdrops(const Kit& kit);  // battle backdrops (BMAP_A..Z) and the reveal mask LMASK
+void gen_audio(const Kit& kit);      // midi/ and wave/
 
 }  // namespace kit

@@ -150,6 +150,13 @@ int bayer4(int x, int y) {
     return m[y & 3][x & 3];
 }
 
+Image code_part(int a, int b) {
+    Image p(16, 16, KEY);
+    const int digits[4] = {a / 10 % 10, a % 10, b / 10 % 10, b % 10};
+    for (int s = 0; s < 4; ++s) p.fill(0, 4 * s, 15, 4 * s + 3, static_cast<uint8_t>(digits[s]));
+    return p;
+}
+
 // ---- tiny font -----------------------------------------------------------------
 
 namespace {

@@ -48,6 +48,7 @@ int main(int argc, char** argv) {
         kit::write_file(out + "/k.fnt", kit.font);
         kit::gen_ui(kit);
         kit::gen_sprites(kit);
+        kit::gen_backdrops(kit);
         kit::gen_audio(kit);
         kit_write_maps_and_units(out);
         kit::gen_story(kit);
