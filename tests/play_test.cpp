@@ -1,5 +1,10 @@
 // Whole play through the real program: from the title into stage 1, a party
 // unit walks, the turn ends, the enemy phase runs and turn 2 begins.
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "battle/battle.h"
 #include "platform/input.h"
 #include "tactics/map_view.h"
 #include "tactics/turn.h"
@@ -124,6 +129,36 @@ TEST(PlayTest, TheMapMenuShowsTheClearConditions) {
     g.run();
     EXPECT_TRUE(shown);
     EXPECT_TRUE(g.logged("message 64"));
+}
+
+TEST(PlayTest, TheReadmesFightScriptPlaysTheAnimatedScene) {
+    // The headless driver's example: the leader walks up to the sentry and
+    // attacks it; its shots fall inside the battle scene.
+    std::ifstream in(std::string(ROWEN_SOURCE_DIR) + "/tests/driver/stage1_fight.txt");
+    ASSERT_TRUE(in);
+    std::stringstream text;
+    text << in.rdbuf();
+    GameRun g;
+    std::string err;
+    ASSERT_TRUE(sys_headless_parse_script(text.str(), &g.options.script, &err)) << err;
+    std::map<std::string, bool> in_scene;
+    int sentry_hp = -1;
+    for (const HeadlessEvent& e : g.options.script)
+        if (e.kind == HeadlessKind::Shot)
+            g.call_at(e.at, [&, name = e.name] {
+                in_scene[name] = g_btl_animated == 1 && g_btl_bmap_image != nullptr && btl_bmap_tile(0, 0) >= 0;
+                if (name == "map") {
+                    for (const UnitRecord& u : g_units)
+                        if (u.stats.char_id == 10 && u.x == 23 && u.y == 35) sentry_hp = u.stats.hp;
+                }
+            });
+    g.run();
+    EXPECT_TRUE(in_scene["fight-1"]);
+    EXPECT_TRUE(in_scene["fight-2"]);
+    EXPECT_FALSE(in_scene["map"]);
+    EXPECT_GE(sentry_hp, 0) << "the sentry still stands after one exchange";
+    EXPECT_LT(sentry_hp, 21);
+    EXPECT_FALSE(g.logged("msgbox"));
 }
 
 }  // namespace

@@ -322,6 +322,9 @@ std::vector<UnitDef> stage_units(int s, const std::vector<std::pair<int, int>>& 
         u.push_back(unit(19, 36, 1, 0, 1, 0));
         u.push_back(unit(20, 36, 2, 2, 1, 0));
         u.push_back(unit(19, 37, 12, 53, 1, 0));
+        // A sentry a few steps east of the party's start, that fights
+        // only from where it stands: the first fight a player can reach.
+        u.push_back(unit(23, 35, 10, 25, 1, 3));
     }
     // Party members join on the stage before a placement list names them.
     if (s == 1) u.push_back(unit(4, 18, 3, 4, 2, 0));
