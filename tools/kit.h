@@ -136,6 +136,9 @@ struct Kit {
 void gen_ui(const Kit& kit);       // Presents, winchip, mcsrfont, iconchip
 void gen_sprites(const Kit& kit);  // battle parts sheets and .SPZ files
 void gen_audio(const Kit& kit);    // midi/ and wave/
+// The empty save index (savekq.idx, 210 bytes), only when the folder has
+// none: existing saves are never overwritten.
+void gen_save_index(const Kit& kit);
 
 // A battle sprite set: the parts sheet "bmp/<name>.BMP" and "dat/<name>.SPZ".
 enum class SpriteKind { Fighter, Move, Effects };
