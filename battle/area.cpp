@@ -9,6 +9,7 @@
 #include "battle/battle.h"
 #include "platform/draw.h"
 #include "platform/files.h"
+#include "platform/heap.h"
 #include "platform/input.h"
 #include "platform/menu.h"
 #include "platform/palette.h"
@@ -63,18 +64,16 @@ uint8_t* back_colour(int32_t i) { return gfx_dib_colours(g_back_dib) + i * 4; }
 // Puts a picture of at least min_w x 416 into the shadow image; 0 (after
 // "Memory Error") when it cannot be read or is too small.
 int32_t load_to_shadow(const char* name, int32_t min_w) {
-    uint8_t* picture = file_load_data(name);
+    const HeapBlock picture(file_load_data(name));
     int32_t w = 0, h = 0;
-    const uint8_t* bits = picture ? gfx_picture_bits(picture, &w, &h) : nullptr;
+    const uint8_t* bits = picture ? gfx_picture_bits(picture.get(), &w, &h) : nullptr;
     if (!bits || w < min_w || h < SCREEN_H || !g_shadow_dib) {
-        std::free(picture);
         util_memory_error();
         return 0;
     }
     const int32_t n = std::min(w, SCREEN_W);
     for (int32_t y = 0; y < SCREEN_H; ++y)
         std::memcpy(gfx_screen_pixel(g_shadow_dib, 0, y), bits + static_cast<size_t>(h - 1 - y) * w, n);
-    std::free(picture);
     return 1;
 }
 
@@ -104,18 +103,20 @@ int32_t octant(int32_t r, int32_t (*pts)[2], int32_t max) {
     return n;
 }
 
-// A disc of radius r, its lower half squashed to half height.
-void squashed_disc(int32_t cx, int32_t cy, int32_t r, bool upper, int32_t colour) {
+// Spans of a disc of radius r: the upper half when asked, and the lower
+// half, squashed to half its height (rows cy + k / 2) when asked.
+void disc_spans(int32_t cx, int32_t cy, int32_t r, bool upper, bool squashed, int32_t colour) {
     int32_t pts[400][2];
     const int32_t n = octant(r, pts, 400);
+    const int32_t lower = squashed ? 2 : 1;
     for (int32_t i = 0; i < n; ++i) {
         const int32_t a = pts[i][0], b = pts[i][1];
         if (upper) {
             gfx_fill_span(cx - b, cy - a, cx + b, colour);
             gfx_fill_span(cx - a, cy - b, cx + a, colour);
         }
-        gfx_fill_span(cx - b, cy + a / 2, cx + b, colour);
-        gfx_fill_span(cx - a, cy + b / 2, cx + a, colour);
+        gfx_fill_span(cx - b, cy + a / lower, cx + b, colour);
+        gfx_fill_span(cx - a, cy + b / lower, cx + a, colour);
     }
 }
 
@@ -131,13 +132,13 @@ void btl_map_damage_popup(int32_t c, int32_t y) {
     c = std::max(c, 12);
     y = std::max(y, 131);
     g_tick_counter = 0;
-    SavedRect* saved = gfx_save_rect(c - 12, y - 131, 29, 256);
+    SavedArea saved(gfx_save_rect(c - 12, y - 131, 29, 256));
     if (!saved) {
         util_memory_error();
         return;
     }
     for (int32_t t = 0; t <= 40; ++t) {
-        gfx_restore_rect(-1, 0, saved);
+        gfx_restore_rect(-1, 0, saved.get());
         for (int32_t i = 0; i < g_area_target_count; ++i) {
             const uint32_t d = g_area_damage[static_cast<size_t>(i)];
             if (d == 0) continue;
@@ -150,7 +151,7 @@ void btl_map_damage_popup(int32_t c, int32_t y) {
         wait_ticks(2);
     }
     win_wait_click_blink();
-    gfx_restore_rect_free(saved);
+    gfx_restore_rect_free(saved.release());
 }
 
 void btl_spell_flash_anim(int32_t col, int32_t y) {
@@ -159,7 +160,7 @@ void btl_spell_flash_anim(int32_t col, int32_t y) {
     g_colour_cycle_block = 1;
     for (int32_t r = 12; r <= 318; r += 2) {
         const uint32_t start = sys_tick_count();
-        squashed_disc(cx, cy, r, true, 15);
+        disc_spans(cx, cy, r, true, true, 15);
         if (r < 200) {
             const bool story = (r / 2) % 4 == 0;
             for (int32_t i = 0; i < 16; ++i)
@@ -265,8 +266,9 @@ void btl_spell_angel_anim(int32_t col, int32_t y) {
         }
     for (int32_t r = 4; r <= 63; ++r) {
         start = sys_tick_count();
+        // The column stands on a lower half-disc of the full radius.
         gfx_fill_rect(cx - r, 0, cx + r, cy, 15);
-        squashed_disc(cx, cy, r, false, 15);
+        disc_spans(cx, cy, r, false, false, 15);
         if (r == 60) {
             std::memcpy(back_colour(16), back_colour(15), 4);
             gfx_fade_start(&g_white_palette, 1);

@@ -155,7 +155,9 @@ extern const std::array<std::array<uint8_t, 6>, 49> g_class_growth;
 extern UnitStats g_btl_levelup_copy;
 void btl_award_experience(int32_t side, int32_t kind);
 void btl_gain_exp(int32_t gain, UnitStats* earner, UnitStats* other);
-void btl_animate_exp_bar(int32_t side, int32_t from, int32_t to, int32_t colour, SavedRect* saved);
+// Runs the bar from one value to another, waits for a click, then puts the
+// window's saved area back and frees it.
+void btl_animate_exp_bar(int32_t side, int32_t from, int32_t to, int32_t colour, SavedArea saved);
 void btl_levelup_grow_stats(int32_t side);
 void btl_show_levelup_message(int32_t side);
 void btl_show_levelup_stats(const UnitStats* old_stats, const UnitStats* new_stats);

@@ -2,6 +2,7 @@
 // class growth of a level-up with its window, and the dropped item or gold.
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "battle/battle.h"
 #include "platform/draw.h"
@@ -54,9 +55,9 @@ void bar_draw(int32_t start) {
 }
 
 // The window with the gain line and the bar; returns the saved area.
-SavedRect* open_exp_window(const UnitStats* a, int32_t gain, int32_t start, const char* particle_with,
-                           const char* particle_without) {
-    SavedRect* saved = gfx_save_rect(18, 180, 44, 80);
+SavedArea open_exp_window(const UnitStats* a, int32_t gain, int32_t start, const char* particle_with,
+                          const char* particle_without) {
+    SavedArea saved(gfx_save_rect(18, 180, 44, 80));
     if (!saved) util_memory_error();
     menu_draw_window(20, 10, 39, 2);
     const char* n = unit_display_name(a);
@@ -71,17 +72,17 @@ SavedRect* open_exp_window(const UnitStats* a, int32_t gain, int32_t start, cons
 
 // Adds the gain and runs the bar, with the level-up around it when the bar
 // passes 100.
-void run_gain(int32_t s, UnitStats* a, int32_t gain, int32_t start, SavedRect* saved, bool frame_box) {
+void run_gain(int32_t s, UnitStats* a, int32_t gain, int32_t start, SavedArea saved, bool frame_box) {
     a->exp = static_cast<int16_t>(std::min(a->exp + gain, EXP_MAX));
     if (start + gain >= 100) {
         g_btl_levelup_copy = *a;
         if (frame_box) menu_draw_window(26, 15, 28, 3);
         btl_show_levelup_message(s);
-        btl_animate_exp_bar(s, start, start + gain, 15, saved);
+        btl_animate_exp_bar(s, start, start + gain, 15, std::move(saved));
         btl_show_levelup_stats(a, &g_btl_levelup_copy);
         *a = g_btl_levelup_copy;
     } else {
-        btl_animate_exp_bar(s, start, start + gain, 15, saved);
+        btl_animate_exp_bar(s, start, start + gain, 15, std::move(saved));
     }
 }
 
@@ -101,8 +102,7 @@ void btl_award_experience(int32_t s, int32_t kind) {
             gain = gain * g_exp_level_scale[static_cast<size_t>(index)] / 100;
         }
         gain = std::clamp(gain, 1, 300);
-        SavedRect* saved = open_exp_window(a, gain, start, "은 ", "는 ");
-        run_gain(s, a, gain, start, saved, false);
+        run_gain(s, a, gain, start, open_exp_window(a, gain, start, "은 ", "는 "), false);
     }
     if (kind == 1) btl_award_spoils(s, o->weapon);
 }
@@ -115,11 +115,10 @@ void btl_gain_exp(int32_t gain, UnitStats* a, UnitStats* b) {
     g_btl_msgbox_store = nullptr;
     gain = std::clamp(gain, 1, 300);
     const int32_t start = a->exp % 100;
-    SavedRect* saved = open_exp_window(a, gain, start, "은", "는");
-    run_gain(0, a, gain, start, saved, true);
+    run_gain(0, a, gain, start, open_exp_window(a, gain, start, "은", "는"), true);
 }
 
-void btl_animate_exp_bar(int32_t s, int32_t from, int32_t to, int32_t colour, SavedRect* saved) {
+void btl_animate_exp_bar(int32_t s, int32_t from, int32_t to, int32_t colour, SavedArea saved) {
     int32_t cell = from;
     for (int32_t p = from; p < to; ++p) {
         ++cell;
@@ -133,7 +132,7 @@ void btl_animate_exp_bar(int32_t s, int32_t from, int32_t to, int32_t colour, Sa
         snd_play_effect(13);
     }
     win_wait_click_blink();
-    gfx_restore_rect_free(saved);
+    gfx_restore_rect_free(saved.release());
 }
 
 void btl_levelup_grow_stats(int32_t) {
@@ -167,7 +166,7 @@ void btl_show_levelup_message(int32_t s) {
 }
 
 void btl_show_levelup_stats(const UnitStats* o, const UnitStats* n) {
-    SavedRect* saved = gfx_save_rect(24, 0, 33, 280);
+    SavedArea saved(gfx_save_rect(24, 0, 33, 280));
     const int32_t zoom = g_zoom;
     g_zoom = 1;
     menu_draw_window(26, 1, 28, 12);
@@ -207,26 +206,26 @@ void btl_show_levelup_stats(const UnitStats* o, const UnitStats* n) {
     }
     g_zoom = zoom;
     win_wait_click_blink();
-    gfx_restore_rect_free(saved);
+    gfx_restore_rect_free(saved.release());
 }
 
 void btl_award_spoils(int32_t, int32_t item_id) {
     const int32_t r = draw100();
     const ItemRecord& item = item_get(item_id);
     char text[128];
-    SavedRect* shown = nullptr;
+    SavedArea shown;
     if (!(item.flags & ITEM_NATURAL) && r < 25 && item_id_valid(item_id) && item_id != 0 && g_btl_attacker_unit &&
         item_give(g_btl_attacker_unit, item_id)) {
         std::snprintf(text, sizeof text, "*/6 %s%s", item.name,
                       txt_ends_without_final(item.name) ? "/*를 손에 넣었다." : "/*을 손에 넣었다.");
-        shown = menu_prompt_keep(-1, -1, text);
+        shown.reset(menu_prompt_keep(-1, -1, text));
     } else {
         const uint32_t gold = item.price / 4;
         if (gold < 1) return;
         item_add_gold(gold);
         std::snprintf(text, sizeof text, "*/7 %u/*Gold 손에 넣었다", gold);
-        shown = menu_prompt_keep(-1, -1, text);
+        shown.reset(menu_prompt_keep(-1, -1, text));
     }
     win_wait_click_blink();
-    gfx_restore_rect_free(shown);
+    gfx_restore_rect_free(shown.release());
 }

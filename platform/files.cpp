@@ -28,12 +28,6 @@ std::string make_path(const char* folder, const char* name) {
     return path;
 }
 
-void show_file_box(const std::string& path) {
-    char text[512];
-    std::snprintf(text, sizeof text, "파일  [%s] 을／를 열 수 없습니다.", path.c_str());
-    sys_message_box(0, text, "", MB_OK);
-}
-
 // Row length in bytes of an 8-bit picture: padded to a multiple of 4.
 uint32_t stride_of(int32_t width) { return (static_cast<uint32_t>(width) * 8 + 31) / 32 * 4; }
 
@@ -111,7 +105,7 @@ int gfx_read_bmp_file(SysWnd window) {
     }
     if (!f.is_open()) {
         char text[512];
-        std::snprintf(text, sizeof text, "파일 '%s' 을／를 열 수 없습니다.[%x]", g_load_path,
+        std::snprintf(text, sizeof text, "파일 '%s' 을／를 열 수 없습니다.[%x]", file_shown_path(g_load_path).c_str(),
                       static_cast<unsigned>(err));
         sys_message_box(window, text, "오류", MB_ICONSTOP | MB_TOPMOST);
         if (g_picture_missing_quits) sys_post_message(window, MSG_SCENE_QUIT, 0, 0);
@@ -170,7 +164,7 @@ uint8_t* file_load_data(const char* name) {
     if (path.empty()) return nullptr;
     FILE* f = sys_fopen(path, "rb");
     if (!f) {
-        show_file_box(path);
+        file_show_open_box(path);
         return nullptr;
     }
     long size = -1;
@@ -201,7 +195,7 @@ int file_read_user_file(const char* name, void* buffer, uint32_t size, uint32_t*
     if (path.empty() || !buffer) return 0;
     FILE* f = sys_fopen(path, "rb");
     if (!f) {
-        show_file_box(path);
+        file_show_open_box(path);
         return 0;
     }
     const uint32_t limit = size < USER_FILE_MAX ? size : USER_FILE_MAX;
@@ -217,13 +211,26 @@ int file_write_user_file(const char* name, const void* data, uint32_t n) {
     const std::string path = make_path((std::string(g_exe_dir) + "\\").c_str(), name);
     if (path.empty() || (!data && n != 0)) return 0;
     if (!sys_write_file_atomic(path, data, n)) {
-        show_file_box(path);
+        file_show_open_box(path);
         return 0;
     }
     return 1;
 }
 
 int32_t file_data_drive_letter() { return 65; }
+
+void file_show_open_box(const std::string& path) {
+    char text[512];
+    std::snprintf(text, sizeof text, "파일  [%s] 을／를 열 수 없습니다.", file_shown_path(path).c_str());
+    sys_message_box(0, text, "", MB_OK);
+}
+
+std::string file_shown_path(const std::string& path) {
+    std::string shown = path;
+    for (char& c : shown)
+        if (c == '\\') c = '/';
+    return shown;
+}
 
 void file_reset() {
     g_load_dib.assign(SCREEN_HEADER_SIZE, 0);

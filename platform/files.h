@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "sys/lz.h"
@@ -74,6 +75,12 @@ int file_read_user_file(const char* name, void* buffer, uint32_t size, uint32_t*
 int file_write_user_file(const char* name, const void* data, uint32_t n);
 // The drive letter that name templates such as "?:stage??.map" receive.
 int32_t file_data_drive_letter();
+// The box of a data or save file that cannot be opened: "파일  [path] 을／를
+// 열 수 없습니다.", the path as the player reads it (see file_shown_path).
+void file_show_open_box(const std::string& path);
+// A path as shown to the player: the system's own separator "/" where the
+// folder names were joined with "\\".
+std::string file_shown_path(const std::string& path);
 
 // Resets this module's state to its values at program start (tests).
 void file_reset();

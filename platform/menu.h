@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // The pixels under a window, put back when it closes. Only the part of the
@@ -22,6 +23,11 @@ struct SavedRect {
     int32_t h;  // height in lines
     std::vector<uint8_t> pixels;  // w x h, top line first
 };
+
+// Owner of a saved rectangle held across a wait: a quit that unwinds the
+// wait frees it (without putting it back). gfx_restore_rect_free(a.release())
+// puts it back and frees it at the owner's own moment.
+using SavedArea = std::unique_ptr<SavedRect>;
 
 struct HitRect;
 // Hover callback: selected 1 when the pointer enters the entry, 0 when it leaves.

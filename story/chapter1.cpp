@@ -28,24 +28,6 @@ namespace {
 
 constexpr int16_t WALK_ON_MODE = 19;
 
-// A class's walk sheet as the current cell sheet while it lives.
-class WalkSheet {
-public:
-    explicit WalkSheet(int32_t class_id) : sheet_(map_load_walk_sheet(class_id)), kept_(g_cell32_sheet) {
-        if (sheet_) g_cell32_sheet = sheet_;
-    }
-    ~WalkSheet() {
-        g_cell32_sheet = kept_;
-        std::free(sheet_);
-    }
-    WalkSheet(const WalkSheet&) = delete;
-    WalkSheet& operator=(const WalkSheet&) = delete;
-
-private:
-    uint8_t* sheet_;
-    uint8_t* kept_;
-};
-
 bool in_use(const UnitRecord* unit) { return unit && unit->number != 0; }
 
 }  // namespace
@@ -63,7 +45,7 @@ UnitRecord* scn_extra(int32_t class_id, int32_t x, int32_t y) {
 
 void scn_walk(UnitRecord* unit, int32_t direction, int32_t n) {
     if (!in_use(unit)) return;
-    WalkSheet sheet(unit->stats.class_id);
+    const MapWalkSheet sheet(unit->stats.class_id);
     for (int32_t i = 0; i < n && in_use(unit); ++i) map_move_unit_step(unit, direction);
 }
 
@@ -277,7 +259,7 @@ void finale() {
     UnitRecord* second = unit_find_by_char_id(2);
     scn_step_quietly(leader, 0);
     scn_off_grid(leader);
-    const std::unique_ptr<uint8_t, decltype(&std::free)> escort_sheet(map_load_walk_sheet(ESCORT_CLASS), &std::free);
+    const HeapBlock escort_sheet = map_load_walk_sheet(ESCORT_CLASS);
     scn_message(102);
     scn_walk(escort, 1, 1);
     if (in_use(escort)) map_move_unit_step(escort, 5);

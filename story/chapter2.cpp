@@ -84,11 +84,8 @@ void vanish(UnitRecord*& unit) {
     scn_leave(unit);
 }
 
-using Picture = std::unique_ptr<uint8_t, decltype(&std::free)>;
-
 // A story still, or nothing after "Memory Error".
-Picture load_still(const char* name) { return Picture(scn_load_story_picture(name, 1, 1), &std::free); }
-
+HeapBlock load_still(const char* name) { return scn_load_story_picture(name, 1, 1); }
 
 constexpr int32_t STILL_X = 160;
 constexpr int32_t STILL_Y = 100;
@@ -389,7 +386,7 @@ void vision3() {
     scn_message(52);
     scn_fade_out(2);
     snd_play_music(-1);  // music off
-    if (Picture still = load_still("c:vis03.gem")) {
+    if (HeapBlock still = load_still("c:vis03.gem")) {
         gfx_clear_screen();
         draw_still(still.get());
         const Palette16 colours = scn_picture_colours(still.get());
@@ -425,8 +422,8 @@ void black_span(int32_t x, int32_t w) {
 void vision15() {
     scn_fade_out(8);
     g_colour_cycle_block = 1;
-    Picture behind = load_still("c:vis15b.gem");
-    Picture front = load_still("c:vis15a.gem");
+    HeapBlock behind = load_still("c:vis15b.gem");
+    HeapBlock front = load_still("c:vis15a.gem");
     if (behind && front) {
         gfx_clear_screen();
         draw_still(behind.get());

@@ -78,13 +78,11 @@ void own_map(int32_t stage, const PlacementEntry* list) {
 // Frame `frame` of walk sheet `sheet` for a class; the view is redrawn.
 void pose_from_sheet(int32_t sheet_no, int32_t class_id, int32_t frame) {
     if (class_id < 0) return;
-    uint8_t* sheet = map_load_walk_sheet(sheet_no);
-    if (!sheet) return;
-    uint8_t* kept = g_cell32_sheet;
-    g_cell32_sheet = sheet;
-    map_patch_class_sprite(class_id, frame);
-    g_cell32_sheet = kept;
-    std::free(sheet);
+    {
+        const MapWalkSheet sheet(sheet_no);
+        if (!sheet) return;
+        map_patch_class_sprite(class_id, frame);
+    }
     map_redraw_view();
 }
 
@@ -131,14 +129,6 @@ constexpr int32_t SHEET_W = 640, SHEET_H = 400, FRAME_W = 320, FRAME_H = 200;
 constexpr int32_t STILL_X = 160, STILL_Y = 100;
 enum Quarter { TL = 0, TR = 1, BL = 2, BR = 3 };
 
-using Picture = std::unique_ptr<uint8_t, decltype(&std::free)>;
-
-// A story picture at least min_w x min_h, or nothing after "Memory Error".
-Picture load_picture(const char* name, int32_t min_w, int32_t min_h) {
-    return Picture(scn_load_story_picture(name, min_w, min_h), &std::free);
-}
-
-
 int32_t memory_row(int32_t y, int32_t h) { return SCREEN_H - y - h; }
 
 // Copies w x h pixels of a picture from (sx, sy) to line y, column x of a
@@ -157,7 +147,7 @@ void picture_rows_to(uint8_t* screen, int32_t x, int32_t y, const uint8_t* pictu
 
 // A frame sheet into a screen image; 1 done, 0 refused.
 int32_t load_sheet(const char* name, uint8_t* screen, Palette16* colours) {
-    Picture p = load_picture(name, SHEET_W, SHEET_H);
+    const HeapBlock p = scn_load_story_picture(name, SHEET_W, SHEET_H);
     if (!p) return 0;
     picture_rows_to(screen, 0, 0, p.get(), 0, 0, SHEET_W, SHEET_H);
     if (colours) *colours = scn_picture_colours(p.get());
@@ -349,17 +339,13 @@ void vision_dream() {
 
     // The party is thrown apart.
     {
-        uint8_t* sheet = map_load_walk_sheet(97);
-        uint8_t* kept = g_cell32_sheet;
-        if (sheet) g_cell32_sheet = sheet;
+        const MapWalkSheet sheet(97);
         for (int32_t s = 0; s < UNIT_SLOTS; ++s) {
             UnitRecord& u = g_units[static_cast<size_t>(s)];
             if (u.number == 0 || u.stats.char_id == 1) continue;
             if (sheet) map_patch_class_sprite(u.stats.class_id, s);
             scn_off_grid(&u);
         }
-        g_cell32_sheet = kept;
-        std::free(sheet);
     }
     scn_place_list(kVision2);
     gfx_fade_to_wait(&g_white_palette, 4);
@@ -442,7 +428,7 @@ void vision_stills() {
 
     // The tall picture, panned from its lower to its upper rows.
     constexpr int32_t PAN_W = 448, PAN_H = 260, PAN_ROWS = 520, PAN_X = 96, PAN_Y = 48;
-    if (Picture tall = load_picture("d:vis21a.gem", PAN_W, PAN_ROWS)) {
+    if (const HeapBlock tall = scn_load_story_picture("d:vis21a.gem", PAN_W, PAN_ROWS)) {
         gfx_clear_screen();
         const Palette16 colours = scn_picture_colours(tall.get());
         gfx_set_scene_palettes(&colours, nullptr, &g_scene_palette);
@@ -460,7 +446,7 @@ void vision_stills() {
     Palette16 b_colours{};
     const int32_t have_b = load_sheet("d:vis21b.gem", g_shadow_dib, &b_colours);
     Palette16 p2{}, p3{};
-    Picture rise = load_picture("d:vis21c.gem", FRAME_W, 2 * FRAME_H);
+    const HeapBlock rise = scn_load_story_picture("d:vis21c.gem", FRAME_W, 2 * FRAME_H);
     if (rise) {
         p3 = scn_picture_colours(rise.get());
         p3.colour[14][0] = p3.colour[14][1] = p3.colour[14][2] = 14;
@@ -526,7 +512,8 @@ void vision_stills() {
 
     Palette16 d_colours{};
     if (load_sheet("d:vis21d.gem", g_shadow_dib, &d_colours)) {
-        gfx_set_scene_palettes(&d_colours, &g_white_palette, &d_colours);
+        // White is shown: the frame fades in from white.
+        gfx_set_scene_palettes(&d_colours, &g_white_palette, &g_white_palette);
         gfx_clear_screen();
         draw_frame(g_shadow_dib, BL, STILL_X, STILL_Y);
         g_tick_counter = 0;
@@ -563,7 +550,8 @@ void vision_road() {
     map_load_stage_map(52);
     map_load_map_graphics(4);
     wait_ticks_until(180);
-    text_screen();
+    // The screen stays dark: message 70 comes up with its script's own fade.
+    gfx_clear_screen();
     scn_message(70);
     scn_fade_out(2);
     scn_clear_occupancy();

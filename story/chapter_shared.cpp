@@ -133,11 +133,11 @@ void scn_play_stage_music() {
         snd_play_music(g_stage_music[static_cast<size_t>(g_stage_index)]);
 }
 
-uint8_t* scn_load_story_picture(const char* name, int32_t min_w, int32_t min_h) {
-    uint8_t* picture = file_load_data(name);
+HeapBlock scn_load_story_picture(const char* name, int32_t min_w, int32_t min_h) {
+    HeapBlock picture(file_load_data(name));
     int32_t w = 0, h = 0;
-    if (picture && gfx_picture_bits(picture, &w, &h) && w >= min_w && h >= min_h) return picture;
-    std::free(picture);
+    if (picture && gfx_picture_bits(picture.get(), &w, &h) && w >= min_w && h >= min_h) return picture;
+    picture.reset();
     util_memory_error();
     return nullptr;
 }

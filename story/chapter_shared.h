@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "platform/heap.h"
 #include "platform/palette.h"
 #include "platform/shell.h"
 
@@ -73,8 +74,7 @@ void scn_play_stage_music();
 inline int32_t scn_stage_no() { return g_stage_index + 1; }
 
 // A story picture at least min_w x min_h (the part a step reads from it), or
-// null after "Memory Error" when it cannot be read or is smaller. The caller
-// frees it with std::free.
-uint8_t* scn_load_story_picture(const char* name, int32_t min_w, int32_t min_h);
+// null after "Memory Error" when it cannot be read or is smaller.
+HeapBlock scn_load_story_picture(const char* name, int32_t min_w, int32_t min_h);
 // The first 16 colours of a picture.
 Palette16 scn_picture_colours(const uint8_t* picture);

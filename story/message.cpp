@@ -54,10 +54,6 @@ constexpr int32_t CENTRE_COLS = 68;
 constexpr int32_t SPEAKER_INDENT = 14;
 constexpr int32_t ENTRY_WITHOUT_CODE = 10;
 
-using SavedArea = std::unique_ptr<SavedRect>;
-
-using Block = HeapBlock;
-
 // Saves an area of the back image; "Memory Error" and null when it cannot.
 SavedArea save_area(int32_t col, int32_t y, int32_t wcols, int32_t h) {
     SavedArea area(gfx_save_rect(col, y, wcols, h));
@@ -104,15 +100,14 @@ struct MessageRun {
 };
 
 void draw_face(int32_t window, const char* code, const WindowLayout& w) {
-    uint8_t* face = txt_load_face(code);
+    const HeapBlock face = txt_load_face(code);
     if (!face) return;
     const int32_t n = txt_face_number(code);
     const bool unmirrored = n >= 0 && g_face_flags[static_cast<size_t>(n)] == 1;
     if (window == 1 || unmirrored)
-        gfx_blit_image_keyed(w.face_col, w.face_y, face);
+        gfx_blit_image_keyed(w.face_col, w.face_y, face.get());
     else
-        gfx_blit_image_keyed_mirror(w.face_col, w.face_y, face);
-    std::free(face);
+        gfx_blit_image_keyed_mirror(w.face_col, w.face_y, face.get());
 }
 
 void MessageRun::select_window(const char* line) {
@@ -259,7 +254,7 @@ int32_t txt_face_number(const char* code) {
     return tens * 10 + (b - '0');
 }
 
-uint8_t* txt_load_face(const char* code) {
+HeapBlock txt_load_face(const char* code) {
     char name[] = "a:face??.gem";
     const bool named = code && code[0] && code[1];
     if (named) {
@@ -276,7 +271,7 @@ uint8_t* txt_load_face(const char* code) {
             std::fclose(f);
         }
     }
-    uint8_t* face = present ? file_load_data(name) : nullptr;
+    HeapBlock face(present ? file_load_data(name) : nullptr);
     if (!face) util_memory_error();
     return face;
 }
@@ -300,7 +295,7 @@ void txt_show_message(int32_t id, std::initializer_list<MsgArg> args) {
         util_memory_error();
         return;
     }
-    Block file(file_load_data(name));
+    const HeapBlock file(file_load_data(name));
     if (!file) {
         util_memory_error();
         return;

@@ -17,6 +17,8 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "platform/heap.h"
+
 struct UnitRecord;
 
 constexpr int32_t TXT_SPEAKER_CODES = 29;
@@ -56,9 +58,8 @@ extern const char g_speaker_codes[TXT_SPEAKER_CODES][3];
 void txt_show_message(int32_t id, std::initializer_list<MsgArg> args = {});
 
 // Loads "a:face??.gem" with the two characters of code in place of the "??":
-// a DibImage freed with std::free, or null after "Memory Error" when the
-// picture cannot be read.
-uint8_t* txt_load_face(const char* code);
+// a DibImage, or null after "Memory Error" when the picture cannot be read.
+HeapBlock txt_load_face(const char* code);
 
 // 1..29: the first entry of g_speaker_codes equal to the text's first two
 // bytes; 0 when none is (also for a text shorter than two bytes).

@@ -6,6 +6,7 @@
 
 #include "platform/draw.h"
 #include "platform/files.h"
+#include "platform/heap.h"
 #include "platform/input.h"
 #include "platform/menu.h"
 #include "platform/palette.h"
@@ -93,11 +94,10 @@ void picture_to_screen(uint8_t* screen, const uint8_t* picture) {
 // Reads a frame sheet into a screen image; 1 done, 0 refused (the image is
 // left as it was).
 int32_t load_sheet(const char* name, uint8_t* screen, Palette16* colours) {
-    uint8_t* picture = scn_load_story_picture(name, SHEET_W, SHEET_H);
+    const HeapBlock picture = scn_load_story_picture(name, SHEET_W, SHEET_H);
     if (!picture) return 0;
-    picture_to_screen(screen, picture);
-    if (colours) *colours = scn_picture_colours(picture);
-    std::free(picture);
+    picture_to_screen(screen, picture.get());
+    if (colours) *colours = scn_picture_colours(picture.get());
     return 1;
 }
 
@@ -137,10 +137,9 @@ void wait_fade() {
 void opening_presents() {
     g_view_rect = {0, 0, SCREEN_W, SHEET_H};
     win_wait_units(1);
-    if (uint8_t* picture = scn_load_story_picture("d:presents.gem", 0, 0)) {
-        draw_picture(picture, 0, 0);
-        scene_colours(scn_picture_colours(picture), nullptr);
-        std::free(picture);
+    if (const HeapBlock picture = scn_load_story_picture("d:presents.gem", 0, 0)) {
+        draw_picture(picture.get(), 0, 0);
+        scene_colours(scn_picture_colours(picture.get()), nullptr);
     }
     colours_at_once(&g_scene_palette);
     fade_in(4);
@@ -167,13 +166,12 @@ void opening_op01() {
 void set_back_colour14(const uint8_t* entry) { std::memcpy(gfx_dib_colours(g_back_dib) + 14 * 4, entry, 3); }
 
 void opening_op02() {
-    uint8_t* picture = scn_load_story_picture("d:op02_a.gem", 0, 0);
+    const HeapBlock picture = scn_load_story_picture("d:op02_a.gem", 0, 0);
     if (!picture) return;
-    Palette16 colours = scn_picture_colours(picture);
+    Palette16 colours = scn_picture_colours(picture.get());
     for (auto& c : colours.colour[14]) c = 15;
     gfx_clear_screen();
-    draw_picture(picture, FRAME_X, FRAME_Y);
-    std::free(picture);
+    draw_picture(picture.get(), FRAME_X, FRAME_Y);
     scene_colours(colours, &g_white_palette);
     gfx_fade_to(&g_default_palette, 4);
     static const uint8_t white[3] = {255, 255, 255};
@@ -199,11 +197,10 @@ void opening_op03() {
     if (!load_sheet("d:op03_b.gem", g_background_dib, nullptr)) return;
     uint8_t strip[STRIP_BYTES];
     {
-        uint8_t* picture = scn_load_story_picture("d:op03_c.gem", STRIP_W, STRIP_FRAME_H);
+        const HeapBlock picture = scn_load_story_picture("d:op03_c.gem", STRIP_W, STRIP_FRAME_H);
         if (!picture) return;
         int32_t w = 0, h = 0;
-        std::memcpy(strip, gfx_picture_bits(picture, &w, &h), sizeof strip);
-        std::free(picture);
+        std::memcpy(strip, gfx_picture_bits(picture.get(), &w, &h), sizeof strip);
     }
     gfx_clear_screen();
     scene_colours(colours, &g_white_palette);
@@ -236,17 +233,17 @@ void opening_op03() {
 }
 
 void opening_vision() {
-    uint8_t* picture = scn_load_story_picture("d:vis21a.gem", PAN_W, PAN_ROWS);
+    const HeapBlock picture = scn_load_story_picture("d:vis21a.gem", PAN_W, PAN_ROWS);
     if (!picture) return;
     int32_t w = 0, h = 0;
-    const uint8_t* bits = gfx_picture_bits(picture, &w, &h);
+    const uint8_t* bits = gfx_picture_bits(picture.get(), &w, &h);
     auto show = [&](int32_t top) {
         for (int32_t j = 0; j < PAN_H; ++j)
             std::memcpy(gfx_screen_pixel(g_back_dib, PAN_X, PAN_Y + j),
                         bits + static_cast<size_t>(h - 1 - (top + j)) * w, PAN_W);
     };
     gfx_clear_screen();
-    scene_colours(scn_picture_colours(picture), nullptr);
+    scene_colours(scn_picture_colours(picture.get()), nullptr);
     show(PAN_ROWS - PAN_H);
     fade_in(6);
     win_wait_units(2);
@@ -255,16 +252,14 @@ void opening_vision() {
         show(PAN_ROWS - PAN_H - f);
         pace(start, 2);
     }
-    std::free(picture);
 }
 
 // A 320 x 200 still at (160,100), faded in and out.
 void opening_still(const char* name) {
     gfx_clear_screen();
-    if (uint8_t* picture = scn_load_story_picture(name, 0, 0)) {
-        draw_picture(picture, FRAME_X, FRAME_Y);
-        scene_colours(scn_picture_colours(picture), nullptr);
-        std::free(picture);
+    if (const HeapBlock picture = scn_load_story_picture(name, 0, 0)) {
+        draw_picture(picture.get(), FRAME_X, FRAME_Y);
+        scene_colours(scn_picture_colours(picture.get()), nullptr);
         fade_in(2);
         win_wait_units(1000);
         fade_out(2);
@@ -303,10 +298,9 @@ int32_t opening_scenes(int32_t first, int32_t last) {
 // ---- the title screen ------------------------------------------------------------
 
 void show_logo() {
-    if (uint8_t* picture = scn_load_story_picture("a:qmx.gem", 0, 0)) {
-        scene_colours(scn_picture_colours(picture), nullptr);
-        draw_picture(picture, 0, 0);
-        std::free(picture);
+    if (const HeapBlock picture = scn_load_story_picture("a:qmx.gem", 0, 0)) {
+        scene_colours(scn_picture_colours(picture.get()), nullptr);
+        draw_picture(picture.get(), 0, 0);
     }
     fade_in(4);
     wait_click_either();
@@ -318,10 +312,9 @@ void show_title_screen() {
     sys_show_cursor(0);
     colours_at_once(&g_default_palette);
     title_build_background();
-    if (uint8_t* picture = scn_load_story_picture("b:op04_b.gem", 0, 0)) {
-        draw_picture(picture, 0, 0);
-        scene_colours(scn_picture_colours(picture), nullptr);
-        std::free(picture);
+    if (const HeapBlock picture = scn_load_story_picture("b:op04_b.gem", 0, 0)) {
+        draw_picture(picture.get(), 0, 0);
+        scene_colours(scn_picture_colours(picture.get()), nullptr);
         // op04_b lies over the background, colour 15 transparent.
         gfx_copy_rect_keyed(g_background_dib, 0, 0, g_back_dib, 0, 0, SCREEN_W, SCREEN_H, 15);
         gfx_copy_rect(g_back_dib, 0, 0, g_background_dib, 0, 0, SCREEN_W, SCREEN_H);
@@ -450,14 +443,13 @@ void title_opening() {
 }
 
 void title_build_background() {
-    uint8_t* picture = scn_load_story_picture("b:op04_a.gem", TILE_X + TILE, TILE_Y + TILE);
+    const HeapBlock picture = scn_load_story_picture("b:op04_a.gem", TILE_X + TILE, TILE_Y + TILE);
     if (!picture) {
         gfx_copy_rect(g_background_dib, 0, 0, g_back_dib, 0, 0, SCREEN_W, SCREEN_H);
         return;
     }
-    scene_colours(scn_picture_colours(picture), nullptr);
-    draw_picture(picture, 0, 0);
-    std::free(picture);
+    scene_colours(scn_picture_colours(picture.get()), nullptr);
+    draw_picture(picture.get(), 0, 0);
     gfx_copy_rect(g_background_dib, 0, 0, g_back_dib, 0, 0, SCREEN_W, SCREEN_H);
     // 416 lines hold 13 whole tiles, so the tiles meet the bottom edge.
     for (int32_t row = 0; row < SCREEN_H; row += TILE)
@@ -535,10 +527,9 @@ void title_ending_epilogue() {
         gfx_clear_screen();
         char name[16];
         std::snprintf(name, sizeof name, "f:ed_0%d.gem", i);
-        if (uint8_t* picture = scn_load_story_picture(name, 0, 0)) {
-            draw_picture(picture, FRAME_X, 20);
-            scene_colours(scn_picture_colours(picture), &g_white_palette);
-            std::free(picture);
+        if (const HeapBlock picture = scn_load_story_picture(name, 0, 0)) {
+            draw_picture(picture.get(), FRAME_X, 20);
+            scene_colours(scn_picture_colours(picture.get()), &g_white_palette);
         }
         fade_in(4);
         txt_show_message(ENDING_FIRST_MESSAGE + i, {g_char_names[i + 1], "백성A", "백성B", "역인A", "역인B", "대원A",
@@ -548,10 +539,9 @@ void title_ending_epilogue() {
 
     gfx_clear_screen();
     fade_out(4);
-    if (uint8_t* picture = scn_load_story_picture("b:vis40b.gem", 0, 0)) {
-        draw_picture(picture, 0, 0);
-        const Palette16 colours = scn_picture_colours(picture);
-        std::free(picture);
+    if (const HeapBlock picture = scn_load_story_picture("b:vis40b.gem", 0, 0)) {
+        draw_picture(picture.get(), 0, 0);
+        const Palette16 colours = scn_picture_colours(picture.get());
         scene_colours(colours, &g_white_palette);
         gfx_fade_to(&colours, 0);
     }

@@ -8,6 +8,7 @@
 
 #include "platform/draw.h"
 #include "platform/files.h"
+#include "platform/heap.h"
 #include "platform/input.h"
 #include "platform/menu.h"
 #include "platform/palette.h"
@@ -60,17 +61,6 @@ int32_t stage_tileset(int32_t stage) {
 int32_t stage_music(int32_t stage) {
     return stage >= 0 && stage <= GAME_STAGES ? g_stage_music[static_cast<size_t>(stage)] : -1;
 }
-
-// The area under a card window; freed without restoring when a quit unwinds
-// the wait that shows it.
-struct SavedArea {
-    SavedRect* rect;
-    ~SavedArea() { delete rect; }
-    void restore() {
-        gfx_restore_rect_free(rect);
-        rect = nullptr;
-    }
-};
 
 void wait_click_either() {
     g_click[0].count = 0;
@@ -146,10 +136,9 @@ void intro_scroll(const IntroScroll& scroll) {
 void game_over() {
     gfx_fade_to_scene_wait(4);
     Palette16 colours{};
-    if (uint8_t* picture = file_load_data("a:gameover.gem")) {
-        gfx_get_palette16(picture, &colours);
-        gfx_blit_image(0, 0, picture);
-        std::free(picture);
+    if (const HeapBlock picture{file_load_data("a:gameover.gem")}) {
+        gfx_get_palette16(picture.get(), &colours);
+        gfx_blit_image(0, 0, picture.get());
     }
     snd_play_music(GAME_OVER_MUSIC);
     gfx_set_scene_palettes(&colours, nullptr, &g_scene_palette);
@@ -199,7 +188,7 @@ void turn_show_stage_title() {
     g_stage_end = 0;
     g_tick_counter = 0;
     turn_wait_ticks_or_click(TITLE_TICKS);
-    card.restore();
+    gfx_restore_rect_free(card.release());
 }
 
 int32_t turn_run_game() {

@@ -285,17 +285,17 @@ int32_t item_heal_amount(int32_t item_id) {
 void item_unit_slot_menu(UnitRecord* unit) {
     if (!unit) return;
     txt_show_message(568, {unit});
-    SavedRect* message_area = gfx_save_rect(6, 240, 68, 100);
+    const SavedArea message_area(gfx_save_rect(6, 240, 68, 100));
     txt_show_message(569, {""});
-    SavedRect* list_area = gfx_save_rect(29, 80, 40, 80);
+    const SavedArea list_area(gfx_save_rect(29, 80, 40, 80));
 
     for (;;) {
-        draw_slot_list(unit, list_area);
+        draw_slot_list(unit, list_area.get());
         const int32_t k = menu_run(1, g_hit_rects, 99);
         if (k < 0 || k >= ITEM_SLOTS) break;
         const int32_t id = unit->items[k];
         const ItemRecord& item = item_get(id);
-        gfx_restore_rect(-1, 0, message_area);
+        gfx_restore_rect(-1, 0, message_area.get());
         item_show_info(unit, id);
         std::string offer = std::string("/7") + item.name + "/*  { 판다 }";
         if (unit->equipped_slot == k)
@@ -304,16 +304,14 @@ void item_unit_slot_menu(UnitRecord* unit) {
             offer += " { 장비한다 }";
         const int32_t choice = menu_prompt(-1, 9, offer.c_str(), 0);
         if (choice == 0) {
-            if (!sell_slot(unit, k, message_area)) continue;
+            if (!sell_slot(unit, k, message_area.get())) continue;
         } else if (choice == 1) {
             equip_slot(unit, k);
         }
-        gfx_restore_rect(-1, 0, message_area);
+        gfx_restore_rect(-1, 0, message_area.get());
         txt_show_message(569, {""});
     }
 
-    delete message_area;
-    delete list_area;
     gfx_fade_to_scene_wait(1);
     map_redraw_view();
     gfx_fade_to_wait(&g_default_palette, 1);
@@ -363,11 +361,11 @@ void item_exchange_weapon(UnitRecord* unit) {
         map_redraw_view();
         txt_show_message(567, {unit, partner});
         menu_prompt(-1, 9, "*교환하고 싶은 무기를 선택해 주십시오.", 0);
-        SavedRect* area = gfx_save_rect(24, 80, 30, 260);
+        const SavedArea area(gfx_save_rect(24, 80, 30, 260));
         UnitRecord* const sides[2] = {unit, partner};
         int32_t sel = -1;
         for (;;) {
-            gfx_restore_rect(-1, 0, area);
+            gfx_restore_rect(-1, 0, area.get());
             menu_clear_hit_rects();
             txt_draw_string(26, 3, unit_display_name(&unit->stats), 7);
             txt_draw_string(26, 12, unit_display_name(&partner->stats), 7);
@@ -398,7 +396,6 @@ void item_exchange_weapon(UnitRecord* unit) {
             snd_play_effect(EXCHANGE_EFFECT);
             sel = -1;
         }
-        delete area;
         item_compact_unit_slots(unit);
         item_compact_unit_slots(partner);
     }

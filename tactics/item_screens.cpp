@@ -164,9 +164,9 @@ void item_shop_buy(UnitRecord* customer, const ShopStockRow& stock) {
     const char* customer_name = unit_display_name(&customer->stats);
 
     txt_show_message(576, {customer});
-    SavedRect* message_area = gfx_save_rect(6, 240, 68, 100);
+    const SavedArea message_area(gfx_save_rect(6, 240, 68, 100));
     txt_show_message(talk, {customer_name});
-    SavedRect* money_area = gfx_save_rect(64, 140, 5, 20);
+    const SavedArea money_area(gfx_save_rect(64, 140, 5, 20));
 
     for (;;) {
         menu_clear_hit_rects();
@@ -182,7 +182,7 @@ void item_shop_buy(UnitRecord* customer, const ShopStockRow& stock) {
             txt_draw_string(64, row, txt_format_uint(item.price, 5), 7);
             menu_set_hit_rect(i, 240, row * MENU_ROW_H, 320, MENU_ROW_H, menu_hover_box_dark);
         }
-        gfx_restore_rect(-1, 0, money_area);
+        gfx_restore_rect(-1, 0, money_area.get());
         txt_draw_string(32, 7, "소지금", 15);
         txt_draw_string(64, 7, txt_format_uint(g_gold, 5), 7);
 
@@ -192,7 +192,7 @@ void item_shop_buy(UnitRecord* customer, const ShopStockRow& stock) {
         const int32_t id = static_cast<int32_t>(stock.item_ids[k]);
         const ItemRecord& item = item_get(id);
 
-        gfx_restore_rect(-1, 0, message_area);
+        gfx_restore_rect(-1, 0, message_area.get());
         item_show_info(customer, id);
         std::string offer = std::string("/7") + item.name + item_particle(item.name, "/*는 /9", "/*은 /9") +
                             std::to_string(item.price) + "/*Gold입니다. { 산다 }";
@@ -219,12 +219,10 @@ void item_shop_buy(UnitRecord* customer, const ShopStockRow& stock) {
                 }
             }
         }
-        gfx_restore_rect(-1, 0, message_area);
+        gfx_restore_rect(-1, 0, message_area.get());
         txt_show_message(talk, {customer_name});
     }
 
-    delete message_area;
-    delete money_area;
     gfx_fade_to_scene_wait(1);
     map_redraw_view();
     gfx_fade_to_wait(&g_default_palette, 1);

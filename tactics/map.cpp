@@ -132,14 +132,13 @@ int32_t map_load_stage_map(int32_t stage) {
     char name[32];
     std::snprintf(name, sizeof name, "%c:stage%02d.map", static_cast<char>(file_data_drive_letter()),
                   (stage + 1) % 100);
-    uint8_t* block = file_load_data(name);
+    const HeapBlock block(file_load_data(name));
     if (!block) {
         util_memory_error();
         return 0;
     }
     const size_t size = g_loaded_file_size;
-    std::memcpy(&g_map, block, size < sizeof g_map ? size : sizeof g_map);
-    std::free(block);
+    std::memcpy(&g_map, block.get(), size < sizeof g_map ? size : sizeof g_map);
 
     // A header cut short or a size outside 1..60 cannot be laid out: the map
     // stays empty (all tile 0).
@@ -218,16 +217,22 @@ void map_free_map_graphics() {
     g_tile_sheet_base = nullptr;
 }
 
-uint8_t* map_load_walk_sheet(int32_t n) {
-    uint8_t* sheet = nullptr;
+HeapBlock map_load_walk_sheet(int32_t n) {
+    HeapBlock sheet;
     if (n >= 0 && n <= 99) {
         char name[32];
         std::snprintf(name, sizeof name, "a:walk%02d.gem", n);
-        sheet = file_load_data(name);
+        sheet.reset(file_load_data(name));
     }
     if (!sheet) util_memory_error();
     return sheet;
 }
+
+MapWalkSheet::MapWalkSheet(int32_t n) : sheet_(map_load_walk_sheet(n)), kept_(g_cell32_sheet) {
+    if (sheet_) g_cell32_sheet = sheet_.get();
+}
+
+MapWalkSheet::~MapWalkSheet() { g_cell32_sheet = kept_; }
 
 int32_t map_step_dir(int32_t* x, int32_t* y, int32_t direction) {
     switch (direction) {

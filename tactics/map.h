@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/heap.h"
 #include "platform/palette.h"
 
 static_assert(std::endian::native == std::endian::little, "records are laid out little-endian");
@@ -92,9 +93,24 @@ int32_t map_load_stage_map(int32_t stage);
 // scene palettes.
 void map_load_map_graphics(int32_t tile_set);
 void map_free_map_graphics();
-// "a:walk??.gem" (?? = n); the caller frees it with std::free. Null after
-// "Memory Error".
-uint8_t* map_load_walk_sheet(int32_t n);
+// "a:walk??.gem" (?? = n), or null after "Memory Error".
+HeapBlock map_load_walk_sheet(int32_t n);
+
+// Walk sheet n as the cell sheet (g_cell32_sheet) for as long as this lives;
+// nothing changes when it cannot be loaded. The sheet before it comes back
+// at the end, also when a quit unwinds the scene.
+class MapWalkSheet {
+public:
+    explicit MapWalkSheet(int32_t n);
+    ~MapWalkSheet();
+    MapWalkSheet(const MapWalkSheet&) = delete;
+    MapWalkSheet& operator=(const MapWalkSheet&) = delete;
+    explicit operator bool() const { return sheet_ != nullptr; }
+
+private:
+    HeapBlock sheet_;
+    uint8_t* kept_;
+};
 
 // Steps (x, y) one cell: 0 up, 1 right, 2 down, 3 left, anything else no
 // step. 1 when the result lies on the map, else 0 (moved either way).

@@ -476,11 +476,6 @@ void map_patch_class_sprite(int32_t class_id, int32_t slot) {
 }
 
 void map_apply_walk_sprite(int32_t n, int32_t slot) {
-    uint8_t* sheet = map_load_walk_sheet(n);
-    if (!sheet) return;
-    uint8_t* kept = g_cell32_sheet;
-    g_cell32_sheet = sheet;
-    map_patch_class_sprite(n, slot);
-    g_cell32_sheet = kept;
-    std::free(sheet);
+    const MapWalkSheet sheet(n);
+    if (sheet) map_patch_class_sprite(n, slot);
 }

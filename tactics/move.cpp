@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "platform/draw.h"
 #include "platform/input.h"
@@ -227,20 +228,12 @@ int32_t map_trace_move_path(UnitRecord* unit, int32_t tx, int32_t ty, MovePath& 
 // Walks a unit along a traced path (from the last entry to the first) with
 // the class's walking figure, and puts it on its new cell.
 void map_walk_path(UnitRecord* u, const MovePath& path, int32_t steps) {
-    uint8_t* const previous_sheet = g_cell32_sheet;
-    uint8_t* walk_sheet = nullptr;
-    if (g_zoom == 1 && g_opt_move_anim) {
-        walk_sheet = map_load_walk_sheet(u->stats.class_id);
-        if (walk_sheet) g_cell32_sheet = walk_sheet;
-    }
+    std::optional<MapWalkSheet> walk_sheet;
+    if (g_zoom == 1 && g_opt_move_anim) walk_sheet.emplace(u->stats.class_id);
     g_occupancy.cells[u->y * MAP_SIDE + u->x] = 0;
     u->status = 0;
     for (int32_t i = steps - 1; i >= 0; --i) map_move_unit_step(u, path[static_cast<size_t>(i)]);
     g_occupancy.cells[u->y * MAP_SIDE + u->x] = static_cast<uint8_t>(u->number);
-    if (walk_sheet) {
-        std::free(walk_sheet);
-        g_cell32_sheet = previous_sheet;
-    }
 }
 
 // Centres the view on a cell, then shifts it toward another cell that lies

@@ -46,13 +46,8 @@ void slot_file_name(int32_t slot, char (&name)[16]) {
     std::snprintf(name, sizeof name, "u:save%02d.dat", static_cast<unsigned>(slot) % 100u);
 }
 
-// The box of a save file that cannot be used, in the words of the file
-// reader's own box.
-void show_file_box(const char* name) {
-    char text[400];
-    std::snprintf(text, sizeof text, "파일  [%s\\%s] 을／를 열 수 없습니다.", g_exe_dir, sys_skip_drive(name));
-    sys_message_box(0, text, "", MB_OK);
-}
+// The box of a save file that cannot be used: the file reader's own box.
+void show_file_box(const char* name) { file_show_open_box(std::string(g_exe_dir) + "\\" + sys_skip_drive(name)); }
 
 bool file_present(const char* name) {
     FILE* f = sys_fopen(std::string(g_exe_dir) + "\\" + sys_skip_drive(name), "rb");

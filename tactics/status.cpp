@@ -6,6 +6,7 @@
 
 #include "platform/draw.h"
 #include "platform/files.h"
+#include "platform/heap.h"
 #include "platform/input.h"
 #include "platform/menu.h"
 #include "platform/palette.h"
@@ -54,7 +55,8 @@ void draw_able_sprite(UnitRecord* unit, int32_t col, int32_t y) {
 }
 
 // "(+dd/+dd)" after attack or intelligence: each side is the value with its
-// sign (a space for 0) when the weapon has that reach, else a cross.
+// sign (a space for 0) when the weapon has that reach, else a cross. The
+// slash is the text drawer's "//", which shows one slash.
 void draw_bonus_bracket(uint32_t flags, int32_t near_value, int32_t far_value) {
     txt_draw_string(-1, 0, "(", 15);
     if (flags & ITEM_DIRECT) {
@@ -63,7 +65,7 @@ void draw_bonus_bracket(uint32_t flags, int32_t near_value, int32_t far_value) {
     } else {
         txt_draw_string(-1, 0, "×", 9);
     }
-    txt_draw_string(-1, 0, "/", 15);
+    txt_draw_string(-1, 0, "//", 15);
     if (flags & ITEM_NEAR) {
         txt_draw_string(-1, 0, far_value != 0 ? "+" : " ", 6);
         txt_draw_string(-1, 0, txt_format_uint(positive(far_value), 2), 6);
@@ -90,7 +92,8 @@ void menu_draw_hp_fraction(UnitRecord* unit) {
     if (hp <= max / 2) colour = 9;
     if (hp <= max / 5) colour = 10;
     txt_draw_string(-1, 0, txt_format_uint(positive(hp), 3), colour);
-    txt_draw_string(-1, 0, "/", 15);
+    // A plain "/" is a markup code to the text drawer; "//" shows the slash.
+    txt_draw_string(-1, 0, "//", 15);
     txt_draw_string(-1, 0, txt_format_uint(positive(max), 3), 15);
 }
 
@@ -130,10 +133,8 @@ void menu_show_unit_status(UnitRecord* unit) {
     g_zoom = 1;
     draw_able_sprite(unit, c, r * MENU_ROW_H - 6);
     if (face) {
-        if (uint8_t* picture = txt_load_face(unit_face_code(&unit->stats))) {
-            gfx_blit_image_keyed(c + 26, r * 18, picture);
-            std::free(picture);
-        }
+        if (const HeapBlock picture = txt_load_face(unit_face_code(&unit->stats)))
+            gfx_blit_image_keyed(c + 26, r * 18, picture.get());
     }
 
     const UnitStats& s = unit->stats;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/files.h"
+#include "platform/heap.h"
 #include "platform/input.h"
 #include "tactics/map.h"
 
@@ -74,14 +75,15 @@ UnitRecord* unit_place_new(int32_t x, int32_t y, const UnitStats* stats) {
 void unit_load_stage_units(int32_t stage, int32_t clear) {
     if (clear)
         for (int32_t s = UNIT_PARTY_SLOTS; s < UNIT_SLOTS; ++s) g_units[static_cast<size_t>(s)].number = 0;
-    uint8_t* block = file_load_data("a:stage.unt");
-    if (!block) {
+    const HeapBlock file(file_load_data("a:stage.unt"));
+    if (!file) {
         util_memory_error();
         return;
     }
     // Every read stays inside the file: the offset table entry, the block's
     // count and its records. Offsets are unsigned 16-bit; a record whose
     // cell lies off the 60 x 60 grid is skipped.
+    const uint8_t* block = file.get();
     const size_t size = g_loaded_file_size;
     if (stage >= 0 && static_cast<size_t>(stage) * 2 + 2 <= size) {
         uint16_t offset;
@@ -99,7 +101,6 @@ void unit_load_stage_units(int32_t stage, int32_t clear) {
             }
         }
     }
-    std::free(block);
 }
 
 void unit_place_list(const PlacementEntry* list) {

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "battle/battle.h"
+#include "platform/draw.h"
 #include "platform/shell.h"
 #include "tactics/map.h"
 #include "tactics/units.h"
@@ -173,6 +174,26 @@ TEST_F(BattleAreaTest, PicturesTooSmallAreRefusedAndTheAnimationSkipped) {
     btl_attack_command(a, t);
     EXPECT_EQ(memory_errors(), 2);
     EXPECT_EQ(std::memcmp(shadow.data(), g_shadow_dib, SCREEN_DIB_SIZE), 0);
+}
+
+TEST_F(BattleAreaTest, TheAngelsPillarStandsOnALowerHalfDiscOfItsFullRadius) {
+    gfx_clear_screen();
+    const int col = 30, y = 100;
+    const int cx = (col + g_cell_w8 / 2) * 8, cy = y + g_cell_h / 2;
+    const auto px = [](int x, int line) { return *gfx_screen_pixel(g_back_dib, x, line); };
+    // The pillar as it stands while the screen fades to white (radius 60
+    // and more): its base reaches about r below the centre, not r / 2.
+    std::vector<uint8_t> base;
+    poll_period = 2;
+    start_polling([&] {
+        const bool to_white = g_fade_running && g_fade_target[0] == 255 && g_fade_target[1] == 255;
+        if (to_white && base.empty())
+            base = {px(cx, cy + 20), px(cx, cy + 57), px(cx + 45, cy + 29), px(cx - 45, cy + 29), px(cx, cy + 66),
+                    px(cx + 70, cy + 10)};
+    });
+    btl_spell_angel_anim(col, y);
+    polling = false;
+    EXPECT_EQ(base, (std::vector<uint8_t>{15, 15, 15, 15, 0, 0}));
 }
 
 TEST_F(BattleAreaTest, TheKitsPicturesAreReadWhole) {

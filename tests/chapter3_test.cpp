@@ -168,6 +168,45 @@ TEST_F(Chapter3Test, DebugFlagSkipsTheDreamOfTheVisionButNotItsStills) {
     EXPECT_EQ(units_on_grid(), 7);
 }
 
+TEST_F(Chapter3Test, TheVisionFadesVis21dInFromWhiteAndKeepsMessage70InTheDark) {
+    party_off_grid({0, 2, 4, 6, 8, 10, 12});
+    g_debug_flags = 0x400;
+    g_stage_index = 20;
+    // Colour c as shown (back image) and as the palette being faded to, at
+    // the first poll that sees each step.
+    struct Seen {
+        bool seen = false;
+        std::vector<uint8_t> shown, target;
+    } frame_bl, message70;
+    const auto note = [](Seen& s, int c) {
+        if (s.seen) return;
+        s.seen = true;
+        const uint8_t* e = gfx_dib_colours(g_back_dib) + 4 * c;
+        s.shown.assign(e, e + 3);
+        for (int k = 0; k < 3; ++k) s.target.push_back(static_cast<uint8_t>(g_default_palette.colour[c][k] * 17));
+    };
+    start_polling([&] {
+        int last = 0;
+        const auto& log = sys_log_lines();
+        for (auto l = log.rbegin(); l != log.rend() && last == 0; ++l)
+            if (l->rfind("message ", 0) == 0) last = std::stoi(l->substr(8));
+        // vis21d in the shadow image and its frame BL (orange) on the screen.
+        if (last == 67 && *gfx_screen_pixel(g_shadow_dib, 10, 210) == 9 && *gfx_screen_pixel(g_back_dib, 170, 110) == 9)
+            note(frame_bl, 9);
+        if (last == 70) note(message70, 15);
+        click_view(320, 200);
+    });
+    scn_stage_start();
+    polling = false;
+    ASSERT_TRUE(frame_bl.seen);
+    ASSERT_TRUE(message70.seen);
+    // Both are still fading in when first seen: white toward vis21d's
+    // colours, black toward the text's.
+    EXPECT_NE(frame_bl.shown, frame_bl.target);
+    EXPECT_GT(frame_bl.shown[0], frame_bl.target[0]);  // orange has no blue; white has
+    EXPECT_NE(message70.shown, message70.target);
+}
+
 TEST_F(Chapter3Test, FillEllipseDrawsColourFourteenWithinItsRadii) {
     gfx_clear_screen();
     gfx_set_span_origin(0, 0);

@@ -319,9 +319,10 @@ TEST_F(FilesTest, MissingPictureShowsBothBoxesAndShutsDown) {
     EXPECT_EQ(file_load_data("a:nothere.gem"), nullptr);
     // Three tries 200 ms apart.
     EXPECT_EQ(sys_headless_clock() - t0, 400u);
-    const std::string path = std::string(g_bmp_dir) + "nothere.BMP";
-    EXPECT_EQ(std::string(g_load_path), path);
-    EXPECT_TRUE(has_line(utf8(u8"msgbox 오류|파일 '") + path + utf8(u8"' 을／를 열 수 없습니다.[2]")));
+    EXPECT_EQ(std::string(g_load_path), std::string(g_bmp_dir) + "nothere.BMP");
+    // The path is shown with the system's own separator.
+    EXPECT_TRUE(has_line(utf8(u8"msgbox 오류|파일 '") + root.str() + "/bmp/nothere.BMP" +
+                         utf8(u8"' 을／를 열 수 없습니다.[2]")));
     EXPECT_TRUE(has_line(DIB_BOX));
     SysMsg m = next_message();
     EXPECT_EQ(m.message, static_cast<uint32_t>(MSG_SCENE_QUIT));
@@ -376,7 +377,7 @@ TEST_F(FilesTest, NameRulesPickTheFolderAndFile) {
 
 TEST_F(FilesTest, MissingDataFileShowsItsBoxAndReturnsNull) {
     EXPECT_EQ(file_load_data("u:missing.msg"), nullptr);
-    const std::string path = std::string(g_dat_dir) + "missing.msg";
+    const std::string path = root.str() + "/dat/missing.msg";
     EXPECT_TRUE(has_line(utf8(u8"msgbox |파일  [") + path + utf8(u8"] 을／를 열 수 없습니다.")));
     EXPECT_EQ(box_count(), 1u);
     // No shut-down for a data file.
@@ -414,7 +415,7 @@ TEST_F(FilesTest, UserFileReadIsBoundedAndCounted) {
     // Missing: the file box with the path, and 0.
     EXPECT_EQ(file_read_user_file("u:save09.dat", big.data(), 210, &got), 0);
     EXPECT_EQ(got, 0u);
-    EXPECT_TRUE(has_line(utf8(u8"msgbox |파일  [") + g_exe_dir + "\\save09.dat" + utf8(u8"] 을／를 열 수 없습니다.")));
+    EXPECT_TRUE(has_line(utf8(u8"msgbox |파일  [") + g_exe_dir + "/save09.dat" + utf8(u8"] 을／를 열 수 없습니다.")));
     // No extension: 0 and no box.
     EXPECT_EQ(file_read_user_file("u:save", big.data(), 210, &got), 0);
     EXPECT_EQ(box_count(), 1u);
@@ -437,7 +438,7 @@ TEST_F(FilesTest, UserFileWriteIsAtomicAndFailsVisibly) {
     // A folder that does not exist: 0 and the file box.
     std::snprintf(g_exe_dir, sizeof g_exe_dir, "%s/nowhere", root.str().c_str());
     EXPECT_EQ(file_write_user_file("u:save02.dat", data.data(), 10), 0);
-    EXPECT_TRUE(has_line(utf8(u8"msgbox |파일  [") + g_exe_dir + "\\save02.dat" + utf8(u8"] 을／를 열 수 없습니다.")));
+    EXPECT_TRUE(has_line(utf8(u8"msgbox |파일  [") + g_exe_dir + "/save02.dat" + utf8(u8"] 을／를 열 수 없습니다.")));
     EXPECT_FALSE(std::filesystem::exists(root.path / "nowhere"));
     // A name without its extension writes nothing.
     EXPECT_EQ(file_write_user_file("u:save02", data.data(), 10), 0);

@@ -137,10 +137,12 @@ protected:
         return {p.x, p.y};
     }
 
-    // Runs f with the inputs given gap milliseconds apart; false when f did
-    // not end before the script ran out (the quit then ends it).
+    // Runs f with the inputs given gap milliseconds apart, and each_poll (when
+    // given) at every poll; false when f did not end before the script ran
+    // out (the quit then ends it).
     template <class F>
-    bool run_with(const std::vector<Input>& inputs, F f, uint32_t gap = 400) {
+    bool run_with(const std::vector<Input>& inputs, F f, uint32_t gap = 400,
+                  std::function<void()> each_poll = nullptr) {
         uint32_t t = gap;
         for (const Input& in : inputs) {
             at(t, in.right ? HeadlessKind::RClick : HeadlessKind::Click, in.x, in.y + 48);
@@ -148,7 +150,8 @@ protected:
         }
         // A flow still running well after its last input is stuck.
         const uint32_t deadline = sys_headless_clock() + t + 4000;
-        start_polling([deadline] {
+        start_polling([deadline, each_poll] {
+            if (each_poll) each_poll();
             if (sys_headless_clock() > deadline) throw WinQuit{};
         });
         bool ended = true;

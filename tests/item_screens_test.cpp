@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/sound.h"
+#include "tactics/item_menu.h"
 #include "tactics/item_screens.h"
 #include "tactics/items.h"
 #include "tests/item_fixture.h"
@@ -10,6 +11,21 @@
 namespace {
 
 constexpr const char* kSellPrompt = "팔겠습니까? { 예 }{ 아니오 }";
+
+// Text pixels (colour 15) in a text row from column c0 to column c1.
+int text_pixels(int row, int c0, int c1) {
+    int n = 0;
+    for (int y = row * 20; y < row * 20 + 20; ++y)
+        for (int x = c0 * 8; x < (c1 + 1) * 8; ++x) n += *gfx_screen_pixel(g_back_dib, x, y) == 15;
+    return n;
+}
+
+std::string last_message() {
+    std::string last;
+    for (const auto& l : sys_log_lines())
+        if (l.rfind("message ", 0) == 0) last = l;
+    return last;
+}
 
 }  // namespace
 
@@ -126,4 +142,45 @@ TEST_F(ItemScreenTest, AWeaponGoesToTheFirstEmptySlotOrIsNotPaidFor) {
     // right click leaves.
     shop(u, {{0, 14, 0, 0}}, {shop_row(0), right_click()});
     EXPECT_EQ(g_gold, 5000u);
+}
+
+// The screens that draw into the windows of their opening message restore
+// those windows' saved insides before they draw: the kit's messages leave
+// the rows the screens use empty, so no old text shows through a screen's
+// own text.
+TEST_F(ItemScreenTest, TheItemScreensDrawOnCleanRows) {
+    const std::string info32 = "message 353";  // item 32: a one-line description
+    struct Row {
+        int row, c0, c1;
+    };
+    int stale[3] = {-1, -1, -1};  // most text pixels seen in the row; -1: never looked
+    const auto note = [&](int k, Row r) { stale[k] = std::max(stale[k], text_pixels(r.row, r.c0, r.c1)); };
+
+    // Exchange: the partner holds one item, so its rows 14..16 are empty.
+    UnitRecord* u = place(0, 3, 3, 6);
+    u->items[0] = 38;
+    UnitRecord* p = place(1, 4, 4, 6);
+    p->items[0] = 31;
+    EXPECT_TRUE(run_with({cell(4, 4), right_click()}, [&] { item_exchange_weapon(u); }, 400, [&] {
+        if (g_exchange_marking && g_hit_rects[4].id == 4 && g_hit_rects[4].y1 == 13 * 20) note(0, {14, 24, 53});
+    }));
+
+    // The weapon screen: an item with one line of description leaves row 14
+    // of the lower window empty.
+    u->items[0] = 32;
+    EXPECT_TRUE(run_with({{400, 4 * 20 + 10}, right_click(), right_click()}, [&] { item_unit_slot_menu(u); }, 400,
+                         [&] {
+                             if (last_message() == info32) note(1, {14, 6, 55});
+                         }));
+
+    // The shop: the item's name (colour 9) starts the lower window's row 12.
+    g_gold = 10000;
+    EXPECT_TRUE(run_with({shop_row(0), right_click(), right_click()}, [&] { item_shop_buy(u, {{32, 0, 0, 0}}); }, 400,
+                         [&] {
+                             if (last_message() == info32) note(2, {12, 6, 55});
+                         }));
+
+    EXPECT_EQ(stale[0], 0) << "exchange";
+    EXPECT_EQ(stale[1], 0) << "weapon screen";
+    EXPECT_EQ(stale[2], 0) << "shop";
 }

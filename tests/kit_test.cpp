@@ -1,14 +1,20 @@
 // The sample data kit: the files the platform layer reads exist and have the
 // fields and sizes the readers rely on.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "tools/kit.h"
 
 #ifndef ROWEN_KIT_DIR
 #define ROWEN_KIT_DIR "."
@@ -418,4 +424,41 @@ TEST(Kit, RevealMask) {
         last = shown;
     }
     EXPECT_EQ(last, 256);
+}
+
+// The kit writes an empty save index into a folder without one, and never
+// touches an index that is there, whatever the case of its name.
+TEST(Kit, SaveIndexOnlyWhereNoneExists) {
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / ("rowen-kit-" + std::to_string(::getpid()));
+    const auto read = [](const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    Bytes used(210, 0);
+    used[0] = 1;
+    used[2] = 7;
+    const struct {
+        const char* name;  // the index already there, or null
+        Bytes content;
+    } cases[] = {{nullptr, {}}, {"savekq.idx", used}, {"SAVEKQ.IDX", used}, {"savekq.idx", Bytes(50, 9)}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name ? c.name : "none");
+        fs::remove_all(root);
+        fs::create_directories(root);
+        if (c.name)
+            std::ofstream(root / c.name, std::ios::binary)
+                .write(reinterpret_cast<const char*>(c.content.data()), static_cast<std::streamsize>(c.content.size()));
+        kit::Kit k;
+        k.out = root.string();
+        kit::gen_save_index(k);
+        size_t files = 0;
+        for (const auto& e : fs::directory_iterator(root)) files += e.is_regular_file();
+        EXPECT_EQ(files, 1u);
+        if (c.name)
+            EXPECT_EQ(read(root / c.name), c.content);
+        else
+            EXPECT_EQ(read(root / "savekq.idx"), Bytes(210, 0));
+    }
+    fs::remove_all(root);
 }

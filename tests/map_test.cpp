@@ -142,13 +142,12 @@ TEST_F(MapTest, GraphicsOfTileSetsSetTerrainSheetsAndPalettes) {
     // Walk sheets: every class that walks, 128 x 96; none beyond 99.
     for (int n = 0; n <= 99; ++n) {
         if (n > 66 && n < 97) continue;
-        uint8_t* w = map_load_walk_sheet(n);
+        const HeapBlock w = map_load_walk_sheet(n);
         ASSERT_NE(w, nullptr) << n;
         DibInfoHeader h;
-        std::memcpy(&h, w, sizeof h);
+        std::memcpy(&h, w.get(), sizeof h);
         EXPECT_EQ(h.width, 128);
         EXPECT_EQ(h.height, 96);
-        std::free(w);
     }
     EXPECT_EQ(map_load_walk_sheet(100), nullptr);
     EXPECT_EQ(memory_errors(), 1u);

@@ -324,7 +324,7 @@ TEST_F(MapViewTest, UnitStepMovesOccupancyAndRefusesLeavingTheMap) {
     const UnitStats s = stats(1, 0, 0);
     UnitRecord* u = unit_place_new(5, 5, &s);
     map_redraw_view();
-    g_cell32_sheet = map_load_walk_sheet(0);
+    g_cell32_sheet = map_load_walk_sheet(0).release();  // freed by the fixture
     ASSERT_NE(g_cell32_sheet, nullptr);
     map_move_unit_step(u, 1);  // walking animation: status 100 moves the occupancy
     EXPECT_EQ(u->x, 6);
@@ -356,13 +356,12 @@ TEST_F(MapViewTest, UnitStepMovesOccupancyAndRefusesLeavingTheMap) {
 TEST_F(MapViewTest, WalkSpritePatchesTheClassFrame) {
     map_apply_walk_sprite(53, 10);  // class 53 is frame 9 of chapter 1's sheet
     int32_t cw = 0, ch = 0;
-    uint8_t* walk = map_load_walk_sheet(53);
+    HeapBlock walk = map_load_walk_sheet(53);
     ASSERT_NE(walk, nullptr);
-    const uint8_t* wb = gfx_picture_bits(walk, &cw, &ch);
+    const uint8_t* wb = gfx_picture_bits(walk.get(), &cw, &ch);
     for (int k = 0; k < 32; ++k)
         for (int i = 0; i < 32; ++i)
             ASSERT_EQ(sheet_px(g_tile_sheet_overlay, 9 * 32 + i, k), wb[static_cast<size_t>(ch - 1 - (32 + k)) * cw + 96 + i]);
-    std::free(walk);
 
     // Class 1 is not in chapter 1's list of 23: its units show frame 23, and
     // that is the frame its walk sprite replaces (slot 4: column 1, row 1).
@@ -371,11 +370,10 @@ TEST_F(MapViewTest, WalkSpritePatchesTheClassFrame) {
     map_apply_walk_sprite(1, 4);
     walk = map_load_walk_sheet(1);
     ASSERT_NE(walk, nullptr);
-    wb = gfx_picture_bits(walk, &cw, &ch);
+    wb = gfx_picture_bits(walk.get(), &cw, &ch);
     for (int k = 0; k < 32; ++k)
         for (int i = 0; i < 32; ++i)
             ASSERT_EQ(sheet_px(g_tile_sheet_overlay, 3 * 32 + i, 32 + k), wb[static_cast<size_t>(ch - 1 - (32 + k)) * cw + 32 + i]);
-    std::free(walk);
 }
 
 // Writes what the window shows to $ROWEN_SHOTS/map_view.png when set.

@@ -328,18 +328,14 @@ TEST_F(MessageTest, MissingFaceIsSkippedAndASmallOneIsDrawn) {
     EXPECT_EQ(px(W1_FACE_X + 10, W1_FACE_Y + 60), FACE_L);
     EXPECT_EQ(px(W1_FACE_X + 90, W1_FACE_Y + 60), FACE_R);
     EXPECT_TRUE(same_rect(no_face, back_copy(), W1_FACE_X + 100, W1_FACE_Y, W1_FACE_X + 160, W1_FACE_Y + 160));
-    uint8_t* small = txt_load_face("07");
-    EXPECT_NE(small, nullptr);
-    std::free(small);
+    EXPECT_NE(txt_load_face("07"), nullptr);
 
     // The game goes on: a later wait does not meet a quit.
     win_wait_units(2);
     EXPECT_EQ(txt_load_face(""), nullptr);
     EXPECT_EQ(boxes("Memory Error"), 2);
     face("08", 168, 164);
-    uint8_t* big = txt_load_face("08");
-    EXPECT_NE(big, nullptr);
-    std::free(big);
+    EXPECT_NE(txt_load_face("08"), nullptr);
 }
 
 // --- arguments and prefixes ---------------------------------------------------------
@@ -588,13 +584,12 @@ TEST_F(MessageKitTest, FacesAndScreensLoad) {
             s.class_id = static_cast<int16_t>(cls);
             const char* code = unit_face_code(&s);
             if (!code) continue;
-            uint8_t* face = txt_load_face(code);
+            const HeapBlock face = txt_load_face(code);
             ASSERT_NE(face, nullptr) << code;
             int32_t w = 0, h = 0;
-            EXPECT_NE(gfx_picture_bits(face, &w, &h), nullptr);
+            EXPECT_NE(gfx_picture_bits(face.get(), &w, &h), nullptr);
             EXPECT_EQ(w, 160);
             EXPECT_EQ(h, 160);
-            std::free(face);
         }
     }
     for (const char* name : {"a:gameover.gem", "a:back1.gem"}) {

@@ -49,12 +49,14 @@ protected:
 };
 
 TEST_F(StatusTest, HpFigureColoursByShareOfMaxHp) {
+    // The slash between the figures is drawn ("//" in the drawer's markup),
+    // also where a hex digit follows it ("/1" would be a colour code).
     const struct {
         int hp, max, colour;
         const char *hp_text, *max_text;
     } cases[] = {
         {50, 100, 9, " 50", "100"}, {20, 100, 10, " 20", "100"}, {21, 100, 9, " 21", "100"},
-        {51, 100, 15, " 51", "100"}, {0, 1, 10, "  0", "  1"},
+        {51, 100, 15, " 51", "100"}, {0, 1, 10, "  0", "  1"},   {21, 21, 15, " 21", " 21"},
     };
     for (const auto& c : cases) {
         gfx_clear_screen();
@@ -63,7 +65,7 @@ TEST_F(StatusTest, HpFigureColoursByShareOfMaxHp) {
         u.stats.max_hp = static_cast<int16_t>(c.max);
         txt_set_cursor(10, 100);
         menu_draw_hp_fraction(&u);
-        EXPECT_TRUE(shown_at(10, 100, {{c.hp_text, c.colour}, {"/", 15}, {c.max_text, 15}})) << c.hp << "/" << c.max;
+        EXPECT_TRUE(shown_at(10, 100, {{c.hp_text, c.colour}, {"//", 15}, {c.max_text, 15}})) << c.hp << "/" << c.max;
     }
 }
 
@@ -87,9 +89,9 @@ TEST_F(StatusTest, UnitStatusWindowShowsStatsBracketsAndItems) {
     EXPECT_TRUE(shown(18, 5, "클래스", 6));
     EXPECT_TRUE(shown(28, 5, g_class_names[3], 15));
     EXPECT_TRUE(shown(28, 6, "   1", 15));
-    EXPECT_TRUE(shown_at(28, 7 * 20, {{"  0", 10}, {"/", 15}, {"100", 15}}));
+    EXPECT_TRUE(shown_at(28, 7 * 20, {{"  0", 10}, {"//", 15}, {"100", 15}}));
     EXPECT_TRUE(shown_at(18, 9 * 20, {{"공격력", 6}}));
-    EXPECT_TRUE(shown_at(28, 9 * 20, {{"  20", 15}, {"(", 15}, {"+", 9}, {"38", 9}, {"/", 15}, {"×", 6}, {")", 15}}));
+    EXPECT_TRUE(shown_at(28, 9 * 20, {{"  20", 15}, {"(", 15}, {"+", 9}, {"38", 9}, {"//", 15}, {"×", 6}, {")", 15}}));
     // No effect values: nothing after intelligence.
     EXPECT_TRUE(shown(28, 11, "   7", 15));
     EXPECT_FALSE(shown(32, 11, "(", 15));
@@ -112,7 +114,7 @@ TEST_F(StatusTest, StaffBracketAndComputerUnitWindow) {
     u->stats.weapon = 43;  // effects 8 and 8, reach 1 and 2
     u->items[0] = 43;
     menu_show_unit_status(u);
-    EXPECT_TRUE(shown_at(28, 11 * 20, {{"   7", 15}, {"(", 15}, {"+", 9}, {" 8", 9}, {"/", 15}, {"+", 6}, {" 8", 6}, {")", 15}}));
+    EXPECT_TRUE(shown_at(28, 11 * 20, {{"   7", 15}, {"(", 15}, {"+", 9}, {" 8", 9}, {"//", 15}, {"+", 6}, {" 8", 6}, {")", 15}}));
     EXPECT_FALSE(shown(32, 9, "(", 15));  // no hit values: nothing after attack
     EXPECT_FALSE(shown(28, 14, "×", 10));  // a class that can use it
 
@@ -190,7 +192,7 @@ TEST_F(StatusTest, PartyListRowsByslotAndTheJumpToAUnit) {
             shown(12, 8, unit_display_name(&g_units[5].stats), 15),
             shown(26, 8, g_class_names[5], 15),
             shown(44, 8, " 1", 15),
-            shown_at(50, 160, {{"100", 15}, {"/", 15}, {"100", 15}}),
+            shown_at(50, 160, {{"100", 15}, {"//", 15}, {"100", 15}}),
             shown_at(64, 8, {{"턴", 15}, {"5", 15}}),
         };
         for (int i = 0; i < static_cast<int>(std::size(checks)); ++i)

@@ -2,6 +2,7 @@
 // headless machine with the kit's pictures (or a copy with a picture swapped).
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -18,6 +19,10 @@
 #include "tests/fixture.h"
 #include "tests/picture.h"
 #include "tests/title_script.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
 
 namespace {
 
@@ -492,3 +497,95 @@ TEST_F(TitleTest, TheEpilogueShowsItsEightPicturesWithTheirMessagesThenTheLastPi
 }
 
 }  // namespace
+
+// ---- whole runs -----------------------------------------------------------------
+
+namespace {
+
+// A data folder like the kit's, without one picture (or none): links to the
+// kit's files, the pictures one by one.
+struct KitWithout {
+    TempDir dir;
+    explicit KitWithout(const char* missing) {
+        namespace fs = std::filesystem;
+        const fs::path kit(ROWEN_KIT_DIR);
+        for (const char* d : {"dat", "midi", "wave", "k.fnt"}) fs::create_symlink(kit / d, dir.path / d);
+        fs::create_directory(dir.path / "bmp");
+        for (const auto& f : fs::directory_iterator(kit / "bmp"))
+            if (!missing || f.path().filename() != missing)
+                fs::create_symlink(f.path(), dir.path / "bmp" / f.path().filename());
+    }
+};
+
+}  // namespace
+
+// A fresh install: the kit comes with an empty save index, so "이어서"
+// opens the chooser with fifteen empty slots and no box.
+TEST(TitleRunTest, ContinueOnAFreshKitOpensTheEmptyChooserWithoutABox) {
+    GameRun g;
+    title_script_to_menu(g);
+    title_script_choose(g, TITLE_CONTINUE);
+    bool chooser_open = false;
+    g.call_at(TITLE_MENU_AT + 1500, [&] {
+        chooser_open = g_hit_rects[14].id == 14 && g_hit_rects[15].id == HIT_RECT_FREE;
+        for (const SaveIndexEntry& e : g_save_index) chooser_open = chooser_open && e.used == 0;
+    });
+    g.event(TITLE_MENU_AT + 1600, HeadlessKind::End);
+    g.run();
+    EXPECT_TRUE(chooser_open);
+    EXPECT_FALSE(g.logged("msgbox"));
+}
+
+// The shut-down arriving in the first wait after a story picture is read
+// (while the picture's colours are set, while it is panned, or posted by
+// the picture read just before it) unwinds the title and the opening with
+// every block they hold freed.
+TEST(TitleRunTest, AShutDownInsideAStoryPictureWaitLeavesNoBlockBehind) {
+    const struct {
+        const char* picture;  // the shut-down comes once this one is read
+        const char* missing;  // or from this one being missing
+        bool opening;         // the opening plays (else both buttons skip it)
+    } cases[] = {
+        {"presents.BMP", nullptr, true},  // an opening still's colours
+        {"vis21a.BMP", nullptr, true},    // the pan
+        {"qmx.BMP", nullptr, false},      // the logo
+        {nullptr, "op04_a.BMP", false},   // the title picture, the quit posted by the missing background
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.picture ? c.picture : c.missing);
+        KitWithout data(c.missing);
+        GameRun g;
+        g.options.exe_dir = data.dir.str();
+        if (!c.opening) {
+            g.event(TITLE_SKIP_AT, HeadlessKind::Click, 320, 200);
+            g.event(TITLE_SKIP_AT + 10, HeadlessKind::RClick, 320, 200);
+            g.event(TITLE_LOGO_CLICK_AT, HeadlessKind::Click, 320, 200);
+        }
+        bool posted = false;
+        if (c.picture) {
+            // Polled every millisecond: the first poll after the read falls
+            // into the wait that follows it.
+            g.call_at(1, [&] {
+                if (!posted && std::strstr(g_load_path, c.picture)) {
+                    posted = true;
+                    sys_post_message(g_hwnd_game, MSG_SCENE_QUIT, 0, 0);
+                    return;
+                }
+                HeadlessEvent e;
+                e.at = sys_headless_clock() + 1;
+                e.kind = HeadlessKind::Shot;
+                e.name = "call0";
+                sys_headless_push(e);
+            });
+        }
+        g.run();
+        if (c.picture)
+            EXPECT_TRUE(posted);
+        else
+            EXPECT_TRUE(g.logged(c.missing));
+        EXPECT_EQ(g_back_dib, nullptr);
+#if defined(__SANITIZE_ADDRESS__)
+        EXPECT_EQ(__lsan_do_recoverable_leak_check(), 0);
+#endif
+    }
+}

@@ -143,5 +143,8 @@ void gen_ui(const Kit& kit);         // Presents, winchip, mcsrfont, iconchip
 void gen_sprites(const Kit& kit);    // battle parts sheets and .SPZ files
 void gen_backdrops(const Kit& kit);  // battle backdrops (BMAP_A..Z) and the reveal mask LMASK
 void gen_audio(const Kit& kit);      // midi/ and wave/
+// The empty save index (savekq.idx, 210 bytes), only when the folder has
+// none: existing saves are never overwritten.
+void gen_save_index(const Kit& kit);
 
 }  // namespace kit

@@ -202,18 +202,26 @@ Bytes item_script() {
 
 // File 52: the weapon exchange (567), the item slot menu (568, 569), the shop
 // (576 and 576 + the customer's character id) and the spells (609..611).
+//
+// 567, 568 and 576 open the windows that their screens then fill, and the
+// screens save those windows' insides as the clean background of their own
+// rows: the exchange lists both units' items in the upper window and in
+// rows 12..16 of the lower one, the item slot menu and the shop restore rows
+// 12..16 before an item's text, and the shop lists its stock on rows 3..7.
+// So these sections write no text there; only 568 has a line, on the upper
+// window's first row (a speaker prefix without a name starts it there),
+// which the slot list (rows 4..7) leaves free.
 Bytes shared_script() {
     Script s;
     s.line("# 공용 대사");
     s.section(567);  // the user and the partner
     s.line("<*");
     s.line(">*");
-    s.line("&무기를 교환합니다.");
     s.line("a");
     s.section(568);  // the unit
-    s.line("<*");
     s.line(">.");
-    s.line("&무기와 도구를 확인합니다.");
+    s.line("<*");
+    s.line("**무기와 도구를 확인합니다.");
     s.line("a");
     s.section(569);  // an empty string
     s.line(">");
@@ -222,7 +230,6 @@ Bytes shared_script() {
     s.section(576);  // the customer
     s.line("<*");
     s.line(">.");
-    s.line("sl어서 오십시오! 무엇을 찾으십니까?");
     s.line("a");
     for (int ch = 1; ch <= 29; ++ch) {  // the customer's display name
         s.section(576 + ch);

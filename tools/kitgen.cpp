@@ -1,6 +1,6 @@
 // Sample data kit generator: writes, into the game folder, every file the
 // game reads (pictures, font, battle sprites, music, effects, maps and
-// units).
+// units) and an empty save index when the folder has none.
 //   kitgen --out DIR --unifont /usr/share/unifont/unifont.hex
 #include <sys/stat.h>
 
@@ -56,6 +56,7 @@ int main(int argc, char** argv) {
         kit::gen_chapter3_stills(kit);
         kit::gen_area_pictures(kit);
         kit::gen_title(kit);
+        kit::gen_save_index(kit);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kitgen: %s\n", e.what());
         return 1;
