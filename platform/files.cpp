@@ -108,7 +108,7 @@ int gfx_read_bmp_file(SysWnd window) {
         std::snprintf(text, sizeof text, "파일 '%s' 을／를 열 수 없습니다.[%x]", file_shown_path(g_load_path).c_str(),
                       static_cast<unsigned>(err));
         sys_message_box(window, text, "오류", MB_ICONSTOP | MB_TOPMOST);
-        if (g_picture_missing_quits) sys_post_message(window, MSG_SCENE_QUIT, 0, 0);
+        if (g_picture_missing_quits) win_shutdown_for_file(window, g_load_path);
         return 0;
     }
     std::vector<uint8_t> block;

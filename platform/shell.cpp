@@ -42,9 +42,24 @@ const char* const MAIN_CLASS = "dibitWClass";
 const char* const POPUP_CLASS = "dibitCClass";
 
 char g_deb_flag_path[192];
+// The data file whose failure ends the program; empty while none has.
+char g_failed_file[260];
 // Set by the clean-up: the image blocks are freed once the outer message
 // loop has ended, never under a scene that is still unwinding.
 bool g_blocks_pending_free = false;
+
+void note_failed_file(const char* path) {
+    if (!g_failed_file[0]) std::snprintf(g_failed_file, sizeof g_failed_file, "%s", path);
+}
+
+// The exit code of the program: 1, with the file named on standard error,
+// when a data file it needed ended it.
+int exit_code(int code) {
+    if (!g_failed_file[0]) return code;
+    std::fprintf(stderr, "rowenbel: missing or unreadable data file: %s\n",
+                 sys_resolve_path(g_failed_file).c_str());
+    return 1;
+}
 
 void free_blocks() {
     gfx_free_presentation();
@@ -94,6 +109,7 @@ int32_t on_create(SysWnd w) {
     std::snprintf(g_load_path, sizeof g_load_path, "%sPresents.bmp", g_bmp_dir);
     if (!gfx_load_dib(w)) {
         // Start-up cannot go on without the first picture's colours.
+        note_failed_file(g_load_path);
         free_blocks();
         return -1;
     }
@@ -274,8 +290,16 @@ int win_create_main_window(int32_t instance, int32_t show) {
     return 1;
 }
 
+void win_shutdown_for_file(SysWnd w, const char* path) {
+    note_failed_file(path);
+    sys_post_message(w, MSG_SCENE_QUIT, 0, 0);
+}
+
 int win_main(int32_t instance, int32_t previous, const char*, int32_t show) {
-    if (!sys_instance_lock(MUTEX_NAME)) return 0;
+    if (!sys_instance_lock(MUTEX_NAME)) {
+        std::fputs("rowenbel: the game is already running\n", stderr);
+        return 0;
+    }
     if (!previous && !win_register_classes(instance)) {
         sys_instance_unlock();
         return 0;
@@ -283,7 +307,7 @@ int win_main(int32_t instance, int32_t previous, const char*, int32_t show) {
     if (!win_create_main_window(instance, show)) {
         // Start-up was refused (the first picture is missing): a failure.
         sys_instance_unlock();
-        return 1;
+        return exit_code(1);
     }
     SysMsg m;
     while (sys_get_message(&m)) {
@@ -295,7 +319,7 @@ int win_main(int32_t instance, int32_t previous, const char*, int32_t show) {
     }
     free_blocks();
     sys_instance_unlock();
-    return static_cast<int>(m.wparam);
+    return exit_code(static_cast<int>(m.wparam));
 }
 
 int32_t win_popup_proc(SysWnd w, uint32_t msg, uint32_t wparam, uint32_t lparam) {
@@ -424,5 +448,6 @@ void win_shell_reset() {
     g_chapter = 0;
     g_module_index = 0;
     g_stage_index = -1;
+    g_failed_file[0] = 0;
     if (g_blocks_pending_free) free_blocks();
 }

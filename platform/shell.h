@@ -40,6 +40,10 @@ int32_t win_popup_proc(SysWnd w, uint32_t msg, uint32_t wparam, uint32_t lparam)
 void win_toggle_fullscreen();
 int32_t scn_part_of_stage(int32_t stage);
 
+// Shuts the program down because a data file it cannot go on without is
+// missing or unreadable: the program then ends with code 1 and names the
+// file on standard error.
+void win_shutdown_for_file(SysWnd w, const char* path);
 // Posts the scene message for a scene's result code: 0 the title, 1..5 the
 // game, anything else the shut-down.
 void win_post_scene_for(int32_t r);

@@ -10,8 +10,6 @@ struct SysBackend {
     // back end has delivered input through sys_core_* calls. Headless: moves
     // the virtual clock. Must return when input was delivered.
     void (*wait)(uint32_t deadline, bool has_deadline);
-    // The visible window's frame changed (after a present).
-    void (*frame_changed)(SysWnd w);
     // Visibility, size or mode of a logical window changed.
     void (*windows_changed)();
     // The pointer's show count, position or confinement changed.
@@ -42,3 +40,17 @@ uint32_t sys_core_window_style(SysWnd w);
 std::string sys_core_window_title(SysWnd w);
 bool sys_core_clip_rect(SysRect* r);
 int sys_core_show_count();
+
+// When a back end with a real window presents: only when what the player
+// would see differs from its last present. The shown window's frame changed
+// (its pixels or colours), another window is shown, or the window system
+// lost the picture (exposed, resized, switched between full screen and
+// window) or a box closed over it, which the back end reports by forcing.
+struct SysPresentGate {
+    SysWnd wnd = 0;           // the window last presented
+    uint32_t serial = 0;      // the change count of its frame then
+    bool forced = true;       // nothing presented yet, or the picture was lost since
+};
+bool sys_gate_due(const SysPresentGate& g, SysWnd shown);
+void sys_gate_presented(SysPresentGate* g, SysWnd shown);
+void sys_gate_force(SysPresentGate* g);

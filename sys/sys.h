@@ -113,6 +113,8 @@ void sys_sleep_ms(uint32_t ms);
 // table (blue, green, red, reserved) in a window's client area. Source line
 // y (0 = top) is image row height - 1 - y; lines outside 0..height-1 show
 // black. The rectangle lands at (dst_x, dst_y) and is clipped to the client.
+// Repeating the last present into a window converts only the lines whose
+// source pixels changed.
 void sys_present(SysWnd w, const uint8_t* bits, int width, int height, const uint8_t* colour_table,
                  int src_x, int src_y, int rect_w, int rect_h, int dst_x, int dst_y);
 // The pixels of a window's client area, 0x00RRGGBB, row by row from the top.

@@ -20,6 +20,16 @@ struct WndClass {
     SysWndProc proc = nullptr;
 };
 
+// What the last present wrote into a window's frame: where, through which
+// colours, and the source pixels of each line it showed. A present that
+// repeats it converts only the lines whose pixels differ.
+struct PresentMemo {
+    bool valid = false;
+    std::array<int, 8> geometry{};  // width, height, src_x, src_y, rect_w, rect_h, dst_x, dst_y
+    std::array<uint8_t, 1024> colours{};
+    std::vector<uint8_t> rows;  // the clipped source lines, one after the other
+};
+
 struct Window {
     bool used = false;
     SysWndProc proc = nullptr;
@@ -30,6 +40,8 @@ struct Window {
     bool dirty = false;
     std::vector<uint32_t> frame;
     int frame_w = 0, frame_h = 0;
+    uint32_t frame_serial = 0;  // counts the changes of the frame's pixels
+    PresentMemo memo;
 };
 
 struct Timer {
@@ -65,6 +77,11 @@ Window* wnd_of(SysWnd w) {
     return &g_windows[w];
 }
 
+uint32_t frame_serial(SysWnd w) {
+    Window* win = wnd_of(w);
+    return win ? win->frame_serial : 0;
+}
+
 void client_of(const Window& win, int* cw, int* ch) {
     int w = win.w, h = win.h;
     if (!(win.style & WS_POPUP)) {
@@ -75,6 +92,12 @@ void client_of(const Window& win, int* cw, int* ch) {
     *ch = std::max(1, h);
 }
 
+// Every change of a frame's pixels outside a present goes through here.
+void frame_touched(Window& win) {
+    win.memo.valid = false;
+    ++win.frame_serial;
+}
+
 void resize_frame(Window& win) {
     int cw = 0, ch = 0;
     client_of(win, &cw, &ch);
@@ -82,6 +105,7 @@ void resize_frame(Window& win) {
         win.frame.assign(static_cast<size_t>(cw) * ch, 0);
         win.frame_w = cw;
         win.frame_h = ch;
+        frame_touched(win);
     }
 }
 
@@ -265,7 +289,14 @@ void sys_show_window(SysWnd w, int show) {
     win->visible = show != 0;
     if (win->visible) {
         win->dirty = true;
-        if (!was) g_visible_wnd = w;
+        if (!was) {
+            // A window that appears is erased to black (its class background)
+            // before it paints: nothing it showed earlier, in another mode or
+            // scene, stays outside what the next paint draws.
+            std::fill(win->frame.begin(), win->frame.end(), 0u);
+            frame_touched(*win);
+            g_visible_wnd = w;
+        }
     }
     choose_visible();
 }
@@ -404,29 +435,61 @@ void sys_present(SysWnd w, const uint8_t* bits, int width, int height, const uin
                  int src_x, int src_y, int rect_w, int rect_h, int dst_x, int dst_y) {
     Window* win = wnd_of(w);
     if (!win || !bits || !colour_table || width <= 0 || height <= 0) return;
-    std::array<uint32_t, 256> lut;
-    for (int i = 0; i < 256; ++i) {
-        const uint8_t* e = colour_table + i * 4;
-        lut[i] = (static_cast<uint32_t>(e[2]) << 16) | (static_cast<uint32_t>(e[1]) << 8) | e[0];
-    }
     // Clip the destination to the client area, the source columns to the image.
     int x0 = std::max({0, dst_x, dst_x - src_x});
     int x1 = std::min({win->frame_w, dst_x + rect_w, dst_x + (width - src_x)});
     int y0 = std::max(0, dst_y);
     int y1 = std::min(win->frame_h, dst_y + rect_h);
     if (x0 >= x1 || y0 >= y1) return;
+    // Where the place and the colours are those of the last present, a line
+    // whose source pixels are unchanged still shows right in the frame.
+    PresentMemo& memo = win->memo;
+    const std::array<int, 8> geometry{width, height, src_x, src_y, rect_w, rect_h, dst_x, dst_y};
+    const size_t span = static_cast<size_t>(x1 - x0);
+    const bool repeat = memo.valid && memo.geometry == geometry &&
+                        std::memcmp(memo.colours.data(), colour_table, memo.colours.size()) == 0;
+    if (!repeat) {
+        memo.geometry = geometry;
+        std::memcpy(memo.colours.data(), colour_table, memo.colours.size());
+        memo.rows.resize(span * static_cast<size_t>(y1 - y0));
+    }
+    memo.valid = true;
+    std::array<uint32_t, 256> lut;
+    for (int i = 0; i < 256; ++i) {
+        const uint8_t* e = colour_table + i * 4;
+        lut[i] = (static_cast<uint32_t>(e[2]) << 16) | (static_cast<uint32_t>(e[1]) << 8) | e[0];
+    }
+    bool changed = false;
     for (int dy = y0; dy < y1; ++dy) {
         uint32_t* out = win->frame.data() + static_cast<size_t>(dy) * win->frame_w;
         int line = src_y + (dy - dst_y);
         if (line < 0 || line >= height) {
+            if (repeat) continue;
             std::fill(out + x0, out + x1, 0u);
+            changed = true;
             continue;
         }
         const uint8_t* row = bits + static_cast<size_t>(height - 1 - line) * width + src_x - dst_x;
+        uint8_t* kept = memo.rows.data() + static_cast<size_t>(dy - y0) * span;
+        if (repeat && std::memcmp(kept, row + x0, span) == 0) continue;
+        std::memcpy(kept, row + x0, span);
         for (int dx = x0; dx < x1; ++dx) out[dx] = lut[row[dx]];
+        changed = true;
     }
-    if (g_backend && g_backend->frame_changed) g_backend->frame_changed(w);
+    if (changed) ++win->frame_serial;
 }
+
+bool sys_gate_due(const SysPresentGate& g, SysWnd shown) {
+    return g.forced || shown != g.wnd || frame_serial(shown) != g.serial;
+}
+
+void sys_gate_presented(SysPresentGate* g, SysWnd shown) {
+    g->wnd = shown;
+    g->serial = frame_serial(shown);
+    g->forced = false;
+}
+
+void sys_gate_force(SysPresentGate* g) { g->forced = true; }
 
 const uint32_t* sys_window_frame(SysWnd w, int* width, int* height) {
     Window* win = wnd_of(w);

@@ -2,8 +2,10 @@
 // flags, and whole runs of the program from its entry.
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
@@ -197,6 +199,33 @@ TEST(GameRunTest, F12SwitchesToTheWindowAndBack) {
     EXPECT_EQ(widths[2], 640480);
 }
 
+// F12 to the window on the title, a new game started there, F12 back to
+// full screen: nothing of the title stays outside the game's view.
+TEST(GameRunTest, SwitchingModesLeavesNothingOutsideTheView) {
+    GameRun g;
+    title_script_to_menu(g);
+    g.event(TITLE_MENU_AT - 300, HeadlessKind::Key, 0, 0, VK_F12);
+    title_script_choose(g, TITLE_NEW_GAME, true);
+    g.event(TITLE_MENU_AT + 500, HeadlessKind::Key, 0, 0, VK_F12);
+    int32_t chapter = -1, fullscreen = -1;
+    long outside = -1;
+    g.call_at(TITLE_MENU_AT + 1500, [&] {
+        chapter = static_cast<int32_t>(g_chapter);
+        fullscreen = g_fullscreen;
+        int w = 0, h = 0;
+        const uint32_t* f = sys_headless_frame(&w, &h);
+        outside = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                if (f[y * w + x] && (x < 16 || x >= 624 || y < 48 || y >= 48 + 384)) ++outside;
+    });
+    g.event(TITLE_MENU_AT + 1600, HeadlessKind::End);
+    g.run();
+    EXPECT_EQ(chapter, 1);
+    EXPECT_EQ(fullscreen, 1);
+    EXPECT_EQ(outside, 0);
+}
+
 TEST(GameRunTest, DebugFlag200KeepsTheWindowAndASmallDesktopStartsFullScreen) {
     TempDir data;
     std::filesystem::create_directories(data.path / "bmp");
@@ -281,29 +310,63 @@ TEST(GameRunTest, ShutDownInsideAWaitUnwindsTheSceneBeforeAnythingIsFreed) {
     EXPECT_LT(sys_headless_clock(), 600u);
 }
 
-TEST(GameRunTest, AMissingFirstPictureEndsStartUpWithItsBox) {
-    TempDir data;
-    std::filesystem::create_directories(data.path / "bmp");
-    GameRun g;
-    g.options.exe_dir = data.str();
-    EXPECT_NE(g.run(), 0);
-    EXPECT_TRUE(g.logged("msgbox"));
-    EXPECT_TRUE(g.logged("Presents.bmp"));
-    EXPECT_EQ(g_sheet_cursor, nullptr);  // nothing after the picture ran
-    EXPECT_EQ(g_back_dib, nullptr);
-    EXPECT_EQ(g_chapter, 0u);
+// A picture the program cannot go on without ends it with code 1 and its
+// file named on standard error; the other start-up pictures are there.
+TEST(GameRunTest, AMissingOrUnreadablePictureEndsTheProgramAsAFailure) {
+    const char* const start_up[] = {"Presents.bmp", "winchip.BMP", "mcsrfont.BMP", "iconchip.BMP"};
+    const struct {
+        const char* file;
+        bool corrupt;  // there, but not a picture
+    } cases[] = {{"Presents.bmp", false}, {"Presents.bmp", true}, {"winchip.BMP", false},
+                 {"mcsrfont.BMP", false}, {"iconchip.BMP", false}};
+    for (const auto& c : cases) {
+        TempDir data;
+        std::filesystem::create_directories(data.path / "bmp");
+        for (const char* name : start_up)
+            if (std::strcmp(name, c.file) != 0)
+                std::filesystem::copy(std::filesystem::path(ROWEN_KIT_DIR) / "bmp" / name, data.path / "bmp" / name);
+        if (c.corrupt) std::ofstream(data.path / "bmp" / c.file) << "not a picture";
+        GameRun g;
+        g.options.exe_dir = data.str();
+        title_script_quit(g);
+        testing::internal::CaptureStderr();
+        const int code = g.run();
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(code, 1) << c.file;
+        EXPECT_EQ(err, "rowenbel: missing or unreadable data file: " + data.str() + "/bmp/" + c.file + "\n")
+            << c.file;
+        EXPECT_TRUE(g.logged("msgbox")) << c.file;
+        EXPECT_EQ(g_chapter, 0u) << c.file;  // the title never ran
+        EXPECT_EQ(g_back_dib, nullptr);
+    }
 }
 
-TEST(GameRunTest, ASecondInstanceEndsAtOnce) {
+TEST(GameRunTest, ASecondInstanceEndsAtOnceSayingWhy) {
     GameRun g;
     std::string lock = g.lock_dir.str() + "/Software_QMX_MARDOSKE_EXEC.lock";
     int fd = open(lock.c_str(), O_RDWR | O_CREAT, 0600);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);  // the first instance
+    testing::internal::CaptureStderr();
     EXPECT_EQ(g.run(), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "rowenbel: the game is already running\n");
     EXPECT_EQ(g_hwnd_main, 0);  // no window was made
     EXPECT_TRUE(g.log.empty());
     close(fd);
+}
+
+// The headless driver makes the folder its shots go to.
+TEST(GameRunTest, TheHeadlessDriverMakesItsShotsFolder) {
+    TempDir dir;
+    const std::filesystem::path script = dir.path / "script.txt";
+    std::ofstream(script) << "at 100 shot first\nat 200 end\n";
+    const std::filesystem::path shots = dir.path / "not" / "yet";
+    const std::string command = std::string(ROWEN_KIT_DIR) + "/game-headless --script " + script.string() +
+                                " --shots " + shots.string() + " > /dev/null";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(std::filesystem::exists(shots / "first.png"));
 }
 
 }  // namespace

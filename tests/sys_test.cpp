@@ -4,8 +4,10 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <array>
 #include <fstream>
 
+#include "sys/backend.h"
 #include "tests/fixture.h"
 
 namespace {
@@ -132,6 +134,86 @@ TEST_F(SysTest, PresentMapsThroughTheColourTableAndClips) {
     sys_present(w, bits, 4, 3, table, 0, 0, 4, 3, -2, -1);  // off the top-left: clipped
     EXPECT_EQ(frame[0], 0x000000u);  // line 1 is colour 2: black in this table
     EXPECT_EQ(frame[1 * 640 + 1], 0xFF0000u);
+}
+
+// The real window's decision: a still picture is presented once; a changed
+// pixel or colour, a forced present (an expose, a resize, a closed box) and
+// a switch to the other window each present again. Repeated presents
+// convert only the lines that changed, and the frame stays right.
+TEST_F(SysTest, AStillFrameIsPresentedOnceAndEveryChangeAgain) {
+    std::vector<uint8_t> bits(640 * 400, 3);
+    std::array<uint8_t, 1024> table{};
+    table[3 * 4 + 2] = 0x80;  // colour 3: dark red
+    table[4 * 4 + 1] = 0xFF;  // colour 4: green
+    sys_register_class("other", record_proc);
+    SysWnd other = sys_create_window("other", "", WS_POPUP, 0, 0, 640, 480);
+    SysPresentGate gate;
+    SysWnd shown = w;
+    auto paint = [&] { sys_present(shown, bits.data(), 640, 400, table.data(), 16, 0, 608, 384, 16, 48); };
+    auto presents = [&] {
+        paint();
+        const bool due = sys_gate_due(gate, shown);
+        if (due) sys_gate_presented(&gate, shown);
+        return due;
+    };
+    EXPECT_TRUE(presents());  // the first frame
+    EXPECT_FALSE(presents());
+    // Each change, then the shown frame at (200, 148) and the line below.
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        uint32_t at, below;
+    } changes[] = {
+        {"pixel", [&] { bits[(399 - 100) * 640 + 200] = 4; }, 0x00FF00, 0x800000},
+        {"colour", [&] { table[3 * 4 + 0] = 0x40; }, 0x00FF00, 0x800040},
+        {"forced", [&] { sys_gate_force(&gate); }, 0x00FF00, 0x800040},
+        {"switch to the other window",
+         [&] {
+             sys_show_window(other, 1);
+             sys_show_window(w, 0);
+             shown = other;
+         },
+         0x00FF00, 0x800040},
+        {"switch back",
+         [&] {
+             sys_show_window(w, 1);
+             sys_show_window(other, 0);
+             shown = w;
+         },
+         0x00FF00, 0x800040},
+    };
+    for (const auto& c : changes) {
+        c.change();
+        EXPECT_TRUE(presents()) << c.what;
+        EXPECT_FALSE(presents()) << c.what << ", painted again unchanged";
+        int fw = 0, fh = 0;
+        const uint32_t* frame = sys_window_frame(shown, &fw, &fh);
+        EXPECT_EQ(frame[148 * 640 + 200], c.at) << c.what;
+        EXPECT_EQ(frame[149 * 640 + 200], c.below) << c.what;
+        EXPECT_EQ(frame[(48 + 383) * 640 + 623], c.below) << c.what;
+        EXPECT_EQ(frame[(48 + 384) * 640 + 623], 0u) << c.what;  // below the view
+    }
+}
+
+// A window that appears is erased: what it showed before it was hidden,
+// in another mode or scene, is gone outside what the next present draws.
+TEST_F(SysTest, AWindowThatAppearsIsErased) {
+    std::vector<uint8_t> bits(640 * 400, 1);
+    uint8_t table[1024] = {};
+    table[1 * 4 + 2] = 0xFF;
+    sys_present(w, bits.data(), 640, 400, table, 0, 0, 640, 400, 0, 40);
+    int fw = 0, fh = 0;
+    const uint32_t* frame = sys_window_frame(w, &fw, &fh);
+    ASSERT_EQ(frame[44 * 640 + 10], 0xFF0000u);
+    sys_show_window(w, 1);  // already shown: nothing happens
+    EXPECT_EQ(frame[44 * 640 + 10], 0xFF0000u);
+    sys_show_window(w, 0);
+    sys_show_window(w, 1);
+    EXPECT_EQ(std::count(frame, frame + fw * fh, 0u), fw * fh);
+    // The same present as before draws again in full.
+    sys_present(w, bits.data(), 640, 400, table, 0, 0, 640, 400, 0, 40);
+    EXPECT_EQ(frame[44 * 640 + 10], 0xFF0000u);
+    EXPECT_EQ(frame[439 * 640 + 639], 0xFF0000u);
 }
 
 TEST_F(SysTest, PointerShowCountPositionAndConfinement) {

@@ -93,7 +93,6 @@ void hl_wait(uint32_t deadline, bool has_deadline) {
     }
 }
 
-void hl_frame_changed(SysWnd) {}
 void hl_windows_changed() {}
 void hl_pointer_changed(bool) {}
 int hl_message_box(SysWnd, const std::string&, const std::string&, uint32_t) { return 1; }
@@ -108,9 +107,9 @@ std::string hl_program_path() { return g_opt.exe_dir + "/rowenbel"; }
 void hl_shutdown() { hl_audio_reset(); }
 
 const SysBackend g_headless = {
-    "headless",     hl_now,           hl_wait,          hl_frame_changed,  hl_windows_changed,
-    hl_pointer_changed, hl_message_box, hl_desktop,     hl_depth,          hl_program_path,
-    hl_shutdown,    hl_midi_open,     hl_midi_play,     hl_midi_close_all, hl_wave_play,
+    "headless",     hl_now,           hl_wait,          hl_windows_changed, hl_pointer_changed,
+    hl_message_box, hl_desktop,       hl_depth,         hl_program_path,    hl_shutdown,
+    hl_midi_open,   hl_midi_play,     hl_midi_close_all, hl_wave_play,
 };
 
 bool parse_kind(const std::string& word, HeadlessKind* k) {

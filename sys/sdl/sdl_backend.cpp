@@ -29,7 +29,9 @@ int g_sdl_tex_w = 0, g_sdl_tex_h = 0;
 SysWnd g_sdl_shown = 0;  // the logical window the real window is set up for
 bool g_sdl_full = false;
 int g_sdl_client_w = 0, g_sdl_client_h = 0;
-bool g_sdl_frame_dirty = false;  // the shown window's frame changed since the last present
+// A still picture is presented once: the next present waits until what the
+// player would see changes.
+SysPresentGate g_sdl_gate;
 
 // --- pointer state --------------------------------------------------------------
 int g_sdl_real_x = -1, g_sdl_real_y = -1;  // where the real pointer is, logical
@@ -57,7 +59,7 @@ uint32_t sdl_now() { return SDL_GetTicks(); }
 // --- presentation ---------------------------------------------------------------
 
 void present() {
-    g_sdl_frame_dirty = false;
+    sys_gate_presented(&g_sdl_gate, g_sdl_shown);
     if (!g_sdl_renderer) return;
     int fw = 0, fh = 0;
     const uint32_t* px = g_sdl_shown ? sys_window_frame(g_sdl_shown, &fw, &fh) : nullptr;
@@ -77,9 +79,7 @@ void present() {
     SDL_RenderPresent(g_sdl_renderer);
 }
 
-void sdl_frame_changed(SysWnd w) {
-    if (w == g_sdl_shown) g_sdl_frame_dirty = true;
-}
+bool present_due() { return sys_gate_due(g_sdl_gate, g_sdl_shown); }
 
 void sdl_windows_changed() {
     SysWnd v = sys_core_visible_window();
@@ -122,7 +122,7 @@ void sdl_windows_changed() {
     SDL_ShowWindow(g_sdl_window);
     if (!was_shown || full) SDL_RaiseWindow(g_sdl_window);
     g_sdl_real_x = g_sdl_real_y = -1;
-    g_sdl_frame_dirty = true;
+    sys_gate_force(&g_sdl_gate);
 }
 
 // --- pointer ------------------------------------------------------------------
@@ -248,7 +248,7 @@ bool handle_event(const SDL_Event& ev) {
                     return true;
                 case SDL_WINDOWEVENT_EXPOSED:
                 case SDL_WINDOWEVENT_SIZE_CHANGED:
-                    g_sdl_frame_dirty = true;
+                    sys_gate_force(&g_sdl_gate);
                     return false;
                 default:
                     return false;
@@ -260,19 +260,16 @@ bool handle_event(const SDL_Event& ev) {
 
 void sdl_wait(uint32_t deadline, bool has_deadline) {
     for (;;) {
-        if (g_sdl_frame_dirty) present();
-        bool delivered = false;
+        if (present_due()) present();
+        int timeout = -1;
+        if (has_deadline) timeout = std::max(0, static_cast<int>(static_cast<int32_t>(deadline - SDL_GetTicks())));
         SDL_Event ev;
+        // Nothing came before the deadline: the clock has reached it.
+        if (!SDL_WaitEventTimeout(&ev, timeout)) return;
+        bool delivered = handle_event(ev);
         while (SDL_PollEvent(&ev)) delivered |= handle_event(ev);
         if (delivered) return;
-        int timeout = -1;
-        if (has_deadline) {
-            int32_t left = static_cast<int32_t>(deadline - SDL_GetTicks());
-            if (left <= 0) return;
-            timeout = left;
-        }
-        if (g_sdl_frame_dirty) continue;
-        if (SDL_WaitEventTimeout(&ev, timeout) && handle_event(ev)) return;
+        if (has_deadline && static_cast<int32_t>(deadline - SDL_GetTicks()) <= 0) return;
     }
 }
 
@@ -287,6 +284,13 @@ int sdl_message_box(SysWnd, const std::string& text, const std::string& caption,
     uint32_t kind = (flags & MB_ICONSTOP) ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
     if (SDL_ShowSimpleMessageBox(kind, caption.c_str(), text.c_str(), g_sdl_window) != 0)
         std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    // The game goes on without waiting, maybe straight into another box:
+    // take what the window system sent meanwhile and show the picture again
+    // over the closed box now, so that two boxes never mix on the screen.
+    SDL_Event ev;
+    while (SDL_PollEvent(&ev)) handle_event(ev);
+    sys_gate_force(&g_sdl_gate);
+    present();
     sdl_pointer_changed(false);
     return 1;
 }
@@ -446,15 +450,16 @@ void sdl_shutdown() {
     g_sdl_renderer = nullptr;
     g_sdl_window = nullptr;
     g_sdl_shown = 0;
+    g_sdl_gate = SysPresentGate{};
     g_sdl_rect_set = false;
     g_sdl_cursor_shown = -1;
     SDL_Quit();
 }
 
 const SysBackend g_sdl = {
-    "sdl",           sdl_now,           sdl_wait,          sdl_frame_changed, sdl_windows_changed,
-    sdl_pointer_changed, sdl_message_box, sdl_desktop_size, sdl_display_depth, sdl_program_path,
-    sdl_shutdown,    sdl_midi_open,     sdl_midi_play,     sdl_midi_close_all, sdl_wave_play,
+    "sdl",           sdl_now,            sdl_wait,          sdl_windows_changed, sdl_pointer_changed,
+    sdl_message_box, sdl_desktop_size,   sdl_display_depth, sdl_program_path,    sdl_shutdown,
+    sdl_midi_open,   sdl_midi_play,      sdl_midi_close_all, sdl_wave_play,
 };
 
 }  // namespace

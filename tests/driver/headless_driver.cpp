@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -60,6 +61,13 @@ int main(int argc, char** argv) {
     std::string err;
     if (!sys_headless_parse_script(text.str(), &opt.script, &err)) {
         std::fprintf(stderr, "game-headless: %s: %s\n", script_path.c_str(), err.c_str());
+        return 2;
+    }
+    // The shots go into their folder, made when it does not exist yet.
+    std::error_code made;
+    std::filesystem::create_directories(shots, made);
+    if (made) {
+        std::fprintf(stderr, "game-headless: cannot make %s: %s\n", shots.c_str(), made.message().c_str());
         return 2;
     }
     // A script that does not end the program ends it a minute of virtual
