@@ -26,18 +26,17 @@
 
 namespace {
 
-constexpr int16_t WALK_ON_MODE = 19;
 
 bool in_use(const UnitRecord* unit) { return unit && unit->number != 0; }
 
 }  // namespace
 
-UnitRecord* scn_extra(int32_t class_id, int32_t x, int32_t y) {
+UnitRecord* scn_extra(int32_t class_id, int32_t x, int32_t y, int32_t ai_mode) {
     UnitStats s{};
     s.class_id = static_cast<int16_t>(class_id);
     s.max_hp = 1;
     s.hp = 1;
-    s.ai_mode = WALK_ON_MODE;
+    s.ai_mode = static_cast<int16_t>(ai_mode);
     UnitRecord* u = unit_place_new(x, y, &s);
     if (u) map_redraw_cell_abs(x, y);
     return u;
@@ -59,6 +58,10 @@ void scn_step_quietly(UnitRecord* unit, int32_t direction) {
 void scn_pose(int32_t class_id, int32_t frame) {
     map_apply_walk_sprite(class_id, frame);
     map_redraw_view();
+}
+
+void scn_pose_char(int32_t char_id, int32_t frame) {
+    if (const UnitRecord* u = unit_find_by_char_id(char_id)) map_apply_walk_sprite(u->stats.class_id, frame);
 }
 
 void scn_pose_party(int32_t frame) {
@@ -87,6 +90,18 @@ void scn_put_at(UnitRecord* unit, int32_t x, int32_t y) {
 void scn_leave(UnitRecord*& unit) {
     if (in_use(unit)) map_move_unit_step(unit, 6);
     unit = nullptr;
+}
+
+void scn_blink_out(UnitRecord* unit) {
+    for (int32_t n = 20; n >= 0; --n) {
+        if (in_use(unit)) {
+            if (n % 2)
+                map_move_unit_step(unit, 5);
+            else
+                scn_off_grid(unit);
+        }
+        scn_wait(n / 2);
+    }
 }
 
 void scn_centre_on_char(int32_t char_id) {

@@ -52,10 +52,6 @@ const PlacementEntry kStage15[] = {{1, 36, 27}, {2, 37, 27}, {3, 35, 27}, {4, 37
 
 // --- helpers --------------------------------------------------------------------------
 
-void own_map(int32_t stage, const PlacementEntry* list) {
-    scn_scene_map(stage, g_stage_tileset[static_cast<size_t>(stage)], list);
-}
-
 void poses(std::initializer_list<int32_t> classes, int32_t frame) {
     for (int32_t c : classes) map_apply_walk_sprite(c, frame);
     map_redraw_view();
@@ -107,7 +103,7 @@ void wait_click() {
 // --- stage scenes ---------------------------------------------------------------------
 
 void stage2() {
-    own_map(1, kStage2);
+    scn_stage_map(1, kStage2);
     scn_centre_on_char(1);
     snd_play_music(8);
     scn_fade_in(2);
@@ -184,14 +180,7 @@ void stage5() {
     scn_fade_in(2);
     scn_wait(60);
     scn_message(55);
-    // It blinks out, slower and slower, and ends hidden.
-    for (int32_t n = 20; n >= 0; --n) {
-        if (n % 2)
-            map_move_unit_step(ghost, 5);
-        else
-            scn_off_grid(ghost);
-        scn_wait(n / 2);
-    }
+    scn_blink_out(ghost);
     scn_wait(60);
     scn_message(56);
     scn_fade_out(2);
@@ -216,7 +205,7 @@ void stage5() {
 }
 
 void stage7() {
-    own_map(6, kStage7);
+    scn_stage_map(6, kStage7);
     scn_play_stage_music();
     scn_message(48, "???");
     scn_fade_out(2);
@@ -250,7 +239,7 @@ void stage8() {
     snd_play_music(8);
     scn_message(98, "모친");
     scn_fade_out(2);
-    own_map(7, kStage8);
+    scn_stage_map(7, kStage8);
     scn_play_stage_music();
     scn_extra(55, 19, 5);
     if (const UnitRecord* lord = scn_extra(31, 19, 4)) map_center_view_on(lord->x, lord->y);
@@ -304,7 +293,7 @@ void stage10() {
     scn_message(51);
     scn_fade_out(2);
 
-    own_map(9, kStage10);
+    scn_stage_map(9, kStage10);
     UnitRecord* sage = scn_extra(8, 19, 19);
     map_apply_walk_sprite(8, 10);
     scn_pose_party(10);
@@ -333,7 +322,7 @@ void stage10() {
 }
 
 void stage11() {
-    own_map(10, kStage11);
+    scn_stage_map(10, kStage11);
     snd_play_music(9);
     scn_message(48);
     scn_fade_out(2);

@@ -71,10 +71,6 @@ const PlacementEntry kVision5[] = {{1, 8, 16}, {2, 9, 17}, {6, 10, 16}, {3, 9, 1
 
 // --- scene helpers --------------------------------------------------------------------
 
-void own_map(int32_t stage, const PlacementEntry* list) {
-    scn_scene_map(stage, g_stage_tileset[static_cast<size_t>(stage)], list);
-}
-
 // Frame `frame` of walk sheet `sheet` for a class; the view is redrawn.
 void pose_from_sheet(int32_t sheet_no, int32_t class_id, int32_t frame) {
     if (class_id < 0) return;
@@ -267,7 +263,7 @@ void stage18() {
 }
 
 void stage19() {
-    own_map(18, kStage19);
+    scn_stage_map(18, kStage19);
     scn_centre_on_char(1);
     scn_play_stage_music();
     scn_fade_in(2);

@@ -30,24 +30,10 @@ constexpr int32_t HOLE_TILE = 41;
 constexpr int32_t STAIRS_TILE = 82;
 constexpr int32_t SPEAKER_CLASS = 41;
 constexpr int32_t WRAITH_MUSIC = 5;
-// Every scripted loop that waits on something moving stops after this many
-// steps, whatever happens.
-constexpr int32_t LOOP_BOUND = 2000;
 
 UnitRecord* member(int32_t char_id) { return unit_find_by_char_id(char_id); }
 
 bool in_use(const UnitRecord* u) { return u && u->number != 0; }
-
-int32_t class_of(int32_t char_id) {
-    const UnitRecord* u = member(char_id);
-    return u ? u->stats.class_id : -1;
-}
-
-// The standing frame of a character's class, when it has a record.
-void pose_char(int32_t char_id, int32_t frame) {
-    const int32_t c = class_of(char_id);
-    if (c >= 0) map_apply_walk_sprite(c, frame);
-}
 
 const char* class_name(int32_t class_id) { return g_class_names[static_cast<size_t>(class_id)]; }
 
@@ -93,20 +79,8 @@ const PlacementEntry kNobody[] = {{-1, 0, 0}};
 
 // --- scene helpers --------------------------------------------------------------------
 
-void own_map(int32_t stage, const PlacementEntry* list) {
-    scn_scene_map(stage, g_stage_tileset[static_cast<size_t>(stage)], list);
-}
-
 uint8_t tile_at(int32_t x, int32_t y) {
     return static_cast<uint8_t>(g_map.cells[y * MAP_SIDE + x] & ~MAP_MARK);
-}
-
-// Gives a map cell another tile, keeping its mark bit, and redraws it.
-void set_tile(int32_t x, int32_t y, uint8_t tile) {
-    if (!map_on_map(x, y)) return;
-    uint8_t& cell = g_map.cells[y * MAP_SIDE + x];
-    cell = static_cast<uint8_t>((cell & MAP_MARK) | (tile & ~MAP_MARK));
-    map_redraw_cell_abs(x, y);
 }
 
 // One step in a direction, then the class shows a frame of its sheet.
@@ -114,16 +88,6 @@ void step_and_pose(UnitRecord* unit, int32_t direction, int32_t frame) {
     if (!in_use(unit)) return;
     scn_walk(unit, direction, 1);
     scn_pose(unit->stats.class_id, frame);
-}
-
-// Walks a unit while the condition holds; stops when a step is refused.
-template <class Cond>
-void walk_while(UnitRecord* unit, int32_t direction, Cond cond) {
-    for (int32_t n = 0; n < LOOP_BOUND && in_use(unit) && cond(*unit); ++n) {
-        const int32_t x = unit->x, y = unit->y;
-        scn_walk(unit, direction, 1);
-        if (unit->x == x && unit->y == y) break;
-    }
 }
 
 void fade_in_no_wait() { gfx_fade_to(&g_default_palette, 2); }
@@ -142,10 +106,10 @@ void stage23() {
     scn_fade_in(2);
     snd_play_music(8);
     scn_message(97);
-    set_tile(8, 0, tile_at(9, 0));
-    set_tile(8, 1, tile_at(9, 1));
-    set_tile(9, 0, tile_at(10, 0));
-    set_tile(9, 1, OPEN_TILE);
+    scn_set_tile(8, 0, tile_at(9, 0));
+    scn_set_tile(8, 1, tile_at(9, 1));
+    scn_set_tile(9, 0, tile_at(10, 0));
+    scn_set_tile(9, 1, OPEN_TILE);
     snd_play_effect(GATE_SOUND);
     scn_wait(30);
     scn_extra(56, 9, 1);
@@ -158,7 +122,7 @@ void stage23() {
 }
 
 void stage24() {
-    own_map(g_stage_index, kNobody);
+    scn_stage_map(g_stage_index, kNobody);
     unit_load_stage_units(g_stage_index, 1);
     map_redraw_view();
     scn_centre_on_char(26);
@@ -177,8 +141,8 @@ void scn_ch4_walk_in_party() {
         UnitRecord* u = member(kOrder[i]);
         if (!in_use(u)) continue;
         if (kOrder[i] == 3) scn_walk(u, 2, 1);
-        walk_while(u, 3, [](const UnitRecord& r) { return r.x >= 7; });
-        walk_while(u, 2, [](const UnitRecord& r) { return r.y < 10; });
+        scn_walk_while(u, 3, [](const UnitRecord& r) { return r.x >= 7; });
+        scn_walk_while(u, 2, [](const UnitRecord& r) { return r.y < 10; });
         map_move_unit_step(u, 5);
         scn_message(97 + i);
         scn_walk(u, 2, 2);
@@ -190,10 +154,10 @@ namespace {
 void stage26() {
     // The hall: a hole opens and its keeper leads the party down.
     scn_scene_map(SCENE_MAP_HALL, SCENE_TILESET, kStage26Scene);
-    pose_char(4, 10);
-    pose_char(5, 10);
-    pose_char(3, 4);
-    pose_char(8, 7);
+    scn_pose_char(4, 10);
+    scn_pose_char(5, 10);
+    scn_pose_char(3, 4);
+    scn_pose_char(8, 7);
     g_view_x = 0;
     g_view_y = 0;
     map_redraw_view();
@@ -201,7 +165,7 @@ void stage26() {
     scn_fade_in(2);
     scn_wait(60);
     scn_message(48);
-    set_tile(6, 11, HOLE_TILE);
+    scn_set_tile(6, 11, HOLE_TILE);
     scn_pose_party(4);
     UnitRecord* keeper = scn_extra(51, 6, 11);
     snd_play_effect(GATE_SOUND);
@@ -224,12 +188,12 @@ void stage26() {
     if (rider) map_center_view_on(rider->x, rider->y);
     map_redraw_view();
     fade_in_no_wait();
-    walk_while(rider, 0, [](const UnitRecord& r) { return r.y > 0; });
+    scn_walk_while(rider, 0, [](const UnitRecord& r) { return r.y > 0; });
     scn_leave(rider);
     scn_fade_out(2);
 
     // The stage's own map: the rider arrives and the ground shakes.
-    own_map(g_stage_index, kNobody);
+    scn_stage_map(g_stage_index, kNobody);
     gfx_clear_screen();
     gfx_fade_start(&g_default_palette, 0);
     scn_message(50);
@@ -240,7 +204,7 @@ void stage26() {
     fade_in_no_wait();
     scn_walk(rider, 3, 14);
     gfx_fade_to(nullptr, 2);
-    for (int32_t n = 0; n < LOOP_BOUND && g_fade_running; ++n) {
+    for (int32_t n = 0; n < SCN_LOOP_BOUND && g_fade_running; ++n) {
         const int32_t x = in_use(rider) ? rider->x : 0;
         if (in_use(rider)) scn_walk(rider, 3, 1);
         if (!in_use(rider) || rider->x == x) win_wait_units(1);
@@ -265,7 +229,7 @@ void stage26() {
 
 void stage27() {
     scn_scene_map(SCENE_MAP_FORT, SCENE_TILESET, kStage27Scene);
-    for (int32_t c : {4, 5, 3, 8}) pose_char(c, 10);
+    for (int32_t c : {4, 5, 3, 8}) scn_pose_char(c, 10);
     scn_centre_on_char(1);
     map_redraw_view();
     snd_play_music(10);
@@ -276,7 +240,7 @@ void stage27() {
 }
 
 void stage29() {
-    own_map(g_stage_index, kStage28);
+    scn_stage_map(g_stage_index, kStage28);
     unit_load_stage_units(g_stage_index, 1);
     scn_centre_on_char(1);
     map_redraw_view();
@@ -291,7 +255,7 @@ void stage29() {
 }
 
 void stage30() {
-    own_map(g_stage_index, kStage30);
+    scn_stage_map(g_stage_index, kStage30);
     g_view_x = 7;
     g_view_y = 11;
     scn_pose_party(4);
@@ -319,7 +283,7 @@ void stage30() {
 void stage31() {
     const int32_t prev = g_stage_index - 1;
     scn_scene_map(prev, g_stage_tileset[static_cast<size_t>(prev)], kStage31Scene);
-    pose_char(2, 4);
+    scn_pose_char(2, 4);
     UnitRecord* spirit = scn_extra(65, 9, 16);
     if (spirit) map_center_view_on(spirit->x, spirit->y);
     map_redraw_view();
@@ -327,16 +291,7 @@ void stage31() {
     scn_fade_in(2);
     scn_wait(60);
     scn_message(97);
-    // It blinks out.
-    for (int32_t n = 20; n >= 0; --n) {
-        if (in_use(spirit)) {
-            if (n % 2)
-                map_move_unit_step(spirit, 5);
-            else
-                scn_off_grid(spirit);
-        }
-        scn_wait(n / 2);
-    }
+    scn_blink_out(spirit);
     scn_wait(60);
     scn_message(98);
     scn_scene_close(kStage31);
@@ -345,9 +300,9 @@ void stage31() {
 
 void stage32() {
     scn_scene_map(SCENE_MAP_FORT, SCENE_TILESET, kStage32Scene);
-    pose_char(2, 10);
-    pose_char(8, 10);
-    pose_char(7, 4);
+    scn_pose_char(2, 10);
+    scn_pose_char(8, 10);
+    scn_pose_char(7, 4);
     g_view_x = 0;
     g_view_y = 0;
     map_redraw_view();
@@ -355,8 +310,8 @@ void stage32() {
     scn_fade_in(2);
     scn_wait(60);
     scn_message(97);
-    pose_char(1, 7);
-    pose_char(2, 7);
+    scn_pose_char(1, 7);
+    scn_pose_char(2, 7);
     map_redraw_view();
     UnitRecord* seventh = member(7);
     scn_walk(seventh, 3, 3);
@@ -365,7 +320,7 @@ void stage32() {
     scn_walk(member(4), 2, 3);
     scn_wait(30);
     scn_message(99);
-    set_tile(12, 8, OPEN_TILE);
+    scn_set_tile(12, 8, OPEN_TILE);
     snd_play_effect(GATE_SOUND);
     scn_wait(30);
     scn_message(100);
@@ -387,7 +342,7 @@ int32_t stage33_gate() {
     scn_wait(60);
     scn_message(49);
     scn_wait(30);
-    for (const auto& [x, y] : {std::pair{8, 0}, {9, 0}, {8, 1}, {9, 1}}) set_tile(x, y, STAIRS_TILE);
+    for (const auto& [x, y] : {std::pair{8, 0}, {9, 0}, {8, 1}, {9, 1}}) scn_set_tile(x, y, STAIRS_TILE);
     snd_play_effect(GATE_SOUND);
     scn_wait(60);
     scn_message(50);

@@ -10,6 +10,7 @@
 #include "platform/palette.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
+#include "story/chapter12.h"
 #include "story/hooks.h"
 #include "story/message.h"
 #include "tactics/game.h"
@@ -132,6 +133,20 @@ void scn_play_stage_music() {
     if (g_stage_index >= 0 && g_stage_index < static_cast<int32_t>(g_stage_music.size()))
         snd_play_music(g_stage_music[static_cast<size_t>(g_stage_index)]);
 }
+
+void scn_stage_map(int32_t stage, const PlacementEntry* list) {
+    const bool known = stage >= 0 && stage < static_cast<int32_t>(g_stage_tileset.size());
+    scn_scene_map(stage, known ? g_stage_tileset[static_cast<size_t>(stage)] : 0, list);
+}
+
+void scn_set_tile(int32_t x, int32_t y, uint8_t tile) {
+    if (!map_on_map(x, y)) return;
+    uint8_t& cell = g_map.cells[y * MAP_SIDE + x];
+    cell = static_cast<uint8_t>((cell & MAP_MARK) | (tile & MAP_TILE_MASK));
+    map_redraw_cell_abs(x, y);
+}
+
+void scn_colours_at_once(const Palette16* p) { gfx_fade_start(p, 0); }
 
 HeapBlock scn_load_story_picture(const char* name, int32_t min_w, int32_t min_h) {
     HeapBlock picture(file_load_data(name));

@@ -70,6 +70,15 @@ void scn_place_list(const PlacementEntry* list);
 // The stage's own track.
 void scn_play_stage_music();
 
+// A stage's own map (by stage index) with the stage's tile set, the list
+// placed on a cleared grid and the view redrawn.
+void scn_stage_map(int32_t stage, const PlacementEntry* list);
+// Gives a map cell another tile, keeping its mark bit, and redraws it;
+// nothing for a cell off the map.
+void scn_set_tile(int32_t x, int32_t y, uint8_t tile);
+// Shows colours 0..15 at once, ending any running fade.
+void scn_colours_at_once(const Palette16* p);
+
 // The stage number the chapter modules branch on: stage index + 1.
 inline int32_t scn_stage_no() { return g_stage_index + 1; }
 

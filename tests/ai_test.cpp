@@ -1,6 +1,5 @@
 // Enemy AI: target and cell choice, the modes that stand, flee, chase and
 // sleep, the spirit, the battle call and the random draws.
-#include <cstdio>
 #include <utility>
 #include <vector>
 
@@ -34,8 +33,6 @@ protected:
         g_enemy_phase = 1;
         btl_reset();
         keep_clicking();  // experience windows and spoils wait for a click
-        // Chapter 5's battle hooks still log the fighters of each battle.
-        g_chapter = 5;
     }
     void TearDown() override {
         g_enemy_phase = 0;
@@ -62,15 +59,17 @@ protected:
         EXPECT_NE(u, nullptr);
         return u;
     }
-    // The battles fought, as (first fighter, second fighter) unit numbers,
-    // from the before-battle hook's log.
+    // The battle fought since the last btl_reset, as (first fighter, second
+    // fighter) slot + 1, from the fighters the battle engine worked on; an
+    // action fights at most one.
     static std::vector<std::pair<int, int>> battles() {
-        std::vector<std::pair<int, int>> out;
-        for (const auto& l : g_pending_log) {
-            int a = 0, b = 0;
-            if (std::sscanf(l.c_str(), "scn_before_battle %d %d", &a, &b) == 2) out.emplace_back(a, b);
-        }
-        return out;
+        auto slot_of = [](const UnitStats* s) {
+            for (size_t i = 0; i < g_units.size(); ++i)
+                if (&g_units[i].stats == s) return static_cast<int>(i) + 1;
+            return 0;
+        };
+        if (!g_btl_combatant[0] || !g_btl_combatant[1]) return {};
+        return {{slot_of(g_btl_combatant[0]), slot_of(g_btl_combatant[1])}};
     }
     static bool on_cell(const UnitRecord* u, int x, int y) {
         return u->x == x && u->y == y && (g_occupancy.cells[y * MAP_SIDE + x] & OCC_UNIT_MASK) == u->number;
@@ -116,7 +115,7 @@ TEST_F(AiTest, StandingModesPickTheTargetByCoverAndStrikeBack) {
     // distance 2 is preferred to the one next to it, even on better cover.
     g_units = {};
     std::memset(&g_occupancy, 0, sizeof g_occupancy);
-    g_pending_log.clear();
+    btl_reset();
     UnitRecord* l = enemy(5, 5, 1, kWeaponNearFar);
     set_terrain(5, 4, 2);
     set_terrain(7, 5, 5);  // 60 %
@@ -144,7 +143,7 @@ TEST_F(AiTest, EqualCoverIsSettledByOneRandomBit) {
     for (int round = 0; round < 4; ++round) {
         g_units = {};
         std::memset(&g_occupancy, 0, sizeof g_occupancy);
-        g_pending_log.clear();
+        btl_reset();
         UnitRecord* a = enemy(5, 5, 3);
         UnitRecord* up = party(5, 4);
         UnitRecord* right = party(6, 5);
@@ -164,7 +163,7 @@ TEST_F(AiTest, ModesThatStandNeverMoveAndSummonersOnlyDraw) {
     for (int mode : {1, 3, 6, 8, 15, 18}) {
         g_units = {};
         std::memset(&g_occupancy, 0, sizeof g_occupancy);
-        g_pending_log.clear();
+        btl_reset();
         util_random_reset();
         UnitRecord* a = enemy(5, 5, mode);
         party(5, 8);  // 3 cells away: out of reach, but near enough to walk to
@@ -335,7 +334,7 @@ TEST_F(AiTest, SpiritWalksTowardItsSummonerAndFightsFromTheLeft) {
 
     // A spirit next to an enemy fights it on the left (side 0); when it
     // falls it is taken off the map.
-    g_pending_log.clear();
+    btl_reset();
     sp->acted = 0;
     sp->stats.hp = 1;  // the counter fells it
     UnitRecord* e = enemy(5, 9, 7);
@@ -366,7 +365,7 @@ TEST_F(AiTest, FallenCharacterEightTakesNineAlongAndAMissingNineIsSkipped) {
     for (bool nine_there : {true, false}) {
         g_units = {};
         std::memset(&g_occupancy, 0, sizeof g_occupancy);
-        g_pending_log.clear();
+        btl_reset();
         UnitRecord* a = enemy(5, 5, 3);
         UnitRecord* eight = party(5, 4, 8);
         UnitRecord* nine = nine_there ? party(12, 12, 9) : nullptr;

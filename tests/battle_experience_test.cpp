@@ -156,7 +156,6 @@ class BattleTargetTest : public LoopTest {
 protected:
     void SetUp() override {
         LoopTest::SetUp();
-        g_chapter = 5;  // chapter 5's battle hooks still log the fighters
         btl_reset();
         set_map_size(20, 20);
         g_map_tile_set = 0;
@@ -246,7 +245,8 @@ TEST_F(BattleTargetTest, TheAttackRemovesABeatenEnemyAndCountsTheVictory) {
     EXPECT_EQ(a->charged, 0);
     EXPECT_EQ(g_btl_attacker_unit, a);
     EXPECT_EQ(g_btl_target_status_ptr, &t->status);
-    EXPECT_EQ(count_log("scn_before_battle 1 19"), 1);  // enemies start at slot 18
+    EXPECT_EQ(g_btl_combatant[0], &a->stats);
+    EXPECT_EQ(g_btl_combatant[1], &t->stats);
     // The stage's end keeps the attacker from being marked.
     a->acted = 0;
     UnitRecord* t2 = put(5, 6, 12, 35, 3);

@@ -23,12 +23,6 @@
 
 class Chapter3Test : public ChapterFixture {
 protected:
-    void reset_stage() {
-        g_units = {};
-        std::memset(&g_occupancy, 0, sizeof g_occupancy);
-        sys_log_clear();
-        g_stage_end = 0;
-    }
     // In the unit's slots, or in the bag for a bag item.
     static bool holds(const UnitRecord* u, int item) {
         for (uint16_t i : u->items)

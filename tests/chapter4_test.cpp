@@ -17,28 +17,7 @@
 #include "tactics/map_view.h"
 #include "tests/chapter_fixture.h"
 
-class Chapter4Test : public ChapterFixture {
-protected:
-    void reset_stage() {
-        snd_play_music(-1);
-        g_units = {};
-        std::memset(&g_occupancy, 0, sizeof g_occupancy);
-        sys_log_clear();
-        g_stage_end = 0;
-    }
-    static int tile(int x, int y) { return g_map.cells[y * MAP_SIDE + x] & ~MAP_MARK; }
-    static int enemy_records() {
-        int n = 0;
-        for (int s = UNIT_PARTY_SLOTS; s < UNIT_SLOTS; ++s) n += g_units[static_cast<size_t>(s)].number != 0;
-        return n;
-    }
-    void start_stage(int stage) {
-        g_stage_index = stage - 1;
-        keep_clicking();
-        scn_stage_start();
-        polling = false;
-    }
-};
+class Chapter4Test : public ChapterFixture {};
 
 namespace {
 
@@ -89,22 +68,7 @@ const StageStart kStarts[] = {
 // --- stage starts ----------------------------------------------------------------------
 
 TEST_F(Chapter4Test, EveryStageStartShowsItsSceneAndPlacesTheParty) {
-    for (const StageStart& c : kStarts) {
-        SCOPED_TRACE("stage " + std::to_string(c.stage));
-        reset_stage();
-        party_off_grid({0, 3, 4, 6, 8, 13, 12, 11});
-        g_zoom = 2;
-        start_stage(c.stage);
-        EXPECT_EQ(g_chapter, 4u);
-        EXPECT_EQ(messages(), c.messages);
-        for (int track : c.music) EXPECT_TRUE(music_opened(track)) << "track " << track;
-        EXPECT_EQ(g_zoom, 2);
-        EXPECT_EQ(g_opt_move_anim, 1);
-        EXPECT_EQ(g_opt_side_marks, 1);
-        for (const auto& [ch, x, y] : *c.party) EXPECT_TRUE(at_cell(ch, x, y)) << "character " << ch;
-        // Only the party stands on the grid: walk-on units are gone.
-        EXPECT_EQ(units_on_grid(), 8);
-    }
+    for (const StageStart& c : kStarts) check_stage_start(4, c.stage, c.messages, c.music, *c.party);
 }
 
 TEST_F(Chapter4Test, ScenesChangeTheirCellsAndShapes) {

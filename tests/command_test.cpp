@@ -13,7 +13,6 @@
 #include "tactics/map_view.h"
 #include "tactics/move.h"
 #include "story/hooks.h"
-#include "tactics/pending.h"
 #include "battle/battle.h"
 #include "tactics/turn.h"
 #include "tactics/units.h"
@@ -46,12 +45,10 @@ protected:
         map_set_zoom(1);
         g_sfx_enabled = 1;
         g_enemy_phase = 0;
-        g_pending_unit_moved_result = 0;
     }
     void TearDown() override {
         map_free_move_range();
         g_terrain_class_of_tile = g_tileset_terrain[0].data();
-        g_pending_unit_moved_result = 0;
         MapTest::TearDown();
     }
     static UnitRecord* place(int slot, int x, int y, int cls, int mode, int ch = 2, int weapon = 38) {

@@ -359,9 +359,9 @@ TEST_F(GameTest, WithoutEnemiesTheIntroViewCentresOnSlot17AndScrollsBack) {
     write_dat("stage.unt", unt);
     use_temp_data();
 
-    // Chapter 5, whose stage start leaves the party where it stands, with a
-    // party handed over: the first unit near the map's top
-    // left corner, the one in slot 17 near its bottom right corner.
+    // Chapter 5, with a party handed over that stage 34's placement list
+    // does not name, so it stays where it stood: the first unit near the
+    // map's top left corner, the one in slot 17 near its bottom right corner.
     ASSERT_EQ(map_load_stage_map(33), 1);
     const int w = map_width(), h = map_height();
     ASSERT_GT(w, 19 + 8);
@@ -370,11 +370,11 @@ TEST_F(GameTest, WithoutEnemiesTheIntroViewCentresOnSlot17AndScrollsBack) {
     ho.units[0].number = 1;
     ho.units[0].x = 2;
     ho.units[0].y = 2;
-    ho.units[0].stats = MapTest::stats(1, 1, 0);
+    ho.units[0].stats = MapTest::stats(9, 1, 0);
     ho.units[17].number = 18;
     ho.units[17].x = static_cast<int16_t>(w - 3);
     ho.units[17].y = static_cast<int16_t>(h - 3);
-    ho.units[17].stats = MapTest::stats(2, 3, 0);
+    ho.units[17].stats = MapTest::stats(10, 3, 0);
     ho.zoom = 1;
     ho.move_anim = ho.battle_real = ho.side_marks = 1;
     std::memcpy(g_save_buffer.data(), &ho, sizeof ho);

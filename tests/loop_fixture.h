@@ -29,8 +29,10 @@ protected:
             // The name lives in the script, which a push below may move.
             const bool is_poll = name == "poll";
             if (!is_poll || !polling) return;
+            // The next poll is queued first: a check that runs a flow of the
+            // game with waits of its own is polled meanwhile (re-entrantly).
+            sys_headless_push(poll_event());
             if (on_poll) on_poll();
-            if (polling) sys_headless_push(poll_event());
         };
         MapTest::SetUp();
         gfx_load_ui_sheets();

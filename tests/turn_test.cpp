@@ -93,13 +93,13 @@ TEST_F(TurnTest, RegenerationCountdownTerrainAndKnockedOut) {
 
 TEST_F(TurnTest, EnemyPhaseActsByModeAndStops) {
     set_map_size(12, 12);
-    g_chapter = 5;  // chapter 5's battle hooks still log the fighters
     g_opt_battle_real = 0;
     keep_clicking();  // experience windows wait for a click
     UnitStats lead = MapTest::stats(1, 0, 0);
     unit_place_new(1, 1, &lead);
     // Each enemy has a party unit straight above it in its weapon's reach:
-    // every action ends in a battle with the acting unit as second fighter.
+    // every action is a battle against that unit, which loses the same HP
+    // each time.
     const int modes[] = {14, 5, 7, 7, 7, 14};
     for (int i = 0; i < 6; ++i) {
         UnitStats p = MapTest::stats(10, 0, 0, 150);
@@ -112,34 +112,33 @@ TEST_F(TurnTest, EnemyPhaseActsByModeAndStops) {
     }
     g_units[20].stats.hp = 0;  // beaten
     g_units[21].acted = 1;     // already acted
-    auto actors = [] {
-        std::vector<int> slots;
-        for (const auto& l : g_pending_log) {
-            int first = 0, second = 0;
-            if (std::sscanf(l.c_str(), "scn_before_battle %d %d", &first, &second) == 2) slots.push_back(second - 1);
-        }
-        return slots;
+    // HP lost by the party unit above each enemy (slots 18..23) in an
+    // enemy phase.
+    auto losses = [] {
+        std::vector<int> lost;
+        for (size_t i = 1; i <= 6; ++i) lost.push_back(g_units[i].stats.hp);
+        turn_enemy_phase();
+        for (size_t i = 1; i <= 6; ++i) lost[i - 1] -= g_units[i].stats.hp;
+        return lost;
     };
-    g_pending_log.clear();
-    turn_enemy_phase();
-    EXPECT_EQ(actors(), (std::vector<int>{18, 18, 22, 23, 23}));
+    const std::vector<int> first = losses();
+    const int d = first[4];
+    ASSERT_GT(d, 0);
+    // Mode 14 acts twice, mode 5, the beaten and the acted not at all.
+    EXPECT_EQ(first, (std::vector<int>{2 * d, 0, 0, 0, d, 2 * d}));
     EXPECT_EQ(g_cursor_visible, 0);
     EXPECT_EQ(g_cursor_shape, 0);
 
     // With the leaders fallen the phase stops after the first action.
     for (auto& u : g_units) u.acted = 0;
-    g_pending_log.clear();
     g_units[0].stats.hp = 0;
-    turn_enemy_phase();
-    EXPECT_EQ(actors(), (std::vector<int>{18}));
+    EXPECT_EQ(losses(), (std::vector<int>{d, 0, 0, 0, 0, 0}));
 
     // Once the stage has ended nobody acts.
     for (auto& u : g_units) u.acted = 0;
-    g_pending_log.clear();
     g_units[0].stats.hp = 20;
     g_stage_end = 1;
-    turn_enemy_phase();
-    EXPECT_TRUE(actors().empty());
+    EXPECT_EQ(losses(), (std::vector<int>(6, 0)));
 }
 
 // A stage of the kit set up as the game loop leaves it before the turns.

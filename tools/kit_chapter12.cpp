@@ -1,4 +1,4 @@
-// Sample data kit: the stills of chapter 2's scenes. Each is 320 x 200, drawn
+// Sample data kit: the stills of chapters 2 and 5. Each is 320 x 200, drawn
 // by the game at (160,100): a plain field of its own colour with a silver
 // frame and its name, so a pixel tells which still is on the screen.
 #include <string>
@@ -7,11 +7,8 @@
 
 namespace kit {
 
-namespace {
-
-constexpr int STILL_W = 320, STILL_H = 200;
-
 Image chapter_still(const std::string& label, uint8_t fill) {
+    constexpr int STILL_W = 320, STILL_H = 200;
     Image img(STILL_W, STILL_H, fill);
     img.rect(2, 2, STILL_W - 3, STILL_H - 3, SILVER);
     const int scale = 6;
@@ -19,12 +16,14 @@ Image chapter_still(const std::string& label, uint8_t fill) {
     return img;
 }
 
-}  // namespace
-
 void gen_chapter12_stills(const Kit& kit) {
     write_file(kit.bmp("vis03.BMP"), bmp_encode(chapter_still("VIS03", NAVY)));
     write_file(kit.bmp("vis15a.BMP"), bmp_encode(chapter_still("VIS15A", BROWN)));
     write_file(kit.bmp("vis15b.BMP"), bmp_encode(chapter_still("VIS15B", OLIVE)));
+}
+
+void gen_chapter5_stills(const Kit& kit) {
+    write_file(kit.bmp("vis40a.BMP"), bmp_encode(chapter_still("VIS40A", TAUPE)));
 }
 
 }  // namespace kit

@@ -2,6 +2,8 @@
 // picture and the backdrop of the full-screen item and list screens.
 #pragma once
 
+#include <string>
+
 #include "tools/kit.h"
 
 namespace kit {
@@ -10,8 +12,15 @@ namespace kit {
 // bmp/face??.BMP, gameover.BMP, back1.BMP (the font must be built first).
 void gen_story(const Kit& kit);
 
+// A 320 x 200 still: a plain field of one colour, a silver frame and the
+// label, so a pixel tells which still is on the screen.
+Image chapter_still(const std::string& label, uint8_t fill);
+
 // Writes bmp/vis03.BMP, vis15a.BMP and vis15b.BMP, the stills of chapter 2.
 void gen_chapter12_stills(const Kit& kit);
+
+// Writes bmp/vis40a.BMP, the still of the closing scene of chapter 5.
+void gen_chapter5_stills(const Kit& kit);
 
 // Writes bmp/vis21b.BMP .. vis21e.BMP, the pictures of the stage-21 vision
 // (vis21a is written with the opening's pictures).

@@ -54,6 +54,7 @@ int main(int argc, char** argv) {
         kit::gen_story(kit);
         kit::gen_chapter12_stills(kit);
         kit::gen_chapter3_stills(kit);
+        kit::gen_chapter5_stills(kit);
         kit::gen_area_pictures(kit);
         kit::gen_title(kit);
         kit::gen_save_index(kit);

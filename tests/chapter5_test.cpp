@@ -1,0 +1,381 @@
+// Chapter 5 through the chapter hooks: the stage scenes and where the party
+// starts, the first-turn events and the reinforcements of stage 40, the goal
+// cells, the pads and the ambush of stage 38, the bosses, and the three forms
+// of the last enemy up to the ending.
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "battle/battle.h"
+#include "platform/input.h"
+#include "platform/shell.h"
+#include "story/chapter5.h"
+#include "story/hooks.h"
+#include "tactics/game.h"
+#include "tactics/map.h"
+#include "tactics/map_view.h"
+#include "tactics/save.h"
+#include "tests/chapter_fixture.h"
+
+class Chapter5Test : public ChapterFixture {
+protected:
+    // A fresh stage on its own map: stage number `stage`.
+    void fresh(int stage) {
+        reset_stage();
+        play_on(stage - 1);
+        g_sfx_enabled = 1;
+    }
+    // How often the vanishing sound played.
+    static int vanish_sounds() {
+        int n = 0;
+        for (const auto& l : sys_log_lines())
+            n += l.rfind("wave ", 0) == 0 && l.rfind("wave cut", 0) != 0 && l.find("kq7e53.wav") != std::string::npos;
+        return n;
+    }
+    static int cell(int x, int y) { return g_occupancy.cells[y * MAP_SIDE + x] & OCC_UNIT_MASK; }
+    // The records of a character, in slot order.
+    static std::vector<UnitRecord*> records_of(int char_id) {
+        std::vector<UnitRecord*> found;
+        for (UnitRecord& u : g_units)
+            if (u.number != 0 && u.stats.char_id == char_id) found.push_back(&u);
+        return found;
+    }
+};
+
+namespace {
+
+using Cells = std::vector<std::tuple<int, int, int>>;
+
+struct StageStart {
+    int stage;
+    std::vector<int> messages;
+    std::vector<int> music;
+    Cells party;
+};
+
+const StageStart kStarts[] = {
+    {34, {}, {}, {{1, 5, 29}, {2, 6, 29}, {3, 3, 30}, {4, 4, 29}, {5, 3, 29}, {6, 5, 30}, {7, 6, 30}, {8, 4, 30}}},
+    {35,
+     {97, 98, 99, 100},
+     {4, 8},
+     {{1, 18, 4}, {2, 19, 4}, {3, 20, 3}, {4, 17, 3}, {5, 18, 3}, {6, 20, 4}, {7, 17, 4}, {8, 19, 3}}},
+    {36,
+     {48, 49, 50},
+     {15},
+     {{1, 20, 9}, {2, 21, 9}, {3, 19, 11}, {4, 19, 10}, {5, 20, 10}, {6, 21, 10}, {7, 21, 11}, {8, 20, 11}}},
+    {37,
+     {},
+     {},
+     {{1, 21, 22}, {2, 22, 22}, {3, 19, 23}, {4, 19, 22}, {5, 20, 22}, {6, 21, 23}, {7, 22, 23}, {8, 20, 23}}},
+    {38,
+     {},
+     {},
+     {{1, 21, 30}, {2, 22, 30}, {3, 19, 31}, {4, 19, 30}, {5, 20, 30}, {6, 21, 31}, {7, 22, 31}, {8, 20, 31}}},
+    {39,
+     {97, 98, 99, 100},
+     {8},
+     {{1, 19, 20}, {2, 20, 20}, {3, 17, 21}, {4, 17, 20}, {5, 18, 20}, {6, 19, 21}, {7, 20, 21}, {8, 18, 21}}},
+    {40,
+     {97, 98, 99, 100, 65, 66, 67},
+     {15, 16},
+     {{1, 19, 15}, {2, 20, 15}, {3, 18, 17}, {4, 18, 16}, {5, 19, 16}, {6, 20, 16}, {7, 20, 17}, {8, 19, 17}}},
+};
+
+}  // namespace
+
+// --- stage starts ----------------------------------------------------------------------
+
+TEST_F(Chapter5Test, EveryStageStartShowsItsSceneAndPlacesTheParty) {
+    for (const StageStart& c : kStarts) check_stage_start(5, c.stage, c.messages, c.music, c.party);
+}
+
+TEST_F(Chapter5Test, StageStartsSkipAMissingCharacter) {
+    // Only characters 1 and 3, in slots 0 and 1: the lists place those two,
+    // stage 39's second to leave is character 3 with the other leader's word,
+    // and stage 35's cell still changes.
+    for (int stage : {35, 39}) {
+        SCOPED_TRACE(stage);
+        reset_stage();
+        unit(1, 0, 0, 1, 0);
+        unit(3, 4, 0, 3, 0);
+        g_occupancy.cells[1] = g_occupancy.cells[3] = 0;
+        start_stage(stage);
+        const std::vector<int> ids =
+            stage == 35 ? std::vector<int>{97, 98, 99, 100} : std::vector<int>{97, 98, 100, 100};
+        EXPECT_EQ(messages(), ids);
+        EXPECT_EQ(units_on_grid(), 2);
+        if (stage == 35) {
+            EXPECT_EQ(tile(22, 4), 108);
+        }
+    }
+}
+
+// --- turn starts --------------------------------------------------------------------------
+
+TEST_F(Chapter5Test, FirstTurnEventsAndTheLastEnemyFillsFiveCells) {
+    keep_clicking();
+    const std::pair<int, std::vector<int>> cases[] = {{34, {48}}, {35, {48, 49}}, {36, {}},  {37, {48}},
+                                                      {38, {48}}, {39, {48}},     {40, {48}}};
+    for (const auto& [stage, ids] : cases) {
+        SCOPED_TRACE("stage " + std::to_string(stage));
+        fresh(stage);
+        UnitRecord* last = unit(28, 46, 2, 19, 1);
+        g_turn = 0;
+        scn_turn_start();
+        EXPECT_EQ(messages(), ids);
+        const int n = stage == 40 ? last->number : 0;
+        for (const auto& [x, y] : {std::pair{18, 1}, {20, 1}, {19, 0}, {19, 2}}) EXPECT_EQ(cell(x, y), n);
+        sys_log_clear();
+        g_turn = 1;
+        scn_turn_start();
+        EXPECT_TRUE(messages().empty());
+    }
+}
+
+TEST_F(Chapter5Test, ReinforcementsComeOnEveryThirdTurnFromSixAlternatingAndRemoveNothing) {
+    fresh(40);
+    unit(1, 0, 0, 19, 15);
+    unit(28, 46, 2, 19, 1);
+    std::vector<std::pair<int, int>> arrivals;  // (turn, side: -1 west, 1 east)
+    for (int turn = 1; turn <= 13; ++turn) {
+        if (turn == 12)  // the west group has fallen meanwhile
+            for (UnitRecord& u : g_units)
+                if (u.number != 0 && u.stats.ai_mode == 7 && u.x < 19) map_move_unit_step(&u, 6);
+        std::vector<UnitRecord> before(g_units.begin(), g_units.end());
+        sys_log_clear();
+        g_turn = turn;
+        scn_turn_start();
+        std::set<int> sides;
+        for (size_t s = 0; s < g_units.size(); ++s) {
+            const UnitRecord& u = g_units[s];
+            if (before[s].number != 0) {
+                // Nobody already there is moved or removed.
+                EXPECT_EQ(std::tie(u.number, u.x, u.y), std::tie(before[s].number, before[s].x, before[s].y));
+            } else if (u.number != 0) {
+                sides.insert(u.x < 19 ? -1 : 1);
+            }
+        }
+        if (sides.empty()) continue;
+        ASSERT_EQ(sides.size(), 1u) << turn;
+        arrivals.emplace_back(turn, *sides.begin());
+        // At zoom 1 the view looks west, then east, with the sound each time.
+        EXPECT_EQ(vanish_sounds(), 2);
+    }
+    EXPECT_EQ(arrivals, (std::vector<std::pair<int, int>>{{6, -1}, {9, 1}, {12, -1}}));
+}
+
+// --- goals, pads and the ambush ----------------------------------------------------------------
+
+TEST_F(Chapter5Test, GoalCellsEndStagesThirtyFourAndThirtyFive) {
+    keep_clicking();
+    struct Stop {
+        int stage, x, y;
+        bool ends;
+    };
+    const Stop stops[] = {{34, 20, 0, true},   {34, 24, 6, true},   {34, 25, 6, false},  {34, 22, 7, false},
+                          {35, 10, 19, true},  {35, 27, 19, true},  {35, 11, 19, false}, {36, 20, 0, false},
+                          {37, 10, 19, false}, {39, 27, 19, false}, {40, 22, 3, false}};
+    for (const Stop& s : stops) {
+        SCOPED_TRACE(std::to_string(s.stage) + " " + std::to_string(s.x) + "," + std::to_string(s.y));
+        fresh(s.stage);
+        UnitRecord* a = unit(5, 8, 0, s.x, s.y);
+        EXPECT_EQ(scn_unit_moved(a, s.x, s.y + 1), s.ends ? 1 : 0);
+        EXPECT_EQ(g_stage_end, s.ends ? 1 : 0);
+        EXPECT_EQ(messages(), s.ends && s.stage == 35 ? std::vector<int>{50} : std::vector<int>{});
+    }
+}
+
+TEST_F(Chapter5Test, PadsLeadToTheirPartnerWhenItIsFree) {
+    for (int pad = 0; pad < 4; ++pad) {
+        for (bool taken : {false, true}) {
+            SCOPED_TRACE(std::to_string(pad) + (taken ? " taken" : " free"));
+            fresh(38);
+            const auto [x, y] = g_teleport_pads[static_cast<size_t>(pad)];
+            const auto [px, py] = g_teleport_pads[static_cast<size_t>(pad ^ 1)];
+            UnitRecord* a = unit(2, 3, 0, x, y);
+            if (taken) unit(3, 4, 0, px, py);
+            const int number = a->number;
+            // A taken partner leaves the ambush test, which a pad never meets.
+            EXPECT_EQ(scn_unit_moved(a, x, y + 1), taken ? 0 : 1);
+            EXPECT_EQ(a->x, taken ? x : px);
+            EXPECT_EQ(a->y, taken ? y : py);
+            EXPECT_EQ(cell(x, y), taken ? number : 0);
+            if (!taken) {
+                EXPECT_EQ(cell(px, py), number);
+            }
+            EXPECT_EQ(vanish_sounds(), taken ? 0 : 2);
+            EXPECT_EQ(g_stage_flags[0], 0);
+            EXPECT_TRUE(messages().empty());
+        }
+    }
+}
+
+TEST_F(Chapter5Test, AmbushRunsOncePerStageAlsoAcrossASaveAndLoad) {
+    TempDir folder;
+    std::filesystem::create_symlink(std::filesystem::path(ROWEN_KIT_DIR) / "k.fnt", folder.path / "k.fnt");
+    std::snprintf(g_exe_dir, sizeof g_exe_dir, "%s", folder.str().c_str());
+    fresh(38);
+    g_zoom = 2;
+    map_set_zoom(2);
+    UnitRecord* lead = unit(1, 0, 0, 30, 30);
+    unit(2, 3, 0, 31, 30);
+    unit(9, 5, 0, 32, 30);  // no place in the list: it stays off the grid
+    UnitRecord* guard = unit(15, 19, 1, 20, 5);
+    unit(13, 27, 19, 21, 5);
+    UnitRecord* grunt = unit(20, 35, 7, 25, 25);
+    // A stop outside the hall does nothing.
+    EXPECT_EQ(scn_unit_moved(lead, 30, 31), 0);
+    g_occupancy.cells[30 * MAP_SIDE + 30] = 0;
+    lead->x = 15;
+    lead->y = 10;
+    g_occupancy.cells[10 * MAP_SIDE + 15] = static_cast<uint8_t>(lead->number);
+    keep_clicking();
+    EXPECT_EQ(scn_unit_moved(lead, 15, 11), 1);
+    polling = false;
+    EXPECT_EQ(messages(), (std::vector<int>{97, 49, 50, 51}));
+    EXPECT_EQ(g_stage_flags[0], 1);
+    EXPECT_EQ(guard->stats.ai_mode, 2);
+    EXPECT_EQ(unit_find_by_char_id(13), nullptr);
+    EXPECT_EQ(grunt->number, 0);
+    EXPECT_TRUE(at_cell(1, 20, 9));
+    EXPECT_TRUE(at_cell(2, 21, 9));
+    EXPECT_EQ(cell(32, 30), 0);
+    EXPECT_TRUE(music_opened(12));
+    EXPECT_EQ(g_zoom, 2);
+
+    // Saved, the flag cleared, loaded: the flag comes back and the hall is quiet.
+    ASSERT_EQ(save_save_game(0), 1);
+    g_stage_flags = {};
+    ASSERT_EQ(save_load_game(0), 1);
+    save_unpack_state();
+    EXPECT_EQ(g_stage_flags[0], 1);
+    sys_log_clear();
+    lead = unit_find_by_char_id(1);
+    EXPECT_EQ(scn_unit_moved(lead, lead->x, lead->y + 1), 0);
+    EXPECT_TRUE(messages().empty());
+}
+
+// --- bosses ------------------------------------------------------------------------------
+
+TEST_F(Chapter5Test, BossContacts) {
+    keep_clicking();
+    struct Contact {
+        int stage;
+        std::vector<int> ids;
+        int cls;
+    };
+    const Contact contacts[] = {{36, {51}, 24}, {37, {49, 50, 51, 52}, 23}, {39, {49}, 35}, {34, {}, 35}, {40, {}, 35}};
+    for (const Contact& c : contacts) {
+        SCOPED_TRACE("stage " + std::to_string(c.stage));
+        fresh(c.stage);
+        UnitRecord* lead = unit(1, 0, 0, 5, 5);
+        UnitRecord* boss = unit(20, 35, 1, 6, 5);
+        EXPECT_EQ(scn_before_battle(lead, boss), 0);
+        EXPECT_EQ(messages(), c.ids);
+        EXPECT_EQ(boss->stats.class_id, c.cls);
+        EXPECT_EQ(boss->stats.ai_mode, c.ids.empty() ? 1 : 2);
+        EXPECT_EQ(music_opened(12), !c.ids.empty());
+        EXPECT_EQ(scn_before_battle(lead, boss), 0);  // a second contact shows nothing more
+        EXPECT_EQ(messages(), c.ids);
+    }
+}
+
+TEST_F(Chapter5Test, BossesFallAndTheTrueShapeFadesAway) {
+    keep_clicking();
+    struct Fall {
+        int stage;
+        std::vector<int> ids;
+        int shape;  // the class the copy shows, 0: none
+    };
+    const Fall falls[] = {{36, {52, 53}, 50}, {37, {53, 54}, 49}, {38, {52}, 0}, {39, {50}, 0}};
+    for (const Fall& f : falls) {
+        SCOPED_TRACE("stage " + std::to_string(f.stage));
+        fresh(f.stage);
+        UnitRecord* lead = unit(1, 0, 0, 5, 5);
+        UnitRecord* boss = unit(20, 35, 2, 6, 5);
+        UnitRecord* grunt = unit(21, 35, 7, 9, 9);
+        scn_after_battle(lead, grunt);  // an ordinary enemy standing: nothing
+        scn_after_battle(lead, boss);   // the boss standing: nothing
+        EXPECT_EQ(g_stage_end, 0);
+        // Beaten and taken off the map, as the attack leaves it.
+        boss->stats.hp = 0;
+        map_move_unit_step(boss, 6);
+        std::set<int> shapes;
+        start_polling([&] {
+            if (cell(6, 5) != 0) shapes.insert(g_units[static_cast<size_t>(cell(6, 5) - 1)].stats.class_id);
+            click_view(320, 200);
+        });
+        scn_after_battle(lead, boss);
+        polling = false;
+        EXPECT_EQ(g_stage_end, 1);
+        EXPECT_EQ(messages(), f.ids);
+        EXPECT_EQ(shapes, f.shape ? std::set<int>{f.shape} : std::set<int>{});
+        // The copy is freed with the stage's end; with the true shape the
+        // other enemies have left.
+        EXPECT_TRUE(records_of(20).empty());
+        EXPECT_EQ(cell(6, 5), 0);
+        if (f.shape) {
+            EXPECT_EQ(grunt->number, 0);
+        }
+    }
+}
+
+TEST_F(Chapter5Test, TheLastEnemyRisesThroughItsThreeFormsToTheEnding) {
+    fresh(40);
+    UnitRecord* lead = unit(1, 0, 0, 19, 3);
+    UnitRecord* first = unit(28, 46, 2, 19, 1);
+    first->stats.max_hp = 300;
+    g_turn = 0;
+    keep_clicking();
+    scn_turn_start();
+    sys_log_clear();
+    // Beaten in its first form, it stays on its cells.
+    first->stats.hp = 0;
+    int class_in_battle = -1;
+    auto inner = on_poll;
+    on_poll = [&, inner] {
+        if (g_btl_combatant[1] == &first->stats && class_in_battle < 0) class_in_battle = first->stats.class_id;
+        inner();
+    };
+    btl_reset();
+    scn_after_battle(lead, first);
+    EXPECT_EQ(messages(), (std::vector<int>{49, 50}));
+    // The second form fought at once, animated, from the right side.
+    EXPECT_EQ(class_in_battle, 47);
+    EXPECT_EQ(g_btl_animated, 1);
+    EXPECT_EQ(g_btl_attacker_side, 1);
+    EXPECT_EQ(g_btl_combatant[0], &lead->stats);
+    EXPECT_EQ(g_lightning, 0);
+    EXPECT_EQ(g_map_gfx_reload, 0);
+    EXPECT_NE(g_tile_sheet_base, nullptr);
+    // Its own record stays, in the third form; the third body is a copy of
+    // it, a new unit on its five cells in the rebuilt chamber.
+    EXPECT_EQ(first->stats.class_id, 48);
+    EXPECT_GT(first->stats.hp, 0);
+    const std::vector<UnitRecord*> forms = records_of(28);
+    ASSERT_EQ(forms.size(), 2u);
+    UnitRecord* third = forms[0] == first ? forms[1] : forms[0];
+    EXPECT_EQ(std::memcmp(&third->stats, &first->stats, sizeof third->stats), 0);
+    for (const auto& [x, y] : {std::pair{19, 1}, {18, 1}, {20, 1}, {19, 0}, {19, 2}})
+        EXPECT_EQ(cell(x, y), third->number);
+    const int chamber[9] = {80, 81, 82, 83, 84, 85, 86, 100, 101};
+    for (int k = 0; k < 9; ++k) EXPECT_EQ(tile(18 + k % 3, k / 3), chamber[k]) << k;
+    EXPECT_EQ(g_stage_end, 0);
+
+    // The third form falls: the closing scene, then the ending.
+    sys_log_clear();
+    third->stats.hp = 0;
+    scn_after_battle(lead, third);
+    polling = false;
+    EXPECT_EQ(messages(), (std::vector<int>{51, 52, 53, 54, 55, 56, 68, 69, 70, 71, 72, 73, 74, 75}));
+    EXPECT_TRUE(music_opened(17));
+    EXPECT_TRUE(music_opened(18));
+    EXPECT_EQ(g_stage_end, 1);
+    EXPECT_EQ(g_shake_on, 0);
+    EXPECT_TRUE(records_of(28).empty());
+    EXPECT_EQ(units_on_grid(), 0);
+}
