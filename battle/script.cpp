@@ -278,3 +278,92 @@ uint16_t Move::end() const {
     me.state = 0;
     return 1;
 }
+
+void Move::opp_companion(int32_t pose) const { set_companion_pose(opp, pose); }
+
+void Move::companion_glide(int32_t line) const {
+    companion(me.y >= BTL_GROUND_Y ? 3 : me.y >= line ? 5 : 7);
+}
+
+void Move::recover() const {
+    int16_t& counter = *g_btl_target_status_ptr;
+    bool full = false;
+    if (opp.state == 9) {
+        ++counter;
+        if (counter == 0) {
+            opp.state = 0;
+            full = true;
+        }
+    }
+    if (opp.state == 8) {
+        opp.state = 9;
+        counter = -1;
+    }
+    if (opp.state != 0)
+        btl_msg_waiting(side);
+    else
+        btl_heal(side, full ? 99 : 0);
+}
+
+void Move::bob(BattleActor& e) const {
+    const int32_t t = e.timer & 3;
+    e.y = static_cast<int16_t>(e.y + (t == 1 || t == 2 ? -6 : 6));
+}
+
+void Move::swing(BattleActor& e) const {
+    if (gap(e) > 2) {
+        e.layer = static_cast<int16_t>(e.layer == 3 ? 2 : 3);
+        e.stash_x = static_cast<int16_t>(e.stash_x ? 0 : 1);
+        ++e.stash_y;
+    }
+    e.x = static_cast<int16_t>(e.x + fwd(e.stash_x ? -2 : 2));
+}
+
+bool Move::quiet_cleanup() const {
+    if (!idle()) return false;
+    release();
+    free_sheet();
+    me.slot = me.saved_slot;
+    btl_actor_next_frame(side);
+    ++me.step;
+    return true;
+}
+
+uint16_t Move::quiet_end() const {
+    me.state = 0;
+    g_btl_hit_phase[side] = 0;
+    return 1;
+}
+
+bool Move::strike_frames(int32_t last) const {
+    if (me.frame < last) {
+        ++me.frame;
+        if (dist() < 4) me.x = static_cast<int16_t>(me.x + dir);
+    }
+    return me.frame == last;
+}
+
+uint16_t btl_melee_strike(int16_t side, int32_t last) {
+    Move m(side);
+    m.layers();
+    BattleActor& me = m.me;
+    switch (me.step) {
+        case 0:
+            m.setup(1);
+            me.step = 1;
+            [[fallthrough]];
+        case 1:
+            if (m.walk_up(6, 3)) me.step = 2;
+            return 0;
+        case 2:
+            if (m.strike_frames(last)) me.step = 3;
+            if (m.in_reach(0, -48, 5, 32)) m.try_hit(1, 2, 1);
+            m.pan_slow();
+            return 0;
+        case 3:
+            m.pan_slow();
+            m.cleanup();
+            return 0;
+        default: return m.end();
+    }
+}

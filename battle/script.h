@@ -159,9 +159,51 @@ struct Move {
     bool cleanup(bool with_release = true) const;
     // The end frame: the damage message again, the mover idle, state 0.
     uint16_t end() const;
+
+    // The opponent's companion pose.
+    void opp_companion(int32_t pose) const;
+    // Companion pose 3 on the ground line, 5 down to `line`, 7 above it.
+    void companion_glide(int32_t line) const;
+    // The recovery of a support move on the other combatant (the partner),
+    // through its status counter: a partner in state 9 counts up and stands
+    // (state 0, a full heal) when the counter reaches 0; a partner in state 8
+    // goes to state 9 with the counter at -1; then the heal when it stands,
+    // else the waiting message.
+    void recover() const;
+    // A support sprite's bob: up 6 in the middle two frames of every four of
+    // its timer, down 6 in the others.
+    void bob(BattleActor& e) const;
+    // A support sprite swinging in front of and behind the partner: more than
+    // 2 cells from it, it turns (layer 3 and 2 alternate, its stash_x flag
+    // toggles, its stash_y counts the turns); then 2 cells forward, or back
+    // while the flag is set.
+    void swing(BattleActor& e) const;
+    // A support move's clean-up once the partner is idle (effects given back,
+    // the sheet freed, the mover's own slot, no damage message; step + 1),
+    // and its end (state 0, the mover idle, no damage message).
+    bool quiet_cleanup() const;
+    uint16_t quiet_end() const;
+    // A strike's frames: while the frame is below `last`, frame + 1 and a
+    // step in by one when less than 4 cells apart. True once at `last`.
+    bool strike_frames(int32_t last) const;
+    // The opponent is the last form (class 46), which many moves neither turn
+    // nor lift.
+    bool opp_last_form() const { return opp.class_id == BTL_LAST_FORM_CLASS; }
+    // Turns an actor about (flags bit 0, the facing).
+    static void turn(BattleActor& a) { a.flags = static_cast<int16_t>(a.flags ^ 1); }
 };
 
 // A sound effect (the sound setting decides).
 void btl_sound(int32_t n);
 // A random number modulo n (n > 0).
 int32_t btl_random(int32_t n);
+
+// A hit guard that lets any number of hits through (single-hit moves).
+constexpr int32_t BTL_ANY_HIT_COUNT = 0x7FFF;
+
+// The plain melee strike: the walk-up from the set-up frame to less than 6
+// cells, arriving on frame 3; the strike's frames up to `last` with a hit
+// test every frame (idle, no hit yet, reach box (0, -48, 5, 32): state 1,
+// recoil 2) and slow pan; the clean-up with slow pan; the end. Draws from
+// the class's sheet B.
+uint16_t btl_melee_strike(int16_t side, int32_t last);

@@ -114,4 +114,22 @@ void BM_AnimatedWizardBattle(benchmark::State& state) {
 }
 BENCHMARK(BM_AnimatedWizardBattle)->Unit(benchmark::kMillisecond);
 
+// Classes 0 to 14: the priest's falling rocks (six effect actors) and the
+// sword master's counter.
+void BM_AnimatedPriestBattle(benchmark::State& state) {
+    start_machine();
+    g_opt_battle_speed = 3;
+    for (auto _ : state) {
+        UnitStats a = wizard(1, 0), d = wizard(10, 3);
+        a.class_id = 11;
+        d.class_id = 7;
+        int16_t status = 100;
+        g_btl_target_status_ptr = &status;
+        const int16_t terrain[2] = {1, 1};
+        btl_animated_battle(terrain, 0, 0, &a, &d);
+    }
+    stop_machine();
+}
+BENCHMARK(BM_AnimatedPriestBattle)->Unit(benchmark::kMillisecond);
+
 }  // namespace

@@ -66,3 +66,25 @@ uint16_t cls13_move14(int16_t side);
 // own side; the reaction, fall and messages are the engine's own.
 uint16_t btl_standin_move(int16_t side);
 void btl_standin_handler(int16_t side, uint16_t* done);
+
+// The sparkle frames of the princess's and the commando's support sprite.
+extern const std::array<int16_t, 4> g_btl_sparkle_frames;
+// The priest's bouncing orbs: start offsets from the opponent and speeds
+// (dx, dy, x speed, y speed); each cast rewrites the x speeds.
+extern std::array<std::array<int16_t, 4>, 4> g_btl_orb_starts;
+
+// The shaman's handler facts, shared by the priest and the white horse:
+// the shadow on the ground at stand, pose 5 in the air and 6 on the ground,
+// the second downed pose on frame 0.
+inline constexpr ClassHandlerFacts CLS10_FACTS = [] {
+    ClassHandlerFacts f = BTL_COMMON_FACTS;
+    f.pose[0] = 2;
+    f.pose_ground = 6;
+    f.pose_air = 5;
+    f.frames[9] = {0, 0};
+    return f;
+}();
+
+// The song of classes 4 and 5, and its closing message.
+uint16_t cls04_move12(int16_t side);
+void cls04_msg_power_up(int16_t side);

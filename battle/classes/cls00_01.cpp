@@ -1,0 +1,340 @@
+// Classes 0 and 1, the princess and the holy commando. Both have the support
+// move: a sparkle that flies to the partner, circles it and then heals,
+// raises or revives it. The princess feints and strikes (and leaps after the
+// strike with her charm); the commando strikes twice, casts a bolt, or
+// flurries and leaps back. Every move draws from the class's sheet B.
+#include <algorithm>
+
+#include "battle/classes/classes.h"
+
+const std::array<int16_t, 4> g_btl_sparkle_frames = {0, 1, 0, 2};
+
+namespace {
+
+constexpr int32_t SHEET_B = 1;
+
+// The mover's frames of the support move and the first frame of its sparkle.
+struct SupportLook {
+    int16_t ready;    // from the set-up on
+    int16_t cast;     // once the sparkle flies
+    int16_t sparkle;  // + g_btl_sparkle_frames
+};
+
+// The sparkle's own frame and bob.
+void sparkle(Move& m, BattleActor& e, const SupportLook& look) {
+    ++e.timer;
+    e.frame = static_cast<int16_t>(look.sparkle + g_btl_sparkle_frames[static_cast<size_t>(e.timer & 3)]);
+    m.bob(e);
+}
+
+// The support move: the cast message for seven frames, the sparkle flies to
+// the partner and swings around it seven times, then the recovery.
+uint16_t support(int16_t side, const SupportLook& look) {
+    Move m(side);
+    BattleActor& me = m.me;
+    switch (me.step) {
+        case 0:
+            m.setup(SHEET_B);
+            me.timer = 0;
+            me.ground_y = BTL_GROUND_Y;
+            me.frame = look.ready;
+            me.step = 1;
+            return 0;
+        case 1:
+            btl_msg_cast(side, 0);
+            if (++me.timer > 6) {
+                me.frame = look.cast;
+                m.spawn(me.x + m.fwd(2), BTL_GROUND_Y, look.sparkle);
+                m.trail(2, m.fx_id(0));
+                me.timer = 0;
+                btl_sound(41);
+                me.step = 2;
+            }
+            return 0;
+        case 2: {
+            BattleActor& e = m.fx(0);
+            sparkle(m, e, look);
+            if (m.gap(e) < 3) {
+                e.stash_x = e.stash_y = 0;
+                me.step = 3;
+            } else {
+                e.x = static_cast<int16_t>(e.x + m.fwd(2));
+            }
+            m.pan_slow();
+            return 0;
+        }
+        case 3: {
+            btl_sound(20);
+            BattleActor& e = m.fx(0);
+            sparkle(m, e, look);
+            m.swing(e);
+            if (e.stash_y > 6) {
+                btl_sound(42);
+                if (++me.timer > 3) {
+                    m.recover();
+                    btl_actor_stash_position(m.fx_id(0));
+                    me.timer = 0;
+                    m.trail_off();
+                    e.timer = e.stash_x = 0;
+                    me.step = 4;
+                }
+            }
+            m.pan_slow();
+            return 0;
+        }
+        case 4:
+            m.pan_slow();
+            m.quiet_cleanup();
+            return 0;
+        default: return m.quiet_end();
+    }
+}
+
+// Steps 1 to 3 of the princess's strikes: the walk-up, the feint at frame 12
+// and the unguarded strike at frame 15. True in the frame of the strike.
+bool feint_and_strike(Move& m) {
+    BattleActor& me = m.me;
+    switch (me.step) {
+        case 1:
+            if (m.walk_up(6, 10)) me.step = 2;
+            return false;
+        case 2:
+            ++me.frame;
+            m.close_in(6);
+            if (me.frame == 12) {
+                m.flinch(5, 28);
+                me.frame = 13;
+                me.step = 3;
+            }
+            return false;
+        default:
+            ++me.frame;
+            m.close_in(4);
+            if (me.frame != 15) return false;
+            m.hit(2, 2);
+            me.step = 4;
+            return true;
+    }
+}
+
+}  // namespace
+
+// --- class 0 ----------------------------------------------------------------------
+
+uint16_t cls00_move12(int16_t side) { return support(side, {3, 4, 16}); }
+
+// Feint and strike.
+uint16_t cls00_move13(int16_t side) {
+    Move m(side);
+    m.layers();
+    switch (m.me.step) {
+        case 0:
+            m.setup(SHEET_B);
+            m.me.step = 1;
+            return 0;
+        case 1:
+        case 2:
+        case 3: feint_and_strike(m); return 0;
+        case 4: m.cleanup(); return 0;
+        default: return m.end();
+    }
+}
+
+// Feint, strike, then a leap onto the opponent's column with a second hit
+// on the way down.
+uint16_t cls00_move14(int16_t side) {
+    Move m(side);
+    m.layers();
+    BattleActor& me = m.me;
+    switch (me.step) {
+        case 0:
+            m.setup(SHEET_B);
+            me.ground_y = BTL_GROUND_Y;
+            me.step = 1;
+            return 0;
+        case 1:
+        case 2:
+        case 3:
+            if (feint_and_strike(m)) {
+                me.frame = 5;
+                me.stash_y = -48;
+            }
+            return 0;
+        case 4:
+            if (me.x != m.opp.x) me.x = static_cast<int16_t>(me.x + m.dir);
+            me.y = static_cast<int16_t>(me.y + me.stash_y);
+            me.stash_y = static_cast<int16_t>(me.stash_y + 12);
+            m.companion_by_height(5, 7);
+            if (me.stash_y > 0) {
+                me.frame = 6;
+                m.companion(5);
+                if (m.in_reach(0, -48, 5, 32)) m.try_hit(1, 2, 3);
+            }
+            if (me.y > BTL_GROUND_Y) {
+                me.y = BTL_GROUND_Y;
+                if (me.frame == 6 && m.idle()) {
+                    me.stash_y = 0;
+                    me.timer = 0;
+                    me.step = 5;
+                }
+            }
+            return 0;
+        case 5: m.cleanup(); return 0;
+        default: return m.end();
+    }
+}
+
+void cls00_handler(int16_t side, uint16_t* done) {
+    static constexpr MoveTable moves = {cls00_move12, cls00_move13, cls00_move14, nullptr};
+    btl_common_handler(side, done, BTL_COMMON_FACTS, moves);
+}
+
+// --- class 1 ----------------------------------------------------------------------
+
+uint16_t cls01_move12(int16_t side) { return support(side, {17, 18, 21}); }
+
+// Two strikes: the first unguarded at frame 6, the second at frame 9 when the
+// opponent is in reach and idle again.
+uint16_t cls01_move13(int16_t side) {
+    Move m(side);
+    m.layers();
+    BattleActor& me = m.me;
+    switch (me.step) {
+        case 0:
+            m.setup(SHEET_B);
+            me.step = 1;
+            return 0;
+        case 1:
+            if (m.walk_up(6, 3)) me.step = 2;
+            return 0;
+        case 2:
+            if (me.frame < 6) ++me.frame;
+            m.close_in(6);
+            if (me.frame == 6) {
+                if (m.in_reach(0, -48, 5, 32)) m.hit(2, 0);
+                if (m.alive()) {
+                    me.frame = 7;
+                    me.step = 3;
+                } else {
+                    me.step = 4;
+                }
+            }
+            return 0;
+        case 3:
+            if (me.frame < 9) {
+                ++me.frame;
+                m.close_in(4);
+                if (me.frame == 9 && m.in_reach(0, -48, 5, 32)) m.try_hit(1, 2, BTL_ANY_HIT_COUNT);
+            } else {
+                me.step = 4;
+            }
+            return 0;
+        case 4: m.cleanup(); return 0;
+        default: return m.end();
+    }
+}
+
+// A bolt that flies to the opponent and strikes on arrival.
+uint16_t cls01_move14(int16_t side) {
+    Move m(side);
+    BattleActor& me = m.me;
+    switch (me.step) {
+        case 0:
+            m.setup(SHEET_B);
+            me.frame = 17;
+            me.step = 1;
+            [[fallthrough]];
+        case 1:
+            ++me.timer;
+            m.pan_slow();
+            if (me.timer > 4) {
+                me.frame = 18;
+                m.spawn(me.x + m.fwd(2), BTL_GROUND_Y, 19);
+                btl_sound(16);
+                me.step = 2;
+            }
+            return 0;
+        case 2: {
+            BattleActor& b = m.fx(0);
+            ++b.timer;
+            b.frame = static_cast<int16_t>(19 + b.timer % 2);
+            if (m.ahead(b.x, m.opp.x) > 4) {
+                b.x = static_cast<int16_t>(b.x + m.fwd(3));
+                m.opp.hit_count = 0;
+            } else {
+                m.hit(1, 2);
+                btl_actor_hide(m.fx_id(0));
+                me.step = 3;
+            }
+            m.pan_slow();
+            return 0;
+        }
+        case 3:
+            m.pan_slow();
+            m.cleanup();
+            return 0;
+        default: return m.end();
+    }
+}
+
+// A flurry of six flinches, then a leap back with the one damaging hit.
+uint16_t cls01_move15(int16_t side) {
+    Move m(side);
+    m.layers();
+    BattleActor& me = m.me;
+    m.companion_glide(210);
+    switch (me.step) {
+        case 0:
+            m.setup(SHEET_B);
+            me.ground_y = BTL_GROUND_Y;
+            me.stash_y = 60;
+            me.step = 1;
+            return 0;
+        case 1:
+            if (m.walk_up(6, 3)) {
+                m.trail(2, side);
+                me.step = 2;
+            }
+            return 0;
+        case 2:
+            if (me.frame < 4) {
+                ++me.frame;
+            } else if (++me.timer >= 6) {
+                me.timer = 0;
+                me.step = 3;
+            }
+            return 0;
+        case 3:
+            me.frame = static_cast<int16_t>(4 + me.timer % 6);
+            if (me.timer % 3 == 2) m.flinch(6, 28);
+            if (++me.timer == 18) {
+                me.frame = 10;
+                me.y = static_cast<int16_t>(me.y - me.stash_y);
+                me.step = 4;
+            }
+            return 0;
+        case 4:
+            me.stash_y = static_cast<int16_t>(me.stash_y - 24);
+            me.y = static_cast<int16_t>(std::min<int32_t>(me.y - me.stash_y, BTL_GROUND_Y));
+            if (me.frame < 15) me.x = static_cast<int16_t>(me.x - m.fwd(2));
+            ++me.frame;
+            if (me.frame == 11) m.hit(2, 2);
+            if (me.frame == 16) {
+                m.trail_off();
+                me.step = 5;
+            }
+            return 0;
+        case 5: m.cleanup(); return 0;
+        default: return m.end();
+    }
+}
+
+void cls01_handler(int16_t side, uint16_t* done) {
+    static constexpr MoveTable moves = {cls01_move12, cls01_move13, cls01_move14, cls01_move15};
+    static constexpr ClassHandlerFacts facts = [] {
+        ClassHandlerFacts f = BTL_COMMON_FACTS;
+        f.highest = 15;
+        return f;
+    }();
+    btl_common_handler(side, done, facts, moves);
+}

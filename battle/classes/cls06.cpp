@@ -1,0 +1,75 @@
+// Class 6, the soldier: a strike after a walk-up, and a jump attack from 24
+// cells. Both draw from sheet 6B.
+#include "battle/classes/classes.h"
+
+namespace {
+constexpr int32_t SHEET_B = 1;
+}  // namespace
+
+// The strike: one frame (4) after the walk-up.
+uint16_t cls06_move12(int16_t side) { return btl_melee_strike(side, 4); }
+
+// The jump attack: up while stash_y climbs to 0, down at 28 px a frame with
+// the hit test, frame 7 on landing.
+uint16_t cls06_move13(int16_t side) {
+    Move m(side);
+    m.layers();
+    BattleActor& me = m.me;
+    switch (me.step) {
+        case 0:
+            m.setup(SHEET_B);
+            me.frame = 0;
+            me.ground_y = BTL_GROUND_Y;
+            me.step = 1;
+            break;
+        case 1:
+            if (m.walk_up(24, 5)) {
+                me.stash_y = -28;
+                me.ground_y = me.y;
+                btl_sound(47);
+                me.step = 2;
+            }
+            break;
+        case 2:
+            me.x = static_cast<int16_t>(me.x + m.fwd(2));
+            me.stash_y = static_cast<int16_t>(me.stash_y + 4);
+            me.y = static_cast<int16_t>(me.y + me.stash_y);
+            m.pan_slow();
+            if (me.stash_y == 0) {
+                me.frame = 6;
+                me.stash_y = 28;
+                me.step = 3;
+            }
+            break;
+        case 3:
+            me.x = static_cast<int16_t>(me.x + m.fwd(2));
+            me.y = static_cast<int16_t>(me.y + me.stash_y);
+            m.pan_slow();
+            if (m.in_reach(3, -96, 5, 32)) m.try_hit(1, 2, 1);
+            if (me.frame == 7) me.step = 4;
+            if (me.y >= BTL_GROUND_Y) {
+                me.y = BTL_GROUND_Y;
+                me.stash_y = 0;
+                if (me.frame < 7) ++me.frame;
+            }
+            break;
+        case 4:
+            m.pan_slow();
+            m.cleanup();
+            break;
+        default: return m.end();
+    }
+    m.companion_glide(210);
+    return 0;
+}
+
+void cls06_handler(int16_t side, uint16_t* done) {
+    static constexpr MoveTable moves = {cls06_move12, cls06_move13, nullptr, nullptr};
+    static constexpr ClassHandlerFacts facts = [] {
+        ClassHandlerFacts f = BTL_COMMON_FACTS;
+        f.pose[0] = 2;
+        f.highest = 13;
+        return f;
+    }();
+    btl_common_handler(side, done, facts, moves);
+}

@@ -1,0 +1,110 @@
+// Class 8, the fencer: a thrust after a walk-up, and a leap over the
+// opponent to the field's edge, a wall kick and a dive back through it. Both
+// draw from sheet 8B.
+#include "battle/classes/classes.h"
+
+namespace {
+constexpr int32_t SHEET_B = 1;
+}  // namespace
+
+// The thrust up to frame 6.
+uint16_t cls08_move12(int16_t side) { return btl_melee_strike(side, 6); }
+
+// The leap to column 60 (side 0) or 20 (side 1), where the opponent freezes;
+// on to the far edge, three frames clinging there, then the dive back with
+// one hit, landing turned about.
+uint16_t cls08_move13(int16_t side) {
+    Move m(side);
+    m.layers();
+    BattleActor& me = m.me;
+    m.companion_by_height(5, 7);
+    switch (me.step) {
+        case 0:
+            m.setup(SHEET_B);
+            me.ground_y = BTL_GROUND_Y;
+            me.step = 1;
+            [[fallthrough]];
+        case 1: {
+            const int32_t near = m.opp_last_form() ? 14 : 16;
+            if (m.walk_up(near, 7)) {
+                me.stash_y = -48;
+                me.ground_y = me.y;
+                me.step = 2;
+            }
+            return 0;
+        }
+        case 2: {
+            m.pan_slow();
+            if (me.timer == 0) {
+                me.y = static_cast<int16_t>(me.y + me.stash_y);
+                me.stash_y = static_cast<int16_t>(me.stash_y + 12);
+            }
+            // The column is reached when it is no longer ahead (a walk from
+            // an odd column steps over it).
+            if (m.ahead(me.x, side == 0 ? 60 : 20) > 0) {
+                me.x = static_cast<int16_t>(me.x + m.fwd(2));
+                return 0;
+            }
+            if (me.timer == 0) {
+                m.opp.state = 3;
+                btl_sound(28);
+                me.stash_y = 8;
+                ++me.frame;
+            }
+            if (++me.timer >= 3) {
+                me.timer = 0;
+                me.step = 3;
+            }
+            return 0;
+        }
+        case 3:
+            m.pan_slow();
+            if (me.frame != 10) {
+                me.frame = 9;
+                me.x = static_cast<int16_t>(me.x + m.fwd(6));
+                me.y = static_cast<int16_t>(me.y - me.stash_y);
+                if (me.x <= 2 || me.x >= 77) {
+                    me.frame = 10;
+                    me.x = static_cast<int16_t>(me.x <= 2 ? 2 : 77);
+                    me.stash_y = 0;
+                }
+            } else if (++me.timer >= 3) {
+                me.stash_y = 16;
+                me.timer = 0;
+                me.step = 4;
+            }
+            return 0;
+        case 4: {
+            me.frame = 11;
+            me.x = static_cast<int16_t>(me.x - m.fwd(6));
+            me.y = static_cast<int16_t>(me.y + me.stash_y);
+            const bool through = side == 0 ? me.x < 58 : me.x >= 21;
+            if (through && m.try_hit(1, -2, 1) && !m.opp_last_form()) m.opp.flags = 1;
+            if (me.y >= BTL_GROUND_Y) {
+                me.y = 248;
+                ++me.frame;
+                m.turn(me);
+                me.step = 5;
+            }
+            return 0;
+        }
+        case 5:
+            if (++me.timer >= 5) {
+                me.y = BTL_GROUND_Y;
+                me.step = 6;
+            }
+            return 0;
+        case 6: m.cleanup(); return 0;
+        default: return m.end();
+    }
+}
+
+void cls08_handler(int16_t side, uint16_t* done) {
+    static constexpr MoveTable moves = {cls08_move12, cls08_move13, nullptr, nullptr};
+    static constexpr ClassHandlerFacts facts = [] {
+        ClassHandlerFacts f = BTL_COMMON_FACTS;
+        f.highest = 13;
+        return f;
+    }();
+    btl_common_handler(side, done, facts, moves);
+}

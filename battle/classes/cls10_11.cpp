@@ -1,0 +1,518 @@
+// Classes 10 and 11, the shaman and the priest. Both have a support move in
+// which a spirit rises swinging around the partner before the recovery; the
+// shaman also summons a runner and five hopping critters, the priest rains
+// rocks, raises lights and throws bouncing orbs. Every move draws from the
+// class's sheet B.
+#include "battle/classes/classes.h"
+
+std::array<std::array<int16_t, 4>, 4> g_btl_orb_starts = {{{-14, -48, 2, -32}, {0, -192, 2, 32}, {14, -48, -2, 32},
+                                                           {0, 16, -2, -32}}};
+
+namespace {
+
+constexpr int32_t SHEET_B = 1;
+
+// The support move's set-up: busy, the sheet, frame 0.
+void support_setup(Move& m) {
+    m.setup(SHEET_B);
+    m.me.timer = 0;
+    m.me.ground_y = BTL_GROUND_Y;
+    m.me.frame = 0;
+    m.me.step = 1;
+}
+
+// The walk to the partner: 2 cells a frame with sound 56 while 9 or more
+// cells away, then the cast message and frame 4. True then.
+bool approach(Move& m) {
+    BattleActor& me = m.me;
+    m.pan_slow();
+    me.frame = static_cast<int16_t>(me.timer % 4);
+    ++me.timer;
+    if (m.dist() >= 9) {
+        me.x = static_cast<int16_t>(me.x + m.fwd(2));
+        btl_sound(56);
+        return false;
+    }
+    btl_msg_cast(m.side, 0);
+    me.frame = 4;
+    return true;
+}
+
+// The spirit rising: 2 cells along its direction word (stash_x, 1 forward,
+// -1 back), 2 px up; more than 2 cells from the partner it reverses and
+// passes to the other side of it (layer 3 and 2 alternate). Once above row
+// `top`: the recovery, the spirit stashed, the trail off, step + 1.
+void spirit_rise(Move& m, BattleActor& s, int32_t top) {
+    s.x = static_cast<int16_t>(s.x + m.fwd(2 * s.stash_x));
+    s.y = static_cast<int16_t>(s.y - 2);
+    if (m.gap(s) > 2) {
+        s.stash_x = static_cast<int16_t>(-s.stash_x);
+        s.layer = static_cast<int16_t>(s.layer == 3 ? 2 : 3);
+    }
+    if (s.y >= top) return;
+    m.recover();
+    btl_actor_stash_position(m.fx_id(0));
+    m.trail_off();
+    ++m.me.step;
+}
+
+// The support move's last two steps: the clean-up once the partner is idle
+// (slow pan), the end.
+uint16_t support_tail(Move& m, int32_t cleanup_step) {
+    if (m.me.step > cleanup_step) return m.quiet_end();
+    m.pan_slow();
+    m.quiet_cleanup();
+    return 0;
+}
+
+// The set-up of the priest's conjurings: frame 6, the opening sound.
+void conjure_setup(Move& m, int32_t sound) {
+    m.setup(SHEET_B);
+    m.me.frame = 6;
+    m.me.ground_y = BTL_GROUND_Y;
+    m.pan_fast();
+    btl_sound(sound);
+    m.me.step = 1;
+}
+
+// Their first step: frame 7, then nine frames of count, fast pan
+// throughout. True when it is over (timer 0, step 2).
+bool conjure(Move& m) {
+    BattleActor& me = m.me;
+    m.pan_fast();
+    if (me.frame < 7)
+        ++me.frame;
+    else
+        ++me.timer;
+    if (me.timer <= 8) return false;
+    me.timer = 0;
+    me.step = 2;
+    return true;
+}
+
+// A wall of the orbs' box: the orb is put back on it and its speed turns
+// inward with the magnitude given.
+void bounce(int16_t& at, int16_t& speed, int32_t lo, int32_t hi, int32_t magnitude) {
+    if (at < lo) {
+        at = static_cast<int16_t>(lo);
+        speed = static_cast<int16_t>(magnitude);
+    } else if (at > hi) {
+        at = static_cast<int16_t>(hi);
+        speed = static_cast<int16_t>(-magnitude);
+    } else {
+        return;
+    }
+    btl_sound(35);
+}
+
+}  // namespace
+
+// --- class 10 ---------------------------------------------------------------------
+
+// Support: the walk, three frames of casting, a spirit rising from the
+// partner's column.
+uint16_t cls10_move12(int16_t side) {
+    Move m(side);
+    BattleActor& me = m.me;
+    switch (me.step) {
+        case 0: support_setup(m); return 0;
+        case 1:
+            if (approach(m)) me.step = 2;
+            return 0;
+        case 2:
+            btl_msg_cast(side, 0);
+            if (++me.frame > 6) {
+                me.frame = 6;
+                m.spawn(m.opp.x, 256, 10).stash_x = 1;
+                m.trail(2, m.fx_id(0));
+                me.timer = 0;
+                btl_sound(16);
+                me.step = 3;
+            }
+            return 0;
+        case 3: {
+            m.pan_slow();
+            btl_sound(42);
+            BattleActor& s = m.fx(0);
+            s.timer = static_cast<int16_t>(s.timer + 2);
+            s.frame = static_cast<int16_t>(10 + (s.timer + 1) % 2);
+            spirit_rise(m, s, 176);
+            return 0;
+        }
+        default: return support_tail(m, 4);
+    }
+}
+
+// A summoned runner that strikes once on reaching the opponent.
+uint16_t cls10_move13(int16_t side) {
+    Move m(side);
+    BattleActor& me = m.me;
+    switch (me.step) {
+        case 0:
+            m.setup(SHEET_B);
+            me.frame = 7;
+            me.ground_y = BTL_GROUND_Y;
+            me.step = 1;
+            return 0;
+        case 1:
+            if (++me.frame == 9) {
+                m.spawn(me.x + m.fwd(2), BTL_GROUND_Y, 18);
+                btl_sound(22);
+                me.step = 2;
+            }
+            m.pan_slow();
+            return 0;
+        case 2: {
+            m.pan_slow();
+            BattleActor& r = m.fx(0);
+            r.frame = static_cast<int16_t>(18 + me.timer % 4);
+            ++me.timer;
+            r.x = static_cast<int16_t>(r.x + m.fwd(2));
+            if (m.gap(r) < 2 && m.idle() && m.in_reach_of(m.fx_id(0), 0, -48, 2, 64)) {
+                m.hit(2, 2);
+                r.frame = 22;
+                me.step = 3;
+            }
+            return 0;
+        }
+        case 3: {
+            BattleActor& r = m.fx(0);
+            if (++r.frame > 23) {
+                m.hide_and_release();
+                me.step = 4;
+            }
+            return 0;
+        }
+        case 4:
+            m.pan_slow();
+            m.cleanup();
+            return 0;
+        default: return m.end();
+    }
+}
+
+// Five critters hop across the field from behind the mover, up to five hits.
+uint16_t cls10_move14(int16_t side) {
+    Move m(side);
+    BattleActor& me = m.me;
+    constexpr int32_t CRITTERS = 5;
+    auto start_speed = [](int32_t i) { return static_cast<int16_t>(-32 - 4 * (i % 3)); };
+    switch (me.step) {
+        case 0:
+            m.setup(SHEET_B);
+            me.frame = 7;
+            me.ground_y = BTL_GROUND_Y;
+            me.step = 1;
+            return 0;
+        case 1:
+            if (++me.frame == 9) {
+                for (int32_t i = 0; i < CRITTERS; ++i)
+                    m.spawn(me.x - 3 * i, BTL_GROUND_Y - 2 * i, i % 2 ? 12 : 15).stash_y = start_speed(i);
+                btl_sound(22);
+                me.step = 2;
+            }
+            return 0;
+        case 2: {
+            m.pan_slow();
+            int32_t gone = 0;
+            for (int32_t i = 0; i < CRITTERS; ++i) {
+                BattleActor& c = m.fx(i);
+                const int16_t odd = static_cast<int16_t>(i % 2);
+                if (c.down_flag || (side == 0 ? c.x >= 84 : c.x < -3)) {
+                    if (!c.down_flag) btl_actor_hide(m.fx_id(i));
+                    c.down_flag = 1;
+                    ++gone;
+                    continue;
+                }
+                c.x = static_cast<int16_t>(c.x + m.fwd(2));
+                c.y = static_cast<int16_t>(c.y + c.stash_y);
+                c.stash_y = static_cast<int16_t>(c.stash_y + 8);
+                if (c.y >= 257) {
+                    c.y = 256;
+                    c.stash_y = start_speed(i);
+                    c.frame = odd ? 13 : 16;
+                } else {
+                    c.frame = static_cast<int16_t>((odd ? 12 : 15) + (c.stash_y == 0 ? 1 : c.stash_y > 0 ? 2 : 0));
+                }
+                if (m.gap(c) < 2 && m.in_reach_of(m.fx_id(i), 0, -48, 2, 64)) m.try_hit(2, 1, 5);
+            }
+            if (gone == CRITTERS) {
+                m.release();
+                me.step = 3;
+            }
+            return 0;
+        }
+        case 3:
+            m.pan_slow();
+            m.cleanup();
+            return 0;
+        default: return m.end();
+    }
+}
+
+void cls10_handler(int16_t side, uint16_t* done) {
+    static constexpr MoveTable moves = {cls10_move12, cls10_move13, cls10_move14, nullptr};
+    btl_common_handler(side, done, CLS10_FACTS, moves);
+}
+
+// --- class 11 ---------------------------------------------------------------------
+
+// Support: the walk, a spirit that leaves the mover, sinks toward the
+// partner and then rises swinging around it.
+uint16_t cls11_move12(int16_t side) {
+    Move m(side);
+    BattleActor& me = m.me;
+    switch (me.step) {
+        case 0: support_setup(m); return 0;
+        case 1:
+            if (approach(m)) me.step = 2;
+            return 0;
+        case 2:
+            btl_msg_cast(side, 0);
+            m.spawn(me.x, BTL_GROUND_Y, 8).stash_x = 1;
+            m.trail(2, m.fx_id(0));
+            me.timer = 0;
+            btl_sound(16);
+            m.pan_slow();
+            me.step = 3;
+            return 0;
+        case 3: {
+            m.pan_slow();
+            BattleActor& s = m.fx(0);
+            s.frame = static_cast<int16_t>(8 + s.timer % 2);
+            if (++s.timer > 6) {
+                me.frame = 5;
+                s.x = static_cast<int16_t>(s.x + m.fwd(2));
+                s.y = static_cast<int16_t>(s.y + 8);
+                if (m.gap(s) < 3) {
+                    s.timer = 0;
+                    me.step = 4;
+                }
+            }
+            return 0;
+        }
+        case 4: {
+            m.pan_slow();
+            btl_sound(42);
+            BattleActor& s = m.fx(0);
+            s.frame = static_cast<int16_t>(8 + s.timer % 2);
+            ++s.timer;
+            spirit_rise(m, s, 192);
+            return 0;
+        }
+        default: return support_tail(m, 5);
+    }
+}
+
+// Six rocks fall on and around the opponent; a hit bursts the rock.
+uint16_t cls11_move13(int16_t side) {
+    Move m(side);
+    BattleActor& me = m.me;
+    constexpr int32_t ROCKS = 6;
+    switch (me.step) {
+        case 0: conjure_setup(m, 7); return 0;
+        case 1:
+            if (!conjure(m)) return 0;
+            for (int32_t i = 0; i < ROCKS; ++i) {
+                const int32_t x = side == 0 ? m.opp.x - 4 * i - 4 : m.opp.x + 4 * i - 4;
+                BattleActor& r = m.spawn(x, 32 - 32 * btl_random(8), 0);
+                r.timer = static_cast<int16_t>(btl_random(3));
+                r.frame = static_cast<int16_t>(10 + r.timer);
+                r.stash_x = static_cast<int16_t>(m.fwd(1 + btl_random(3)));
+                r.stash_y = 32;
+            }
+            return 0;
+        case 2: {
+            m.pan_fast();
+            int32_t gone = 0;
+            for (int32_t i = 0; i < ROCKS; ++i) {
+                BattleActor& r = m.fx(i);
+                if (r.down_flag == 0) {
+                    r.x = static_cast<int16_t>(r.x + r.stash_x);
+                    r.y = static_cast<int16_t>(r.y + 32);
+                    ++r.timer;
+                    r.frame = static_cast<int16_t>(10 + r.timer % 3);
+                    if (m.hitbox(m.fx_id(i), -2, -32, 2, 32) && m.try_hit(2, 1, 8)) {
+                        r.down_flag = 1;
+                        r.frame = 13;
+                    } else if (r.y > 272) {
+                        r.down_flag = 2;
+                        btl_actor_hide(m.fx_id(i));
+                    }
+                } else if (r.down_flag == 1) {
+                    if (r.frame < 15) {
+                        ++r.frame;
+                    } else {
+                        r.down_flag = 2;
+                        btl_actor_hide(m.fx_id(i));
+                    }
+                }
+                gone += r.down_flag == 2;
+            }
+            if (gone == ROCKS) {
+                m.release();
+                me.step = 3;
+            }
+            return 0;
+        }
+        case 3:
+            m.pan_slow();
+            m.cleanup();
+            return 0;
+        default: return m.end();
+    }
+}
+
+// Nine lights rise from below around the opponent, swaying.
+uint16_t cls11_move14(int16_t side) {
+    Move m(side);
+    BattleActor& me = m.me;
+    constexpr int32_t LIGHTS = 9;
+    constexpr int16_t GONE = -1;
+    auto base = [](const BattleActor& l) { return l.down_flag == 1 ? 23 : 20; };
+    switch (me.step) {
+        case 0: conjure_setup(m, 54); return 0;
+        case 1:
+            if (!conjure(m)) return 0;
+            for (int32_t i = 0; i < LIGHTS; ++i) {
+                const int32_t x = m.opp.x + 2 * btl_random(16) - 16;
+                BattleActor& l = m.spawn(x, 272 + 32 * btl_random(6), 0);
+                l.down_flag = static_cast<int16_t>(btl_random(2));  // the kind
+                l.timer = static_cast<int16_t>(btl_random(3));
+                l.frame = static_cast<int16_t>(base(l) + l.timer % 3);
+                l.stash_x = static_cast<int16_t>(x);  // the sway's centre
+                l.stash_y = -24;
+                l.w24 = 1;  // the sway step
+            }
+            return 0;
+        case 2: {
+            m.pan_fast();
+            int32_t gone = 0;
+            for (int32_t i = 0; i < LIGHTS; ++i) {
+                BattleActor& l = m.fx(i);
+                if (l.down_flag == GONE) {
+                    ++gone;
+                    continue;
+                }
+                l.frame = static_cast<int16_t>(base(l) + l.timer % 3);
+                ++l.timer;
+                l.y = static_cast<int16_t>(l.y - std::abs(l.stash_y));
+                if (std::abs(l.stash_y) < 24) l.stash_y = static_cast<int16_t>(l.stash_y + 4);
+                l.x = static_cast<int16_t>(l.x + l.w24);
+                if (std::abs(l.x - l.stash_x) > 4) l.w24 = static_cast<int16_t>(-l.w24);
+                if (m.hitbox(m.fx_id(i), -2, -32, 2, 32)) m.try_hit(2, 1, 5);
+                if (l.y < 0) {
+                    l.down_flag = GONE;
+                    btl_actor_hide(m.fx_id(i));
+                    ++gone;
+                }
+            }
+            if (m.fx(LIGHTS - 1).timer % 8 == 0) btl_sound(54);
+            if (gone == LIGHTS) {
+                m.release();
+                me.step = 3;
+            }
+            return 0;
+        }
+        case 3:
+            m.pan_slow();
+            m.cleanup();
+            return 0;
+        default: return m.end();
+    }
+}
+
+// Four orbs bounce in a box on the opponent's half for up to 48 frames; a
+// hit bursts the orb, the others fade at the end.
+uint16_t cls11_move15(int16_t side) {
+    Move m(side);
+    BattleActor& me = m.me;
+    constexpr int32_t ORBS = 4;
+    constexpr int16_t FLYING = 0, BURSTING = 1, FADING = 2, FINISHED = 3;
+    switch (me.step) {
+        case 0: conjure_setup(m, 5); return 0;
+        case 1:
+            if (!conjure(m)) return 0;
+            for (int32_t i = 0; i < ORBS; ++i) {
+                std::array<int16_t, 4>& row = g_btl_orb_starts[static_cast<size_t>(i)];
+                BattleActor& o = m.spawn(m.opp.x + row[0], m.opp.y + row[1], 16);
+                int32_t speed = 1 + btl_random(3);
+                if (btl_random(2)) speed = -speed;
+                row[2] = static_cast<int16_t>(speed);
+                o.stash_x = row[2];
+                o.stash_y = static_cast<int16_t>(row[3] + 16 * btl_random(3));
+            }
+            me.down_flag = 0;
+            btl_sound(22);
+            return 0;
+        case 2:
+            for (int32_t i = 0; i < ORBS; ++i) m.fx(i).frame = static_cast<int16_t>(16 + me.timer % 4);
+            if (++me.timer >= 9) {
+                m.opp.hit_count = 0;
+                me.timer = 0;
+                me.step = 3;
+            }
+            return 0;
+        case 3: {
+            m.pan_fast();
+            const int32_t lo = side == 0 ? 42 : 2, hi = side == 0 ? 76 : 36;
+            for (int32_t i = 0; i < ORBS; ++i) {
+                BattleActor& o = m.fx(i);
+                const std::array<int16_t, 4>& row = g_btl_orb_starts[static_cast<size_t>(i)];
+                if (o.down_flag == FLYING) {
+                    o.frame = static_cast<int16_t>(16 + me.timer % 4);
+                    o.x = static_cast<int16_t>(o.x + o.stash_x);
+                    o.y = static_cast<int16_t>(o.y + o.stash_y);
+                    bounce(o.x, o.stash_x, lo, hi, std::abs(row[2]));
+                    bounce(o.y, o.stash_y, 48, 256, std::abs(row[3]));
+                    if (m.hitbox(m.fx_id(i), -2, -16, 2, 16) && m.try_hit(2, 1, 8)) {
+                        o.down_flag = BURSTING;
+                        o.frame = 26;
+                    }
+                } else if (o.down_flag == BURSTING) {
+                    if (o.frame < 29) {
+                        ++o.frame;
+                    } else {
+                        o.down_flag = FINISHED;
+                        ++me.down_flag;
+                    }
+                }
+            }
+            ++me.timer;
+            if (me.timer < 48 && me.down_flag < ORBS) return 0;
+            bool left = false;
+            for (int32_t i = 0; i < ORBS; ++i) {
+                BattleActor& o = m.fx(i);
+                if (o.down_flag == FLYING) {
+                    o.frame = 30;
+                    o.down_flag = FADING;
+                } else if (o.down_flag == FADING) {
+                    o.frame = 31;
+                    o.down_flag = FINISHED;
+                }
+                left |= o.down_flag != FINISHED;
+            }
+            if (!left) {
+                for (int32_t i = 0; i < ORBS; ++i) btl_actor_hide(m.fx_id(i));
+                m.release();
+                me.step = 4;
+            }
+            return 0;
+        }
+        case 4:
+            m.pan_slow();
+            m.cleanup();
+            return 0;
+        default: return m.end();
+    }
+}
+
+void cls11_handler(int16_t side, uint16_t* done) {
+    static constexpr MoveTable moves = {cls11_move12, cls11_move13, cls11_move14, cls11_move15};
+    static constexpr ClassHandlerFacts facts = [] {
+        ClassHandlerFacts f = CLS10_FACTS;
+        f.highest = 15;
+        return f;
+    }();
+    btl_common_handler(side, done, facts, moves);
+}

@@ -1,0 +1,123 @@
+// Class 12, the white horse: a gallop and a triple kick, and a gallop that
+// rears up and stamps. Both draw from sheet 12B.
+#include "battle/classes/classes.h"
+
+namespace {
+
+constexpr int32_t SHEET_B = 1;
+
+// One frame of the gallop: frames 0..3, 2 cells forward, the shadow in pose
+// 4, a hoof sound on every frame but 1 (animated only). True once less than
+// `below` cells apart: timer 0, the opponent's hit count 0.
+bool gallop(Move& m, int32_t below) {
+    BattleActor& me = m.me;
+    m.pan_slow();
+    m.draw_from_sheet();
+    me.frame = static_cast<int16_t>(me.timer % 4);
+    ++me.timer;
+    me.x = static_cast<int16_t>(me.x + m.fwd(2));
+    m.companion(4);
+    if (me.frame != 1) m.footstep();
+    if (m.dist() >= below) return false;
+    me.timer = 0;
+    m.opp.hit_count = 0;
+    return true;
+}
+
+}  // namespace
+
+// The gallop, two flinches and the kick that does the damage.
+uint16_t cls12_move12(int16_t side) {
+    Move m(side);
+    m.layers();
+    BattleActor& me = m.me;
+    switch (me.step) {
+        case 0:
+            m.setup(SHEET_B, false);
+            me.step = 1;
+            return 0;
+        case 1:
+            if (gallop(m, 6)) {
+                me.frame = 4;
+                me.step = 2;
+            }
+            return 0;
+        case 2:
+            m.pan_slow();
+            m.close_in(4);
+            ++me.timer;
+            me.frame = static_cast<int16_t>(4 + me.timer % 3);
+            if (me.timer == 1) m.flinch(6, 28);
+            if (me.timer == 4) m.flinch(5, 28);
+            if (me.timer == 7) {
+                m.hit(2, 2);
+                me.step = 3;
+            }
+            return 0;
+        case 3:
+            m.pan_slow();
+            m.cleanup();
+            return 0;
+        default: return m.end();
+    }
+}
+
+// The gallop, a rear of thirteen frames, a lunge and the stamp.
+uint16_t cls12_move13(int16_t side) {
+    Move m(side);
+    m.layers();
+    BattleActor& me = m.me;
+    switch (me.step) {
+        case 0:
+            m.setup(SHEET_B);
+            me.step = 1;
+            return 0;
+        case 1:
+            if (gallop(m, 8)) {
+                me.frame = 10;
+                me.step = 2;
+            }
+            return 0;
+        case 2:
+            me.frame = static_cast<int16_t>(10 + me.timer % 3);
+            ++me.timer;
+            m.pan_slow();
+            if (me.timer > 12) {
+                me.frame = 7;
+                me.timer = 0;
+                me.step = 3;
+            }
+            return 0;
+        case 3:
+            m.pan_slow();
+            if (m.dist() > 1) me.x = static_cast<int16_t>(me.x + m.fwd(2));
+            if (me.timer < 5) {
+                me.frame = 8;
+            } else {
+                me.frame = 9;
+                me.timer = 0;
+                me.step = 4;
+            }
+            ++me.timer;
+            return 0;
+        case 4:
+            if (m.in_reach(0, -48, 5, 32)) m.hit(2, 2);
+            me.step = 5;
+            return 0;
+        case 5:
+            m.pan_slow();
+            m.cleanup();
+            return 0;
+        default: return m.end();
+    }
+}
+
+void cls12_handler(int16_t side, uint16_t* done) {
+    static constexpr MoveTable moves = {cls12_move12, cls12_move13, nullptr, nullptr};
+    static constexpr ClassHandlerFacts facts = [] {
+        ClassHandlerFacts f = CLS10_FACTS;
+        f.highest = 13;
+        return f;
+    }();
+    btl_common_handler(side, done, facts, moves);
+}

@@ -1,0 +1,413 @@
+// The class scripts of classes 0 to 14: the hits and flinches of every move
+// in order, the support moves' outcomes and messages, the song, the special
+// stops (a strike that fells the opponent ends the combo), the whirlwind's
+// hold, the critters' places, and the move choice reaching every move.
+#include <cstdio>
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "battle/classes/classes.h"
+#include "platform/draw.h"
+#include "platform/screen.h"
+#include "platform/text.h"
+#include "tests/scene_fixture.h"
+
+namespace {
+
+constexpr int HP_DROP = -1;
+
+class ClassScriptTest : public SceneTest {
+protected:
+    // The fighter of class `cls` on `side` against a sturdy wizard of the
+    // other side (both at 150 HP, small hits).
+    void fighters(int cls, int side, int opp_hp = 150) {
+        a = MapTest::stats(10, cls, 0, 150);
+        d = MapTest::stats(11, 13, 3, 150);
+        d.hp = static_cast<int16_t>(opp_hp);
+        if (side == 1) std::swap(a, d);
+    }
+    UnitStats& stats_of(int side) { return side == 0 ? a : d; }
+    BattleActor& actor(int i) { return g_btl_actor[static_cast<size_t>(i)]; }
+
+    // What the struck fighter goes through while a move runs: each reaction
+    // state as it starts, and HP_DROP whenever its HP falls.
+    std::vector<int> events(int side, int move) {
+        const int struck = 1 - side;
+        std::vector<int> seen;
+        int hits = 0, hp = stats_of(struck).hp;
+        poll_period = 4;
+        start_polling([&] {
+            const BattleActor& f = actor(struck);
+            const bool reacting = f.state == 1 || f.state == 2 || f.state == 5 || f.state == 6;
+            if (reacting && f.hit_count != hits) seen.push_back(f.state);
+            hits = f.hit_count;
+            if (stats_of(struck).hp < hp) seen.push_back(HP_DROP);
+            hp = stats_of(struck).hp;
+        });
+        run_move(side, move);
+        polling = false;
+        return seen;
+    }
+
+    // True when the message box shows exactly these lines: drawing them
+    // again over a cleared box changes no pixel.
+    static bool box_shows(const std::string& first, const std::string& second = "") {
+        constexpr int top = 300, bottom = 360;
+        std::vector<uint8_t> before;
+        for (int y = top; y < bottom; ++y) {
+            const uint8_t* p = gfx_screen_pixel(g_back_dib, 0, y);
+            before.insert(before.end(), p, p + SCREEN_W);
+        }
+        btl_msgbox_clear();
+        txt_draw_string(26, 15, first.c_str(), 15);
+        if (!second.empty()) txt_draw_string(26, 16, second.c_str(), 15);
+        bool same = true;
+        for (int y = top; y < bottom; ++y) {
+            uint8_t* p = gfx_screen_pixel(g_back_dib, 0, y);
+            const uint8_t* b = before.data() + static_cast<size_t>(y - top) * SCREEN_W;
+            same = same && std::memcmp(p, b, SCREEN_W) == 0;
+            std::memcpy(p, b, SCREEN_W);
+        }
+        return same;
+    }
+    static std::string name(const UnitStats& u) { return unit_display_name(&u); }
+    // The name with the particle form "은 "/"는 " (or "을"/"를" style pairs).
+    static std::string with(const std::string& n, const char* plain, const char* final_form) {
+        return n + (txt_ends_without_final(n.c_str()) ? plain : final_form);
+    }
+};
+
+// --- handlers ----------------------------------------------------------------------
+
+TEST_F(ClassScriptTest, HandlersShowEachClasssPosesAndShadows) {
+    struct Case {
+        int cls, downed, raised, stand_pose, fixed_pose;  // frames of states 8, 9; shadow poses
+        bool hovers;
+        int highest;
+    };
+    const Case cases[] = {
+        {0, 6, 5, 1, 5, false, 14},  {1, 6, 5, 1, 5, false, 15},  {2, 6, 5, 1, 5, false, 13},
+        {3, 6, 5, 1, 5, false, 14},  {4, 8, 7, -1, 5, true, 14},  {5, 8, 7, -1, 5, true, 14},
+        {6, 6, 5, 2, 5, false, 13},  {7, 6, 5, 2, 5, false, 14},  {8, 6, 5, 1, 5, false, 13},
+        {9, 6, 5, 1, 5, false, 14},  {10, 6, 0, 2, 6, false, 14}, {11, 6, 0, 2, 6, false, 15},
+        {12, 6, 0, 2, 6, false, 13}, {14, 6, 5, 1, 5, false, 14},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "class " << c.cls);
+        fighters(c.cls, 0);
+        begin(false, 0);
+        BattleActor& f = actor(0);
+        const BattleActor& shadow = actor(f.companion);
+        uint16_t done = 0;
+        for (int state : {8, 9}) {
+            f.state = static_cast<int16_t>(state);
+            btl_call_handler(0, &done);
+            EXPECT_EQ(f.frame, state == 8 ? c.downed : c.raised);
+        }
+        f.state = 3;
+        btl_call_handler(0, &done);
+        EXPECT_EQ(shadow.state, c.fixed_pose) << "a fixed pose on the ground";
+        f.state = 0;
+        f.y = BTL_GROUND_Y;
+        f.stash_y = 0;
+        btl_call_handler(0, &done);
+        btl_call_handler(0, &done);
+        if (c.hovers) {
+            EXPECT_EQ(f.y, BTL_GROUND_Y - 3) << "the hover's third height";
+        } else {
+            EXPECT_EQ(f.y, BTL_GROUND_Y);
+            EXPECT_EQ(shadow.state, c.stand_pose);
+        }
+        f.state = static_cast<int16_t>(c.highest + 1);
+        done = 0;
+        btl_call_handler(0, &done);
+        EXPECT_EQ(done, 1) << "a state past the class's moves ends at once";
+        EXPECT_EQ(f.step, 0);
+        btl_free_scene();
+    }
+}
+
+// --- hits and flinches ------------------------------------------------------------
+
+TEST_F(ClassScriptTest, EveryMoveStrikesAndFlinchesInItsOrderOnBothSides) {
+    struct Case {
+        int cls, move;
+        std::vector<int> seen;
+    };
+    const int D = HP_DROP;
+    const Case cases[] = {
+        {0, 13, {5, 2, D}},           // feint, strike
+        {0, 14, {5, 2, D, 1, D}},     // ... and the second hit falling
+        {1, 13, {2, D}},              // the second strike finds it still reacting
+        {1, 14, {1, D}},
+        {1, 15, {6, 6, 6, 6, 6, 6, 2, D}},  // six flinches take no HP
+        {2, 12, {1, D}},
+        {2, 13, {1, D}},
+        {3, 12, {1, D}},
+        {3, 13, {2, D}},
+        {3, 14, {2, D}},
+        {4, 13, {2, D}},
+        {4, 14, {2, D}},
+        {5, 13, {1, D}},
+        {5, 14, {1, D, 1, D}},        // the burst's two hits
+        {6, 12, {1, D}},
+        {6, 13, {1, D}},
+        {7, 12, {1, D}},
+        {7, 13, {5, D, 1, D, 1, D}},  // two strikes and the vault
+        {7, 14, {2, D}},
+        {8, 12, {1, D}},
+        {8, 13, {1, D}},
+        {9, 12, {1, D, 2, D}},
+        {9, 13, {1, D, 1, D}},        // the wave strikes again as the opponent recoils with it
+        {9, 14, {6, 5, 6, 5, 6, 5, 6, 5, 1, D}},
+        {10, 13, {2, D}},
+        {12, 12, {6, 5, 2, D}},       // two flinches take no HP
+        {12, 13, {2, D}},
+        {14, 12, {2, D}},
+        {14, 13, {2, D}},
+        {14, 14, {2, D, 1, D}},
+    };
+    for (const Case& c : cases)
+        for (int side : {0, 1}) {
+            fighters(c.cls, side);
+            begin(false, side);
+            EXPECT_EQ(events(side, c.move), c.seen) << "class " << c.cls << " move " << c.move << " side " << side;
+            btl_free_scene();
+        }
+}
+
+TEST_F(ClassScriptTest, ManyPieceMovesKeepTheirHitLimitsAndReactions) {
+    // Critters (5 hits), rocks (below 8), lights (5), orbs (one each, 4).
+    struct Case {
+        int cls, move, limit;
+    };
+    const Case cases[] = {{10, 14, 5}, {11, 13, 6}, {11, 14, 5}, {11, 15, 4}};
+    for (const Case& c : cases)
+        for (int side : {0, 1})
+            for (int draw = 0; draw < 3; ++draw) {
+                fighters(c.cls, side);
+                begin(false, side);
+                for (int i = 0; i < draw * 7; ++i) util_random();
+                const std::vector<int> seen = events(side, c.move);
+                int hits = 0;
+                for (int e : seen) {
+                    if (e == HP_DROP) continue;
+                    ++hits;
+                    EXPECT_EQ(e, 2) << "class " << c.cls << " move " << c.move;
+                }
+                EXPECT_LE(hits, c.limit) << "class " << c.cls << " move " << c.move << " side " << side;
+                EXPECT_EQ(std::count(seen.begin(), seen.end(), HP_DROP), hits);
+                btl_free_scene();
+            }
+}
+
+TEST_F(ClassScriptTest, AFelledOpponentEndsTheComboWithoutTheRest) {
+    for (int side : {0, 1}) {
+        // The commando's first strike fells it: no second strike.
+        fighters(1, side, 1);
+        begin(false, side);
+        EXPECT_EQ(events(side, 13), (std::vector<int>{2, HP_DROP})) << "side " << side;
+        EXPECT_EQ(stats_of(1 - side).hp, 0);
+        btl_free_scene();
+
+        // The sword master's first strike fells it: no vault, no turn.
+        fighters(7, side, 1);
+        begin(false, side);
+        const int16_t flags = actor(side).flags;
+        EXPECT_EQ(events(side, 13), (std::vector<int>{5, HP_DROP})) << "side " << side;
+        EXPECT_EQ(actor(side).flags, flags) << "the mover did not turn about";
+        EXPECT_EQ(actor(side).y, BTL_GROUND_Y);
+        EXPECT_GT((actor(1 - side).x - actor(side).x) * (side == 0 ? 1 : -1), 0) << "still before the opponent";
+        btl_free_scene();
+    }
+}
+
+TEST_F(ClassScriptTest, MovesThatLeaveTheMoverAwayFromItsPlace) {
+    for (int side : {0, 1}) {
+        const int fwd = side == 0 ? 1 : -1;
+        fighters(5, side);
+        begin(false, side);
+        run_move(side, 13);
+        EXPECT_EQ(actor(side).x, -5) << "the valkyrie's dive ends below the picture";
+        EXPECT_EQ(actor(side).y, 420);
+
+        fighters(7, side);
+        begin(false, side);
+        run_move(side, 13);
+        EXPECT_GT((actor(side).x - actor(1 - side).x) * fwd, 0) << "the vault lands behind the opponent";
+        EXPECT_EQ(actor(side).flags, side == 0 ? 0 : 1) << "and turns about";
+
+        fighters(9, side);
+        begin(false, side);
+        run_move(side, 14);
+        EXPECT_TRUE(side == 0 ? actor(side).x >= 86 : actor(side).x < -5) << "the dance ends off the field";
+        btl_free_scene();
+    }
+}
+
+TEST_F(ClassScriptTest, TheWhirlwindHoldsTheOpponentReactingUntilItsThrow) {
+    for (int side : {0, 1}) {
+        fighters(14, side);
+        begin(false, side);
+        const int o = 1 - side;
+        int held = 0, loose = 0;
+        poll_period = 4;
+        start_polling([&] {
+            const int s = actor(o).state;
+            if (s != 3 && s != 4) return;
+            ++held;
+            loose += g_btl_hit_phase[o] != 1;
+        });
+        run_move(side, 13);
+        polling = false;
+        EXPECT_GT(held, 10) << "side " << side;
+        EXPECT_EQ(loose, 0);
+        btl_free_scene();
+    }
+}
+
+TEST_F(ClassScriptTest, CrittersStartBehindTheMoverForBothSides) {
+    for (int side : {0, 1}) {
+        fighters(10, side);
+        begin(false, side);
+        std::vector<int> offsets;
+        poll_period = 4;
+        start_polling([&] {
+            const BattleActor& me = actor(side);
+            if (me.state != 14 || me.step != 2 || !offsets.empty()) return;
+            for (int i = 0; i < 5; ++i) offsets.push_back(actor(btl_effect_index(me.first_effect, i)).x - me.x);
+        });
+        run_move(side, 14);
+        polling = false;
+        EXPECT_EQ(offsets, (std::vector<int>{0, -3, -6, -9, -12})) << "side " << side;
+        btl_free_scene();
+    }
+}
+
+TEST_F(ClassScriptTest, TheFencersLeapFromAnOddColumnStillTurnsAtItsColumn) {
+    // Walking 2 cells a frame from column 21 never stands on 60: the leap
+    // turns once the column is reached or passed, and the fencer lands
+    // turned about as from an even column.
+    for (int side : {0, 1}) {
+        fighters(8, side);
+        begin(false, side);
+        actor(side).x = static_cast<int16_t>(side == 0 ? 21 : 59);
+        run_move(side, 13);
+        EXPECT_LT(btl_last_move_frames(), 80) << "side " << side;
+        EXPECT_EQ(actor(side).flags, side == 0 ? 0 : 1);
+        btl_free_scene();
+    }
+}
+
+// --- support moves and the song ---------------------------------------------------
+
+TEST_F(ClassScriptTest, SupportMovesHealRaiseAndReviveTheirPartner) {
+    enum Target { Hurt, Downed, Raised };
+    for (int cls : {0, 1, 10, 11})
+        for (Target t : {Hurt, Downed, Raised}) {
+            SCOPED_TRACE(::testing::Message() << "class " << cls << " target " << t);
+            a = MapTest::stats(10, cls, 0, 100);
+            a.intelligence = 8;
+            d = MapTest::stats(11, 13, 0, 120);
+            d.hp = t == Hurt ? 50 : 0;
+            status = t == Raised ? -1 : 100;
+            begin(false, 0);
+            ASSERT_EQ(actor(1).state, t == Hurt ? 0 : t == Downed ? 8 : 9);
+            const std::string cast = with(name(a), "는 ", "은 ") + "리커버를 외쳤다.";
+            bool cast_shown = false;
+            poll_period = 4;
+            start_polling([&] {
+                if (actor(0).state == 12 && actor(0).step == 2 && !cast_shown) cast_shown = box_shows(cast);
+            });
+            run_move(0, 12);
+            polling = false;
+            EXPECT_TRUE(cast_shown);
+            EXPECT_FALSE(box_shows(cast)) << "the outcome replaces the cast message";
+            EXPECT_EQ(g_btl_hit_phase[0], 0);
+            const std::string hp_line = name(d) + "의 HP가 ";
+            switch (t) {
+                case Hurt:
+                    EXPECT_EQ(d.hp, 66);
+                    EXPECT_EQ(actor(1).state, 0);
+                    EXPECT_TRUE(box_shows(hp_line, std::string("/6 ") + txt_format_uint(16, 3) + "/f 회복되었다."));
+                    break;
+                case Downed:
+                    EXPECT_EQ(d.hp, 0);
+                    EXPECT_EQ(actor(1).state, 9);
+                    EXPECT_EQ(status, -1);
+                    EXPECT_TRUE(box_shows(with(name(d), "는 ", "은 ") + "/f대기하고 있다."));
+                    break;
+                case Raised:
+                    EXPECT_EQ(d.hp, 120);
+                    EXPECT_EQ(actor(1).state, 0);
+                    EXPECT_EQ(status, 0);
+                    EXPECT_TRUE(box_shows(hp_line + "/f완쾌되었다."));
+                    break;
+            }
+            btl_free_scene();
+        }
+}
+
+TEST_F(ClassScriptTest, TheSongShowsItsTwoMessagesInOrderAndChangesNoUnit) {
+    for (int cls : {4, 5})
+        for (int side : {0, 1}) {
+            SCOPED_TRACE(::testing::Message() << "class " << cls << " side " << side);
+            a = MapTest::stats(10, cls, 0, 100);
+            d = MapTest::stats(11, 13, 0, 90);
+            d.hp = 40;
+            if (side == 1) std::swap(a, d);
+            begin(false, side);
+            const UnitStats before[2] = {a, d};
+            const std::string first = with(name(stats_of(side)), "는 ", "은 ");
+            const std::string second = name(stats_of(1 - side)) + "의 행동력이 늘었다.";
+            std::vector<int> order;
+            bool busy = false;
+            poll_period = 4;
+            start_polling([&] {
+                busy |= g_btl_hit_phase[side] != 0;
+                // The first message stands in steps 2 to 5, the second from 7.
+                const int step = actor(side).step;
+                if (step != 3 && step != 8) return;
+                const int shown = box_shows(first, "격려의 노래를 연주했다.") ? 1 : box_shows(second) ? 2 : 0;
+                if (shown && (order.empty() || order.back() != shown)) order.push_back(shown);
+            });
+            const int next = g_btl_next_actor;
+            run_move(side, 12);
+            polling = false;
+            EXPECT_EQ(order, (std::vector<int>{1, 2}));
+            EXPECT_FALSE(busy) << "the song never makes the mover busy";
+            EXPECT_EQ(std::memcmp(&before[0], &a, sizeof a), 0);
+            EXPECT_EQ(std::memcmp(&before[1], &d, sizeof d), 0);
+            EXPECT_EQ(g_btl_next_actor, next);
+            btl_free_scene();
+        }
+}
+
+// --- the move choice ----------------------------------------------------------------
+
+TEST_F(ClassScriptTest, TheMoveChoiceReachesEveryMoveOfEachClass) {
+    const int highest[15] = {14, 15, 13, 14, 14, 14, 13, 14, 13, 14, 14, 15, 13, 14, 14};
+    for (int cls = 0; cls < 15; ++cls) {
+        std::set<int> reached;
+        for (int opp_mode : {0, 3})
+            for (int item = 0; item < 107; ++item)
+                for (int range = 0; range < 3; ++range)
+                    for (int charged = 0; charged < 2; ++charged) {
+                        a = MapTest::stats(10, cls, 0, 50);
+                        d = MapTest::stats(11, 13, opp_mode, 50);
+                        a.weapon = static_cast<int16_t>(item);
+                        g_btl_combatant[0] = &a;
+                        g_btl_combatant[1] = &d;
+                        g_btl_range_mode = static_cast<uint16_t>(range);
+                        g_unit_charge_flag = static_cast<uint16_t>(charged);
+                        btl_choose_move_for_class(0, 0);
+                        reached.insert(g_btl_move[0]);
+                    }
+        std::set<int> all;
+        for (int m = 12; m <= highest[cls]; ++m) all.insert(m);
+        EXPECT_EQ(reached, all) << "class " << cls;
+    }
+}
+
+}  // namespace
