@@ -201,7 +201,7 @@ void Move::walk_step(const WalkStep& w) const {
     me.frame = static_cast<int16_t>(w.base + g_btl_walk_frames[static_cast<size_t>(me.timer & 3)]);
     if (!w.count_first) ++me.timer;
     me.x = static_cast<int16_t>(me.x + fwd(w.speed));
-    companion(w.pose);
+    if (w.pose >= 0) companion(w.pose);
     pan_slow();
     if (me.frame == w.base + 1) {
         if (w.sound < 0)
@@ -286,3 +286,89 @@ uint16_t Move::end() const {
     me.state = 0;
     return 1;
 }
+
+bool Move::cleanup_quiet() const {
+    if (!idle()) return false;
+    release();
+    free_sheet();
+    me.slot = me.saved_slot;
+    btl_actor_next_frame(side);
+    ++me.step;
+    return true;
+}
+
+uint16_t Move::end_quiet() const {
+    me.state = 0;
+    g_btl_hit_phase[side] = 0;
+    return 1;
+}
+
+void Move::recover() const {
+    int16_t& counter = *g_btl_target_status_ptr;
+    bool full = false;
+    if (opp.state == 9) {
+        ++counter;
+        if (counter == 0) {
+            opp.state = 0;
+            full = true;
+        }
+    }
+    if (opp.state == 8) {
+        opp.state = 9;
+        counter = -1;
+    }
+    if (opp.state == 0)
+        btl_heal(side, full ? 99 : 0);
+    else
+        btl_msg_waiting(side);
+}
+
+void Move::bob(BattleActor& e) { e.y += (e.timer % 4 == 1 || e.timer % 4 == 2) ? -6 : 6; }
+
+bool Move::circle(BattleActor& e) const {
+    const bool turn = gap(e) > 2;
+    if (turn) {
+        e.layer = e.layer == 3 ? 2 : 3;
+        e.stash_x ^= 1;
+        ++e.stash_y;
+    }
+    e.x += fwd(e.stash_x == 1 ? -2 : 2);
+    return turn;
+}
+
+bool Move::recover_when_circled(int32_t ei) const {
+    BattleActor& e = actor(ei);
+    if (e.stash_y <= 6) return false;
+    ++me.timer;
+    btl_sound(42);
+    if (me.timer <= 3) return false;
+    recover();
+    btl_actor_stash_position(ei);
+    me.timer = 0;
+    trail_off();
+    e.timer = e.stash_x = 0;
+    return true;
+}
+
+uint16_t Move::finish(int32_t at, bool with_release, int32_t pan) const {
+    if (me.step > at) return end();
+    if (pan == BTL_PAN_SLOW) pan_slow();
+    if (pan == BTL_PAN_FAST) pan_fast();
+    cleanup(with_release);
+    return 0;
+}
+
+uint16_t Move::finish_quiet(int32_t at) const {
+    if (me.step > at) return end_quiet();
+    pan_slow();
+    cleanup_quiet();
+    return 0;
+}
+
+bool btl_off_field(const BattleActor& a, int32_t lo, int32_t hi) { return a.x < lo || a.x > hi; }
+
+const Palette16 g_btl_white_palette = [] {
+    Palette16 p{};
+    for (auto& c : p.colour) c[0] = c[1] = c[2] = 15;
+    return p;
+}();
