@@ -193,7 +193,7 @@ void Move::walk_step(const WalkStep& w) const {
     me.frame = static_cast<int16_t>(w.base + g_btl_walk_frames[static_cast<size_t>(me.timer & 3)]);
     if (!w.count_first) ++me.timer;
     me.x = static_cast<int16_t>(me.x + fwd(w.speed));
-    companion(w.pose);
+    if (w.pose >= 0) companion(w.pose);
     pan_slow();
     if (me.frame == w.base + 1) {
         if (w.sound < 0)
@@ -305,18 +305,20 @@ void Move::recover() const {
         btl_heal(side, full ? 99 : 0);
 }
 
-void Move::bob(BattleActor& e) const {
+void Move::bob(BattleActor& e) {
     const int32_t t = e.timer & 3;
     e.y = static_cast<int16_t>(e.y + (t == 1 || t == 2 ? -6 : 6));
 }
 
-void Move::swing(BattleActor& e) const {
-    if (gap(e) > 2) {
+bool Move::circle(BattleActor& e) const {
+    const bool turn = gap(e) > 2;
+    if (turn) {
         e.layer = static_cast<int16_t>(e.layer == 3 ? 2 : 3);
         e.stash_x = static_cast<int16_t>(e.stash_x ? 0 : 1);
         ++e.stash_y;
     }
     e.x = static_cast<int16_t>(e.x + fwd(e.stash_x ? -2 : 2));
+    return turn;
 }
 
 bool Move::quiet_cleanup() const {
@@ -367,3 +369,40 @@ uint16_t btl_melee_strike(int16_t side, int32_t last) {
         default: return m.end();
     }
 }
+
+bool Move::recover_when_circled(int32_t ei) const {
+    BattleActor& e = actor(ei);
+    if (e.stash_y <= 6) return false;
+    ++me.timer;
+    btl_sound(42);
+    if (me.timer <= 3) return false;
+    recover();
+    btl_actor_stash_position(ei);
+    me.timer = 0;
+    trail_off();
+    e.timer = e.stash_x = 0;
+    return true;
+}
+
+uint16_t Move::finish(int32_t at, bool with_release, int32_t pan) const {
+    if (me.step > at) return end();
+    if (pan == BTL_PAN_SLOW) pan_slow();
+    if (pan == BTL_PAN_FAST) pan_fast();
+    cleanup(with_release);
+    return 0;
+}
+
+uint16_t Move::finish_quiet(int32_t at) const {
+    if (me.step > at) return quiet_end();
+    pan_slow();
+    quiet_cleanup();
+    return 0;
+}
+
+bool btl_off_field(const BattleActor& a, int32_t lo, int32_t hi) { return a.x < lo || a.x > hi; }
+
+const Palette16 g_btl_white_palette = [] {
+    Palette16 p{};
+    for (auto& c : p.colour) c[0] = c[1] = c[2] = 15;
+    return p;
+}();

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "battle/battle.h"
+#include "platform/palette.h"
 
 // --- the handler -------------------------------------------------------------------
 
@@ -71,7 +72,7 @@ struct WalkStep {
     int16_t base = 0;           // first walk frame (frame = base + walk frame)
     int16_t sound = -1;         // sound on frame base + 1 (animated only); -1: the footstep (56, 51 on water)
     bool count_first = false;   // timer + 1 before the frame is picked
-    int16_t pose = 3;           // companion pose while walking
+    int16_t pose = 3;           // companion pose while walking (below 0: left as it is)
     int16_t speed = 2;          // cells a frame
 };
 
@@ -172,17 +173,27 @@ struct Move {
     void recover() const;
     // A support sprite's bob: up 6 in the middle two frames of every four of
     // its timer, down 6 in the others.
-    void bob(BattleActor& e) const;
-    // A support sprite swinging in front of and behind the partner: more than
-    // 2 cells from it, it turns (layer 3 and 2 alternate, its stash_x flag
-    // toggles, its stash_y counts the turns); then 2 cells forward, or back
-    // while the flag is set.
-    void swing(BattleActor& e) const;
+    static void bob(BattleActor& e);
+    // One frame of a sprite circling the partner: more than 2 cells from
+    // it, it turns (layer 3 and 2 in turn, direction toggled in stash_x,
+    // turns counted in stash_y); it then moves 2 back while its direction is
+    // 1, else 2 forward. True when it turned.
+    bool circle(BattleActor& e) const;
+    // After more than 6 turns: sound 42 and the mover's timer + 1 every
+    // frame; past 3 the recovery, the sprite parked, the trail off. True in
+    // the frame the recovery is given.
+    bool recover_when_circled(int32_t e) const;
     // A support move's clean-up once the partner is idle (effects given back,
     // the sheet freed, the mover's own slot, no damage message; step + 1),
     // and its end (state 0, the mover idle, no damage message).
     bool quiet_cleanup() const;
     uint16_t quiet_end() const;
+    // The last steps of most moves: from step `at` the clean-up, panning
+    // the view by `pan` columns a frame toward the opponent (0, BTL_PAN_SLOW
+    // or BTL_PAN_FAST) while it waits, then the end frame.
+    uint16_t finish(int32_t at, bool with_release, int32_t pan = BTL_PAN_SLOW) const;
+    // The same for the moves that show no damage message, panning slowly.
+    uint16_t finish_quiet(int32_t at) const;
     // A strike's frames: while the frame is below `last`, frame + 1 and a
     // step in by one when less than 4 cells apart. True once at `last`.
     bool strike_frames(int32_t last) const;
@@ -207,3 +218,49 @@ constexpr int32_t BTL_ANY_HIT_COUNT = 0x7FFF;
 // recoil 2) and slow pan; the clean-up with slow pan; the end. Draws from
 // the class's sheet B.
 uint16_t btl_melee_strike(int16_t side, int32_t last);
+
+// --- handler facts and helpers of the later classes ----------------------------------
+
+// The usual frames of classes 15 to 45: the downed fall on loop 2..5,
+// state 8 on frame 5, state 9 on frame 0.
+inline constexpr ClassHandlerFacts BTL_USUAL_FACTS = [] {
+    ClassHandlerFacts f = BTL_COMMON_FACTS;
+    f.frames[7] = {2, 5};
+    f.frames[8] = {5, 5};
+    f.frames[9] = {0, 0};
+    return f;
+}();
+
+// The companion rule "pose `stand` at stand and in states 8 and 9, `ground`
+// on the ground and `air` in the air" (the fall left to btl_anim_fall), and
+// the highest move state.
+constexpr ClassHandlerFacts btl_facts_poses(ClassHandlerFacts f, int8_t stand, int8_t ground, int8_t air,
+                                            uint8_t highest) {
+    for (int8_t& p : f.pose) p = POSE_BY_HEIGHT;
+    f.pose[0] = f.pose[8] = f.pose[9] = stand;
+    f.pose[7] = POSE_KEEP;
+    f.pose_ground = ground;
+    f.pose_air = air;
+    f.highest = highest;
+    return f;
+}
+
+// One companion pose in every state; the fall's own pose is `fall`
+// (POSE_KEEP leaves the one btl_anim_fall sets); the highest move state.
+constexpr ClassHandlerFacts btl_facts_one_pose(ClassHandlerFacts f, int8_t pose, int8_t fall, uint8_t highest) {
+    for (int8_t& p : f.pose) p = pose;
+    f.pose[7] = fall;
+    f.highest = highest;
+    return f;
+}
+
+// The variants of a class's move sheets: letters B and C.
+constexpr int32_t BTL_SHEET_B = 1, BTL_SHEET_C = 2;
+
+// 1 when the actor's column lies outside lo..hi.
+bool btl_off_field(const BattleActor& a, int32_t lo, int32_t hi);
+
+// The lightning flash (sixteen white colours) and the red flash (the battle
+// palette with every red component at 15, made when it is shown).
+extern const Palette16 g_btl_white_palette;
+extern Palette16 g_btl_red_palette;

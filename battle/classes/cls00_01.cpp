@@ -67,7 +67,7 @@ uint16_t support(int16_t side, const SupportLook& look) {
             btl_sound(20);
             BattleActor& e = m.fx(0);
             sparkle(m, e, look);
-            m.swing(e);
+            m.circle(e);
             if (e.stash_y > 6) {
                 btl_sound(42);
                 if (++me.timer > 3) {
