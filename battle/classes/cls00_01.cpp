@@ -68,25 +68,11 @@ uint16_t support(int16_t side, const SupportLook& look) {
             BattleActor& e = m.fx(0);
             sparkle(m, e, look);
             m.circle(e);
-            if (e.stash_y > 6) {
-                btl_sound(42);
-                if (++me.timer > 3) {
-                    m.recover();
-                    btl_actor_stash_position(m.fx_id(0));
-                    me.timer = 0;
-                    m.trail_off();
-                    e.timer = e.stash_x = 0;
-                    me.step = 4;
-                }
-            }
+            if (m.recover_when_circled(m.fx_id(0))) me.step = 4;
             m.pan_slow();
             return 0;
         }
-        case 4:
-            m.pan_slow();
-            m.quiet_cleanup();
-            return 0;
-        default: return m.quiet_end();
+        default: return m.finish_quiet(4);
     }
 }
 

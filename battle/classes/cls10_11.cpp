@@ -56,15 +56,6 @@ void spirit_rise(Move& m, BattleActor& s, int32_t top) {
     ++m.me.step;
 }
 
-// The support move's last two steps: the clean-up once the partner is idle
-// (slow pan), the end.
-uint16_t support_tail(Move& m, int32_t cleanup_step) {
-    if (m.me.step > cleanup_step) return m.quiet_end();
-    m.pan_slow();
-    m.quiet_cleanup();
-    return 0;
-}
-
 // The set-up of the priest's conjurings: frame 6, the opening sound.
 void conjure_setup(Move& m, int32_t sound) {
     m.setup(SHEET_B);
@@ -139,7 +130,7 @@ uint16_t cls10_move12(int16_t side) {
             spirit_rise(m, s, 176);
             return 0;
         }
-        default: return support_tail(m, 4);
+        default: return m.finish_quiet(4);
     }
 }
 
@@ -300,7 +291,7 @@ uint16_t cls11_move12(int16_t side) {
             spirit_rise(m, s, 192);
             return 0;
         }
-        default: return support_tail(m, 5);
+        default: return m.finish_quiet(5);
     }
 }
 
