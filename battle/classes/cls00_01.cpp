@@ -255,11 +255,7 @@ uint16_t cls01_move14(int16_t side) {
             m.pan_slow();
             return 0;
         }
-        case 3:
-            m.pan_slow();
-            m.cleanup();
-            return 0;
-        default: return m.end();
+        default: return m.finish(3, true);
     }
 }
 

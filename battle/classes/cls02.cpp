@@ -37,11 +37,7 @@ uint16_t cls02_move12(int16_t side) {
                 me.step = 2;
             }
             return 0;
-        case 2:
-            m.pan_slow();
-            m.cleanup();
-            return 0;
-        default: return m.end();
+        default: return m.finish(2, true);
     }
 }
 
@@ -65,11 +61,7 @@ uint16_t cls02_move13(int16_t side) {
                 me.step = 3;
             }
             return 0;
-        case 3:
-            m.pan_slow();
-            m.cleanup();
-            return 0;
-        default: return m.end();
+        default: return m.finish(3, true);
     }
 }
 

@@ -57,11 +57,7 @@ uint16_t cls03_move12(int16_t side) {
                 me.step = 3;
             }
             return 0;
-        case 3:
-            m.pan_slow();
-            m.cleanup();
-            return 0;
-        default: return m.end();
+        default: return m.finish(3, true);
     }
 }
 

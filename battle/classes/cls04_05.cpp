@@ -239,11 +239,7 @@ uint16_t cls05_move13(int16_t side) {
                 me.step = 3;
             }
             return 0;
-        case 3:
-            m.pan_slow();
-            m.cleanup();
-            return 0;
-        default: return m.end();
+        default: return m.finish(3, true);
     }
 }
 
@@ -308,11 +304,7 @@ uint16_t cls05_move14(int16_t side) {
             m.pan_fast();
             return 0;
         }
-        case 5:
-            m.pan_slow();
-            m.cleanup();
-            return 0;
-        default: return m.end();
+        default: return m.finish(5, true);
     }
 }
 

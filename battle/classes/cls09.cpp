@@ -138,11 +138,7 @@ uint16_t cls09_move14(int16_t side) {
                 me.step = 4;
             }
             return 0;
-        case 4:
-            m.pan_slow();
-            m.cleanup();
-            return 0;
-        default: return m.end();
+        default: return m.finish(4, true);
     }
 }
 

@@ -174,11 +174,7 @@ uint16_t cls10_move13(int16_t side) {
             }
             return 0;
         }
-        case 4:
-            m.pan_slow();
-            m.cleanup();
-            return 0;
-        default: return m.end();
+        default: return m.finish(4, true);
     }
 }
 
@@ -233,11 +229,7 @@ uint16_t cls10_move14(int16_t side) {
             }
             return 0;
         }
-        case 3:
-            m.pan_slow();
-            m.cleanup();
-            return 0;
-        default: return m.end();
+        default: return m.finish(3, true);
     }
 }
 
@@ -346,11 +338,7 @@ uint16_t cls11_move13(int16_t side) {
             }
             return 0;
         }
-        case 3:
-            m.pan_slow();
-            m.cleanup();
-            return 0;
-        default: return m.end();
+        default: return m.finish(3, true);
     }
 }
 
@@ -405,11 +393,7 @@ uint16_t cls11_move14(int16_t side) {
             }
             return 0;
         }
-        case 3:
-            m.pan_slow();
-            m.cleanup();
-            return 0;
-        default: return m.end();
+        default: return m.finish(3, true);
     }
 }
 
@@ -490,11 +474,7 @@ uint16_t cls11_move15(int16_t side) {
             }
             return 0;
         }
-        case 4:
-            m.pan_slow();
-            m.cleanup();
-            return 0;
-        default: return m.end();
+        default: return m.finish(4, true);
     }
 }
 

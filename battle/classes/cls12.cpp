@@ -54,11 +54,7 @@ uint16_t cls12_move12(int16_t side) {
                 me.step = 3;
             }
             return 0;
-        case 3:
-            m.pan_slow();
-            m.cleanup();
-            return 0;
-        default: return m.end();
+        default: return m.finish(3, true);
     }
 }
 
@@ -104,11 +100,7 @@ uint16_t cls12_move13(int16_t side) {
             if (m.in_reach(0, -48, 5, 32)) m.hit(2, 2);
             me.step = 5;
             return 0;
-        case 5:
-            m.pan_slow();
-            m.cleanup();
-            return 0;
-        default: return m.end();
+        default: return m.finish(5, true);
     }
 }
 

@@ -49,11 +49,7 @@ uint16_t cls13_move12(int16_t side) {
             ++m.me.timer;
             m.pan_fast();
             return 0;
-        case 2:
-            m.pan_slow();
-            m.cleanup();
-            return 0;
-        default: return m.end();
+        default: return m.finish(2, true);
     }
 }
 
@@ -93,10 +89,7 @@ uint16_t cls13_move13(int16_t side) {
             if (m.me.timer > 36) m.me.step = 2;
             ++m.me.timer;
             return 0;
-        case 2:
-            m.cleanup();
-            return 0;
-        default: return m.end();
+        default: return m.finish(2, true, 0);
     }
 }
 
@@ -202,10 +195,7 @@ uint16_t cls13_move14(int16_t side) {
                 me.step = 6;
             }
             return 0;
-        case 6:
-            m.cleanup(false);
-            return 0;
-        default: return m.end();
+        default: return m.finish(6, false, 0);
     }
 }
 

@@ -107,11 +107,7 @@ uint16_t cls14_move12(int16_t side) {
             }
             return 0;
         }
-        case 6:
-            m.pan_slow();
-            m.cleanup();
-            return 0;
-        default: return m.end();
+        default: return m.finish(6, true);
     }
 }
 
@@ -207,11 +203,7 @@ uint16_t cls14_move13(int16_t side) {
                 me.step = 10;
             }
             return 0;
-        case 10:
-            m.pan_slow();
-            m.cleanup();
-            return 0;
-        default: return m.end();
+        default: return m.finish(10, true);
     }
 }
 
@@ -307,11 +299,7 @@ uint16_t cls14_move14(int16_t side) {
             m.release();
             me.step = 4;
             return 0;
-        case 4:
-            m.pan_slow();
-            m.cleanup();
-            return 0;
-        default: return m.end();
+        default: return m.finish(4, true);
     }
 }
 

@@ -38,10 +38,7 @@ uint16_t btl_standin_move(int16_t side) {
             m.hit(1, 2);
             m.me.step = 2;
             return 0;
-        case 2:
-            m.cleanup();
-            return 0;
-        default: return m.end();
+        default: return m.finish(2, true, 0);
     }
 }
 
