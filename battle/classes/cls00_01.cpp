@@ -121,8 +121,7 @@ uint16_t cls00_move13(int16_t side) {
         case 1:
         case 2:
         case 3: feint_and_strike(m); return 0;
-        case 4: m.cleanup(); return 0;
-        default: return m.end();
+        default: return m.finish(4, true, 0);
     }
 }
 
@@ -165,8 +164,7 @@ uint16_t cls00_move14(int16_t side) {
                 }
             }
             return 0;
-        case 5: m.cleanup(); return 0;
-        default: return m.end();
+        default: return m.finish(5, true, 0);
     }
 }
 
@@ -215,8 +213,7 @@ uint16_t cls01_move13(int16_t side) {
                 me.step = 4;
             }
             return 0;
-        case 4: m.cleanup(); return 0;
-        default: return m.end();
+        default: return m.finish(4, true, 0);
     }
 }
 
@@ -306,8 +303,7 @@ uint16_t cls01_move15(int16_t side) {
                 me.step = 5;
             }
             return 0;
-        case 5: m.cleanup(); return 0;
-        default: return m.end();
+        default: return m.finish(5, true, 0);
     }
 }
 

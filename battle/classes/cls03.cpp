@@ -87,8 +87,7 @@ uint16_t cls03_move13(int16_t side) {
                 me.step = 4;
             }
             return 0;
-        case 4: m.cleanup(); return 0;
-        default: return m.end();
+        default: return m.finish(4, true, 0);
     }
 }
 
@@ -147,8 +146,7 @@ uint16_t cls03_move14(int16_t side) {
                 me.step = 6;
             }
             return 0;
-        case 6: m.cleanup(); return 0;
-        default: return m.end();
+        default: return m.finish(6, true, 0);
     }
 }
 

@@ -94,8 +94,7 @@ uint16_t cls08_move13(int16_t side) {
                 me.step = 6;
             }
             return 0;
-        case 6: m.cleanup(); return 0;
-        default: return m.end();
+        default: return m.finish(6, true, 0);
     }
 }
 
