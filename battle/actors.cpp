@@ -87,6 +87,11 @@ void btl_sheet_names(int32_t sheet, int32_t variant, char picture[32], char fram
     std::snprintf(frames, 32, "%c:CHAR_%02d%s.SPZ", drive, sheet, letter);
 }
 
+uint8_t* btl_load_picture(const char* name) {
+    KeepRunningOnMissingPicture keep;
+    return file_load_data(name);
+}
+
 void btl_load_actor_sprite(int32_t actor, int32_t sheet, int32_t variant) {
     const int32_t slot = btl_take_actor();
     char picture[32], frames[32];
@@ -94,8 +99,7 @@ void btl_load_actor_sprite(int32_t actor, int32_t sheet, int32_t variant) {
     if (slot_ok(slot)) {
         const size_t s = static_cast<size_t>(slot);
         btl_free_slot(slot);
-        KeepRunningOnMissingPicture keep;
-        g_btl_sprite_image[s].reset(file_load_data(picture));
+        g_btl_sprite_image[s].reset(btl_load_picture(picture));
         if (g_btl_sprite_image[s])
             g_btl_sprite_loaded[s] = 1;
         else

@@ -69,10 +69,7 @@ int32_t btl_scene_backdrop_kind(int32_t kind, int32_t stage, int32_t t, int32_t 
 void btl_load_bmap_image(int32_t kind) {
     char name[16];
     std::snprintf(name, sizeof name, "a:BMAP_%c.gem", kind_letter(kind));
-    const int32_t saved = g_picture_missing_quits;
-    g_picture_missing_quits = 0;
-    g_btl_bmap_image.reset(file_load_data(name));
-    g_picture_missing_quits = saved;
+    g_btl_bmap_image.reset(btl_load_picture(name));
     if (!g_btl_bmap_image) {
         util_memory_error();
         return;

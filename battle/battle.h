@@ -178,6 +178,14 @@ extern const std::array<int16_t, 18> g_btl_hover_table;
 extern const std::array<uint8_t, 54> g_class_floats;
 extern const char* const g_btl_spell_names[4];
 void btl_apply_hit(int32_t side);
+// The hit spark, by the reaction frames: placed over the struck fighter
+// (first frame); its second frame with the fighter's HP lowered by the hit's
+// damage, the HP bar, and the battle colours set again after a critical
+// (second frame); parked (third frame). The spark actor, or null.
+BattleActor* btl_spark();
+void btl_spark_place(int32_t side);
+void btl_spark_damage(int32_t side);
+void btl_spark_park();
 void btl_anim_fall(int32_t side);
 void btl_actor_hover(int32_t actor);
 void btl_msg_damage(int32_t side);
@@ -200,6 +208,9 @@ BattleActor& btl_actor(int32_t i);
 // and gives the actor that slot. A missing file shows its boxes; the slot
 // then keeps no block and the battle goes on.
 void btl_load_actor_sprite(int32_t actor, int32_t sheet, int32_t variant);
+// A battle picture: a missing one shows its box and gives null; it never
+// ends the game.
+uint8_t* btl_load_picture(const char* name);
 // The sheet's picture and sprite file names ("a:CHAR_27B.gem", "B:CHAR_27B.SPZ").
 void btl_sheet_names(int32_t sheet, int32_t variant, char picture[32], char frames[32]);
 // Frees the slot's picture and sprite file, each by its own flag.

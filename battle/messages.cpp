@@ -62,12 +62,41 @@ void btl_msgbox_clear() {
     menu_draw_window(BOX_COL, BOX_ROW, BOX_W, BOX_H);
 }
 
+BattleActor* btl_spark() {
+    if (g_btl_spark_actor < 2 || g_btl_spark_actor >= BTL_ACTORS) return nullptr;
+    return &g_btl_actor[static_cast<size_t>(g_btl_spark_actor)];
+}
+
+void btl_spark_place(int32_t s) {
+    BattleActor* spark = btl_spark();
+    if (!spark) return;
+    const BattleActor& f = fighter(s);
+    const BattleActor& o = fighter(1 - s);
+    spark->x = f.x;
+    spark->y = static_cast<int16_t>(std::abs(o.y - f.y) / 2 + std::min(f.y, o.y) - 16);
+    spark->layer = 3;
+    spark->present[0] = spark->present[1] = 0;
+    spark->state = spark->step = spark->w21 = spark->companion = spark->first_effect = spark->w24 = 0;
+    spark->slot = g_btl_actor[COMMON_SHEET_ACTOR].slot;
+    spark->flags = f.flags;
+    spark->frame = g_btl_crit_shown ? 19 : 8;
+}
+
+void btl_spark_damage(int32_t s) {
+    if (BattleActor* spark = btl_spark()) spark->frame = g_btl_crit_shown ? 20 : 9;
+    const int32_t old_hp = stats(s)->hp;
+    const int32_t new_hp = std::max(old_hp - g_btl_last_damage, 0);
+    btl_draw_hp_bar(old_hp, new_hp, s);
+    stats(s)->hp = static_cast<int16_t>(new_hp);
+    if (g_btl_animated && g_btl_crit_shown) gfx_set_palette16(&g_btl_palette);
+}
+
+void btl_spark_park() {
+    if (BattleActor* spark = btl_spark()) stash(*spark);
+}
+
 void btl_apply_hit(int32_t s) {
     BattleActor& f = fighter(s);
-    const BattleActor& o = fighter(1 - s);
-    BattleActor* spark = g_btl_spark_actor >= 2 && g_btl_spark_actor < BTL_ACTORS
-                             ? &g_btl_actor[static_cast<size_t>(g_btl_spark_actor)]
-                             : nullptr;
     companion_pose(f, 4);
     uint16_t phase = g_btl_hit_phase[s];
     const bool airborne = f.state == 2 && f.y < GROUND_Y;
@@ -79,16 +108,7 @@ void btl_apply_hit(int32_t s) {
                 g_btl_hit_phase[s] = 0;
                 return;
             }
-            if (spark) {
-                spark->x = f.x;
-                spark->y = static_cast<int16_t>(std::abs(o.y - f.y) / 2 + std::min(f.y, o.y) - 16);
-                spark->layer = 3;
-                spark->present[0] = spark->present[1] = 0;
-                spark->state = spark->step = spark->w21 = spark->companion = spark->first_effect = spark->w24 = 0;
-                spark->slot = g_btl_actor[41].slot;
-                spark->flags = f.flags;
-                spark->frame = g_btl_crit_shown ? 19 : 8;
-            }
+            btl_spark_place(s);
             if (g_btl_last_damage != 0)
                 f.frame = f.loop_last;
             else if (f.state == 5 || f.state == 6)
@@ -105,13 +125,8 @@ void btl_apply_hit(int32_t s) {
             }
             phase = 2;
             break;
-        case 2: {
-            if (spark) spark->frame = g_btl_crit_shown ? 20 : 9;
-            const int32_t old_hp = stats(s)->hp;
-            const int32_t new_hp = std::max(old_hp - g_btl_last_damage, 0);
-            btl_draw_hp_bar(old_hp, new_hp, s);
-            stats(s)->hp = static_cast<int16_t>(new_hp);
-            if (g_btl_animated && g_btl_crit_shown) gfx_set_palette16(&g_btl_palette);
+        case 2:
+            btl_spark_damage(s);
             if (airborne) {
                 f.y = static_cast<int16_t>(f.y + f.stash_y);
                 f.stash_y = static_cast<int16_t>(f.stash_y + 8);
@@ -121,9 +136,8 @@ void btl_apply_hit(int32_t s) {
             }
             phase = 3;
             break;
-        }
         case 3:
-            if (spark) stash(*spark);
+            btl_spark_park();
             // A beaten fighter enters the downed fall; it is no longer
             // airborne, so it takes the last recoil below.
             if (stats(s)->hp <= 0) {

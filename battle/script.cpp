@@ -195,7 +195,7 @@ void Move::walk_step(const WalkStep& w) const {
     me.x = static_cast<int16_t>(me.x + fwd(w.speed));
     if (w.pose >= 0) companion(w.pose);
     pan_slow();
-    if (me.frame == w.base + 1) {
+    if (me.frame == w.base + 1 && !w.quiet) {
         if (w.sound < 0)
             footstep();
         else if (g_btl_animated)
@@ -205,11 +205,7 @@ void Move::walk_step(const WalkStep& w) const {
 
 bool Move::walk_up(int32_t below, int32_t arrive_frame, const WalkStep& w) const {
     walk_step(w);
-    if (dist() >= below) return false;
-    me.timer = 0;
-    opp.hit_count = 0;
-    me.frame = static_cast<int16_t>(arrive_frame);
-    return true;
+    return arrive(below, arrive_frame);
 }
 
 void Move::close_in(int32_t n) const {
@@ -266,7 +262,10 @@ bool Move::cleanup(bool with_release) const {
     btl_msg_damage(oside);
     g_btl_hit_phase[side] = 0;
     me.slot = me.saved_slot;
-    btl_actor_next_frame(side);
+    if (hovers)
+        btl_actor_hover(side);
+    else
+        btl_actor_next_frame(side);
     if (with_release) hide_and_release();
     ++me.step;
     return true;
@@ -406,3 +405,82 @@ const Palette16 g_btl_white_palette = [] {
     for (auto& c : p.colour) c[0] = c[1] = c[2] = 15;
     return p;
 }();
+
+// --- the monsters' and the last enemy's steps ------------------------------------
+
+const std::array<uint16_t, 49> g_class_grounded = [] {
+    std::array<uint16_t, 49> t{};
+    t.fill(1);
+    for (int c : {4, 5, 20, 23, 29, 33, 42, 46, 47, 48}) t[static_cast<size_t>(c)] = 0;
+    return t;
+}();
+
+
+void btl_companion_pose(int32_t a, int32_t pose) { set_companion_pose(actor(a), pose); }
+
+bool Move::arrive(int32_t below, int32_t arrive_frame) const {
+    if (dist() >= below) return false;
+    me.timer = 0;
+    opp.hit_count = 0;
+    me.frame = static_cast<int16_t>(arrive_frame);
+    return true;
+}
+
+void Move::walk_frame(int32_t base) const {
+    me.frame = static_cast<int16_t>(base + g_btl_walk_frames[static_cast<size_t>(me.timer & 3)]);
+}
+
+
+bool Move::past_far_edge(const BattleActor& a, int32_t margin) const {
+    return side == 0 ? a.x > 80 + margin : a.x < -margin;
+}
+
+void Move::seize(const BattleActor& holder) const {
+    opp.state = 4;
+    opp.x = holder.x;
+    const int32_t cls = std::clamp<int32_t>(opp.class_id, 0, 48);
+    opp.y = static_cast<int16_t>(g_class_grounded[static_cast<size_t>(cls)] ? 208 : 224);
+}
+
+void Move::setup_base(int32_t variant) const {
+    g_btl_hit_phase[side] = 1;
+    me.w42 = static_cast<int16_t>(g_btl_next_actor);
+    if (g_btl_animated) btl_load_actor_sprite(MOVE_SHEET_ACTOR, me.class_id, variant);
+    g_btl_next_actor = me.w42;
+}
+
+BattleActor& Move::fx_base(int32_t i) const { return actor(btl_effect_index(me.w42, i)); }
+
+void Move::release_base() const { g_btl_next_actor = me.w42; }
+
+void Move::open(int32_t variant, bool draw) {
+    setup(variant, draw);
+    me.timer = 0;
+    me.step = 1;
+}
+
+bool Move::swing(int32_t hit_frame, int32_t end_frame, int32_t state, int32_t recoil) const {
+    ++me.frame;
+    pan_slow();
+    if (me.frame == hit_frame && idle() && opp.hit_count < 1) hit(state, recoil);
+    return me.frame >= end_frame;
+}
+
+bool Move::reach_out(BattleActor& root, BattleActor& tip, int32_t speed, int32_t near, int32_t tip_frame) const {
+    ++root.frame;
+    tip.x = static_cast<int16_t>(tip.x + fwd(speed));
+    pan_fast();
+    if (gap(tip) >= near) return false;
+    tip.frame = static_cast<int16_t>(tip_frame);
+    seize(tip);
+    btl_sound(53);
+    return true;
+}
+
+bool Move::draw_back(BattleActor& root, BattleActor& tip, int32_t speed, int32_t first) const {
+    --root.frame;
+    tip.x = static_cast<int16_t>(tip.x - fwd(speed));
+    opp.x = tip.x;
+    btl_pan_view_fast(oside);
+    return root.frame < first;
+}

@@ -74,6 +74,7 @@ struct WalkStep {
     bool count_first = false;   // timer + 1 before the frame is picked
     int16_t pose = 3;           // companion pose while walking (below 0: left as it is)
     int16_t speed = 2;          // cells a frame
+    bool quiet = false;         // no footstep (the move plays its own sound)
 };
 
 // The mover, its opponent and the move's effect actors, with the named steps
@@ -202,6 +203,40 @@ struct Move {
     bool opp_last_form() const { return opp.class_id == BTL_LAST_FORM_CLASS; }
     // Turns an actor about (flags bit 0, the facing).
     static void turn(BattleActor& a) { a.flags = static_cast<int16_t>(a.flags ^ 1); }
+
+    // The clean-up's stand frame hovers (btl_actor_hover) in place of the
+    // frame loop's next frame.
+    bool hovers = false;
+    // The end of a walk: once less than `below` cells from the opponent,
+    // timer 0, the opponent's hit count 0 and the frame given; true then.
+    bool arrive(int32_t below, int32_t arrive_frame) const;
+    // The walk frame of the mover's timer: base + 0, 1, 2, 1.
+    void walk_frame(int32_t base = 0) const;
+    // Past the far edge the actor is heading for: side 0 right of column
+    // 80 + margin, side 1 left of column -margin.
+    bool past_far_edge(const BattleActor& a, int32_t margin) const;
+    // The opponent seized by an effect: fixed pose 4, at the effect's column,
+    // held at y 208 (a class that stands on the ground) or 224.
+    void seize(const BattleActor& holder) const;
+    // The multi-part bodies (classes 46 and 48) keep their move's effects
+    // from effect_base (word 42): first_effect stays with the parts. The
+    // opening: the mover busy, the sheet loaded, effect_base the next actor.
+    void setup_base(int32_t variant) const;
+    BattleActor& fx_base(int32_t i) const;
+    void release_base() const;
+    // The usual opening: setup, then timer 0 and step 1.
+    void open(int32_t variant, bool draw_from_sheet = true);
+    // One frame of a blow after a walk-up: frame + 1, pan slow, at
+    // `hit_frame` the hit (not reacting, no hit taken yet); true at `end_frame`.
+    bool swing(int32_t hit_frame, int32_t end_frame, int32_t state, int32_t recoil) const;
+    // A seizing reach: the root grows a frame and the tip shoots `speed`
+    // forward; once less than `near` cells from the opponent the tip shows
+    // `tip_frame` and seizes it (sound 53). True then.
+    bool reach_out(BattleActor& root, BattleActor& tip, int32_t speed, int32_t near, int32_t tip_frame) const;
+    // Drawing the seized opponent back: the root shrinks a frame, the tip
+    // comes `speed` back with the opponent on it, the view pans back. True
+    // once the root's frame is below `first`.
+    bool draw_back(BattleActor& root, BattleActor& tip, int32_t speed, int32_t first) const;
 };
 
 // A sound effect (the sound setting decides).
@@ -264,3 +299,23 @@ bool btl_off_field(const BattleActor& a, int32_t lo, int32_t hi);
 // palette with every red component at 15, made when it is shown).
 extern const Palette16 g_btl_white_palette;
 extern Palette16 g_btl_red_palette;
+
+// The pose of a fighter's companion (nothing for a fighter without one).
+void btl_companion_pose(int32_t actor, int32_t pose);
+
+// The shared handler facts of the monster classes 29 to 45: highest state 13,
+// the downed fall on loop 2..5, state 8 on frame 5 and state 9 on frame 0; the
+// companion poses of the stand, by height in states 1 to 6 (ground, air) and
+// downed in states 8 and 9.
+constexpr ClassHandlerFacts btl_monster_facts(int8_t stand, int8_t ground, int8_t air, int8_t downed) {
+    ClassHandlerFacts f = BTL_USUAL_FACTS;
+    f.highest = 13;
+    f.pose[0] = stand;
+    f.pose_ground = ground;
+    f.pose_air = air;
+    f.pose[8] = f.pose[9] = downed;
+    return f;
+}
+
+// 1 for a class whose body stands on the ground (it is held higher when seized).
+extern const std::array<uint16_t, 49> g_class_grounded;

@@ -58,16 +58,7 @@ protected:
         for (const auto& f : std::filesystem::directory_iterator(std::filesystem::path(ROWEN_KIT_DIR) / "bmp"))
             std::filesystem::copy_file(f.path(), pictures.path / f.path().filename(),
                                        std::filesystem::copy_options::overwrite_existing);
-        const auto p = make_picture(w, h, 0, [](int, int) { return uint8_t{4}; });
-        std::vector<uint8_t> file(14, 0);
-        file[0] = 'B';
-        file[1] = 'M';
-        const uint32_t size = static_cast<uint32_t>(14 + p.size()), off = 14 + 40 + 256 * 4;
-        std::memcpy(&file[2], &size, 4);
-        std::memcpy(&file[10], &off, 4);
-        file.insert(file.end(), p.begin(), p.end());
-        std::ofstream(pictures.path / name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+        write_bmp(pictures.path / name, make_picture(w, h, 0, [](int, int) { return uint8_t{4}; }));
         std::snprintf(g_bmp_dir, sizeof g_bmp_dir, "%s\\", pictures.str().c_str());
     }
     static int cell_unit(int x, int y) { return g_occupancy.cells[y * MAP_SIDE + x] & OCC_UNIT_MASK; }

@@ -194,7 +194,9 @@ TEST_F(ClassMoveTest, SpoutLeavesTheOpponentFacingTheMoverOnItsGroundLine) {
             fighters(18, side, 150, opp_class);
             int lifted = 0;
             step_move(side, 13, [&](int) { lifted = std::max<int>(lifted, (opp_class == 46 ? 224 : 240) - fighter(1 - side).y); });
-            EXPECT_EQ(lifted, 24);
+            // The last form's own stand puts it back on its line in the frame
+            // the spout lifts it, so only the others are seen lifted.
+            EXPECT_EQ(lifted, opp_class == 46 ? 0 : 24);
             EXPECT_EQ(fighter(1 - side).y, opp_class == 46 ? 224 : BTL_GROUND_Y);
             EXPECT_EQ(fighter(1 - side).flags, fighter(side).flags ^ 1);
             btl_free_scene();
@@ -202,8 +204,9 @@ TEST_F(ClassMoveTest, SpoutLeavesTheOpponentFacingTheMoverOnItsGroundLine) {
 }
 
 TEST_F(ClassMoveTest, PullAndThrowRisesToItsTopTurnsAndLandsFiveFramesLater) {
-    // From the ground line: six rises of 32 to y 32. A class-46 opponent,
-    // lifted from 224, turns above 32 and the move still ends.
+    // From the ground line: six rises of 32 to y 32. A class-46 opponent is
+    // put back on its line (224) by its own reaction to the stagger, climbs
+    // from there, turns at 32 and the move still ends.
     for (int opp_class : {13, BTL_LAST_FORM_CLASS})
         for (int side : {0, 1}) {
             SCOPED_TRACE(::testing::Message() << "opponent class " << opp_class << " side " << side);
@@ -218,9 +221,9 @@ TEST_F(ClassMoveTest, PullAndThrowRisesToItsTopTurnsAndLandsFiveFramesLater) {
                 if (o.y == BTL_GROUND_Y && top_frame) land_frame = frame;
             });
             ASSERT_LT(end, BTL_MOVE_FRAME_LIMIT);
-            EXPECT_EQ(top, opp_class == 13 ? 32 : 16);
-            EXPECT_EQ(land_frame - top_frame, opp_class == 13 ? 5 : 6);
+            EXPECT_EQ(top, 32);
             if (opp_class == 13) {
+                EXPECT_EQ(land_frame - top_frame, 5);
                 const auto first = std::find(ys.begin(), ys.end(), 192);
                 ASSERT_GE(ys.end() - first, 6);
                 EXPECT_EQ(std::vector<int>(first, first + 6), (std::vector<int>{192, 160, 128, 96, 64, 32}));

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <vector>
 
 #include "platform/screen.h"
@@ -28,4 +30,18 @@ std::vector<uint8_t> make_picture(int w, int h, uint32_t clr_used, F f) {
     for (int line = 0; line < h; ++line)
         for (int x = 0; x < w; ++x) bits[static_cast<size_t>(h - 1 - line) * w + x] = f(x, line);
     return p;
+}
+
+// Writes a picture block as a BMP file.
+inline void write_bmp(const std::filesystem::path& path, const std::vector<uint8_t>& picture) {
+    std::vector<uint8_t> file(14, 0);
+    file[0] = 'B';
+    file[1] = 'M';
+    const uint32_t size = static_cast<uint32_t>(14 + picture.size());
+    const uint32_t off = 14 + 40 + 256 * 4;
+    std::memcpy(&file[2], &size, 4);
+    std::memcpy(&file[10], &off, 4);
+    file.insert(file.end(), picture.begin(), picture.end());
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()),
+                                                 static_cast<std::streamsize>(file.size()));
 }

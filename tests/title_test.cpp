@@ -45,20 +45,6 @@ uint8_t kit_pixel(const char* name, int x, int line) {
 
 uint8_t back_pixel(int x, int line) { return *gfx_screen_pixel(g_back_dib, x, line); }
 
-// Writes a picture block as a BMP file.
-void write_bmp(const std::filesystem::path& path, const std::vector<uint8_t>& picture) {
-    std::vector<uint8_t> file(14, 0);
-    file[0] = 'B';
-    file[1] = 'M';
-    const uint32_t size = static_cast<uint32_t>(14 + picture.size());
-    const uint32_t off = 14 + 40 + 256 * 4;
-    std::memcpy(&file[2], &size, 4);
-    std::memcpy(&file[10], &off, 4);
-    file.insert(file.end(), picture.begin(), picture.end());
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()),
-                                                 static_cast<std::streamsize>(file.size()));
-}
-
 class TitleTest : public HeadlessTest {
 protected:
     TempDir saves;

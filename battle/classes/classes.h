@@ -61,11 +61,6 @@ uint16_t cls13_move12(int16_t side);
 uint16_t cls13_move13(int16_t side);
 uint16_t cls13_move14(int16_t side);
 
-// PENDING: the classes whose scripts are not built yet fight with this one
-// move: a single hit on the opponent, or a heal of a fighter of the mover's
-// own side; the reaction, fall and messages are the engine's own.
-uint16_t btl_standin_move(int16_t side);
-void btl_standin_handler(int16_t side, uint16_t* done);
 
 // The sparkle frames of the princess's and the commando's support sprite.
 extern const std::array<int16_t, 4> g_btl_sparkle_frames;

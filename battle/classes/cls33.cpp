@@ -1,0 +1,133 @@
+// Class 33, the spirit: a floating rush and a spirit bolt.
+#include "battle/classes/classes.h"
+
+namespace {
+constexpr int32_t SHEET_B = 1;
+
+// Its opening: floating (ground line 0) over pose 6.
+void float_up(Move& m) {
+    m.me.ground_y = 0;
+    m.companion(6);
+}
+}  // namespace
+
+// Move 12: it rushes through to the opponent and backs off.
+uint16_t cls33_move12(int16_t side) {
+    Move m(side);
+    m.layers();
+    BattleActor& me = m.me;
+    switch (me.step) {
+        case 0:
+            m.open(SHEET_B);
+            m.opp.hit_count = 0;
+            float_up(m);
+            btl_sound(7);
+            [[fallthrough]];
+        case 1:
+            me.frame = me.timer % 2;
+            ++me.timer;
+            me.x += m.fwd(2);
+            m.pan_slow();
+            if (m.dist() < 2) {
+                me.frame = 2;
+                m.hit(1, 2);
+                me.timer = 0;
+                me.step = 2;
+            }
+            return 0;
+        case 2:
+            me.x -= m.fwd(1);
+            if (++me.timer >= 5) {
+                me.timer = 0;
+                me.step = 3;
+            }
+            return 0;
+        case 3:
+            m.pan_slow();
+            m.cleanup(false);
+            return 0;
+        default: return m.end();
+    }
+}
+
+// Move 13: a bolt gathers, flies at the opponent and bursts on it.
+uint16_t cls33_move13(int16_t side) {
+    Move m(side);
+    m.layers();
+    BattleActor& me = m.me;
+    switch (me.step) {
+        case 0:
+            m.open(SHEET_B);
+            me.frame = 3;
+            float_up(m);
+            [[fallthrough]];
+        case 1:
+            if (++me.timer > 4) {
+                me.frame = 4;
+                m.spawn(me.x + m.fwd(2), BTL_GROUND_Y, 5);
+                me.timer = 0;
+                btl_sound(54);
+                me.step = 2;
+            }
+            return 0;
+        case 2: {
+            BattleActor& e = m.fx(0);
+            ++e.timer;
+            e.frame = e.timer / 3 + 5;
+            if (e.frame > 7) {
+                e.x += m.fwd(2);
+                m.pan_slow();
+                e.frame = 8;
+                e.timer = 0;
+                me.step = 3;
+            }
+            return 0;
+        }
+        case 3: {
+            BattleActor& e = m.fx(0);
+            ++e.timer;
+            e.frame = 8 + (e.timer / 2) % 2;
+            e.x += m.fwd(2);
+            m.pan_slow();
+            if (m.gap(e) < 4) {
+                m.hit(1, 2, 44);
+                e.frame = 10;
+                e.timer = 0;
+                me.step = 4;
+            }
+            return 0;
+        }
+        case 4: {
+            BattleActor& e = m.fx(0);
+            ++e.timer;
+            e.frame = e.timer / 3 + 10;
+            m.pan_slow();
+            if (e.frame > 12) {
+                e.frame = 12;
+                me.step = 5;
+            }
+            return 0;
+        }
+        case 5:
+            m.pan_slow();
+            // Given back without hiding; the busy flag stays until the end step.
+            if (m.cleanup(false)) {
+                m.release();
+                m.busy(true);
+            }
+            return 0;
+        default: return m.end();
+    }
+}
+
+void cls33_handler(int16_t side, uint16_t* done) {
+    static constexpr MoveTable moves = {cls33_move12, cls33_move13, nullptr, nullptr};
+    static constexpr ClassHandlerFacts facts = [] {
+        ClassHandlerFacts f = btl_monster_facts(6, 5, 7, 1);
+        f.stand_ground_y = 0;
+        f.frames = {{{0, 1}, {0, 2}, {0, 3}, {2, 2}, {3, 3}, {2, 2}, {2, 3}, {4, 7}, {7, 7}, {0, 0}}};
+        f.pose[1] = 6;
+        return f;
+    }();
+    btl_common_handler(side, done, facts, moves);
+}

@@ -1,0 +1,102 @@
+// Class 42, the wyvern: a tail strike and a fireball. It hovers where it
+// stands.
+#include "battle/classes/classes.h"
+
+#include "platform/palette.h"
+
+namespace {
+constexpr int32_t SHEET_B = 1;
+}  // namespace
+
+// Move 12: it glides in, strikes with its tail and backs off.
+uint16_t cls42_move12(int16_t side) {
+    Move m(side);
+    m.layers();
+    m.hovers = true;
+    BattleActor& me = m.me;
+    switch (me.step) {
+        case 0:
+            m.open(SHEET_B);
+            me.frame = 0;
+            me.ground_y = BTL_GROUND_Y;
+            if (g_btl_animated) btl_sound(4);
+            [[fallthrough]];
+        case 1:
+            me.x += m.fwd(2);
+            if (me.frame < 2) ++me.frame;
+            m.pan_slow();
+            if (m.dist() < 8) {
+                m.opp.hit_count = 0;
+                me.frame = 3;
+                me.step = 2;
+            }
+            return 0;
+        case 2:
+            // The opponent's hit count was cleared on arrival: the swing's
+            // guard is only that it is not reacting.
+            if (m.swing(4, 6, 1, 2)) me.step = 3;
+            return 0;
+        case 3:
+            me.x -= m.fwd(1);
+            if (++me.timer > 4) me.step = 4;
+            return 0;
+        case 4:
+            m.pan_slow();
+            m.cleanup(false);
+            return 0;
+        default: return m.end();
+    }
+}
+
+// Move 13: it breathes a fireball across the field.
+uint16_t cls42_move13(int16_t side) {
+    Move m(side);
+    BattleActor& me = m.me;
+    switch (me.step) {
+        case 0:
+            m.open(SHEET_B);
+            me.ground_y = BTL_GROUND_Y;
+            me.frame = 5;
+            [[fallthrough]];
+        case 1:
+            ++me.timer;
+            me.frame = 5 + (me.timer / 2) % 2;
+            if (g_btl_animated && me.timer % 2 == 1) btl_sound(1);
+            if (me.timer > 8) {
+                me.frame = 6;
+                m.spawn(me.x + m.fwd(2), BTL_GROUND_Y, 7);
+                btl_sound(43);
+                me.step = 2;
+            }
+            return 0;
+        case 2: {
+            BattleActor& e = m.fx(0);
+            ++e.timer;
+            e.frame = 7 + e.timer % 3;
+            e.x += m.fwd(4);
+            m.pan_fast();
+            if (m.gap(e) < 4 && m.opp.hit_count < 2 && m.idle()) m.hit(1, 2);
+            if (m.past_far_edge(e, 5)) me.step = 3;
+            return 0;
+        }
+        case 3:
+            m.pan_fast();
+            if (m.cleanup(false)) m.release();
+            return 0;
+        default:
+            if (g_btl_animated) gfx_set_palette16(&g_btl_palette);
+            return m.end();
+    }
+}
+
+void cls42_handler(int16_t side, uint16_t* done) {
+    static constexpr MoveTable moves = {cls42_move12, cls42_move13, nullptr, nullptr};
+    static constexpr ClassHandlerFacts facts = [] {
+        ClassHandlerFacts f = btl_monster_facts(6, 6, 6, 8);
+        f.stand = StandCall::Hover;
+        f.frames = {{{0, 3}, {0, 4}, {0, 5}, {4, 4}, {5, 5}, {4, 4}, {4, 5}, {5, 7}, {7, 7}, {0, 0}}};
+        f.flags = HF_STATE4_HITS;
+        return f;
+    }();
+    btl_common_handler(side, done, facts, moves);
+}
