@@ -51,11 +51,7 @@ uint16_t cls29_move12(int16_t side) {
             m.pan_slow();
             if (me.frame >= 5) me.step = 4;
             return 0;
-        case 4:
-            m.pan_slow();
-            m.cleanup(false);
-            return 0;
-        default: return m.end();
+        default: return m.finish(4, false);
     }
 }
 

@@ -41,11 +41,7 @@ uint16_t cls30_move12(int16_t side) {
                 me.step = 3;
             }
             return 0;
-        case 3:
-            m.pan_slow();
-            m.cleanup(false);
-            return 0;
-        default: return m.end();
+        default: return m.finish(3, false);
     }
 }
 
@@ -99,10 +95,7 @@ uint16_t cls30_move13(int16_t side) {
             m.release();
             me.step = 6;
             return 0;
-        case 6:
-            m.cleanup(false);
-            return 0;
-        default: return m.end();
+        default: return m.finish(6, false, 0);
     }
 }
 

@@ -117,11 +117,7 @@ uint16_t cls31_move12(int16_t side) {
                 me.step = 7;
             }
             return 0;
-        case 7:
-            m.pan_slow();
-            m.cleanup(false);
-            return 0;
-        default: return m.end();
+        default: return m.finish(7, false);
     }
 }
 

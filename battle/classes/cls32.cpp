@@ -43,11 +43,7 @@ uint16_t cls32_move12(int16_t side) {
                 me.step = 4;
             }
             return 0;
-        case 4:
-            m.pan_slow();
-            m.cleanup(false);
-            return 0;
-        default: return m.end();
+        default: return m.finish(4, false);
     }
 }
 
@@ -79,10 +75,7 @@ uint16_t cls32_move13(int16_t side) {
             if (me.frame == 5) m.hit(1, 0);
             if (me.frame == 7) m.hit(2, 0);
             return 0;
-        case 3:
-            m.cleanup(false);
-            return 0;
-        default: return m.end();
+        default: return m.finish(3, false, 0);
     }
 }
 

@@ -42,11 +42,7 @@ uint16_t cls33_move12(int16_t side) {
                 me.step = 3;
             }
             return 0;
-        case 3:
-            m.pan_slow();
-            m.cleanup(false);
-            return 0;
-        default: return m.end();
+        default: return m.finish(3, false);
     }
 }
 

@@ -35,11 +35,7 @@ uint16_t cls35_move12(int16_t side) {
                 me.timer = 0;
             }
             return 0;
-        case 3:
-            m.pan_slow();
-            m.cleanup(false);
-            return 0;
-        default: return m.end();
+        default: return m.finish(3, false);
     }
 }
 
@@ -81,10 +77,7 @@ uint16_t cls35_move13(int16_t side) {
             m.pan_slow();
             me.step = 4;
             return 0;
-        case 4:
-            m.cleanup(false);
-            return 0;
-        default: return m.end();
+        default: return m.finish(4, false, 0);
     }
 }
 

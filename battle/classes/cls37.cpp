@@ -45,11 +45,7 @@ uint16_t cls37_move12(int16_t side) {
             }
             return 0;
         }
-        case 3:
-            m.pan_slow();
-            m.cleanup(false);
-            return 0;
-        default: return m.end();
+        default: return m.finish(3, false);
     }
 }
 
@@ -89,10 +85,7 @@ uint16_t cls37_move13(int16_t side) {
             m.pan_slow();
             ++me.timer;
             return 0;
-        case 4:
-            m.cleanup(true);
-            return 0;
-        default: return m.end();
+        default: return m.finish(4, true, 0);
     }
 }
 

@@ -21,11 +21,7 @@ uint16_t cls39_move12(int16_t side) {
         case 2:
             if (m.swing(4, 5, 1, 2)) me.step = 3;
             return 0;
-        case 3:
-            m.pan_slow();
-            m.cleanup(false);
-            return 0;
-        default: return m.end();
+        default: return m.finish(3, false);
     }
 }
 

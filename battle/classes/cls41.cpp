@@ -78,11 +78,7 @@ uint16_t cls41_move12(int16_t side) {
                 me.step = 6;
             }
             return 0;
-        case 6:
-            m.pan_slow();
-            m.cleanup(false);
-            return 0;
-        default: return m.end();
+        default: return m.finish(6, false);
     }
 }
 
@@ -158,11 +154,7 @@ uint16_t cls41_move13(int16_t side) {
                 me.step = 5;
             }
             return 0;
-        case 5:
-            m.pan_slow();
-            m.cleanup(false);
-            return 0;
-        default: return m.end();
+        default: return m.finish(5, false);
     }
 }
 

@@ -40,11 +40,7 @@ uint16_t cls42_move12(int16_t side) {
             me.x -= m.fwd(1);
             if (++me.timer > 4) me.step = 4;
             return 0;
-        case 4:
-            m.pan_slow();
-            m.cleanup(false);
-            return 0;
-        default: return m.end();
+        default: return m.finish(4, false);
     }
 }
 

@@ -206,10 +206,7 @@ uint16_t cls43_move13(int16_t side) {
             m.hide_and_release();
             me.step = 5;
             return 0;
-        case 5:
-            m.cleanup(false);
-            return 0;
-        default: return m.end();
+        default: return m.finish(5, false, 0);
     }
 }
 

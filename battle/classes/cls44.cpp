@@ -44,10 +44,7 @@ uint16_t cls44_move12(int16_t side) {
                 me.step = 4;
             }
             return 0;
-        case 4:
-            m.cleanup(false);
-            return 0;
-        default: return m.end();
+        default: return m.finish(4, false, 0);
     }
 }
 
@@ -85,10 +82,7 @@ uint16_t cls44_move13(int16_t side) {
                 me.step = 3;
             }
             return 0;
-        case 3:
-            m.cleanup(false);
-            return 0;
-        default: return m.end();
+        default: return m.finish(3, false, 0);
     }
 }
 
