@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "bench/bench_machine.h"
 #include "platform/input.h"
 #include "platform/screen.h"
 #include "platform/shell.h"
@@ -59,21 +60,7 @@ void set_up_field() {
 
 void BM_EnemyPhase20Enemies(benchmark::State& state) {
     // A headless machine: each unit step waits for frames in virtual time.
-    HeadlessOptions opt;
-    sys_use_headless(opt);
-    win_shell_reset();
-    win_input_reset();
-    gfx_screens_alloc();
-    sys_register_class("bench", win_main_proc);
-    g_hwnd_game = -1;
-    SysWnd w = sys_create_window("bench", "", WS_POPUP, 0, 0, 640, 480);
-    g_hwnd_game = g_hwnd_main = g_hwnd_popup = w;
-    g_fullscreen = 1;
-    g_first_paint_done = 1;
-    sys_show_window(w, 1);
-    sys_set_foreground(w);
-    sys_set_timer(w, FRAME_TIMER_ID, FRAME_TIMER_MS);
-    g_last_timer_tick = sys_tick_count();
+    bench_start_machine();
     int64_t virtual_ms = 0;
     g_zoom = -1;
     g_opt_move_anim = 0;

@@ -4,6 +4,8 @@
 // headless machine (paints and waits included).
 #include <benchmark/benchmark.h>
 
+#include "bench/bench_machine.h"
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -99,25 +101,10 @@ static void BM_MenuWindowTenRects(benchmark::State& state) {
 BENCHMARK(BM_MenuWindowTenRects)->Unit(benchmark::kMicrosecond);
 
 static void BM_ListMenuTenItemsClicked(benchmark::State& state) {
-    HeadlessOptions opt;
-    sys_use_headless(opt);
-    win_shell_reset();
-    win_input_reset();
-    gfx_screens_alloc();
+    bench_start_machine();
     fill_font();
     auto chips = make_keyed_picture(96, 60, 3);
     g_sheet_winchip = chips.data();
-    sys_register_class("bench", win_main_proc);
-    g_hwnd_game = -1;
-    SysWnd w = sys_create_window("bench", "", WS_POPUP, 0, 0, 640, 480);
-    g_hwnd_game = g_hwnd_main = g_hwnd_popup = w;
-    g_fullscreen = 1;
-    g_first_paint_done = 1;
-    g_view_offset = {0, 48};
-    sys_show_window(w, 1);
-    sys_set_foreground(w);
-    sys_set_timer(w, FRAME_TIMER_ID, FRAME_TIMER_MS);
-    g_last_timer_tick = sys_tick_count();
     int64_t virtual_ms = 0;
     for (auto _ : state) {
         const uint32_t t0 = sys_headless_clock();
