@@ -94,11 +94,7 @@ uint16_t cls36_move12(int16_t side) {
         case 5:
             if (fold(m)) me.step = 6;
             break;
-        case 6:
-            m.pan_slow();
-            m.cleanup(false);
-            break;
-        default: result = m.end(); break;
+        default: result = m.finish(6, false); break;
     }
     m.companion_glide(210);
     return result;
@@ -182,11 +178,7 @@ uint16_t cls36_move13(int16_t side) {
         case 7:
             if (fold(m)) me.step = 8;
             break;
-        case 8:
-            m.pan_slow();
-            m.cleanup(false);
-            break;
-        default: result = m.end(); break;
+        default: result = m.finish(8, false); break;
     }
     m.companion_glide(210);
     return result;

@@ -66,11 +66,7 @@ uint16_t cls45_move12(int16_t side) {
                 me.step = 3;
             }
             break;
-        case 3:
-            m.pan_slow();
-            m.cleanup(false);
-            break;
-        default: result = m.end(); break;
+        default: result = m.finish(3, false); break;
     }
     m.companion_glide(210);
     return result;
