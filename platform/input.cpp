@@ -64,16 +64,22 @@ void win_view_to_client(int32_t* x, int32_t* y) {
     }
 }
 
+// The clock a wait reads is the tick count of the last frame-timer message,
+// which moves in 16 ms steps as the frame timer fires. So a wait ends only
+// on a frame-timer message, never because a pointer or key message came in:
+// a wait of 0 lasts until the next frame, one of n ms until the frames since
+// the last one before the call span more than n ms, however busy the
+// pointer is.
 uint32_t win_wait_ms() {
     if (g_redraw_pending) {
         g_redraw_pending = 0;
         sys_invalidate(g_hwnd_game);
     }
-    uint32_t start = sys_tick_count();
+    const uint32_t start = g_last_timer_tick;
     uint32_t now;
     do {
         win_pump_one();
-        now = sys_tick_count();
+        now = g_last_timer_tick;
     } while (static_cast<int32_t>(now - start) <= g_wait_ms);
     return now;
 }
@@ -143,15 +149,24 @@ void win_get_cursor_pin(int32_t* left, int32_t* top, int32_t* right, int32_t* bo
 
 int32_t win_wait_click_blink() {
     int32_t was_visible = win_get_mouse_pos(&g_mouse_x, &g_mouse_y);
+    int32_t phase = 0;
+    // Each phase shows at once: the polls below wait for whatever message
+    // comes next, so a shape left for the frame's own paint would show
+    // sooner or later as the pointer moves or not. Every wait starts on
+    // shape 5: on the title, where the tick counter stands still, that is
+    // the only shape shown.
+    auto blink = [&phase] {
+        g_tick_counter = 0;
+        phase ^= 1;
+        win_set_cursor_shape(phase ? 5 : 6);
+        win_cursor_flag_on();
+        sys_invalidate(g_hwnd_game);
+    };
     win_wait_units(1);
+    blink();
     int32_t x, y;
     win_poll_click(0, 0, &x, &y);
     win_poll_click(1, 0, &x, &y);
-    sys_invalidate(g_hwnd_game);
-    g_tick_counter = 16;
-    // Every wait starts on shape 5: on the title, where the tick counter
-    // stands still, that is the only shape shown.
-    int32_t phase = 0;
     int32_t result;
     for (;;) {
         if (win_poll_click(0, 0, &x, &y) > 0) {
@@ -162,12 +177,7 @@ int32_t win_wait_click_blink() {
             result = 0;
             break;
         }
-        if (g_tick_counter >= 16) {
-            g_tick_counter = 0;
-            phase ^= 1;
-            win_set_cursor_shape(phase ? 5 : 6);
-            win_cursor_flag_on();
-        }
+        if (g_tick_counter >= 16) blink();
     }
     if (!was_visible) win_cursor_flag_off();
     win_set_cursor_shape(0);

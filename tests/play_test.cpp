@@ -1,8 +1,11 @@
 // Whole play through the real program: from the title into stage 1, a party
-// unit walks, the turn ends, the enemy phase runs and turn 2 begins.
+// unit walks, the turn ends, the enemy phase runs and turn 2 begins; a fight
+// and the prologue's messages keep their pace while the pointer moves.
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <string_view>
 
 #include "battle/battle.h"
 #include "platform/input.h"
@@ -131,16 +134,21 @@ TEST(PlayTest, TheMapMenuShowsTheClearConditions) {
     EXPECT_TRUE(g.logged("message 64"));
 }
 
-TEST(PlayTest, TheReadmesFightScriptPlaysTheAnimatedScene) {
-    // The headless driver's example: the leader walks up to the sentry and
-    // attacks it; its shots fall inside the battle scene.
+// The headless driver's example: a new game, the prologue's messages
+// answered, the leader walks up to the sentry and attacks it.
+void load_fight_script(GameRun& g) {
     std::ifstream in(std::string(ROWEN_SOURCE_DIR) + "/tests/driver/stage1_fight.txt");
     ASSERT_TRUE(in);
     std::stringstream text;
     text << in.rdbuf();
-    GameRun g;
     std::string err;
     ASSERT_TRUE(sys_headless_parse_script(text.str(), &g.options.script, &err)) << err;
+}
+
+TEST(PlayTest, TheReadmesFightScriptPlaysTheAnimatedScene) {
+    // Its shots fall inside the battle scene.
+    GameRun g;
+    load_fight_script(g);
     std::map<std::string, bool> in_scene;
     int sentry_hp = -1;
     for (const HeadlessEvent& e : g.options.script)
@@ -159,6 +167,85 @@ TEST(PlayTest, TheReadmesFightScriptPlaysTheAnimatedScene) {
     EXPECT_GE(sentry_hp, 0) << "the sentry still stands after one exchange";
     EXPECT_LT(sentry_hp, 21);
     EXPECT_FALSE(g.logged("msgbox"));
+}
+
+// Where the pointer was at each shot of a run, in window coordinates.
+using PointerPlaces = std::map<uint32_t, std::pair<int, int>>;
+
+struct FightShots {
+    std::map<uint32_t, size_t> frames;  // a hash of the window's frame at each shot
+    PointerPlaces pointer;
+    int message_waits = 0;  // prologue shots that found a message's click wait
+};
+
+// The fight script, with shots of its own and one every 8 ms through the
+// title menu's fade and the prologue's first message. With `still` given,
+// the pointer moves every 3 ms through those and from the attack click on,
+// and for the 40 ms before each shot it stands where it stood at that shot
+// in the still run (the cursor is drawn where the pointer is).
+FightShots fight_shots(const PointerPlaces* still) {
+    GameRun g;
+    load_fight_script(g);
+    const std::vector<HeadlessEvent> script = g.options.script;
+    std::vector<uint32_t> shots;
+    uint32_t attack = 0, end = 0;
+    for (const HeadlessEvent& e : script) {
+        if (e.kind == HeadlessKind::Shot) {
+            shots.push_back(e.at);
+            // The attack click: the last click before the first shot.
+            if (!attack)
+                for (const HeadlessEvent& c : script)
+                    if (c.kind == HeadlessKind::Click && c.at < e.at) attack = c.at;
+        }
+        if (e.kind == HeadlessKind::End) end = e.at;
+    }
+    // Message 120 opens at about 4,040 ms; its pages follow the clicks.
+    constexpr uint32_t PROLOGUE_FROM = TITLE_MENU_AT, PROLOGUE_TO = TITLE_MENU_AT + 2000;
+    for (uint32_t t = PROLOGUE_FROM; t < PROLOGUE_TO; t += 8) shots.push_back(t);
+    std::sort(shots.begin(), shots.end());
+    if (still) {
+        auto move = [&](uint32_t from, uint32_t to) {
+            for (uint32_t t = from + 1; t < to; t += 3) {
+                const auto after = std::lower_bound(shots.begin(), shots.end(), t);
+                const uint32_t next = after == shots.end() ? shots.back() : *after;
+                auto [x, y] = still->at(next);
+                if (next < t || next - t >= 40) {
+                    x += static_cast<int>(t / 3 % 17) * 8 - 64;
+                    y += static_cast<int>(t / 3 % 11) * 8 - 40;
+                }
+                g.event(t, HeadlessKind::Move, x, y);
+            }
+        };
+        move(PROLOGUE_FROM, PROLOGUE_TO);
+        move(attack, end);
+    }
+    FightShots out;
+    for (uint32_t s : shots)
+        g.call_at(s, [&out, s, PROLOGUE_TO] {
+            int w = 0, h = 0;
+            const uint32_t* px = sys_headless_frame(&w, &h);
+            out.frames[s] = std::hash<std::string_view>{}(
+                std::string_view(reinterpret_cast<const char*>(px), static_cast<size_t>(w) * h * sizeof *px));
+            sys_get_cursor_pos(g_hwnd_game, &out.pointer[s].first, &out.pointer[s].second);
+            if (s < PROLOGUE_TO && (g_cursor_shape == 5 || g_cursor_shape == 6)) ++out.message_waits;
+        });
+    g.run();
+    EXPECT_FALSE(g.logged("msgbox"));
+    return out;
+}
+
+TEST(PlayTest, ThePointerDoesNotChangeThePaceOfTheFightOrTheMessages) {
+    const FightShots still = fight_shots(nullptr);
+    const FightShots moving = fight_shots(&still.pointer);
+    EXPECT_GT(still.message_waits, 0) << "the prologue's shots miss its first message";
+    ASSERT_EQ(still.frames.size(), moving.frames.size());
+    std::string differ;
+    for (const auto& [at, frame] : still.frames) {
+        const auto it = moving.frames.find(at);
+        ASSERT_NE(it, moving.frames.end()) << at;
+        if (it->second != frame) differ += " " + std::to_string(at);
+    }
+    EXPECT_EQ(differ, "") << "shots (ms) that differ with the pointer moving";
 }
 
 }  // namespace
