@@ -13,6 +13,7 @@
 #include "battle/classes/classes.h"
 #include "platform/draw.h"
 #include "platform/files.h"
+#include "tactics/items.h"
 #include "tactics/units.h"
 #include "tests/picture.h"
 #include "tests/scene_fixture.h"
@@ -482,6 +483,56 @@ TEST_P(ClassSweep, EveryMoveEndsOnBothSidesInBothScenesWithTheSceneRestored) {
             }
             EXPECT_EQ(frames[false], frames[true]) << "class " << cls << " move " << move << " side " << side;
         }
+}
+
+// Stage 1's escort is of class 53, which has no script of its own: it fights
+// as the soldier, in both entries and from either side, whether it strikes
+// or is struck; its own class's sheets are never asked for.
+TEST_P(ClassSweep, FightsTheEscortInBothEntriesFromEitherSide) {
+    const int cls = GetParam();
+    const int16_t terrain[2] = {1, 1};
+    const bool reaches = (item_get(38).flags & ITEM_DIRECT) != 0;
+    // The last enemy's forms fight on the right only; class 47's one move is
+    // a transformation that strikes nothing, and it is never attacked.
+    const bool right_only = cls >= 46, fighter_strikes = cls != 47;
+    for (bool animated : {false, true})
+        for (int escort_side : {0, 1})
+            for (bool escort_attacks : {false, true}) {
+                if ((right_only && escort_side == 1) || (!fighter_strikes && escort_attacks)) continue;
+                SCOPED_TRACE(::testing::Message() << "class " << cls << (animated ? " animated" : " plain")
+                                                  << " escort on side " << escort_side
+                                                  << (escort_attacks ? " attacks" : " is attacked"));
+                UnitStats fighter = MapTest::stats(10, cls, 0, 150), escort = MapTest::stats(12, 53, 3, 150);
+                fighter.level = escort.level = 60;  // no experience window
+                UnitStats* sides[2] = {&fighter, &fighter};
+                sides[escort_side] = &escort;
+                // One strike of the escort, as the damage rules reckon it.
+                uint32_t strike = 0;
+                btl_forecast(terrain, &strike, 0, &escort, &fighter);
+                ASSERT_GT(strike, 0u);
+                status = 100;
+                util_random_reset();
+                sys_log_clear();
+                const int attacker = escort_attacks ? escort_side : 1 - escort_side;
+                testing::internal::CaptureStderr();
+                if (animated)
+                    btl_animated_battle(terrain, attacker, 0, sides[0], sides[1]);
+                else
+                    btl_plain_battle(terrain, attacker, 0, sides[0], sides[1]);
+                const std::string stopped = testing::internal::GetCapturedStderr();
+                EXPECT_EQ(stopped, "") << "no move reached the frame cap";
+                for (const auto& l : sys_log_lines()) EXPECT_NE(l.rfind("msgbox", 0), 0u) << l;
+                for (int i = 0; i < g_btl_sheet_count; ++i) EXPECT_NE(g_btl_sheet_list[static_cast<size_t>(i)][0], 53);
+                EXPECT_FALSE(g_btl_bmap_image) << "the scene ended";
+                EXPECT_EQ(escort.class_id, 53);
+                // The escort's strike, or its counter, lowers HP by the rules.
+                if (escort_attacks || (reaches && fighter_strikes && escort.hp > 0)) {
+                    EXPECT_EQ(fighter.hp, 150 - static_cast<int>(strike));
+                }
+                if (fighter_strikes && (!escort_attacks || reaches)) {
+                    EXPECT_LT(escort.hp, 150);
+                }
+            }
 }
 
 INSTANTIATE_TEST_SUITE_P(AllClasses, ClassSweep, ::testing::Range(0, BTL_CLASSES));
