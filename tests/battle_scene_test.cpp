@@ -104,11 +104,55 @@ TEST_F(SceneTest, TheBandShowsColumnsByScrollAndSkipsWhatItCannotDraw) {
     // Screen column c shows grid column 40 + c, tile 41 + c.
     for (int c : {0, 1, 20, 39}) EXPECT_EQ(pixel(16 * c + 8, 40), (41 + c) % 16) << "column " << c;
     EXPECT_EQ(pixel(8, 32 + 3 * 16 + 8), 15) << "a negative tile draws nothing";
-    EXPECT_EQ(pixel(39 * 16 + 8, 32 + 5 * 16 + 8), 15) << "a tile past the sheet is skipped";
+    EXPECT_EQ(pixel(39 * 16 + 8, 32 + 5 * 16 + 8), 0) << "a tile past the sheet is drawn black";
     btl_draw_bmap_rows(0);
     EXPECT_EQ(pixel(8, 40), 1);
     EXPECT_EQ(pixel(639, 271), 40 % 16);
     EXPECT_EQ(pixel(8, 272), 15) << "the band ends at line 271";
+}
+
+// A grid too short to use, or one whose every tile lies past the sheet: the
+// band is black every frame, so a fighter drawn in one frame leaves nothing
+// of itself over the map picture in the next.
+TEST_F(SceneTest, ABandWithoutUsableTilesLeavesNoTrailOfTheFighters) {
+    struct Case {
+        const char* what;
+        size_t size;
+        int16_t tile;
+    };
+    const Case cases[] = {{"a short grid", BMAP_FILE_SIZE - 2, 1}, {"every tile past the sheet", BMAP_FILE_SIZE, 30000}};
+    const std::string kit_dat = g_dat_dir;
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        std::snprintf(g_dat_dir, sizeof g_dat_dir, "%s", kit_dat.c_str());
+        begin(true);
+        TempDir grid;
+        std::filesystem::create_directories(grid.path / "dat");
+        std::vector<uint8_t> f(k.size, 0);
+        for (size_t at = BMAP_HEADER_SIZE; at + 1 < f.size(); at += 2) std::memcpy(&f[at], &k.tile, 2);
+        char name[16];
+        std::snprintf(name, sizeof name, "BMAP_%c.MPZ", 'A' + g_btl_backdrop_kind);
+        std::ofstream(grid.path / "dat" / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(f.data()), static_cast<std::streamsize>(f.size()));
+        std::snprintf(g_dat_dir, sizeof g_dat_dir, "%s/dat/", grid.str().c_str());
+        btl_alloc_background();
+        btl_load_bmap_grid(g_btl_backdrop_kind);
+
+        gfx_fill_rect(0, 0, 639, 415, 15);  // the map picture
+        auto band = [] {
+            std::set<int> colours;
+            for (int y = 32; y < 272; ++y)
+                for (int x = 0; x < 640; ++x) colours.insert(*gfx_screen_pixel(g_back_dib, x, y));
+            return colours;
+        };
+        btl_draw_actors_and_flip(0);
+        ASSERT_GT(band().size(), 1u) << "the fighters were drawn";
+        for (BattleActor& a : g_btl_actor) a.present[0] = a.present[1] = BTL_ABSENT;
+        btl_draw_actors_and_flip(0);
+        EXPECT_EQ(band(), std::set<int>{0});
+        EXPECT_EQ(*gfx_screen_pixel(g_back_dib, 320, 300), 15) << "below the band the picture stays";
+        btl_free_scene();
+    }
 }
 
 // --- set-up, numbering and the renderer -----------------------------------------------
