@@ -14,6 +14,7 @@
 #include "platform/shell.h"
 #include "platform/sprite.h"
 #include "platform/palette.h"
+#include "platform/screen.h"
 #include "tactics/map.h"
 
 int32_t g_btl_backdrop_kind = 0;
@@ -112,15 +113,27 @@ int32_t btl_bmap_tile(int32_t r, int32_t c) {
 }
 
 void btl_draw_bmap_rows(int32_t scroll) {
-    if (!g_btl_bmap_image || !g_btl_bmap_grid) return;
+    // Only a scene that made a grid block has a band (the plain battle has none).
+    if (!g_btl_bmap_grid) return;
+    // Without a grid the band is black: the fighters of the frame before
+    // must not stay on the map picture under it.
+    if (!g_grid_filled) {
+        gfx_fill_rect(0, BAND_TOP, SCREEN_W - 1, BAND_TOP + 16 * BMAP_ROWS - 1, 0);
+        return;
+    }
     const int32_t tiles = sheet_tiles();
     const int32_t first = std::clamp(scroll, 0, BTL_SCROLL_MAX) / 2;
     for (int32_t r = 0; r < BMAP_ROWS; ++r)
         for (int32_t c = 0; c < 40; ++c) {
             const int32_t n = btl_bmap_tile(r, c + first);
-            // Negative numbers draw nothing; numbers past the sheet are skipped.
-            if (n < 0 || n >= tiles) continue;
-            gfx_draw_tile16(2 * c - 2, BAND_TOP + 16 * r, g_btl_bmap_image.get(), n);
+            // Negative numbers draw nothing; a number past the sheet (or any
+            // number when the sheet is missing) is a black tile.
+            if (n < 0) continue;
+            const int32_t y = BAND_TOP + 16 * r;
+            if (n >= tiles)
+                gfx_fill_rect(16 * c, y, 16 * c + 15, y + 15, 0);
+            else
+                gfx_draw_tile16(2 * c - 2, y, g_btl_bmap_image.get(), n);
         }
 }
 

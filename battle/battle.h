@@ -62,6 +62,7 @@ constexpr uint16_t BTL_NO_MOVE = 0xFFFF;
 constexpr int32_t BTL_MOVE_FRAME_LIMIT = 3000;
 constexpr int32_t BTL_LAST_FORM_CLASS = 46;
 constexpr int32_t BTL_CLASSES = 49;          // classes with a battle script
+constexpr int32_t BTL_SOLDIER_CLASS = 6;     // whose script the classes without one play
 constexpr int32_t BTL_ACTOR_LIMIT = 40;      // g_btl_next_actor never passes it
 constexpr int32_t MOVE_SHEET_ACTOR = 31;     // holds the running move's sheet slot
 constexpr int32_t COMMON_SHEET_ACTOR = 41;   // holds the slot of sheet 99
@@ -134,6 +135,11 @@ extern HeapBlock g_btl_bmap_grid;
 
 // The class script table, indexed by class id below BTL_CLASSES.
 extern const std::array<ClassScriptHandler, BTL_CLASSES> g_class_script_table;
+// The class whose move choice, script and sheets a fighter of class_id uses
+// in a battle scene: its own below BTL_CLASSES; a class without a script of
+// its own (49..53: the generals, the inventor, the airship, the butler)
+// fights as the soldier. The unit keeps its class for everything else.
+int32_t btl_script_class(int32_t class_id);
 
 // The charged-attack flag of the coming battle.
 extern uint16_t g_unit_charge_flag;
@@ -282,8 +288,7 @@ void btl_run_move(int32_t side, int32_t slot);
 // Frames the last move took up to its end frame.
 int32_t btl_last_move_frames();
 void btl_open_message_box();
-// The per-frame handler of a fighter's class script (a handler that ends at
-// once for a class outside the table).
+// The per-frame handler of the script that the fighter's class plays.
 void btl_call_handler(int32_t side, uint16_t* done);
 // One frame of the scene: drawn and presented in the animated battle, one
 // wait unit in the plain battle.

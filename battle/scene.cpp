@@ -180,11 +180,7 @@ void btl_frame() {
 }
 
 void btl_call_handler(int32_t s, uint16_t* done) {
-    const int32_t cls = actor(s).class_id;
-    if (cls < 0 || cls >= BTL_CLASSES) {
-        *done = 1;
-        return;
-    }
+    const int32_t cls = btl_script_class(actor(s).class_id);
     g_class_script_table[static_cast<size_t>(cls)](static_cast<int16_t>(s), done);
 }
 
@@ -234,8 +230,11 @@ void btl_scene_init(int32_t side) {
             btl_actor_set_present(s, false);
             continue;
         }
+        // A class without a script of its own fights with the soldier's
+        // script, moves and sheets; the unit keeps its own class.
+        const int32_t cls = btl_script_class(u->class_id);
         if (g_btl_animated) {
-            btl_load_actor_sprite(s, u->class_id, 0);
+            btl_load_actor_sprite(s, cls, 0);
         } else {
             // Nothing is loaded; the numbers advance as if it were.
             f.slot = static_cast<int16_t>(btl_take_actor());
@@ -243,7 +242,7 @@ void btl_scene_init(int32_t side) {
         }
         f.layer = 0;
         btl_actor_set_present(s, true);
-        f.class_id = u->class_id;
+        f.class_id = static_cast<int16_t>(cls);
         f.state = u->hp == 0 ? 8 : 0;
         f.x = f.y = f.frame = 0;
         f.step = f.w21 = f.companion = f.first_effect = f.w24 = f.ground_y = f.show_zero_damage = f.w27 = f.w28 = 0;
@@ -430,7 +429,7 @@ void btl_choose_move_for_class(int32_t s, int32_t slot) {
             m = base;
         }
     };
-    switch (u->class_id) {
+    switch (btl_script_class(u->class_id)) {
         case 0: support(item == 15 ? 14 : 13); break;
         case 1:
             support(13);
@@ -521,7 +520,7 @@ void btl_choose_move_for_class(int32_t s, int32_t slot) {
             m = 12;
             no_counter = true;
             break;
-        default: m = 12; break;  // classes without a script of their own
+        default: break;
     }
     g_btl_move[slot] = static_cast<uint16_t>(m);
     if (no_counter) g_btl_move[1] = BTL_NO_MOVE;

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 
 #include "sys/sys.h"
@@ -67,7 +68,16 @@ std::string sys_resolve_path(const std::string& path) {
 }
 
 FILE* sys_fopen(const std::string& path, const char* mode) {
-    return std::fopen(sys_resolve_path(path).c_str(), mode);
+    FILE* f = std::fopen(sys_resolve_path(path).c_str(), mode);
+    // A folder opens for reading here, but it is no file: it fails as a
+    // missing file does.
+    struct stat st;
+    if (f && ::fstat(fileno(f), &st) == 0 && S_ISDIR(st.st_mode)) {
+        std::fclose(f);
+        errno = EISDIR;
+        return nullptr;
+    }
+    return f;
 }
 
 int sys_write_file_atomic(const std::string& path, const void* data, size_t n) {

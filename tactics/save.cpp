@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,11 +50,11 @@ void slot_file_name(int32_t slot, char (&name)[16]) {
 // The box of a save file that cannot be used: the file reader's own box.
 void show_file_box(const char* name) { file_show_open_box(std::string(g_exe_dir) + "\\" + sys_skip_drive(name)); }
 
+// Something stands at the file's place: a file, or anything else in its
+// way (a folder), which then reads as damaged and is never written over.
 bool file_present(const char* name) {
-    FILE* f = sys_fopen(std::string(g_exe_dir) + "\\" + sys_skip_drive(name), "rb");
-    if (!f) return false;
-    std::fclose(f);
-    return true;
+    std::error_code ec;
+    return std::filesystem::exists(sys_resolve_path(std::string(g_exe_dir) + "\\" + sys_skip_drive(name)), ec);
 }
 
 // Reads a save file that must hold exactly size bytes. 1 read; 0 no such

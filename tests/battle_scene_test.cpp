@@ -13,6 +13,7 @@
 #include "battle/classes/classes.h"
 #include "platform/draw.h"
 #include "platform/files.h"
+#include "tactics/items.h"
 #include "tactics/units.h"
 #include "tests/picture.h"
 #include "tests/scene_fixture.h"
@@ -103,11 +104,55 @@ TEST_F(SceneTest, TheBandShowsColumnsByScrollAndSkipsWhatItCannotDraw) {
     // Screen column c shows grid column 40 + c, tile 41 + c.
     for (int c : {0, 1, 20, 39}) EXPECT_EQ(pixel(16 * c + 8, 40), (41 + c) % 16) << "column " << c;
     EXPECT_EQ(pixel(8, 32 + 3 * 16 + 8), 15) << "a negative tile draws nothing";
-    EXPECT_EQ(pixel(39 * 16 + 8, 32 + 5 * 16 + 8), 15) << "a tile past the sheet is skipped";
+    EXPECT_EQ(pixel(39 * 16 + 8, 32 + 5 * 16 + 8), 0) << "a tile past the sheet is drawn black";
     btl_draw_bmap_rows(0);
     EXPECT_EQ(pixel(8, 40), 1);
     EXPECT_EQ(pixel(639, 271), 40 % 16);
     EXPECT_EQ(pixel(8, 272), 15) << "the band ends at line 271";
+}
+
+// A grid too short to use, or one whose every tile lies past the sheet: the
+// band is black every frame, so a fighter drawn in one frame leaves nothing
+// of itself over the map picture in the next.
+TEST_F(SceneTest, ABandWithoutUsableTilesLeavesNoTrailOfTheFighters) {
+    struct Case {
+        const char* what;
+        size_t size;
+        int16_t tile;
+    };
+    const Case cases[] = {{"a short grid", BMAP_FILE_SIZE - 2, 1}, {"every tile past the sheet", BMAP_FILE_SIZE, 30000}};
+    const std::string kit_dat = g_dat_dir;
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        std::snprintf(g_dat_dir, sizeof g_dat_dir, "%s", kit_dat.c_str());
+        begin(true);
+        TempDir grid;
+        std::filesystem::create_directories(grid.path / "dat");
+        std::vector<uint8_t> f(k.size, 0);
+        for (size_t at = BMAP_HEADER_SIZE; at + 1 < f.size(); at += 2) std::memcpy(&f[at], &k.tile, 2);
+        char name[16];
+        std::snprintf(name, sizeof name, "BMAP_%c.MPZ", 'A' + g_btl_backdrop_kind);
+        std::ofstream(grid.path / "dat" / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(f.data()), static_cast<std::streamsize>(f.size()));
+        std::snprintf(g_dat_dir, sizeof g_dat_dir, "%s/dat/", grid.str().c_str());
+        btl_alloc_background();
+        btl_load_bmap_grid(g_btl_backdrop_kind);
+
+        gfx_fill_rect(0, 0, 639, 415, 15);  // the map picture
+        auto band = [] {
+            std::set<int> colours;
+            for (int y = 32; y < 272; ++y)
+                for (int x = 0; x < 640; ++x) colours.insert(*gfx_screen_pixel(g_back_dib, x, y));
+            return colours;
+        };
+        btl_draw_actors_and_flip(0);
+        ASSERT_GT(band().size(), 1u) << "the fighters were drawn";
+        for (BattleActor& a : g_btl_actor) a.present[0] = a.present[1] = BTL_ABSENT;
+        btl_draw_actors_and_flip(0);
+        EXPECT_EQ(band(), std::set<int>{0});
+        EXPECT_EQ(*gfx_screen_pixel(g_back_dib, 320, 300), 15) << "below the band the picture stays";
+        btl_free_scene();
+    }
 }
 
 // --- set-up, numbering and the renderer -----------------------------------------------
@@ -482,6 +527,56 @@ TEST_P(ClassSweep, EveryMoveEndsOnBothSidesInBothScenesWithTheSceneRestored) {
             }
             EXPECT_EQ(frames[false], frames[true]) << "class " << cls << " move " << move << " side " << side;
         }
+}
+
+// Stage 1's escort is of class 53, which has no script of its own: it fights
+// as the soldier, in both entries and from either side, whether it strikes
+// or is struck; its own class's sheets are never asked for.
+TEST_P(ClassSweep, FightsTheEscortInBothEntriesFromEitherSide) {
+    const int cls = GetParam();
+    const int16_t terrain[2] = {1, 1};
+    const bool reaches = (item_get(38).flags & ITEM_DIRECT) != 0;
+    // The last enemy's forms fight on the right only; class 47's one move is
+    // a transformation that strikes nothing, and it is never attacked.
+    const bool right_only = cls >= 46, fighter_strikes = cls != 47;
+    for (bool animated : {false, true})
+        for (int escort_side : {0, 1})
+            for (bool escort_attacks : {false, true}) {
+                if ((right_only && escort_side == 1) || (!fighter_strikes && escort_attacks)) continue;
+                SCOPED_TRACE(::testing::Message() << "class " << cls << (animated ? " animated" : " plain")
+                                                  << " escort on side " << escort_side
+                                                  << (escort_attacks ? " attacks" : " is attacked"));
+                UnitStats fighter = MapTest::stats(10, cls, 0, 150), escort = MapTest::stats(12, 53, 3, 150);
+                fighter.level = escort.level = 60;  // no experience window
+                UnitStats* sides[2] = {&fighter, &fighter};
+                sides[escort_side] = &escort;
+                // One strike of the escort, as the damage rules reckon it.
+                uint32_t strike = 0;
+                btl_forecast(terrain, &strike, 0, &escort, &fighter);
+                ASSERT_GT(strike, 0u);
+                status = 100;
+                util_random_reset();
+                sys_log_clear();
+                const int attacker = escort_attacks ? escort_side : 1 - escort_side;
+                testing::internal::CaptureStderr();
+                if (animated)
+                    btl_animated_battle(terrain, attacker, 0, sides[0], sides[1]);
+                else
+                    btl_plain_battle(terrain, attacker, 0, sides[0], sides[1]);
+                const std::string stopped = testing::internal::GetCapturedStderr();
+                EXPECT_EQ(stopped, "") << "no move reached the frame cap";
+                for (const auto& l : sys_log_lines()) EXPECT_NE(l.rfind("msgbox", 0), 0u) << l;
+                for (int i = 0; i < g_btl_sheet_count; ++i) EXPECT_NE(g_btl_sheet_list[static_cast<size_t>(i)][0], 53);
+                EXPECT_FALSE(g_btl_bmap_image) << "the scene ended";
+                EXPECT_EQ(escort.class_id, 53);
+                // The escort's strike, or its counter, lowers HP by the rules.
+                if (escort_attacks || (reaches && fighter_strikes && escort.hp > 0)) {
+                    EXPECT_EQ(fighter.hp, 150 - static_cast<int>(strike));
+                }
+                if (fighter_strikes && (!escort_attacks || reaches)) {
+                    EXPECT_LT(escort.hp, 150);
+                }
+            }
 }
 
 INSTANTIATE_TEST_SUITE_P(AllClasses, ClassSweep, ::testing::Range(0, BTL_CLASSES));

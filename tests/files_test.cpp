@@ -384,6 +384,32 @@ TEST_F(FilesTest, MissingDataFileShowsItsBoxAndReturnsNull) {
     EXPECT_NE(next_message().message, static_cast<uint32_t>(MSG_SCENE_QUIT));
 }
 
+// A folder under a file's name opens for reading on this system; it gets the
+// box of a file that cannot be opened, and what follows that box.
+TEST_F(FilesTest, AFolderWhereAFileShouldBeIsAFileThatCannotBeOpened) {
+    auto starts_a_line = [](const std::string& prefix) {
+        const auto& lines = sys_log_lines();
+        return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
+    };
+    std::filesystem::create_directory(dat("stage07.map"));
+    EXPECT_EQ(file_load_data("a:stage07.map"), nullptr);
+    EXPECT_TRUE(has_line(utf8(u8"msgbox |파일  [") + root.str() + "/dat/stage07.map" + utf8(u8"] 을／를 열 수 없습니다.")));
+    EXPECT_NE(next_message().message, static_cast<uint32_t>(MSG_SCENE_QUIT));
+
+    std::filesystem::create_directory(root.path / "save03.dat");
+    Bytes buf(210);
+    uint32_t got = 0;
+    EXPECT_EQ(file_read_user_file("u:save03.dat", buf.data(), 210, &got), 0);
+    EXPECT_TRUE(has_line(utf8(u8"msgbox |파일  [") + g_exe_dir + "/save03.dat" + utf8(u8"] 을／를 열 수 없습니다.")));
+    EXPECT_EQ(box_count(), 2u);
+
+    std::filesystem::create_directory(bmp("folder.BMP"));
+    EXPECT_EQ(file_load_data("a:folder.gem"), nullptr);
+    EXPECT_TRUE(starts_a_line(utf8(u8"msgbox 오류|파일 '") + root.str() + "/bmp/folder.BMP" + utf8(u8"' 을／를 열 수 없습니다.[")));
+    EXPECT_TRUE(has_line(DIB_BOX));
+    EXPECT_EQ(next_message().message, static_cast<uint32_t>(MSG_SCENE_QUIT));
+}
+
 // --- save files ---------------------------------------------------------------
 
 TEST_F(FilesTest, UserFileReadIsBoundedAndCounted) {

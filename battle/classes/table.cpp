@@ -1,4 +1,5 @@
-// The class script table: the handler of each class id 0..48.
+// The class script table: the handler of each class id 0..48, and the class
+// whose script a fighter of any class plays.
 #include "battle/classes/classes.h"
 
 const std::array<ClassScriptHandler, BTL_CLASSES> g_class_script_table = {
@@ -12,3 +13,7 @@ const std::array<ClassScriptHandler, BTL_CLASSES> g_class_script_table = {
     cls42_handler, cls43_handler, cls44_handler, cls45_handler, cls46_handler, cls47_handler,
     cls48_handler,
 };
+
+int32_t btl_script_class(int32_t class_id) {
+    return class_id >= 0 && class_id < BTL_CLASSES ? class_id : BTL_SOLDIER_CLASS;
+}
