@@ -350,7 +350,7 @@ uint16_t btl_melee_strike(int16_t side, int32_t last) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(1);
+            m.setup(BTL_SHEET_B);
             me.step = 1;
             [[fallthrough]];
         case 1:

@@ -289,8 +289,8 @@ constexpr ClassHandlerFacts btl_facts_one_pose(ClassHandlerFacts f, int8_t pose,
     return f;
 }
 
-// The variants of a class's move sheets: letters B and C.
-constexpr int32_t BTL_SHEET_B = 1, BTL_SHEET_C = 2;
+// The variants of a class's move sheets: letters B, C and D.
+constexpr int32_t BTL_SHEET_B = 1, BTL_SHEET_C = 2, BTL_SHEET_D = 3;
 
 // 1 when the actor's column lies outside lo..hi.
 bool btl_off_field(const BattleActor& a, int32_t lo, int32_t hi);

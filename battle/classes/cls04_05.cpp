@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int32_t SHEET_B = 1;
 
 // The hover stand; every other pose two frames later than the wizard's.
 constexpr ClassHandlerFacts kFloatFacts = [] {
@@ -33,7 +32,7 @@ bool valkyrie_frame(Move& m) {
     m.me.ground_y = BTL_GROUND_Y;
     m.companion_glide(BTL_ON_GROUND_Y);
     if (m.me.step != 0) return false;
-    m.setup(SHEET_B);
+    m.setup(BTL_SHEET_B);
     m.me.y = BTL_GROUND_Y;
     m.me.step = 1;
     return true;
@@ -66,7 +65,7 @@ uint16_t glide_strike(int16_t side, int16_t arrive, int16_t strike, int16_t last
     if (!pose_after) m.companion_glide(line);
     switch (me.step) {
         case 0:
-            m.setup(SHEET_B);
+            m.setup(BTL_SHEET_B);
             me.y = BTL_GROUND_Y;
             me.step = 1;
             break;

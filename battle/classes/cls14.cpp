@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr int32_t SHEET_B = 1, SHEET_C = 2;
 
 // What the circle calls: C, at row 256.
 struct Called {
@@ -23,7 +22,7 @@ void summon(Move& m, const Called& c) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(SHEET_B);
+            m.setup(BTL_SHEET_B);
             me.timer = 0;
             btl_sound(7);
             me.step = 1;
@@ -218,7 +217,7 @@ uint16_t cls14_move14(int16_t side) {
     constexpr int32_t E2 = 2, E3 = 3, E4 = 4;
     switch (me.step) {
         case 0:
-            m.setup(SHEET_C);
+            m.setup(BTL_SHEET_C);
             me.frame = 0;
             me.ground_y = BTL_GROUND_Y;
             m.spawn(me.x, BTL_GROUND_Y, 4);

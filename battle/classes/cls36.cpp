@@ -3,7 +3,6 @@
 #include "battle/classes/classes.h"
 
 namespace {
-constexpr int32_t SHEET_B = 1;
 
 // Waking, steps 0 and 1: the stone frames 6 and 7, slowly then fast; on the
 // 17th frame it lifts off by `lift` pixels. True then.
@@ -45,7 +44,7 @@ void wing_beat(Move& m) {
 
 // The opening of both moves: it stands as stone (frame 6).
 void awaken(Move& m) {
-    m.open(SHEET_B);
+    m.open(BTL_SHEET_B);
     m.me.ground_y = BTL_GROUND_Y;
     m.me.frame = 6;
     btl_sound(54);

@@ -8,7 +8,6 @@
 const std::array<int16_t, 4> g_cls38_flap_frames = {0, 1, 10, 1};
 
 namespace {
-constexpr int32_t SHEET_B = 1;
 constexpr int32_t STONES = 4;
 
 void flap(Move& m) { m.me.frame = g_cls38_flap_frames[static_cast<size_t>(m.me.timer & 3)]; }
@@ -37,7 +36,7 @@ uint16_t cls38_move12(int16_t side) {
     int16_t& start = me.w27;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B);
+            m.open(BTL_SHEET_B);
             start = m.dist();
             m.companion(6);
             me.ground_y = BTL_GROUND_Y;
@@ -168,7 +167,7 @@ uint16_t cls38_move13(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B);
+            m.open(BTL_SHEET_B);
             me.frame = 0;
             me.ground_y = BTL_GROUND_Y;
             me.y -= 16;

@@ -180,7 +180,7 @@ uint16_t cls46_move12(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup_base(1);
+            m.setup_base(BTL_SHEET_B);
             me.saved_slot = me.slot;
             me.timer = 0;
             me.slot = m.sheet_slot();
@@ -265,7 +265,7 @@ uint16_t cls46_move13(int16_t side) {
     BattleActor& p1 = part(me, 1);
     switch (me.step) {
         case 0:
-            m.setup_base(2);
+            m.setup_base(BTL_SHEET_C);
             p1.saved_slot = me.slot;
             p1.timer = 0;
             p1.slot = m.sheet_slot();
@@ -332,7 +332,7 @@ uint16_t cls46_move14(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup_base(3);
+            m.setup_base(BTL_SHEET_D);
             m.spawn(me.x + 4, BODY_Y, 0);
             me.step = 1;
             return 0;

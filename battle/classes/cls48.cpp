@@ -191,7 +191,7 @@ uint16_t cls48_move12(int16_t side) {
     BattleActor& opp = m.opp;
     switch (me.step) {
         case 0:
-            open(m, 2);
+            open(m, BTL_SHEET_C);
             me.timer = 0;
             me.step = 1;
             return 0;
@@ -265,7 +265,7 @@ uint16_t cls48_move13(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            open(m, 1);
+            open(m, BTL_SHEET_B);
             btl_sound(30);
             me.step = 1;
             return 0;
