@@ -20,11 +20,6 @@ constexpr ClassHandlerFacts kFloatFacts = [] {
     return f;
 }();
 
-// The glide's wing beat: sound 50 on every fifth count (animated only).
-void wing_beat(const BattleActor& me) {
-    if (g_btl_animated && me.timer % 5 == 0) btl_sound(50);
-}
-
 // Every frame of the valkyrie's moves: the ground line 240 and her shadow
 // by height (3 on the ground, 5 down to 226, 7 above); the set-up draws her
 // from the sheet at y 240. True in the set-up frame.
@@ -70,7 +65,7 @@ uint16_t glide_strike(int16_t side, int16_t arrive, int16_t strike, int16_t last
             me.step = 1;
             break;
         case 1:
-            wing_beat(me);
+            m.wing_beat();
             ++me.timer;
             me.x = static_cast<int16_t>(me.x + m.fwd(2));
             me.y = static_cast<int16_t>(BTL_GROUND_Y - g_btl_hover_table[static_cast<size_t>(me.timer % 18)]);
@@ -210,7 +205,7 @@ uint16_t cls05_move13(int16_t side) {
     if (valkyrie_frame(m)) return 0;
     switch (me.step) {
         case 1:
-            wing_beat(me);
+            m.wing_beat();
             ++me.timer;
             me.x = static_cast<int16_t>(me.x + m.fwd(2));
             me.y = static_cast<int16_t>(BTL_GROUND_Y - g_btl_hover_table[static_cast<size_t>(me.timer % 18)] -
@@ -251,7 +246,7 @@ uint16_t cls05_move14(int16_t side) {
     if (valkyrie_frame(m)) return 0;
     switch (me.step) {
         case 1:
-            wing_beat(me);
+            m.wing_beat();
             me.timer = static_cast<int16_t>(me.timer + 2);
             me.frame = static_cast<int16_t>(4 + (me.timer / 3) % 2);
             if (me.timer > 12) {

@@ -467,8 +467,7 @@ uint16_t cls11_move15(int16_t side) {
                 left |= o.down_flag != FINISHED;
             }
             if (!left) {
-                for (int32_t i = 0; i < ORBS; ++i) btl_actor_hide(m.fx_id(i));
-                m.release();
+                m.hide_and_release(ORBS);
                 me.step = 4;
             }
             return 0;

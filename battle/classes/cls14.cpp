@@ -58,9 +58,7 @@ void summon(Move& m, const Called& c) {
 }
 
 // Hides the circle and what it called.
-void hide_circle(Move& m) {
-    for (int32_t i = 0; i < 3; ++i) btl_actor_hide(m.fx_id(i));
-}
+void hide_circle(Move& m) { m.hide_effects(3); }
 
 }  // namespace
 
@@ -293,9 +291,8 @@ uint16_t cls14_move14(int16_t side) {
             return 0;
         }
         case 3:
-            for (int32_t i = 0; i < 5; ++i) btl_actor_hide(m.fx_id(i));
             m.trail_off();
-            m.release();
+            m.hide_and_release(5);
             me.step = 4;
             return 0;
         default: return m.finish(4, true);

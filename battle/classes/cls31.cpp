@@ -164,8 +164,7 @@ uint16_t cls31_move13(int16_t side) {
             for (int32_t i = 0; i < BATS; ++i) bat_fly(m, i, 2);
             if (m.past_far_edge(m.fx(BATS - 1), 20)) {
                 me.timer = 0;
-                for (int32_t i = 0; i < 6; ++i) btl_actor_hide(m.fx_id(i));
-                m.release();
+                m.hide_and_release(6);
                 me.step = 4;
             } else {
                 bats_wave(m);

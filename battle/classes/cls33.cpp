@@ -105,11 +105,8 @@ uint16_t cls33_move13(int16_t side) {
         }
         case 5:
             m.pan_slow();
-            // Given back without hiding; the busy flag stays until the end step.
-            if (m.cleanup(false)) {
-                m.release();
-                m.busy(true);
-            }
+            // Given back without hiding.
+            if (m.cleanup_keep_busy(false)) m.release();
             return 0;
         default: return m.end();
     }

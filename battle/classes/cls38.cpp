@@ -12,10 +12,6 @@ constexpr int32_t STONES = 4;
 
 void flap(Move& m) { m.me.frame = g_cls38_flap_frames[static_cast<size_t>(m.me.timer & 3)]; }
 
-void wing_beat(Move& m) {
-    if (g_btl_animated && m.me.timer % 5 == 0) btl_sound(50);
-}
-
 // The wing beat's sound, on frame 1.
 void flap_sound(Move& m) {
     if (g_btl_animated && m.me.frame == 1) btl_sound(50);
@@ -43,7 +39,7 @@ uint16_t cls38_move12(int16_t side) {
             me.stash_x = 1;
             [[fallthrough]];
         case 1:
-            wing_beat(m);
+            m.wing_beat();
             m.walk_frame();
             ++me.timer;
             if (me.stash_x == 1) {
@@ -271,16 +267,14 @@ uint16_t cls38_move13(int16_t side) {
             flap_sound(m);
             return 0;
         case 6:
-            for (int32_t i = 0; i < STONES; ++i) btl_actor_hide(m.fx_id(i));
-            m.release();
+            m.hide_and_release(STONES);
             me.step = 7;
             return 0;
         case 7:
             m.walk_frame();
             ++me.timer;
             m.pan_slow();
-            // The busy flag stays until the end step.
-            if (m.cleanup(false)) m.busy(true);
+            m.cleanup_keep_busy(false);
             return 0;
         default:
             btl_actor_next_frame(side);

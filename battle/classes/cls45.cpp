@@ -169,7 +169,7 @@ uint16_t cls45_move13(int16_t side) {
                 me.frame = 12;
                 me.y = BTL_GROUND_Y;
                 m.companion(1);
-                for (int32_t i = 0; i < BONES; ++i) btl_actor_hide(m.fx_id(i));
+                m.hide_effects(BONES);
                 me.step = 7;
             }
             ++me.timer;
@@ -179,8 +179,7 @@ uint16_t cls45_move13(int16_t side) {
         case 7:
             me.frame = 11;
             m.pan_slow();
-            // The busy flag stays until the end step.
-            if (m.cleanup(true)) m.busy(true);
+            m.cleanup_keep_busy(true);
             return 0;
         default: return m.end();
     }

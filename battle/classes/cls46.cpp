@@ -47,14 +47,10 @@ void white_dome(int32_t r) {
 // The move's clean-up, in the first frame the opponent is idle: the sheet
 // freed, the damage message, the slot the move changed (if any) put back and
 // the body stood up again.
-bool cleanup(Move& m, int16_t* slot = nullptr, int16_t saved = 0) {
-    if (!m.idle()) return false;
-    m.free_sheet();
-    btl_msg_damage(m.oside);
+void cleanup(Move& m, int16_t* slot = nullptr, int16_t saved = 0) {
+    if (!m.cleanup_base()) return;
     if (slot) *slot = saved;
     cls46_spawn_parts(m.side);
-    ++m.me.step;
-    return true;
 }
 }  // namespace
 

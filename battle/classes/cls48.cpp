@@ -26,14 +26,11 @@ void open(Move& m, int32_t variant) {
     m.me.frame = 0;
 }
 
-bool cleanup(Move& m) {
-    if (!m.idle()) return false;
-    m.free_sheet();
-    btl_msg_damage(m.oside);
+// The clean-up: the body drawn from its own sheet again, on frame 0.
+void cleanup(Move& m) {
+    if (!m.cleanup_base()) return;
     m.me.frame = 0;
     m.me.slot = m.me.saved_slot;
-    ++m.me.step;
-    return true;
 }
 
 // n columns away from the opponent: + for side 1, - for side 0.
