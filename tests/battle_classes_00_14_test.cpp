@@ -6,6 +6,7 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <tuple>
 
 #include "battle/classes/classes.h"
 #include "platform/draw.h"
@@ -244,6 +245,27 @@ TEST_F(ClassScriptTest, MovesThatLeaveTheMoverAwayFromItsPlace) {
         EXPECT_TRUE(side == 0 ? actor(side).x >= 86 : actor(side).x < -5) << "the dance ends off the field";
         btl_free_scene();
     }
+}
+
+TEST_F(ClassScriptTest, TheGlidesStartInTheSetUpFrameAndTheSpearWaitsAFrame) {
+    // The set-up frame also runs step 1, except where the move's set-up
+    // does nothing else (the valkyrie's spear).
+    for (const auto& [cls, move, glides] : {std::tuple{4, 13, true}, {4, 14, true}, {5, 13, true}, {5, 14, false}})
+        for (int side : {0, 1}) {
+            SCOPED_TRACE(::testing::Message() << "class " << cls << " move " << move << " side " << side);
+            fighters(cls, side);
+            begin(false, side);
+            BattleActor& f = actor(side);
+            const int x = f.x;
+            f.state = static_cast<int16_t>(move);
+            f.step = f.timer = 0;
+            uint16_t done = 0;
+            btl_call_handler(side, &done);
+            EXPECT_EQ(f.step, 1);
+            EXPECT_EQ(f.timer, glides ? 1 : 0);
+            EXPECT_EQ(f.x, glides ? x + (side == 0 ? 2 : -2) : x);
+            btl_free_scene();
+        }
 }
 
 TEST_F(ClassScriptTest, TheWhirlwindHoldsTheOpponentReactingUntilItsThrow) {
