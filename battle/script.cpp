@@ -251,8 +251,12 @@ void Move::free_sheet() const { btl_free_slot(sheet_slot()); }
 
 void Move::release() const { g_btl_next_actor = me.first_effect; }
 
-void Move::hide_and_release() const {
-    btl_actor_hide(fx_id(0));
+void Move::hide_effects(int32_t n) const {
+    for (int32_t i = 0; i < n; ++i) btl_actor_hide(fx_id(i));
+}
+
+void Move::hide_and_release(int32_t n) const {
+    hide_effects(n);
     release();
 }
 
@@ -268,6 +272,12 @@ bool Move::cleanup(bool with_release) const {
         btl_actor_next_frame(side);
     if (with_release) hide_and_release();
     ++me.step;
+    return true;
+}
+
+bool Move::cleanup_keep_busy(bool with_release) const {
+    if (!cleanup(with_release)) return false;
+    busy(true);
     return true;
 }
 
@@ -302,6 +312,10 @@ void Move::recover() const {
         btl_msg_waiting(side);
     else
         btl_heal(side, full ? 99 : 0);
+}
+
+void Move::wing_beat() const {
+    if (g_btl_animated && me.timer % 5 == 0) btl_sound(50);
 }
 
 void Move::bob(BattleActor& e) {
@@ -350,7 +364,7 @@ uint16_t btl_melee_strike(int16_t side, int32_t last) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(1);
+            m.setup(BTL_SHEET_B);
             me.step = 1;
             [[fallthrough]];
         case 1:
@@ -452,6 +466,14 @@ void Move::setup_base(int32_t variant) const {
 BattleActor& Move::fx_base(int32_t i) const { return actor(btl_effect_index(me.w42, i)); }
 
 void Move::release_base() const { g_btl_next_actor = me.w42; }
+
+bool Move::cleanup_base() const {
+    if (!idle()) return false;
+    free_sheet();
+    btl_msg_damage(oside);
+    ++me.step;
+    return true;
+}
 
 void Move::open(int32_t variant, bool draw) {
     setup(variant, draw);

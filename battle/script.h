@@ -5,6 +5,7 @@
 // facts, its move routines and nothing else.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -75,6 +76,18 @@ struct WalkStep {
     int16_t pose = 3;           // companion pose while walking (below 0: left as it is)
     int16_t speed = 2;          // cells a frame
     bool quiet = false;         // no footstep (the move plays its own sound)
+};
+
+// A rain of falling pieces: how many, when they stop falling again and the
+// hits they give.
+struct Rain {
+    int32_t count;        // pieces, the move's first effect actors
+    int32_t again_below;  // a landed piece may fall again while fewer landings are counted
+    int32_t done_at;      // the landings that end the rain
+    int32_t rest;         // the count left in stash_y when it ends
+    int32_t first_state;  // the reaction of the first hit; the next one the other of 1 and 2
+    int32_t below;        // hits below this many
+    int32_t sound;        // with each hit
 };
 
 // The mover, its opponent and the move's effect actors, with the named steps
@@ -154,11 +167,15 @@ struct Move {
 
     // The parts of the clean-up, and the whole of it in the first frame the
     // opponent's reaction is over (true then; step + 1). release gives every
-    // effect actor back; hide_and_release hides the first one too.
+    // effect actor back; hide_effects hides the first n; hide_and_release
+    // hides the first n (the first one unless told) and gives all back.
     void free_sheet() const;
     void release() const;
-    void hide_and_release() const;
+    void hide_effects(int32_t n) const;
+    void hide_and_release(int32_t n = 1) const;
     bool cleanup(bool with_release = true) const;
+    // The same clean-up for the moves whose mover stays busy until the end step.
+    bool cleanup_keep_busy(bool with_release) const;
     // The end frame: the damage message again, the mover idle, state 0.
     uint16_t end() const;
 
@@ -172,6 +189,9 @@ struct Move {
     // goes to state 9 with the counter at -1; then the heal when it stands,
     // else the waiting message.
     void recover() const;
+    // The wing beat of a flying mover: sound 50 on every fifth count of its
+    // timer (animated only).
+    void wing_beat() const;
     // A support sprite's bob: up 6 in the middle two frames of every four of
     // its timer, down 6 in the others.
     static void bob(BattleActor& e);
@@ -218,12 +238,52 @@ struct Move {
     // The opponent seized by an effect: fixed pose 4, at the effect's column,
     // held at y 208 (a class that stands on the ground) or 224.
     void seize(const BattleActor& holder) const;
+    // One frame of a rain: piece i starts (y 48) in the frame the mover's
+    // timer is i; a falling piece moves 58 down and drift(i) columns; once
+    // past y 350 it has landed: the mover's stash_y counts it, and while
+    // fewer than r.again_below are counted and every piece has started,
+    // again(i, piece) may place it to fall again (true: y 48, its own
+    // stash_x + 1). A piece that finds the opponent in reach box (-2, -48,
+    // 4, 32) strikes (recoil 1, the reaction state toggled in the mover's
+    // stash_x); then each(i, piece). The pieces start at y 48 and fall 58 a
+    // frame, so they land after six falls. Then the mover's timer + 1; true
+    // once r.done_at landings are counted (stash_y then r.rest).
+    template <class Drift, class Again, class Each>
+    bool rain(const Rain& r, Drift drift, Again again, Each each) const {
+        for (int32_t i = 0; i <= std::min<int32_t>(me.timer, r.count - 1); ++i) {
+            BattleActor& p = fx(i);
+            if (i == me.timer) {
+                p.y = 48;
+            } else if (p.y < 351) {
+                p.x = static_cast<int16_t>(p.x + drift(i));
+                p.y = static_cast<int16_t>(p.y + 58);
+            } else {
+                if (me.stash_y < r.again_below && me.timer >= r.count && again(i, p)) {
+                    p.y = 48;
+                    ++p.stash_x;
+                }
+                ++me.stash_y;
+            }
+            const int32_t state = me.stash_x == 0 ? r.first_state : 3 - r.first_state;
+            if (in_reach_of(fx_id(i), -2, -48, 4, 32) && try_hit(state, 1, r.below, r.sound)) me.stash_x ^= 1;
+            each(i, p);
+        }
+        const bool done = me.stash_y >= r.done_at;
+        if (done) me.stash_y = static_cast<int16_t>(r.rest);
+        ++me.timer;
+        return done;
+    }
+
     // The multi-part bodies (classes 46 and 48) keep their move's effects
     // from effect_base (word 42): first_effect stays with the parts. The
     // opening: the mover busy, the sheet loaded, effect_base the next actor.
     void setup_base(int32_t variant) const;
     BattleActor& fx_base(int32_t i) const;
     void release_base() const;
+    // Their clean-up, in the first frame the opponent is idle: the sheet
+    // freed, the damage message, step + 1 (true then); the caller puts back
+    // what its move changed. The busy flag stays until the end step.
+    bool cleanup_base() const;
     // The usual opening: setup, then timer 0 and step 1.
     void open(int32_t variant, bool draw_from_sheet = true);
     // One frame of a blow after a walk-up: frame + 1, pan slow, at
@@ -289,8 +349,8 @@ constexpr ClassHandlerFacts btl_facts_one_pose(ClassHandlerFacts f, int8_t pose,
     return f;
 }
 
-// The variants of a class's move sheets: letters B and C.
-constexpr int32_t BTL_SHEET_B = 1, BTL_SHEET_C = 2;
+// The variants of a class's move sheets: letters B, C and D.
+constexpr int32_t BTL_SHEET_B = 1, BTL_SHEET_C = 2, BTL_SHEET_D = 3;
 
 // 1 when the actor's column lies outside lo..hi.
 bool btl_off_field(const BattleActor& a, int32_t lo, int32_t hi);

@@ -9,7 +9,6 @@
 #include "story/message.h"
 #include "tactics/ai.h"
 #include "tactics/item_screens.h"
-#include "tactics/pending.h"
 #include "tactics/units.h"
 
 int32_t g_lightning = 0;

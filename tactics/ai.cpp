@@ -12,7 +12,6 @@
 #include "tactics/map.h"
 #include "tactics/map_view.h"
 #include "tactics/move.h"
-#include "tactics/pending.h"
 #include "battle/battle.h"
 #include "tactics/units.h"
 

@@ -15,7 +15,6 @@
 #include "tactics/map_view.h"
 #include "tactics/move.h"
 #include "story/hooks.h"
-#include "tactics/pending.h"
 #include "tactics/item_menu.h"
 #include "tactics/items.h"
 #include "battle/battle.h"

@@ -9,7 +9,6 @@
 #include <cstdint>
 
 #include "tactics/items.h"
-#include "tactics/pending.h"
 #include "tactics/save.h"
 #include "tactics/units.h"
 

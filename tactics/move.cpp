@@ -10,7 +10,6 @@
 #include "tactics/map.h"
 #include "tactics/map_view.h"
 #include "story/hooks.h"
-#include "tactics/pending.h"
 #include "battle/battle.h"
 #include "tactics/turn.h"
 #include "tactics/units.h"

@@ -16,7 +16,6 @@
 #include "tactics/map.h"
 #include "tactics/map_view.h"
 #include "tactics/ai.h"
-#include "tactics/pending.h"
 #include "tactics/pick.h"
 #include "tactics/settings.h"
 #include "tactics/status.h"

@@ -1,11 +1,13 @@
 // The class scripts of classes 0 to 14: the hits and flinches of every move
 // in order, the support moves' outcomes and messages, the song, the special
 // stops (a strike that fells the opponent ends the combo), the whirlwind's
-// hold, the critters' places, and the move choice reaching every move.
+// hold, the critters' places, the glides' first frame, and the move choice of
+// every class with its counter gate.
 #include <cstdio>
 #include <cstring>
-#include <set>
+#include <utility>
 #include <string>
+#include <tuple>
 
 #include "battle/classes/classes.h"
 #include "platform/draw.h"
@@ -246,6 +248,27 @@ TEST_F(ClassScriptTest, MovesThatLeaveTheMoverAwayFromItsPlace) {
     }
 }
 
+TEST_F(ClassScriptTest, TheGlidesStartInTheSetUpFrameAndTheSpearWaitsAFrame) {
+    // The set-up frame also runs step 1, except where the move's set-up
+    // does nothing else (the valkyrie's spear).
+    for (const auto& [cls, move, glides] : {std::tuple{4, 13, true}, {4, 14, true}, {5, 13, true}, {5, 14, false}})
+        for (int side : {0, 1}) {
+            SCOPED_TRACE(::testing::Message() << "class " << cls << " move " << move << " side " << side);
+            fighters(cls, side);
+            begin(false, side);
+            BattleActor& f = actor(side);
+            const int x = f.x;
+            f.state = static_cast<int16_t>(move);
+            f.step = f.timer = 0;
+            uint16_t done = 0;
+            btl_call_handler(side, &done);
+            EXPECT_EQ(f.step, 1);
+            EXPECT_EQ(f.timer, glides ? 1 : 0);
+            EXPECT_EQ(f.x, glides ? x + (side == 0 ? 2 : -2) : x);
+            btl_free_scene();
+        }
+}
+
 TEST_F(ClassScriptTest, TheWhirlwindHoldsTheOpponentReactingUntilItsThrow) {
     for (int side : {0, 1}) {
         fighters(14, side);
@@ -267,7 +290,9 @@ TEST_F(ClassScriptTest, TheWhirlwindHoldsTheOpponentReactingUntilItsThrow) {
     }
 }
 
-TEST_F(ClassScriptTest, CrittersStartBehindTheMoverForBothSides) {
+TEST_F(ClassScriptTest, CrittersStartAtLowerColumnsThanTheMoverOnBothSides) {
+    // Three columns apart toward column 0 whatever the side: behind a
+    // side-0 mover, between a side-1 mover and its opponent.
     for (int side : {0, 1}) {
         fighters(10, side);
         begin(false, side);
@@ -386,28 +411,92 @@ TEST_F(ClassScriptTest, TheSongShowsItsTwoMessagesInOrderAndChangesNoUnit) {
 
 // --- the move choice ----------------------------------------------------------------
 
-TEST_F(ClassScriptTest, TheMoveChoiceReachesEveryMoveOfEachClass) {
-    const int highest[15] = {14, 15, 13, 14, 14, 14, 13, 14, 13, 14, 14, 15, 13, 14, 14};
-    for (int cls = 0; cls < 15; ++cls) {
-        std::set<int> reached;
-        for (int opp_mode : {0, 3})
-            for (int item = 0; item < 107; ++item)
-                for (int range = 0; range < 3; ++range)
-                    for (int charged = 0; charged < 2; ++charged) {
-                        a = MapTest::stats(10, cls, 0, 50);
-                        d = MapTest::stats(11, 13, opp_mode, 50);
-                        a.weapon = static_cast<int16_t>(item);
-                        g_btl_combatant[0] = &a;
-                        g_btl_combatant[1] = &d;
-                        g_btl_range_mode = static_cast<uint16_t>(range);
-                        g_unit_charge_flag = static_cast<uint16_t>(charged);
-                        btl_choose_move_for_class(0, 0);
-                        reached.insert(g_btl_move[0]);
-                    }
-        std::set<int> all;
-        for (int m = 12; m <= highest[cls]; ++m) all.insert(m);
-        EXPECT_EQ(reached, all) << "class " << cls;
+TEST_F(ClassScriptTest, TheMoveChoiceFollowsEachClasssRowWithItsCounterGate) {
+    constexpr int P = 0, E = 3;  // side words: party, enemy
+    constexpr int RANDOM2 = -2, RANDOM4 = -4;  // 12 + random(2 or 4)
+    struct Case {
+        int cls, item, range;
+        bool charged;
+        int mine, theirs, move;
+        bool counter = true;
+    };
+    std::vector<Case> cases = {
+        // The healers: a party opponent gets the support move and no counter.
+        {0, 15, 0, false, P, P, 12, false}, {0, 15, 0, false, E, E, 14}, {0, 14, 1, false, E, E, 13},
+        {1, 17, 1, true, P, P, 12, false}, {1, 0, 1, true, P, E, 13}, {1, 17, 0, false, P, E, 13},
+        {1, 17, 1, false, P, E, 14}, {1, 18, 2, false, P, E, 14}, {1, 18, 0, true, P, E, 15},
+        {4, 27, 0, false, E, P, 12, false}, {4, 26, 0, false, E, E, 13}, {4, 27, 1, false, P, E, 14},
+        {5, 30, 0, false, P, P, 12, false}, {5, 29, 1, false, P, E, 13}, {5, 30, 0, false, P, E, 14},
+        {10, 45, 0, false, P, P, 12, false}, {10, 44, 0, false, P, E, 13}, {10, 45, 2, false, P, E, 14},
+        {11, 0, 1, true, P, P, 12, false}, {11, 0, 0, false, P, E, 13}, {11, 0, 1, false, P, E, 14},
+        {11, 0, 0, true, P, E, 15},
+        // Items, charges and distances.
+        {3, 23, 0, false, P, E, 13}, {3, 24, 0, false, P, E, 13}, {3, 22, 0, false, P, E, 12},
+        {3, 0, 0, true, P, E, 14},
+        {7, 35, 0, false, P, E, 13}, {7, 36, 0, false, P, E, 13}, {7, 37, 0, false, P, E, 12},
+        {7, 35, 0, true, P, E, 14},
+        {9, 41, 0, false, P, E, 12}, {9, 41, 1, false, P, E, 13}, {9, 42, 2, false, P, E, 13},
+        {9, 43, 1, false, P, E, 12}, {9, 0, 0, true, P, E, 14},
+        {13, 53, 0, false, P, E, 13}, {13, 54, 0, false, P, E, 14}, {13, 55, 0, false, P, E, 12},
+        {14, 0, 0, false, P, E, RANDOM2}, {14, 0, 1, false, P, E, 14},
+        // Classes 16 and 22 support their own side.
+        {16, 0, 0, false, P, P, 12, false}, {16, 0, 0, false, E, E, 12, false}, {16, 0, 0, false, E, P, 13},
+        {22, 0, 1, false, P, P, 12, false}, {22, 0, 1, false, P, E, 13},
+        {19, 0, 0, false, P, E, 12}, {19, 0, 1, false, P, E, 13}, {19, 72, 0, false, P, E, 14},
+        {19, 72, 2, false, P, E, 15},
+        {24, 0, 0, false, P, E, RANDOM2}, {27, 0, 1, false, P, E, RANDOM2}, {28, 0, 0, false, P, E, RANDOM4},
+        // The mummy: its coffin item never draws a counter from distance 3.
+        {40, 95, 0, false, E, P, 13}, {40, 95, 1, false, E, P, 13}, {40, 95, 2, false, E, P, 13, false},
+        {40, 94, 0, false, E, P, 13}, {40, 94, 1, false, E, P, 12}, {40, 0, 2, false, E, P, 12},
+        {46, 0, 1, false, E, P, 14}, {46, 0, 0, false, E, P, RANDOM2},
+        {47, 0, 0, false, E, P, 12, false}, {47, 0, 1, false, E, P, 12, false},
+    };
+    // "12; item n: 13", at every distance.
+    for (const auto& [cls, item] : {std::pair{2, 21}, {6, 33}, {8, 39}, {12, 51}, {15, 64}, {17, 68}, {18, 70},
+                                    {20, 73}, {21, 73}, {26, 73}, {25, 76}, {37, 76}, {32, 82}, {34, 86},
+                                    {35, 87}, {36, 89}, {38, 91}, {44, 91}, {41, 97}, {43, 101}, {45, 103}})
+        for (int range = 0; range < 3; ++range) {
+            cases.push_back({cls, item, range, false, E, P, 13});
+            cases.push_back({cls, item + 1, range, range == 0, E, P, 12});
+        }
+    // "12; R > 0: 13".
+    for (int cls : {23, 29, 30, 31, 33, 39, 42, 48})
+        for (int range = 0; range < 3; ++range) cases.push_back({cls, 0, range, false, E, P, range > 0 ? 13 : 12});
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "class " << c.cls << " item " << c.item << " R " << c.range
+                                          << (c.charged ? " charged" : "") << " sides " << c.mine << "/"
+                                          << c.theirs);
+        a = MapTest::stats(10, c.cls, c.mine, 50);
+        d = MapTest::stats(11, 13, c.theirs, 50);
+        a.weapon = static_cast<int16_t>(c.item);
+        g_btl_combatant[0] = &a;
+        g_btl_combatant[1] = &d;
+        g_btl_range_mode = static_cast<uint16_t>(c.range);
+        g_unit_charge_flag = c.charged ? 1 : 0;
+        g_btl_boss_move = 0;
+        util_random_reset();
+        const int draw = util_random();
+        const int after_draw = util_random();
+        util_random_reset();
+        g_btl_move[1] = 12;  // a counter chosen before
+        btl_choose_move_for_class(0, 0);
+        const int expected = c.move == RANDOM2 ? 12 + draw % 2 : c.move == RANDOM4 ? 12 + draw % 4 : c.move;
+        EXPECT_EQ(g_btl_move[0], expected);
+        EXPECT_EQ(g_btl_move[1] != BTL_NO_MOVE, c.counter);
+        if (c.cls == 14) {
+            EXPECT_EQ(util_random(), after_draw) << "the number is drawn at every distance";
+        }
+        if (c.cls == 46 && c.move == RANDOM2) {
+            // Drawn once per battle: the counter of the same battle reuses it.
+            EXPECT_EQ(g_btl_boss_move, expected);
+            g_btl_boss_move = static_cast<uint16_t>(25 - expected);
+            btl_choose_move_for_class(0, 0);
+            EXPECT_EQ(g_btl_move[0], 25 - expected);
+            EXPECT_EQ(util_random(), after_draw) << "no second draw";
+        }
     }
+    g_unit_charge_flag = 0;
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
-// The class scripts of classes 15 to 28: what the sweep of every move cannot
-// see. Hit counts and reaction orders, class 15's shake, the recoveries of
-// classes 16 and 22, the stops of classes 17 and 25, the lifts and throws
-// of classes 18, 19 and 27, the end of class 19's waves, class 20's swoop,
-// class 23's red flashes and class 28's silent moves.
+// The class scripts of classes 15 to 28: the handlers' frames and companion
+// poses, and what the sweep of every move cannot see: hit counts and
+// reaction orders, class 15's shake, the recoveries of classes 16 and 22,
+// the stops of classes 17 and 25, the lifts and throws of classes 18, 19 and
+// 27, the end of class 19's waves, class 20's swoop, class 23's red flashes
+// and class 28's silent moves.
 #include <algorithm>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -69,6 +69,56 @@ protected:
     }
 };
 
+TEST_F(ClassMoveTest, HandlersShowEachClasssFramesAndCompanionPoses) {
+    // Companion poses at stand, on the ground and in the air (states 1 to
+    // 6) and downed (states 8 and 9); the downed fall's last frame, which is
+    // also state 8's; the stand's height; the highest move state.
+    struct Case {
+        int cls, stand, ground, air, downed, fall_last, highest, stand_y = BTL_GROUND_Y;
+    };
+    const Case cases[] = {
+        {15, 0, 0, 0, 0, 5, 13}, {16, 0, 0, 0, 0, 5, 13}, {17, 0, 0, 0, 0, 5, 13, 220}, {18, 0, 0, 0, 0, 5, 13},
+        {19, 8, 8, 6, 8, 5, 15}, {20, 0, 0, 0, 0, 5, 13}, {21, 2, 2, 6, 2, 5, 13},      {22, 2, 2, 6, 2, 5, 13},
+        {23, 0, 0, 0, 0, 5, 13}, {24, 2, 2, 6, 2, 5, 13}, {25, 1, 5, 7, 1, 5, 13},      {26, 1, 5, 7, 1, 5, 13},
+        {27, 2, 2, 6, 2, 5, 13}, {28, 2, 6, 5, 2, 6, 15},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "class " << c.cls);
+        fighters(c.cls, 0);
+        BattleActor& f = fighter(0);
+        const BattleActor& pose = g_btl_actor[static_cast<size_t>(f.companion)];
+        uint16_t done = 0;
+        auto call = [&](int state, int y = BTL_GROUND_Y) {
+            f.state = static_cast<int16_t>(state);
+            f.y = static_cast<int16_t>(y);
+            btl_call_handler(0, &done);
+        };
+        call(8);
+        EXPECT_EQ(f.frame, c.fall_last);
+        EXPECT_EQ(pose.state, c.downed);
+        call(9);
+        EXPECT_EQ(f.frame, 0);
+        EXPECT_EQ(pose.state, c.downed);
+        call(3);
+        EXPECT_EQ(pose.state, c.ground) << "a fixed pose on the ground";
+        call(3, 100);
+        EXPECT_EQ(pose.state, c.air) << "and in the air";
+        call(7);
+        EXPECT_EQ(f.loop_first, 2);
+        EXPECT_EQ(f.loop_last, c.fall_last);
+        f.stash_y = 0;
+        call(0);
+        call(0, f.y);
+        EXPECT_EQ(pose.state, c.stand);
+        EXPECT_EQ(f.y, c.stand_y);
+        EXPECT_EQ(f.ground_y, c.cls == 23 ? 0 : BTL_GROUND_Y) << "class 23 keeps no ground line";
+        done = 0;
+        call(c.highest + 1);
+        EXPECT_EQ(done, 1) << "a state past the class's moves ends at once";
+        btl_free_scene();
+    }
+}
+
 TEST_F(ClassMoveTest, HitCountsAndReactionOrdersOnBothSides) {
     // "state/recoil" of each reaction, in order. At the edge the opponent
     // stands at the end of the field, where no recoil moves it, and the
@@ -119,7 +169,7 @@ TEST_F(ClassMoveTest, HitCountsAndReactionOrdersOnBothSides) {
         }
 }
 
-TEST_F(ClassMoveTest, EarthWaveShakesFromTheFirstThumpToItsEndAndPutsTheViewBack) {
+TEST_F(ClassMoveTest, EarthWaveShakesFromTheFirstThumpUntilItsWavesHavePassedAndPutsTheViewBack) {
     fighters(15, 0);
     g_view_offset.y = 7;
     int first_on = 0, last_on = 0;
@@ -233,14 +283,16 @@ TEST_F(ClassMoveTest, PullAndThrowRisesToItsTopTurnsAndLandsFiveFramesLater) {
         }
 }
 
-TEST_F(ClassMoveTest, ShockWavesEndFourFramesAfterTheLastLeavesTheField) {
+TEST_F(ClassMoveTest, ShockWavesEndThreeFramesAfterTheLastLeavesTheField) {
     for (int side : {0, 1}) {
         fighters(19, side);
         int gone = 0;
         const int end = step_move(side, 15, [&](int frame) {
             if (!gone && fighter(side).stash_y == 4 && fighter(side).step == 3) gone = frame;
         });
-        // The frame the last wave leaves, then three more.
+        // The pause after the waves counts on from the timer of their
+        // coming out, already past 3: one frame of it, the clean-up and the
+        // end follow the frame the last wave leaves in.
         EXPECT_EQ(end - gone, 3) << "side " << side;
     }
 }
@@ -336,27 +388,6 @@ TEST_F(ClassMoveTest, LeapingStrikeThatBeatsTheOpponentSkipsItsCleanUp) {
     fighters(19, 0, 150, 13, true);
     step_move(0, 14);
     EXPECT_EQ(fighter(0).slot, own);
-}
-
-TEST_F(ClassMoveTest, MoveChoiceReachesEveryMoveOfTheClasses) {
-    for (int cls = 15; cls <= 28; ++cls) {
-        std::set<int> reached;
-        for (int weapon : {38, 64, 68, 70, 72, 73, 76})
-            for (int range : {0, 1})
-                for (int opp_mode : {0, 3})
-                    for (int draw = 0; draw < 8; ++draw) {
-                        a = MapTest::stats(10, cls, 0, 50);
-                        d = MapTest::stats(11, 13, opp_mode, 50);
-                        a.weapon = static_cast<int16_t>(weapon);
-                        g_btl_combatant[0] = &a;
-                        g_btl_combatant[1] = &d;
-                        g_btl_range_mode = static_cast<uint16_t>(range);
-                        btl_choose_move_for_class(0, 0);
-                        reached.insert(g_btl_move[0]);
-                    }
-        const std::set<int> moves = cls == 19 || cls == 28 ? std::set<int>{12, 13, 14, 15} : std::set<int>{12, 13};
-        EXPECT_EQ(reached, moves) << "class " << cls;
-    }
 }
 
 TEST_F(ClassMoveTest, SwarmWispsAndSwoopEndWhereTheirRulesSay) {

@@ -97,7 +97,7 @@ TEST_F(LastFormsTest, MovesStopStrikingABeatenOpponent) {
     }
 }
 
-TEST_F(LastFormsTest, ThrownAndSeizedOpponentsComeBackTheRightWayUp) {
+TEST_F(LastFormsTest, TossedOpponentLandsUprightAndTheHeadlessBodyStaysInItsMove) {
     // The horn toss lands a survivor the right way up after its bounce; the
     // head of the dullahan leaves its body hovering in state 13, reporting done.
     for (int hp : {150, 1}) {
@@ -113,6 +113,35 @@ TEST_F(LastFormsTest, ThrownAndSeizedOpponentsComeBackTheRightWayUp) {
     EXPECT_EQ(done, 1);
     EXPECT_EQ(g_btl_next_actor, next);
     EXPECT_EQ(g_btl_hit_phase[1], 0);
+}
+
+TEST_F(LastFormsTest, MovesEndWhereTheirEntriesLeaveTheMover) {
+    for (int side : {0, 1}) {
+        SCOPED_TRACE(::testing::Message() << "side " << side);
+        const int start_flags = side == 0 ? 1 : 0;
+        // The running thrust and the leaping slash stay beyond the far edge,
+        // the slash at y 208.
+        for (int cls : {37, 45}) {
+            strikes(cls, 12, side);
+            EXPECT_TRUE(side == 0 ? fighter(side).x > 85 : fighter(side).x < -5) << "class " << cls;
+            EXPECT_EQ(fighter(side).y, cls == 45 ? 208 : BTL_GROUND_Y) << "class " << cls;
+            btl_free_scene();
+        }
+        // The minotaur runs out, turns, comes back 2 a column until it is
+        // past column 35 (side 0) or at 46 (side 1), and faces the opponent again.
+        strikes(41, 12, side);
+        EXPECT_TRUE(side == 0 ? fighter(0).x == 33 || fighter(0).x == 34 : fighter(1).x == 46 || fighter(1).x == 47)
+            << fighter(side).x;
+        EXPECT_EQ(fighter(side).flags, start_flags);
+        btl_free_scene();
+        // The coffin rocks to and fro and its last rock brings the mummy
+        // one column on, onto the coffin's column as it throws the opponent out.
+        strikes(40, 13, side);
+        const int coffin = btl_effect_index(fighter(side).first_effect, 0);
+        EXPECT_EQ(fighter(side).x, side == 0 ? 21 : 61);
+        EXPECT_EQ(btl_actor(coffin).x, fighter(side).x);
+        btl_free_scene();
+    }
 }
 
 TEST_F(LastFormsTest, SlopeStepAndTheGriffonsDivisionsAndDistances) {

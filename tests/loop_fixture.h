@@ -14,7 +14,6 @@
 #include "story/hooks.h"
 #include "tactics/game.h"
 #include "tactics/items.h"
-#include "tactics/pending.h"
 #include "tactics/turn.h"
 #include "tests/map_fixture.h"
 
@@ -36,7 +35,6 @@ protected:
         };
         MapTest::SetUp();
         gfx_load_ui_sheets();
-        g_pending_log.clear();
         g_game_state_record = {};
         g_game_state = &g_game_state_record;
         g_save_buffer = {};
@@ -93,11 +91,6 @@ protected:
         return same;
     }
 
-    static int count_log(const std::string& line) {
-        int n = 0;
-        for (const auto& l : g_pending_log) n += l == line;
-        return n;
-    }
     // How many times message id was shown.
     static int count_messages(int id) {
         int n = 0;

@@ -9,7 +9,6 @@
 #include "tactics/map.h"
 #include "tactics/move.h"
 #include "story/hooks.h"
-#include "tactics/pending.h"
 #include "battle/battle.h"
 #include "tactics/turn.h"
 #include "tactics/units.h"

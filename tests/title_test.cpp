@@ -13,7 +13,6 @@
 #include "story/hooks.h"
 #include "story/title.h"
 #include "tactics/game.h"
-#include "tactics/pending.h"
 #include "tactics/save.h"
 #include "tactics/units.h"
 #include "tests/fixture.h"
@@ -97,7 +96,6 @@ protected:
         g_stage_index = -1;
         g_view_offset = {0, 40};
         g_view_rect.bottom = 392;
-        g_pending_log.clear();
         // The saves lie beside the program: a folder of their own.
         std::filesystem::create_symlink(std::filesystem::path(ROWEN_KIT_DIR) / "k.fnt", saves.path / "k.fnt");
         std::snprintf(g_exe_dir, sizeof g_exe_dir, "%s", saves.str().c_str());

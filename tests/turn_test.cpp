@@ -172,7 +172,6 @@ TEST_F(TurnStageTest, SavePromptOnlyOnTheFirstTurnOfStage2OnwardNotResuming) {
     };
     const Case cases[] = {{0, 0, 0, 0, 1}, {1, 0, 0, 1, 1}, {1, 1, 0, 0, 0}, {1, 0, 1, 0, 0}, {7, 0, 0, 1, 0}};
     for (const Case& c : cases) {
-        g_pending_log.clear();
         sys_log_clear();
         set_up_stage(c.stage);
         g_turn = c.turn;
@@ -322,7 +321,6 @@ protected:
 
 TEST_F(TurnEndTest, SpiritActsFirstTowardCharacter8OrWithoutAGoal) {
     for (bool with_summoner : {true, false}) {
-        g_pending_log.clear();
         step = 0;
         set_up_stage(0);
         // The spirit of class 16 pays 4 on every passable ground; its

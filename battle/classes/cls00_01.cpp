@@ -11,7 +11,6 @@ const std::array<int16_t, 4> g_btl_sparkle_frames = {0, 1, 0, 2};
 
 namespace {
 
-constexpr int32_t SHEET_B = 1;
 
 // The mover's frames of the support move and the first frame of its sparkle.
 struct SupportLook {
@@ -34,7 +33,7 @@ uint16_t support(int16_t side, const SupportLook& look) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(SHEET_B);
+            m.setup(BTL_SHEET_B);
             me.timer = 0;
             me.ground_y = BTL_GROUND_Y;
             me.frame = look.ready;
@@ -115,7 +114,7 @@ uint16_t cls00_move13(int16_t side) {
     m.layers();
     switch (m.me.step) {
         case 0:
-            m.setup(SHEET_B);
+            m.setup(BTL_SHEET_B);
             m.me.step = 1;
             return 0;
         case 1:
@@ -133,7 +132,7 @@ uint16_t cls00_move14(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(SHEET_B);
+            m.setup(BTL_SHEET_B);
             me.ground_y = BTL_GROUND_Y;
             me.step = 1;
             return 0;
@@ -185,7 +184,7 @@ uint16_t cls01_move13(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(SHEET_B);
+            m.setup(BTL_SHEET_B);
             me.step = 1;
             return 0;
         case 1:
@@ -223,7 +222,7 @@ uint16_t cls01_move14(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(SHEET_B);
+            m.setup(BTL_SHEET_B);
             me.frame = 17;
             me.step = 1;
             [[fallthrough]];
@@ -264,7 +263,7 @@ uint16_t cls01_move15(int16_t side) {
     m.companion_glide(210);
     switch (me.step) {
         case 0:
-            m.setup(SHEET_B);
+            m.setup(BTL_SHEET_B);
             me.ground_y = BTL_GROUND_Y;
             me.stash_y = 60;
             me.step = 1;

@@ -2,10 +2,6 @@
 // and a strike after a walk-up. Both draw from sheet 2B.
 #include "battle/classes/classes.h"
 
-namespace {
-constexpr int32_t SHEET_B = 1;
-}  // namespace
-
 // The charge: runs while 15 cells or more away, then dashes 3 cells a frame
 // and strikes on contact (no guards).
 uint16_t cls02_move12(int16_t side) {
@@ -14,7 +10,7 @@ uint16_t cls02_move12(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(SHEET_B, false);
+            m.setup(BTL_SHEET_B, false);
             me.frame = 0;
             me.timer = 0;
             m.opp.hit_count = 0;
@@ -48,7 +44,7 @@ uint16_t cls02_move13(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(SHEET_B);
+            m.setup(BTL_SHEET_B);
             me.step = 1;
             [[fallthrough]];
         case 1:

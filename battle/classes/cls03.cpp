@@ -5,7 +5,6 @@
 
 namespace {
 
-constexpr int32_t SHEET_B = 1;
 
 // One frame of a jump: 2 cells forward while more than 4 apart, the fall of
 // stash_y (16 px a frame more each frame), the shadow by height against
@@ -41,7 +40,7 @@ uint16_t cls03_move12(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(SHEET_B);
+            m.setup(BTL_SHEET_B);
             me.step = 1;
             return 0;
         case 1:
@@ -68,7 +67,7 @@ uint16_t cls03_move13(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(SHEET_B);
+            m.setup(BTL_SHEET_B);
             me.step = 1;
             [[fallthrough]];
         case 1:
@@ -99,7 +98,7 @@ uint16_t cls03_move14(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(SHEET_B);
+            m.setup(BTL_SHEET_B);
             me.frame = 9;
             btl_sound(4);
             me.step = 1;

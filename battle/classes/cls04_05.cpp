@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int32_t SHEET_B = 1;
 
 // The hover stand; every other pose two frames later than the wizard's.
 constexpr ClassHandlerFacts kFloatFacts = [] {
@@ -21,19 +20,14 @@ constexpr ClassHandlerFacts kFloatFacts = [] {
     return f;
 }();
 
-// The glide's wing beat: sound 50 on every fifth count (animated only).
-void wing_beat(const BattleActor& me) {
-    if (g_btl_animated && me.timer % 5 == 0) btl_sound(50);
-}
-
 // Every frame of the valkyrie's moves: the ground line 240 and her shadow
 // by height (3 on the ground, 5 down to 226, 7 above); the set-up draws her
-// from the sheet at y 240. True in the set-up frame.
+// from the sheet at y 240 and goes on to step 1. True in the set-up frame.
 bool valkyrie_frame(Move& m) {
     m.me.ground_y = BTL_GROUND_Y;
     m.companion_glide(BTL_ON_GROUND_Y);
     if (m.me.step != 0) return false;
-    m.setup(SHEET_B);
+    m.setup(BTL_SHEET_B);
     m.me.y = BTL_GROUND_Y;
     m.me.step = 1;
     return true;
@@ -54,9 +48,9 @@ void song_message(int16_t side) {
     box_lines(line, "격려의 노래를 연주했다.");
 }
 
-// The siren's glide and strike: the glide ends on `arrive` less than 8 cells
-// from the opponent, the unguarded hit comes at frame `strike` and the
-// clean-up from frame `last`. The shadow by height against `line`, at the
+// The siren's glide and strike: the glide starts in the set-up frame and
+// ends on `arrive` less than 8 cells from the opponent, the unguarded hit
+// comes at frame `strike` and the clean-up from frame `last`. The shadow by height against `line`, at the
 // start of each frame or, when `pose_after`, after its work.
 uint16_t glide_strike(int16_t side, int16_t arrive, int16_t strike, int16_t last, int32_t line, bool pose_after) {
     Move m(side);
@@ -66,12 +60,12 @@ uint16_t glide_strike(int16_t side, int16_t arrive, int16_t strike, int16_t last
     if (!pose_after) m.companion_glide(line);
     switch (me.step) {
         case 0:
-            m.setup(SHEET_B);
+            m.setup(BTL_SHEET_B);
             me.y = BTL_GROUND_Y;
             me.step = 1;
-            break;
+            [[fallthrough]];
         case 1:
-            wing_beat(me);
+            m.wing_beat();
             ++me.timer;
             me.x = static_cast<int16_t>(me.x + m.fwd(2));
             me.y = static_cast<int16_t>(BTL_GROUND_Y - g_btl_hover_table[static_cast<size_t>(me.timer % 18)]);
@@ -203,15 +197,15 @@ void cls04_handler(int16_t side, uint16_t* done) {
 
 // The soaring dive: she climbs out of sight gliding in, then falls 60 px a
 // frame just short of the opponent with one hit, through the bottom of the
-// picture to column -5.
+// picture to column -5. The glide starts in the set-up frame.
 uint16_t cls05_move13(int16_t side) {
     Move m(side);
     m.layers();
     BattleActor& me = m.me;
-    if (valkyrie_frame(m)) return 0;
+    valkyrie_frame(m);
     switch (me.step) {
         case 1:
-            wing_beat(me);
+            m.wing_beat();
             ++me.timer;
             me.x = static_cast<int16_t>(me.x + m.fwd(2));
             me.y = static_cast<int16_t>(BTL_GROUND_Y - g_btl_hover_table[static_cast<size_t>(me.timer % 18)] -
@@ -244,7 +238,8 @@ uint16_t cls05_move13(int16_t side) {
 }
 
 // The spear: thrown from the sky 14 cells short of the opponent, it bursts
-// on its column (up to two hits), then flies off the far side.
+// on its column (up to two hits), then flies off the far side. The set-up
+// frame does nothing else.
 uint16_t cls05_move14(int16_t side) {
     Move m(side);
     m.layers();
@@ -252,7 +247,7 @@ uint16_t cls05_move14(int16_t side) {
     if (valkyrie_frame(m)) return 0;
     switch (me.step) {
         case 1:
-            wing_beat(me);
+            m.wing_beat();
             me.timer = static_cast<int16_t>(me.timer + 2);
             me.frame = static_cast<int16_t>(4 + (me.timer / 3) % 2);
             if (me.timer > 12) {

@@ -2,10 +2,6 @@
 // cells. Both draw from sheet 6B.
 #include "battle/classes/classes.h"
 
-namespace {
-constexpr int32_t SHEET_B = 1;
-}  // namespace
-
 // The strike: one frame (4) after the walk-up.
 uint16_t cls06_move12(int16_t side) { return btl_melee_strike(side, 4); }
 
@@ -17,7 +13,7 @@ uint16_t cls06_move13(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(SHEET_B);
+            m.setup(BTL_SHEET_B);
             me.frame = 0;
             me.ground_y = BTL_GROUND_Y;
             me.step = 1;

@@ -3,10 +3,6 @@
 // draws from sheet 7B.
 #include "battle/classes/classes.h"
 
-namespace {
-constexpr int32_t SHEET_B = 1;
-}  // namespace
-
 // The strike up to frame 5.
 uint16_t cls07_move12(int16_t side) { return btl_melee_strike(side, 5); }
 
@@ -26,7 +22,7 @@ uint16_t cls07_move13(int16_t side) {
     };
     switch (me.step) {
         case 0:
-            m.setup(SHEET_B);
+            m.setup(BTL_SHEET_B);
             me.ground_y = BTL_GROUND_Y;
             me.step = 1;
             [[fallthrough]];
@@ -82,7 +78,7 @@ uint16_t cls07_move14(int16_t side) {
     m.companion_by_height(5, 7);
     switch (me.step) {
         case 0:
-            m.setup(SHEET_B);
+            m.setup(BTL_SHEET_B);
             me.ground_y = BTL_GROUND_Y;
             m.turn(me);
             me.frame = 9;

@@ -3,10 +3,6 @@
 // draw from sheet 8B.
 #include "battle/classes/classes.h"
 
-namespace {
-constexpr int32_t SHEET_B = 1;
-}  // namespace
-
 // The thrust up to frame 6.
 uint16_t cls08_move12(int16_t side) { return btl_melee_strike(side, 6); }
 
@@ -20,7 +16,7 @@ uint16_t cls08_move13(int16_t side) {
     m.companion_by_height(5, 7);
     switch (me.step) {
         case 0:
-            m.setup(SHEET_B);
+            m.setup(BTL_SHEET_B);
             me.ground_y = BTL_GROUND_Y;
             me.step = 1;
             [[fallthrough]];

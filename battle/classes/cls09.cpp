@@ -4,10 +4,6 @@
 #include "battle/classes/classes.h"
 #include "platform/palette.h"
 
-namespace {
-constexpr int32_t SHEET_B = 1;
-}  // namespace
-
 // Walk-up from the set-up frame, a dash 2 cells a frame through the
 // opponent with a hit on the way and a second behind it; the mover turns
 // about at the clean-up.
@@ -17,7 +13,7 @@ uint16_t cls09_move12(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(SHEET_B);
+            m.setup(BTL_SHEET_B);
             me.step = 1;
             [[fallthrough]];
         case 1:
@@ -53,7 +49,7 @@ uint16_t cls09_move13(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(SHEET_B);
+            m.setup(BTL_SHEET_B);
             me.frame = 8;
             me.step = 1;
             return 0;
@@ -105,7 +101,7 @@ uint16_t cls09_move14(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(SHEET_B);
+            m.setup(BTL_SHEET_B);
             me.step = 1;
             return 0;
         case 1:

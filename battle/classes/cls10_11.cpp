@@ -10,11 +10,10 @@ std::array<std::array<int16_t, 4>, 4> g_btl_orb_starts = {{{-14, -48, 2, -32}, {
 
 namespace {
 
-constexpr int32_t SHEET_B = 1;
 
 // The support move's set-up: busy, the sheet, frame 0.
 void support_setup(Move& m) {
-    m.setup(SHEET_B);
+    m.setup(BTL_SHEET_B);
     m.me.timer = 0;
     m.me.ground_y = BTL_GROUND_Y;
     m.me.frame = 0;
@@ -58,7 +57,7 @@ void spirit_rise(Move& m, BattleActor& s, int32_t top) {
 
 // The set-up of the priest's conjurings: frame 6, the opening sound.
 void conjure_setup(Move& m, int32_t sound) {
-    m.setup(SHEET_B);
+    m.setup(BTL_SHEET_B);
     m.me.frame = 6;
     m.me.ground_y = BTL_GROUND_Y;
     m.pan_fast();
@@ -140,7 +139,7 @@ uint16_t cls10_move13(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(SHEET_B);
+            m.setup(BTL_SHEET_B);
             me.frame = 7;
             me.ground_y = BTL_GROUND_Y;
             me.step = 1;
@@ -186,7 +185,7 @@ uint16_t cls10_move14(int16_t side) {
     auto start_speed = [](int32_t i) { return static_cast<int16_t>(-32 - 4 * (i % 3)); };
     switch (me.step) {
         case 0:
-            m.setup(SHEET_B);
+            m.setup(BTL_SHEET_B);
             me.frame = 7;
             me.ground_y = BTL_GROUND_Y;
             me.step = 1;
@@ -468,8 +467,7 @@ uint16_t cls11_move15(int16_t side) {
                 left |= o.down_flag != FINISHED;
             }
             if (!left) {
-                for (int32_t i = 0; i < ORBS; ++i) btl_actor_hide(m.fx_id(i));
-                m.release();
+                m.hide_and_release(ORBS);
                 me.step = 4;
             }
             return 0;

@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr int32_t SHEET_B = 1;
 
 // One frame of the gallop: frames 0..3, 2 cells forward, the shadow in pose
 // 4, a hoof sound on every frame but 1 (animated only). True once less than
@@ -33,7 +32,7 @@ uint16_t cls12_move12(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(SHEET_B, false);
+            m.setup(BTL_SHEET_B, false);
             me.step = 1;
             return 0;
         case 1:
@@ -65,7 +64,7 @@ uint16_t cls12_move13(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(SHEET_B);
+            m.setup(BTL_SHEET_B);
             me.step = 1;
             return 0;
         case 1:

@@ -5,7 +5,6 @@
 
 namespace {
 
-constexpr int32_t SHEET_B = 1;
 constexpr int32_t RECOIL = 1;
 
 // The mover's frame while it casts a volley: 2, then 3 for good.
@@ -26,7 +25,7 @@ uint16_t cls13_move12(int16_t side) {
     constexpr int32_t BOLTS = 13;
     switch (m.me.step) {
         case 0:
-            m.setup(SHEET_B);
+            m.setup(BTL_SHEET_B);
             m.me.frame = 2;
             m.me.timer = 0;
             for (int32_t i = 0; i < BOLTS; ++i) m.spawn(m.me.x + m.fwd(3), 0, 29 - std::abs(i % 4 - 2));
@@ -60,7 +59,7 @@ uint16_t cls13_move13(int16_t side) {
     constexpr int32_t PIECES = 20;
     switch (m.me.step) {
         case 0:
-            m.setup(SHEET_B);
+            m.setup(BTL_SHEET_B);
             m.me.frame = 2;
             m.me.timer = 0;
             for (int32_t i = 0; i < PIECES; ++i) {
@@ -104,7 +103,7 @@ uint16_t cls13_move14(int16_t side) {
         case 0:
         case 1:
             if (me.step == 0) {
-                m.setup(SHEET_B);
+                m.setup(BTL_SHEET_B);
                 me.frame = 0;
                 me.timer = 0;
                 m.spawn(side == 0 ? -4 : 84, BTL_GROUND_Y, 13);

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr int32_t SHEET_B = 1, SHEET_C = 2;
 
 // What the circle calls: C, at row 256.
 struct Called {
@@ -23,7 +22,7 @@ void summon(Move& m, const Called& c) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(SHEET_B);
+            m.setup(BTL_SHEET_B);
             me.timer = 0;
             btl_sound(7);
             me.step = 1;
@@ -59,9 +58,7 @@ void summon(Move& m, const Called& c) {
 }
 
 // Hides the circle and what it called.
-void hide_circle(Move& m) {
-    for (int32_t i = 0; i < 3; ++i) btl_actor_hide(m.fx_id(i));
-}
+void hide_circle(Move& m) { m.hide_effects(3); }
 
 }  // namespace
 
@@ -218,7 +215,7 @@ uint16_t cls14_move14(int16_t side) {
     constexpr int32_t E2 = 2, E3 = 3, E4 = 4;
     switch (me.step) {
         case 0:
-            m.setup(SHEET_C);
+            m.setup(BTL_SHEET_C);
             me.frame = 0;
             me.ground_y = BTL_GROUND_Y;
             m.spawn(me.x, BTL_GROUND_Y, 4);
@@ -294,9 +291,8 @@ uint16_t cls14_move14(int16_t side) {
             return 0;
         }
         case 3:
-            for (int32_t i = 0; i < 5; ++i) btl_actor_hide(m.fx_id(i));
             m.trail_off();
-            m.release();
+            m.hide_and_release(5);
             me.step = 4;
             return 0;
         default: return m.finish(4, true);

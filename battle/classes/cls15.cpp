@@ -2,7 +2,7 @@
 // falling rocks. Both moves draw from sheet 15B; its shadow is never shown.
 #include "battle/classes/classes.h"
 
-#include <algorithm>
+#include <cstdlib>
 
 #include "platform/input.h"
 
@@ -131,31 +131,18 @@ uint16_t cls15_move13(int16_t side) {
                 me.step = 3;
             }
             return 0;
-        case 3:
-            for (int32_t i = 0; i <= std::min<int32_t>(me.timer, ROCKS - 1); ++i) {
-                BattleActor& r = m.fx(i);
-                if (i == me.timer) {
-                    r.y = 48;
-                } else if (r.y < 351) {
-                    r.x += m.fwd(4);
-                    r.y += 58;
-                } else {
-                    if (me.stash_y < 5 && me.timer >= 5 && r.stash_x != 1) {
-                        r.x = r.w24;
-                        r.y = 48;
-                        ++r.stash_x;
-                    }
-                    ++me.stash_y;
-                }
-                if (m.in_reach_of(m.fx_id(i), -2, -48, 4, 32) && m.try_hit(me.stash_x == 0 ? 2 : 1, 1, 3))
-                    me.stash_x ^= 1;
-            }
-            if (me.stash_y >= 10) {
-                me.stash_y = 20;
-                me.step = 4;
-            }
-            ++me.timer;
+        case 3: {
+            // Each rock falls at most twice, the second time from its first column.
+            static constexpr Rain rain = {ROCKS, 5, 10, 20, 2, 3, -1};
+            const auto drift = [&m](int32_t) { return m.fwd(4); };
+            const auto again = [](int32_t, BattleActor& r) {
+                if (r.stash_x == 1) return false;
+                r.x = r.w24;
+                return true;
+            };
+            if (m.rain(rain, drift, again, [](int32_t, BattleActor&) {})) me.step = 4;
             return 0;
+        }
         case 4:
             m.release();
             m.trail_off();

@@ -100,7 +100,7 @@ uint16_t cls17_move13(int16_t side) {
             const int32_t limit = side == 0 ? 58 : 20;
             if (m.opp.hit_count > 2 || !m.alive() || limit - m.opp.x > 10) {
                 me.timer = 0;
-                for (int32_t i = 0; i < PILLARS; ++i) btl_actor_hide(m.fx_id(i));
+                m.hide_effects(PILLARS);
                 me.step = 3;
             } else if (me.timer > 3 && m.idle()) {
                 m.hit(1 + me.timer % 2, 1);

@@ -248,8 +248,7 @@ uint16_t cls19_move15(int16_t side) {
             }
             if (me.stash_y >= WAVES) {
                 m.trail_off();
-                for (int32_t i = 0; i < WAVES; ++i) btl_actor_hide(m.fx_id(i));
-                m.release();
+                m.hide_and_release(WAVES);
                 me.step = 3;
             }
             m.pan_fast();

@@ -2,7 +2,6 @@
 // leaps on it, and a rain of twelve blades (sheet 21B).
 #include "battle/classes/classes.h"
 
-#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -145,34 +144,23 @@ uint16_t cls21_move13(int16_t side) {
                 m.pan_fast();
             }
             return 0;
-        case 2:
-            for (int32_t i = 0; i <= std::min<int32_t>(me.timer, BLADES - 1); ++i) {
-                BattleActor& b = m.fx(i);
-                const bool odd = i % 2 == 1;
-                if (i == me.timer) {
-                    b.y = 48;
-                    b.stash_x = 999;
-                } else if (b.y <= 360) {
-                    b.x += m.fwd(odd ? 4 : -4);
-                    b.y += 58;
-                } else {
-                    if (me.stash_y < 12 && me.timer >= 12) {
-                        b.x = static_cast<int16_t>(m.opp.x + m.fwd(odd ? -14 : 10));
-                        b.y = 48;
-                        ++b.stash_x;
-                    }
-                    ++me.stash_y;
-                }
-                if (m.in_reach_of(m.fx_id(i), -2, -48, 4, 32) && m.try_hit(me.stash_x == 0 ? 1 : 2, 1, 5, 4))
-                    me.stash_x ^= 1;
+        case 2: {
+            // Odd blades cross forward, even ones back; each cycles through
+            // its three frames from its base (kept in its stash_y).
+            static constexpr Rain rain = {BLADES, 12, 45, 30, 1, 5, 4};
+            const int32_t start = me.timer;
+            const auto drift = [&m](int32_t i) { return m.fwd(i % 2 == 1 ? 4 : -4); };
+            const auto again = [&m](int32_t i, BattleActor& b) {
+                b.x = static_cast<int16_t>(m.opp.x + m.fwd(i % 2 == 1 ? -14 : 10));
+                return true;
+            };
+            const auto each = [start](int32_t i, BattleActor& b) {
+                if (i == start) b.stash_x = 999;
                 if (++b.frame > b.stash_y + 2) b.frame = b.stash_y;
-            }
-            if (me.stash_y >= 45) {
-                me.stash_y = 30;
-                me.step = 3;
-            }
-            ++me.timer;
+            };
+            if (m.rain(rain, drift, again, each)) me.step = 3;
             return 0;
+        }
         case 3:
             m.release();
             m.trail_off();

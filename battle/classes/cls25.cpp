@@ -100,7 +100,7 @@ uint16_t cls25_move13(int16_t side) {
             default: return m.finish(4, false);
         }
     }();
-    m.companion(me.y >= BTL_GROUND_Y ? 3 : me.y >= 210 ? 5 : 7);
+    m.companion_glide(210);
     return result;
 }
 

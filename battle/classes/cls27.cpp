@@ -165,7 +165,7 @@ uint16_t cls27_move13(int16_t side) {
             default: return m.finish(4, false);
         }
     }();
-    m.companion(me.y >= BTL_GROUND_Y ? 3 : me.y >= 208 ? 5 : 7);
+    m.companion_glide(208);
     return result;
 }
 

@@ -2,10 +2,6 @@
 // stands.
 #include "battle/classes/classes.h"
 
-namespace {
-constexpr int32_t SHEET_B = 1;
-}  // namespace
-
 // Move 12: it swoops in along the hover curve and claws once.
 uint16_t cls29_move12(int16_t side) {
     Move m(side);
@@ -15,7 +11,7 @@ uint16_t cls29_move12(int16_t side) {
     m.companion_glide(BTL_ON_GROUND_Y);
     switch (me.step) {
         case 0:
-            m.open(SHEET_B);
+            m.open(BTL_SHEET_B);
             me.y = BTL_GROUND_Y;
             me.stash_y = 48;
             [[fallthrough]];
@@ -25,7 +21,7 @@ uint16_t cls29_move12(int16_t side) {
             me.y = BTL_GROUND_Y - g_btl_hover_table[static_cast<size_t>(me.timer % 18)];
             me.frame = (me.timer / 2) % 2;
             m.pan_slow();
-            if (g_btl_animated && me.timer % 5 == 0) btl_sound(50);
+            m.wing_beat();
             if (m.dist() < 20) me.frame = 2;
             if (m.dist() < 8) {
                 me.frame = 3;
@@ -61,7 +57,7 @@ uint16_t cls29_move13(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B);
+            m.open(BTL_SHEET_B);
             me.frame = 2;
             m.opp.hit_count = 0;
             [[fallthrough]];
@@ -94,8 +90,7 @@ uint16_t cls29_move13(int16_t side) {
         }
         case 3:
             m.pan_slow();
-            // The busy flag stays until the end step.
-            if (m.cleanup(true)) m.busy(true);
+            m.cleanup_keep_busy(true);
             return 0;
         default: return m.end();
     }

@@ -3,7 +3,6 @@
 #include "battle/classes/classes.h"
 
 namespace {
-constexpr int32_t SHEET_B = 1;
 constexpr int32_t HORSES = 9;
 }  // namespace
 
@@ -14,7 +13,7 @@ uint16_t cls30_move12(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B);
+            m.open(BTL_SHEET_B);
             m.companion(2);
             [[fallthrough]];
         case 1:
@@ -53,7 +52,7 @@ uint16_t cls30_move13(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B);
+            m.open(BTL_SHEET_B);
             me.ground_y = BTL_GROUND_Y;
             m.companion(2);
             me.frame = 5;

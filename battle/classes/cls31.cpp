@@ -5,7 +5,6 @@
 #include "battle/classes/classes.h"
 
 namespace {
-constexpr int32_t SHEET_B = 1;
 constexpr int32_t BATS = 3;
 constexpr double PI = 3.14159265358979323846;
 
@@ -38,7 +37,7 @@ uint16_t cls31_move12(int16_t side) {
     BattleActor& opp = m.opp;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B);
+            m.open(BTL_SHEET_B);
             me.frame = 0;
             btl_sound(54);
             [[fallthrough]];
@@ -128,7 +127,7 @@ uint16_t cls31_move13(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B);
+            m.open(BTL_SHEET_B);
             me.frame = 8;
             for (int32_t i = 0; i < BATS; ++i) m.spawn(side == 0 ? 2 * i : 80 - 2 * i, 0, 9 + i % 2);
             m.opp.hit_count = 0;
@@ -165,8 +164,7 @@ uint16_t cls31_move13(int16_t side) {
             for (int32_t i = 0; i < BATS; ++i) bat_fly(m, i, 2);
             if (m.past_far_edge(m.fx(BATS - 1), 20)) {
                 me.timer = 0;
-                for (int32_t i = 0; i < 6; ++i) btl_actor_hide(m.fx_id(i));
-                m.release();
+                m.hide_and_release(6);
                 me.step = 4;
             } else {
                 bats_wave(m);

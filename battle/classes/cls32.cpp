@@ -2,7 +2,6 @@
 #include "battle/classes/classes.h"
 
 namespace {
-constexpr int32_t SHEET_B = 1;
 
 // The crawl: the walk with its own squelch every fourth frame. True once it
 // is less than 8 cells from the opponent.
@@ -20,7 +19,7 @@ uint16_t cls32_move12(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B, false);
+            m.open(BTL_SHEET_B, false);
             [[fallthrough]];
         case 1:
             if (crawl(m, 10)) me.step = 2;
@@ -55,7 +54,7 @@ uint16_t cls32_move13(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B, false);
+            m.open(BTL_SHEET_B, false);
             [[fallthrough]];
         case 1:
             if (crawl(m, 3)) me.step = 2;

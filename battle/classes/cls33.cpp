@@ -2,7 +2,6 @@
 #include "battle/classes/classes.h"
 
 namespace {
-constexpr int32_t SHEET_B = 1;
 
 // Its opening: floating (ground line 0) over pose 6.
 void float_up(Move& m) {
@@ -18,7 +17,7 @@ uint16_t cls33_move12(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B);
+            m.open(BTL_SHEET_B);
             m.opp.hit_count = 0;
             float_up(m);
             btl_sound(7);
@@ -53,7 +52,7 @@ uint16_t cls33_move13(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B);
+            m.open(BTL_SHEET_B);
             me.frame = 3;
             float_up(m);
             [[fallthrough]];
@@ -106,11 +105,8 @@ uint16_t cls33_move13(int16_t side) {
         }
         case 5:
             m.pan_slow();
-            // Given back without hiding; the busy flag stays until the end step.
-            if (m.cleanup(false)) {
-                m.release();
-                m.busy(true);
-            }
+            // Given back without hiding.
+            if (m.cleanup_keep_busy(false)) m.release();
             return 0;
         default: return m.end();
     }

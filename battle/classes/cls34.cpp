@@ -2,7 +2,6 @@
 #include "battle/classes/classes.h"
 
 namespace {
-constexpr int32_t SHEET_B = 1;
 constexpr WalkStep STOMP = {.sound = 15, .count_first = true, .pose = 8};
 
 // In the air: pose 5 down low, 7 higher.
@@ -16,7 +15,7 @@ uint16_t cls34_move12(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B, false);
+            m.open(BTL_SHEET_B, false);
             me.frame = 0;
             [[fallthrough]];
         case 1:
@@ -37,7 +36,7 @@ uint16_t cls34_move13(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B, false);
+            m.open(BTL_SHEET_B, false);
             me.frame = 0;
             [[fallthrough]];
         case 1:

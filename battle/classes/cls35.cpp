@@ -4,7 +4,6 @@
 #include "battle/classes/classes.h"
 
 namespace {
-constexpr int32_t SHEET_B = 1;
 
 // The axe's reach: from its own column to 5 ahead, 48 above to 32 below.
 bool axe_reach(const Move& m) { return m.in_reach(0, -48, 5, 32); }
@@ -17,7 +16,7 @@ uint16_t cls35_move12(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B, false);
+            m.open(BTL_SHEET_B, false);
             [[fallthrough]];
         case 1:
             if (m.walk_up(6, 3)) me.step = 2;
@@ -46,7 +45,7 @@ uint16_t cls35_move13(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B, false);
+            m.open(BTL_SHEET_B, false);
             [[fallthrough]];
         case 1:
             if (m.walk_up(24, 7)) {

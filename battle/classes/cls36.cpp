@@ -3,7 +3,6 @@
 #include "battle/classes/classes.h"
 
 namespace {
-constexpr int32_t SHEET_B = 1;
 
 // Waking, steps 0 and 1: the stone frames 6 and 7, slowly then fast; on the
 // 17th frame it lifts off by `lift` pixels. True then.
@@ -39,13 +38,9 @@ bool land(Move& m) {
     return true;
 }
 
-void wing_beat(Move& m) {
-    if (g_btl_animated && m.me.timer % 5 == 0) btl_sound(50);
-}
-
 // The opening of both moves: it stands as stone (frame 6).
 void awaken(Move& m) {
-    m.open(SHEET_B);
+    m.open(BTL_SHEET_B);
     m.me.ground_y = BTL_GROUND_Y;
     m.me.frame = 6;
     btl_sound(54);
@@ -73,7 +68,7 @@ uint16_t cls36_move12(int16_t side) {
                 me.x += m.fwd(2);
                 m.pan_slow();
             }
-            wing_beat(m);
+            m.wing_beat();
             if (m.dist() < 6) {
                 me.timer = 0;
                 me.frame = 3;
@@ -88,7 +83,7 @@ uint16_t cls36_move12(int16_t side) {
         case 4:
             ++me.timer;
             m.walk_frame();
-            wing_beat(m);
+            m.wing_beat();
             if (land(m)) me.step = 5;
             break;
         case 5:
@@ -114,7 +109,7 @@ uint16_t cls36_move13(int16_t side) {
             if (wake(m, 4)) me.step = 2;
             break;
         case 2:
-            wing_beat(m);
+            m.wing_beat();
             ++me.timer;
             me.frame = (me.timer / 2) % 2;
             me.y -= 4;
@@ -124,7 +119,7 @@ uint16_t cls36_move13(int16_t side) {
             }
             break;
         case 3:
-            wing_beat(m);
+            m.wing_beat();
             me.frame = (me.timer / 2) % 2;
             ++me.timer;
             me.x += m.fwd(2);

@@ -2,10 +2,6 @@
 // a triple stab.
 #include "battle/classes/classes.h"
 
-namespace {
-constexpr int32_t SHEET_B = 1;
-}  // namespace
-
 // Move 12: it runs with its spear levelled through the opponent and on past
 // the far edge, where it stays.
 uint16_t cls37_move12(int16_t side) {
@@ -14,7 +10,7 @@ uint16_t cls37_move12(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B, false);
+            m.open(BTL_SHEET_B, false);
             [[fallthrough]];
         case 1:
             m.walk_step();
@@ -56,7 +52,7 @@ uint16_t cls37_move13(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B, false);
+            m.open(BTL_SHEET_B, false);
             [[fallthrough]];
         case 1:
             m.walk_step();

@@ -8,14 +8,9 @@
 const std::array<int16_t, 4> g_cls38_flap_frames = {0, 1, 10, 1};
 
 namespace {
-constexpr int32_t SHEET_B = 1;
 constexpr int32_t STONES = 4;
 
 void flap(Move& m) { m.me.frame = g_cls38_flap_frames[static_cast<size_t>(m.me.timer & 3)]; }
-
-void wing_beat(Move& m) {
-    if (g_btl_animated && m.me.timer % 5 == 0) btl_sound(50);
-}
 
 // The wing beat's sound, on frame 1.
 void flap_sound(Move& m) {
@@ -37,14 +32,14 @@ uint16_t cls38_move12(int16_t side) {
     int16_t& start = me.w27;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B);
+            m.open(BTL_SHEET_B);
             start = m.dist();
             m.companion(6);
             me.ground_y = BTL_GROUND_Y;
             me.stash_x = 1;
             [[fallthrough]];
         case 1:
-            wing_beat(m);
+            m.wing_beat();
             m.walk_frame();
             ++me.timer;
             if (me.stash_x == 1) {
@@ -168,7 +163,7 @@ uint16_t cls38_move13(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B);
+            m.open(BTL_SHEET_B);
             me.frame = 0;
             me.ground_y = BTL_GROUND_Y;
             me.y -= 16;
@@ -272,16 +267,14 @@ uint16_t cls38_move13(int16_t side) {
             flap_sound(m);
             return 0;
         case 6:
-            for (int32_t i = 0; i < STONES; ++i) btl_actor_hide(m.fx_id(i));
-            m.release();
+            m.hide_and_release(STONES);
             me.step = 7;
             return 0;
         case 7:
             m.walk_frame();
             ++me.timer;
             m.pan_slow();
-            // The busy flag stays until the end step.
-            if (m.cleanup(false)) m.busy(true);
+            m.cleanup_keep_busy(false);
             return 0;
         default:
             btl_actor_next_frame(side);

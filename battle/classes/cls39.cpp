@@ -2,10 +2,6 @@
 // opponent; the body then floats to where the head came to rest.
 #include "battle/classes/classes.h"
 
-namespace {
-constexpr int32_t SHEET_B = 1;
-}  // namespace
-
 // Move 12: it walks up and cuts once.
 uint16_t cls39_move12(int16_t side) {
     Move m(side);
@@ -13,7 +9,7 @@ uint16_t cls39_move12(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B, false);
+            m.open(BTL_SHEET_B, false);
             [[fallthrough]];
         case 1:
             if (m.walk_up(8, 3)) me.step = 2;
@@ -34,7 +30,7 @@ uint16_t cls39_move13(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B);
+            m.open(BTL_SHEET_B);
             me.frame = 6;
             return 0;
         case 1:

@@ -3,7 +3,6 @@
 #include "battle/classes/classes.h"
 
 namespace {
-constexpr int32_t SHEET_B = 1;
 constexpr WalkStep SHAMBLE = {.count_first = true};
 }  // namespace
 
@@ -14,7 +13,7 @@ uint16_t cls40_move12(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B, false);
+            m.open(BTL_SHEET_B, false);
             [[fallthrough]];
         case 1:
             if (m.walk_up(6, 3, SHAMBLE)) {
@@ -58,7 +57,7 @@ uint16_t cls40_move13(int16_t side) {
     opp.layer = 1;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B);
+            m.open(BTL_SHEET_B);
             me.frame = 5;
             m.spawn(me.x, me.y, 14).layer = 2;
             [[fallthrough]];
@@ -84,15 +83,7 @@ uint16_t cls40_move13(int16_t side) {
             return 0;
         case 4: {
             ++me.timer;
-            if (me.timer > 27) {
-                me.timer = 0;
-                me.frame = 5;
-                m.fx(0).x += 1;
-                m.fx(0).y = BTL_GROUND_Y;
-                opp.y = opp.ground_y = BTL_GROUND_Y;
-                m.hit(2, 2, 32);
-                me.step = 5;
-            } else if (me.timer == 4) {
+            if (me.timer == 4) {
                 me.frame = 8;
                 me.x += 1;
                 btl_sound(39);
@@ -106,6 +97,17 @@ uint16_t cls40_move13(int16_t side) {
                     me.frame = 11 - u % 4;
                     me.x -= 1;
                 }
+            }
+            // The last rock (a step forward) brings the mummy onto the
+            // coffin's new column as the coffin throws the opponent out.
+            if (me.timer > 27) {
+                me.timer = 0;
+                me.frame = 5;
+                m.fx(0).x += 1;
+                m.fx(0).y = BTL_GROUND_Y;
+                opp.y = opp.ground_y = BTL_GROUND_Y;
+                m.hit(2, 2, 32);
+                me.step = 5;
             }
             return 0;
         }

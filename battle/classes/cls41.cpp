@@ -3,7 +3,6 @@
 #include "battle/classes/classes.h"
 
 namespace {
-constexpr int32_t SHEET_B = 1;
 
 // One frame of the gallop `cells` forward (negative: back), bobbing over the
 // walk frames; true once less than 6 (or `below`) cells from the opponent.
@@ -29,7 +28,7 @@ uint16_t cls41_move12(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B, false);
+            m.open(BTL_SHEET_B, false);
             return 0;
         case 1:
             if (gallop(m, 2, 6)) {
@@ -91,7 +90,7 @@ uint16_t cls41_move13(int16_t side) {
     me.layer = opp.layer = 1;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B, false);
+            m.open(BTL_SHEET_B, false);
             me.stash_y = -80;
             [[fallthrough]];
         case 1:

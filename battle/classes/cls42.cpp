@@ -4,10 +4,6 @@
 
 #include "platform/palette.h"
 
-namespace {
-constexpr int32_t SHEET_B = 1;
-}  // namespace
-
 // Move 12: it glides in, strikes with its tail and backs off.
 uint16_t cls42_move12(int16_t side) {
     Move m(side);
@@ -16,7 +12,7 @@ uint16_t cls42_move12(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B);
+            m.open(BTL_SHEET_B);
             me.frame = 0;
             me.ground_y = BTL_GROUND_Y;
             if (g_btl_animated) btl_sound(4);
@@ -50,7 +46,7 @@ uint16_t cls42_move13(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B);
+            m.open(BTL_SHEET_B);
             me.ground_y = BTL_GROUND_Y;
             me.frame = 5;
             [[fallthrough]];

@@ -3,7 +3,6 @@
 #include "battle/classes/classes.h"
 
 namespace {
-constexpr int32_t SHEET_B = 1;
 constexpr int32_t HOUNDS = 2;
 }  // namespace
 
@@ -16,7 +15,7 @@ uint16_t cls43_move12(int16_t side) {
     BattleActor& opp = m.opp;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B);
+            m.open(BTL_SHEET_B);
             me.frame = 0;
             btl_sound(6);
             [[fallthrough]];
@@ -91,7 +90,7 @@ uint16_t cls43_move13(int16_t side) {
     BattleActor& opp = m.opp;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B);
+            m.open(BTL_SHEET_B);
             me.frame = 10;
             me.stash_x = 0;  // hounds out
             btl_sound(6);

@@ -3,7 +3,6 @@
 #include "battle/classes/classes.h"
 
 namespace {
-constexpr int32_t SHEET_B = 1;
 
 bool claw_reach(const Move& m) { return m.in_reach(0, -48, 5, 32); }
 }  // namespace
@@ -16,7 +15,7 @@ uint16_t cls44_move12(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B, false);
+            m.open(BTL_SHEET_B, false);
             [[fallthrough]];
         case 1:
             if (m.walk_up(6, 6)) me.step = 2;
@@ -57,7 +56,7 @@ uint16_t cls44_move13(int16_t side) {
     m.companion_glide(BTL_ON_GROUND_Y);
     switch (me.step) {
         case 0:
-            m.open(SHEET_B, false);
+            m.open(BTL_SHEET_B, false);
             me.ground_y = BTL_GROUND_Y;
             me.stash_y = 0;
             [[fallthrough]];

@@ -5,7 +5,6 @@
 #include "battle/classes/classes_29_48.h"
 
 namespace {
-constexpr int32_t SHEET_B = 1;
 constexpr int32_t BONES = 6;
 constexpr WalkStep RATTLE = {.count_first = true};
 // Per bone: frame base, height (in steps of 8 pixels), column offset.
@@ -39,7 +38,7 @@ uint16_t cls45_move12(int16_t side) {
     uint16_t result = 0;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B, false);
+            m.open(BTL_SHEET_B, false);
             me.ground_y = BTL_GROUND_Y;
             me.frame = 0;
             [[fallthrough]];
@@ -80,7 +79,7 @@ uint16_t cls45_move13(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(SHEET_B);
+            m.open(BTL_SHEET_B);
             me.frame = 11;
             [[fallthrough]];
         case 1:
@@ -170,7 +169,7 @@ uint16_t cls45_move13(int16_t side) {
                 me.frame = 12;
                 me.y = BTL_GROUND_Y;
                 m.companion(1);
-                for (int32_t i = 0; i < BONES; ++i) btl_actor_hide(m.fx_id(i));
+                m.hide_effects(BONES);
                 me.step = 7;
             }
             ++me.timer;
@@ -180,8 +179,7 @@ uint16_t cls45_move13(int16_t side) {
         case 7:
             me.frame = 11;
             m.pan_slow();
-            // The busy flag stays until the end step.
-            if (m.cleanup(true)) m.busy(true);
+            m.cleanup_keep_busy(true);
             return 0;
         default: return m.end();
     }

@@ -47,14 +47,10 @@ void white_dome(int32_t r) {
 // The move's clean-up, in the first frame the opponent is idle: the sheet
 // freed, the damage message, the slot the move changed (if any) put back and
 // the body stood up again.
-bool cleanup(Move& m, int16_t* slot = nullptr, int16_t saved = 0) {
-    if (!m.idle()) return false;
-    m.free_sheet();
-    btl_msg_damage(m.oside);
+void cleanup(Move& m, int16_t* slot = nullptr, int16_t saved = 0) {
+    if (!m.cleanup_base()) return;
     if (slot) *slot = saved;
     cls46_spawn_parts(m.side);
-    ++m.me.step;
-    return true;
 }
 }  // namespace
 
@@ -180,7 +176,7 @@ uint16_t cls46_move12(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup_base(1);
+            m.setup_base(BTL_SHEET_B);
             me.saved_slot = me.slot;
             me.timer = 0;
             me.slot = m.sheet_slot();
@@ -265,7 +261,7 @@ uint16_t cls46_move13(int16_t side) {
     BattleActor& p1 = part(me, 1);
     switch (me.step) {
         case 0:
-            m.setup_base(2);
+            m.setup_base(BTL_SHEET_C);
             p1.saved_slot = me.slot;
             p1.timer = 0;
             p1.slot = m.sheet_slot();
@@ -332,7 +328,7 @@ uint16_t cls46_move14(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup_base(3);
+            m.setup_base(BTL_SHEET_D);
             m.spawn(me.x + 4, BODY_Y, 0);
             me.step = 1;
             return 0;

@@ -26,14 +26,11 @@ void open(Move& m, int32_t variant) {
     m.me.frame = 0;
 }
 
-bool cleanup(Move& m) {
-    if (!m.idle()) return false;
-    m.free_sheet();
-    btl_msg_damage(m.oside);
+// The clean-up: the body drawn from its own sheet again, on frame 0.
+void cleanup(Move& m) {
+    if (!m.cleanup_base()) return;
     m.me.frame = 0;
     m.me.slot = m.me.saved_slot;
-    ++m.me.step;
-    return true;
 }
 
 // n columns away from the opponent: + for side 1, - for side 0.
@@ -191,7 +188,7 @@ uint16_t cls48_move12(int16_t side) {
     BattleActor& opp = m.opp;
     switch (me.step) {
         case 0:
-            open(m, 2);
+            open(m, BTL_SHEET_C);
             me.timer = 0;
             me.step = 1;
             return 0;
@@ -265,7 +262,7 @@ uint16_t cls48_move13(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            open(m, 1);
+            open(m, BTL_SHEET_B);
             btl_sound(30);
             me.step = 1;
             return 0;
