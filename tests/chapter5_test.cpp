@@ -2,6 +2,7 @@
 // starts, the first-turn events and the reinforcements of stage 40, the goal
 // cells, the pads and the ambush of stage 38, the bosses, and the three forms
 // of the last enemy up to the ending.
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <set>
@@ -18,7 +19,10 @@
 #include "tactics/game.h"
 #include "tactics/map.h"
 #include "tactics/map_view.h"
+#include "tactics/move.h"
+#include "tactics/pick.h"
 #include "tactics/save.h"
+#include "tactics/turn.h"
 #include "tests/chapter_fixture.h"
 
 class Chapter5Test : public ChapterFixture {
@@ -352,14 +356,14 @@ TEST_F(Chapter5Test, TheLastEnemyRisesThroughItsThreeFormsToTheEnding) {
     EXPECT_EQ(g_lightning, 0);
     EXPECT_EQ(g_map_gfx_reload, 0);
     EXPECT_NE(g_tile_sheet_base, nullptr);
-    // Its own record stays, in the third form; the third body is a copy of
-    // it, a new unit on its five cells in the rebuilt chamber.
-    EXPECT_EQ(first->stats.class_id, 48);
-    EXPECT_GT(first->stats.hp, 0);
-    const std::vector<UnitRecord*> forms = records_of(28);
-    ASSERT_EQ(forms.size(), 2u);
-    UnitRecord* third = forms[0] == first ? forms[1] : forms[0];
-    EXPECT_EQ(std::memcmp(&third->stats, &first->stats, sizeof third->stats), 0);
+    // The third body is a copy of it in its third form, a new unit on its
+    // five cells in the rebuilt chamber.
+    UnitRecord* third = unit_at_cell(19, 1);
+    ASSERT_NE(third, nullptr);
+    EXPECT_NE(third, first);
+    EXPECT_EQ(third->stats.class_id, 48);
+    EXPECT_EQ(third->stats.max_hp, 300);
+    EXPECT_GT(third->stats.hp, 0);
     for (const auto& [x, y] : {std::pair{19, 1}, {18, 1}, {20, 1}, {19, 0}, {19, 2}})
         EXPECT_EQ(cell(x, y), third->number);
     const int chamber[9] = {80, 81, 82, 83, 84, 85, 86, 100, 101};
@@ -378,4 +382,49 @@ TEST_F(Chapter5Test, TheLastEnemyRisesThroughItsThreeFormsToTheEnding) {
     EXPECT_EQ(g_shake_on, 0);
     EXPECT_TRUE(records_of(28).empty());
     EXPECT_EQ(units_on_grid(), 0);
+}
+
+// --- the third body ------------------------------------------------------------------------
+
+TEST_F(Chapter5Test, OnceTheThirdBodyStandsTheLastEnemysOwnRecordIsOutOfPlay) {
+    fresh(40);
+    UnitRecord* lead = unit(1, 0, 0, 19, 3);
+    lead->stats.max_hp = lead->stats.hp = 999;
+    UnitRecord* own = unit(28, 46, 2, 19, 1);
+    own->stats.max_hp = 300;
+    g_turn = 0;
+    keep_clicking();
+    scn_turn_start();
+    own->stats.hp = 0;
+    scn_after_battle(lead, own);
+    UnitRecord* body = unit_at_cell(19, 1);
+    ASSERT_NE(body, nullptr);
+    ASSERT_NE(body, own);
+    // Were the own record still in play, its counter would beat it at once.
+    own->stats.hp = 1;
+
+    sys_log_clear();
+    std::set<const UnitStats*> fighters;
+    auto inner = on_poll;
+    on_poll = [&, inner] {
+        for (const UnitStats* s : g_btl_combatant)
+            if (s) fighters.insert(s);
+        inner();
+    };
+    btl_reset();
+    turn_enemy_phase();
+    // One strike, the body's, against one pool of HP; the game goes on.
+    EXPECT_EQ(fighters, (std::set<const UnitStats*>{&lead->stats, &body->stats}));
+    EXPECT_EQ(unit_count_live_enemies(), 1);
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(g_stage_end, 0);
+    // From beside the body only the body is a target.
+    ASSERT_EQ(btl_find_targets(lead->x, lead->y, lead, 2), 1);
+    EXPECT_EQ(g_unit_target_list[0], body);
+    // The own record beaten ends nothing: only the body on the grid does.
+    own->stats.hp = 0;
+    scn_after_battle(lead, own);
+    polling = false;
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(g_stage_end, 0);
 }
