@@ -275,6 +275,8 @@ void map_copy_to_background() {
     if (g_back_dib && g_background_dib) std::memcpy(g_background_dib, g_back_dib, SCREEN_DIB_SIZE);
 }
 
+int32_t map_view_available() { return g_tile_sheet_base || g_tile_sheet_overlay ? 1 : 0; }
+
 void map_redraw_view() {
     gfx_clear_screen();
     for (int32_t vy = 0; vy < g_view_rows; ++vy)

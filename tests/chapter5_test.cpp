@@ -384,7 +384,7 @@ TEST_F(Chapter5Test, TheLastEnemyRisesThroughItsThreeFormsToTheEnding) {
     EXPECT_EQ(units_on_grid(), 0);
 }
 
-// --- the third body ------------------------------------------------------------------------
+// --- the third body and the final blow -----------------------------------------------------------
 
 TEST_F(Chapter5Test, OnceTheThirdBodyStandsTheLastEnemysOwnRecordIsOutOfPlay) {
     fresh(40);
@@ -427,4 +427,95 @@ TEST_F(Chapter5Test, OnceTheThirdBodyStandsTheLastEnemysOwnRecordIsOutOfPlay) {
     polling = false;
     EXPECT_TRUE(messages().empty());
     EXPECT_EQ(g_stage_end, 0);
+}
+
+TEST_F(Chapter5Test, TheFinalBlowFromTheCommandMenuLeavesTheLastPictureUntilTheTitle) {
+    // Stage 40 with the third body at 1 HP two cells above the lead, saved
+    // and resumed as a loaded game.
+    fresh(40);
+    UnitRecord* lead = unit(1, 0, 0, 19, 3);
+    UnitRecord* body = unit(28, 48, 2, 19, 1);
+    body->stats.max_hp = 300;
+    body->stats.hp = 1;
+    for (const auto& [x, y] : {std::pair{18, 1}, {20, 1}, {19, 0}, {19, 2}})
+        g_occupancy.cells[y * MAP_SIDE + x] = static_cast<uint8_t>(body->number);
+    map_center_view_on(lead->x, lead->y);
+    g_turn = 3;
+    SaveFile save;
+    save_pack_state(&save);
+    std::memcpy(g_save_buffer.data(), &save, sizeof save);
+    g_game_state_record.word[GS_RESUME] = 1;
+    g_game_state_record.word[GS_CHAPTER] = 5;
+
+    // The player points at the lead and clicks once the cell cursor is on
+    // it, clicks the command menu's first entry (the act command), points
+    // at the body and clicks once the cursor is on it; then every wait of
+    // the battle and the ending is answered.
+    enum class Step { Lead, Menu, Body, Waits } step = Step::Lead;
+    auto client_x = [](int x) { return 16 + (x - g_view_x) * 32 + 16; };
+    auto client_y = [](int y) { return 48 + (y - g_view_y) * 32 + 16; };
+    // Points at a unit; clicks it once the cell cursor is on it (a pick
+    // runs). true when it clicked.
+    auto point_and_click = [&](const UnitRecord* u) {
+        at(1, HeadlessKind::Move, client_x(u->x), client_y(u->y));
+        if (g_cell_cursor_x != u->x - g_view_x || g_cell_cursor_y != u->y - g_view_y) return false;
+        at(5, HeadlessKind::Click, client_x(u->x), client_y(u->y));
+        return true;
+    };
+    // The frame below the view's top line is all black; the screen's
+    // colours 0..15 are not all black.
+    auto black_frame = [] {
+        int w = 0, h = 0;
+        const uint32_t* f = sys_headless_frame(&w, &h);
+        for (int line = 49; line < 448; ++line)
+            for (int x = 0; x < w; ++x)
+                if ((f[line * w + x] & 0xFFFFFF) != 0) return false;
+        return true;
+    };
+    auto colours_up = [] {
+        const uint8_t* c = gfx_dib_colours(g_back_dib);
+        return std::any_of(c, c + 64, [](uint8_t v) { return v != 0; });
+    };
+    // 0 until the last message of the epilogue has faded to black, 1 until
+    // the last picture shows, 2 after.
+    int phase = 0;
+    int black_frames_in_colour = 0;
+    start_polling([&] {
+        switch (step) {
+            case Step::Lead:
+                if (point_and_click(lead)) step = Step::Menu;
+                return;
+            case Step::Menu:
+                if (g_menu_chip_set) {
+                    int mx = 0, my = 0;  // the menu puts the pointer on its first entry
+                    win_get_mouse_pos(&mx, &my);
+                    click_view(mx, my);
+                    step = Step::Body;
+                }
+                return;
+            case Step::Body:
+                if (g_move_range && point_and_click(body)) step = Step::Waits;
+                return;
+            case Step::Waits:
+                // Not before the pick has taken the body's click.
+                if (g_move_range) return;
+                click_view(320, 200);
+                break;
+        }
+        if (count_messages(75) == 0) return;
+        const bool black = black_frame();
+        if (phase == 0 && black)
+            phase = 1;
+        else if (phase == 1 && !black)
+            phase = 2;
+        else if (phase == 2 && black && colours_up())
+            ++black_frames_in_colour;
+    });
+    at(120000, HeadlessKind::End);
+    EXPECT_EQ(turn_run_game(), 0);
+    polling = false;
+    EXPECT_EQ(body->stats.hp, 0);
+    EXPECT_EQ(phase, 2);
+    EXPECT_EQ(black_frames_in_colour, 0);
+    EXPECT_EQ(g_stage_index, 40);
 }
