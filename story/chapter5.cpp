@@ -179,10 +179,11 @@ void stage39() {
     scn_fade_in(2);
     scn_wait(60);
     scn_message(97);
-    // Everyone from slot 2 on goes through the door, in slot order.
+    // Everyone on the grid from slot 2 on goes through the door, in slot
+    // order; a member no list placed keeps its old position and stays out.
     for (int32_t s = 2; s < UNIT_SLOTS; ++s) {
         UnitRecord* u = &g_units[static_cast<size_t>(s)];
-        if (!in_use(u)) continue;
+        if (!on_grid(u)) continue;
         walk_to_the_door(u);
         scn_off_grid(u);
     }
@@ -191,7 +192,7 @@ void stage39() {
     // The two leaders last, each with a last word at the door.
     for (int32_t s : {1, 0}) {
         UnitRecord* u = &g_units[static_cast<size_t>(s)];
-        if (!in_use(u)) continue;
+        if (!on_grid(u)) continue;
         walk_to_the_door(u);
         map_move_unit_step(u, 5);
         scn_wait(60);

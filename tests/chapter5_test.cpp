@@ -384,7 +384,7 @@ TEST_F(Chapter5Test, TheLastEnemyRisesThroughItsThreeFormsToTheEnding) {
     EXPECT_EQ(units_on_grid(), 0);
 }
 
-// --- the third body and the final blow -----------------------------------------------------------
+// --- the third body, the final blow and stage 39's walk-out -----------------------------------
 
 TEST_F(Chapter5Test, OnceTheThirdBodyStandsTheLastEnemysOwnRecordIsOutOfPlay) {
     fresh(40);
@@ -518,4 +518,51 @@ TEST_F(Chapter5Test, TheFinalBlowFromTheCommandMenuLeavesTheLastPictureUntilTheT
     EXPECT_EQ(phase, 2);
     EXPECT_EQ(black_frames_in_colour, 0);
     EXPECT_EQ(g_stage_index, 40);
+}
+
+TEST_F(Chapter5Test, StageThirtyNineWalksOutOnlyWhoStandsOnTheGridAndKeepsTheOthersDrawn) {
+    reset_stage();
+    party_off_grid({0, 3, 4, 6, 8, 13, 12, 11});
+    // Character 12, kept in the party, with the cell an earlier stage gave
+    // it: below the walk-on's and the leader's cells.
+    UnitRecord* kept = unit(12, 53, 0, 21, 9);
+    g_occupancy.cells[9 * MAP_SIDE + 21] = 0;
+    const Cells scene = {{1, 21, 6}, {2, 20, 7}, {3, 22, 4}, {4, 22, 5},
+                         {5, 21, 5}, {6, 20, 4}, {7, 20, 5}, {8, 20, 6}};
+    // The leader's cell as the background holds it.
+    auto leader_cell = [] {
+        std::vector<uint8_t> px;
+        int col = 0, top = 0;
+        if (!map_cell_to_screen(21 - g_view_x, 6 - g_view_y, &col, &top)) return px;
+        for (int line = top; line < top + 32; ++line)
+            for (int x = col * 8; x < col * 8 + 32; ++x) px.push_back(*gfx_screen_pixel(g_background_dib, x, line));
+        return px;
+    };
+    std::set<int> lost;  // characters whose cell was emptied before their walk
+    std::vector<uint8_t> at_97;
+    bool checked_98 = false;
+    start_polling([&] {
+        for (const auto& [ch, x, y] : scene) {
+            const UnitRecord* u = unit_find_by_char_id(ch);
+            if (u->x == x && u->y == y && cell(x, y) != u->number) lost.insert(ch);
+        }
+        if (at_97.empty() && count_messages(97) == 1) at_97 = leader_cell();
+        if (!checked_98 && count_messages(98) == 1 && count_messages(99) + count_messages(100) == 0) {
+            checked_98 = true;
+            EXPECT_EQ(cell(21, 6), 1);
+            EXPECT_EQ(leader_cell(), at_97) << "the leader is drawn while message 98 shows";
+        }
+        click_view(320, 200);
+    });
+    g_stage_index = 38;
+    scn_stage_start();
+    polling = false;
+    EXPECT_EQ(messages(), (std::vector<int>{97, 98, 99, 100}));
+    EXPECT_TRUE(checked_98);
+    EXPECT_FALSE(at_97.empty());
+    EXPECT_TRUE(lost.empty()) << *lost.begin();
+    // Character 12 never walked, and no cell holds it.
+    EXPECT_EQ(kept->x, 21);
+    EXPECT_EQ(kept->y, 9);
+    EXPECT_EQ(std::count(std::begin(g_occupancy.cells), std::end(g_occupancy.cells), kept->number), 0);
 }
