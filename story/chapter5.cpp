@@ -49,6 +49,11 @@ bool in_use(const UnitRecord* u) { return u && u->number != 0; }
 
 uint8_t& occ_at(int32_t x, int32_t y) { return g_occupancy.cells[y * MAP_SIDE + x]; }
 
+// The unit stands on the grid: its cell holds its number.
+bool on_grid(const UnitRecord* u) {
+    return in_use(u) && map_on_map(u->x, u->y) && (occ_at(u->x, u->y) & OCC_UNIT_MASK) == u->number;
+}
+
 // --- placement lists -----------------------------------------------------------------
 
 const PlacementEntry kStage34[] = {{1, 5, 29}, {2, 6, 29}, {3, 3, 30}, {4, 4, 29}, {5, 3, 29},
@@ -174,10 +179,11 @@ void stage39() {
     scn_fade_in(2);
     scn_wait(60);
     scn_message(97);
-    // Everyone from slot 2 on goes through the door, in slot order.
+    // Everyone on the grid from slot 2 on goes through the door, in slot
+    // order; a member no list placed keeps its old position and stays out.
     for (int32_t s = 2; s < UNIT_SLOTS; ++s) {
         UnitRecord* u = &g_units[static_cast<size_t>(s)];
-        if (!in_use(u)) continue;
+        if (!on_grid(u)) continue;
         walk_to_the_door(u);
         scn_off_grid(u);
     }
@@ -186,7 +192,7 @@ void stage39() {
     // The two leaders last, each with a last word at the door.
     for (int32_t s : {1, 0}) {
         UnitRecord* u = &g_units[static_cast<size_t>(s)];
-        if (!in_use(u)) continue;
+        if (!on_grid(u)) continue;
         walk_to_the_door(u);
         map_move_unit_step(u, 5);
         scn_wait(60);
@@ -359,8 +365,11 @@ void second_rising(UnitRecord* first, UnitRecord* target) {
     // first, then filled again with the new unit's number.
     fill_body(target, true);
     const UnitStats third = target->stats;
-    // With no record free the last enemy stays in its own.
+    // With no record free the last enemy stays in its own. Otherwise its own
+    // record is out of play from now on: it is freed, so it never acts, is
+    // never a target or counted, and only the body on the grid can fall.
     UnitRecord* body = unit_place_new(target->x, target->y, &third);
+    if (body) target->number = 0;
     fill_body(body ? body : target);
     for (int32_t k = 0; k < 9; ++k)
         scn_set_tile(target->x - 1 + k % 3, target->y - 1 + k / 3, static_cast<uint8_t>(kChamberTiles[k]));
@@ -370,8 +379,8 @@ void second_rising(UnitRecord* first, UnitRecord* target) {
     scn_message(50);
 }
 
-// Frees every record of the last enemy (its own and the body placed in its
-// third form) once the stage is over.
+// Frees what is left of the last enemy (the third body, or its own record
+// when no other was free for the body) once the stage is over.
 void free_last_enemy() {
     for (int32_t s = UNIT_PARTY_SLOTS; s < UNIT_SLOTS; ++s) {
         UnitRecord& u = g_units[static_cast<size_t>(s)];
@@ -553,7 +562,7 @@ void scn_ch5_after_battle(UnitRecord* first, UnitRecord* second) {
         if (second->stats.hp != 0) return;
         if (second->stats.class_id == FIRST_FORM)
             second_rising(first, second);
-        else if (second->stats.class_id == LAST_FORM)
+        else if (second->stats.class_id == LAST_FORM && on_grid(second))
             the_end(second);
         return;
     }

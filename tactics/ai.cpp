@@ -269,7 +269,6 @@ void fight(UnitRecord* u, UnitRecord* target, int32_t mode) {
         if (!last_form_fell) {
             map_redraw_view();
             gfx_fade_to_wait(&g_default_palette, 1);
-            g_colour_cycle_block = 0;
         }
     } else {
         map_redraw_view();
@@ -283,6 +282,10 @@ void fight(UnitRecord* u, UnitRecord* target, int32_t mode) {
         if (summoner) take_off_map(unit_find_by_char_id(CHAR_SUMMONER_PARTNER));
     }
     if (second->stats.hp == 0 && second->stats.class_id != CLASS_LAST_FORM) take_off_map(second);
+    // The colours cycle again also when the last form fell, as after the
+    // attack command: the closing scene and the next game must not start
+    // with them held.
+    g_colour_cycle_block = 0;
     scn_after_battle(first, second);
 }
 

@@ -271,12 +271,15 @@ void menu_cmd_act(UnitRecord* u) {
     }
     if (done) {
         u->charged = 0;
-        item_check_treasure(u);
+        // A final blow that started the ending has freed the map for good:
+        // nothing more is looked for or drawn on it.
+        const bool map_shown = map_view_available() != 0;
+        if (map_shown) item_check_treasure(u);
         if (is_spirit(u)) {
             UnitRecord* summoner = unit_find_by_char_id(CHAR_SUMMONER);
             if (summoner) summoner->acted = 1;
         }
-        map_redraw_view();
+        if (map_shown) map_redraw_view();
     }
 }
 

@@ -275,6 +275,8 @@ void map_copy_to_background() {
     if (g_back_dib && g_background_dib) std::memcpy(g_background_dib, g_back_dib, SCREEN_DIB_SIZE);
 }
 
+int32_t map_view_available() { return g_tile_sheet_base || g_tile_sheet_overlay ? 1 : 0; }
+
 void map_redraw_view() {
     gfx_clear_screen();
     for (int32_t vy = 0; vy < g_view_rows; ++vy)
@@ -399,9 +401,12 @@ void map_move_unit_step(UnitRecord* unit, int32_t direction) {
     }
     uint8_t* old_cell = &g_occupancy.cells[oy * MAP_SIDE + ox];
 
-    if (unit->status > 0) *old_cell = 0;
+    // Only a cell that holds the unit is emptied: a walk that passed through
+    // another unit's cell, or a stale position under one, leaves that unit.
+    const bool holds_it = (*old_cell & OCC_UNIT_MASK) == number;
+    if (unit->status > 0 && holds_it) *old_cell = 0;
     if (direction == 6) {
-        *old_cell = 0;
+        if (holds_it) *old_cell = 0;
         map_redraw_cell_abs(ox, oy);
         unit->number = 0;
         return;
@@ -445,7 +450,9 @@ void map_move_unit_step(UnitRecord* unit, int32_t direction) {
     } else {
         map_redraw_cell_abs(ox, oy);
     }
-    if (direction == 5 || unit->status > 0) *new_cell = number;
+    // A step onto a cell another unit holds passes through it: that unit
+    // keeps its cell and is drawn again once the walker has gone on.
+    if (direction == 5 || (unit->status > 0 && (*new_cell & OCC_UNIT_MASK) == 0)) *new_cell = number;
     if (!drew) {
         const uint8_t keep = *new_cell;
         *new_cell = number;

@@ -50,6 +50,9 @@ void map_redraw_cell_view(int32_t vx, int32_t vy);
 void map_draw_cell_abs(int32_t x, int32_t y);
 void map_redraw_cell_abs(int32_t x, int32_t y);
 void map_redraw_view();
+// 1 while the map graphics are loaded and the view can be drawn; 0 once they
+// are freed, as the ending leaves them.
+int32_t map_view_available();
 // Copies the back image to the background image.
 void map_copy_to_background();
 

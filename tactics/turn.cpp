@@ -175,7 +175,8 @@ void spirit_act() {
     ai_unit_act(spirit, summoner ? summoner->x : -1, summoner ? summoner->y : -1);
     win_cursor_flag_off();
     win_set_cursor_shape(0);
-    map_redraw_view();
+    // Not after a blow that started the ending: the map is gone.
+    if (map_view_available()) map_redraw_view();
 }
 
 bool can_act(const UnitRecord& u) { return u.number != 0 && u.stats.hp != 0; }

@@ -2,6 +2,7 @@
 // starts, the first-turn events and the reinforcements of stage 40, the goal
 // cells, the pads and the ambush of stage 38, the bosses, and the three forms
 // of the last enemy up to the ending.
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <set>
@@ -18,7 +19,10 @@
 #include "tactics/game.h"
 #include "tactics/map.h"
 #include "tactics/map_view.h"
+#include "tactics/move.h"
+#include "tactics/pick.h"
 #include "tactics/save.h"
+#include "tactics/turn.h"
 #include "tests/chapter_fixture.h"
 
 class Chapter5Test : public ChapterFixture {
@@ -352,14 +356,14 @@ TEST_F(Chapter5Test, TheLastEnemyRisesThroughItsThreeFormsToTheEnding) {
     EXPECT_EQ(g_lightning, 0);
     EXPECT_EQ(g_map_gfx_reload, 0);
     EXPECT_NE(g_tile_sheet_base, nullptr);
-    // Its own record stays, in the third form; the third body is a copy of
-    // it, a new unit on its five cells in the rebuilt chamber.
-    EXPECT_EQ(first->stats.class_id, 48);
-    EXPECT_GT(first->stats.hp, 0);
-    const std::vector<UnitRecord*> forms = records_of(28);
-    ASSERT_EQ(forms.size(), 2u);
-    UnitRecord* third = forms[0] == first ? forms[1] : forms[0];
-    EXPECT_EQ(std::memcmp(&third->stats, &first->stats, sizeof third->stats), 0);
+    // The third body is a copy of it in its third form, a new unit on its
+    // five cells in the rebuilt chamber.
+    UnitRecord* third = unit_at_cell(19, 1);
+    ASSERT_NE(third, nullptr);
+    EXPECT_NE(third, first);
+    EXPECT_EQ(third->stats.class_id, 48);
+    EXPECT_EQ(third->stats.max_hp, 300);
+    EXPECT_GT(third->stats.hp, 0);
     for (const auto& [x, y] : {std::pair{19, 1}, {18, 1}, {20, 1}, {19, 0}, {19, 2}})
         EXPECT_EQ(cell(x, y), third->number);
     const int chamber[9] = {80, 81, 82, 83, 84, 85, 86, 100, 101};
@@ -378,4 +382,187 @@ TEST_F(Chapter5Test, TheLastEnemyRisesThroughItsThreeFormsToTheEnding) {
     EXPECT_EQ(g_shake_on, 0);
     EXPECT_TRUE(records_of(28).empty());
     EXPECT_EQ(units_on_grid(), 0);
+}
+
+// --- the third body, the final blow and stage 39's walk-out -----------------------------------
+
+TEST_F(Chapter5Test, OnceTheThirdBodyStandsTheLastEnemysOwnRecordIsOutOfPlay) {
+    fresh(40);
+    UnitRecord* lead = unit(1, 0, 0, 19, 3);
+    lead->stats.max_hp = lead->stats.hp = 999;
+    UnitRecord* own = unit(28, 46, 2, 19, 1);
+    own->stats.max_hp = 300;
+    g_turn = 0;
+    keep_clicking();
+    scn_turn_start();
+    own->stats.hp = 0;
+    scn_after_battle(lead, own);
+    UnitRecord* body = unit_at_cell(19, 1);
+    ASSERT_NE(body, nullptr);
+    ASSERT_NE(body, own);
+    // Were the own record still in play, its counter would beat it at once.
+    own->stats.hp = 1;
+
+    sys_log_clear();
+    std::set<const UnitStats*> fighters;
+    auto inner = on_poll;
+    on_poll = [&, inner] {
+        for (const UnitStats* s : g_btl_combatant)
+            if (s) fighters.insert(s);
+        inner();
+    };
+    btl_reset();
+    turn_enemy_phase();
+    // One strike, the body's, against one pool of HP; the game goes on.
+    EXPECT_EQ(fighters, (std::set<const UnitStats*>{&lead->stats, &body->stats}));
+    EXPECT_EQ(unit_count_live_enemies(), 1);
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(g_stage_end, 0);
+    // From beside the body only the body is a target.
+    ASSERT_EQ(btl_find_targets(lead->x, lead->y, lead, 2), 1);
+    EXPECT_EQ(g_unit_target_list[0], body);
+    // The own record beaten ends nothing: only the body on the grid does.
+    own->stats.hp = 0;
+    scn_after_battle(lead, own);
+    polling = false;
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(g_stage_end, 0);
+}
+
+TEST_F(Chapter5Test, TheFinalBlowFromTheCommandMenuLeavesTheLastPictureUntilTheTitle) {
+    // Stage 40 with the third body at 1 HP two cells above the lead, saved
+    // and resumed as a loaded game.
+    fresh(40);
+    UnitRecord* lead = unit(1, 0, 0, 19, 3);
+    UnitRecord* body = unit(28, 48, 2, 19, 1);
+    body->stats.max_hp = 300;
+    body->stats.hp = 1;
+    for (const auto& [x, y] : {std::pair{18, 1}, {20, 1}, {19, 0}, {19, 2}})
+        g_occupancy.cells[y * MAP_SIDE + x] = static_cast<uint8_t>(body->number);
+    map_center_view_on(lead->x, lead->y);
+    g_turn = 3;
+    SaveFile save;
+    save_pack_state(&save);
+    std::memcpy(g_save_buffer.data(), &save, sizeof save);
+    g_game_state_record.word[GS_RESUME] = 1;
+    g_game_state_record.word[GS_CHAPTER] = 5;
+
+    // The player points at the lead and clicks once the cell cursor is on
+    // it, clicks the command menu's first entry (the act command), points
+    // at the body and clicks once the cursor is on it; then every wait of
+    // the battle and the ending is answered.
+    enum class Step { Lead, Menu, Body, Waits } step = Step::Lead;
+    auto client_x = [](int x) { return 16 + (x - g_view_x) * 32 + 16; };
+    auto client_y = [](int y) { return 48 + (y - g_view_y) * 32 + 16; };
+    // Points at a unit; clicks it once the cell cursor is on it (a pick
+    // runs). true when it clicked.
+    auto point_and_click = [&](const UnitRecord* u) {
+        at(1, HeadlessKind::Move, client_x(u->x), client_y(u->y));
+        if (g_cell_cursor_x != u->x - g_view_x || g_cell_cursor_y != u->y - g_view_y) return false;
+        at(5, HeadlessKind::Click, client_x(u->x), client_y(u->y));
+        return true;
+    };
+    // The frame below the view's top line is all black; the screen's
+    // colours 0..15 are not all black.
+    auto black_frame = [] {
+        int w = 0, h = 0;
+        const uint32_t* f = sys_headless_frame(&w, &h);
+        for (int line = 49; line < 448; ++line)
+            for (int x = 0; x < w; ++x)
+                if ((f[line * w + x] & 0xFFFFFF) != 0) return false;
+        return true;
+    };
+    auto colours_up = [] {
+        const uint8_t* c = gfx_dib_colours(g_back_dib);
+        return std::any_of(c, c + 64, [](uint8_t v) { return v != 0; });
+    };
+    // 0 until the last message of the epilogue has faded to black, 1 until
+    // the last picture shows, 2 after.
+    int phase = 0;
+    int black_frames_in_colour = 0;
+    start_polling([&] {
+        switch (step) {
+            case Step::Lead:
+                if (point_and_click(lead)) step = Step::Menu;
+                return;
+            case Step::Menu:
+                if (g_menu_chip_set) {
+                    int mx = 0, my = 0;  // the menu puts the pointer on its first entry
+                    win_get_mouse_pos(&mx, &my);
+                    click_view(mx, my);
+                    step = Step::Body;
+                }
+                return;
+            case Step::Body:
+                if (g_move_range && point_and_click(body)) step = Step::Waits;
+                return;
+            case Step::Waits:
+                // Not before the pick has taken the body's click.
+                if (g_move_range) return;
+                click_view(320, 200);
+                break;
+        }
+        if (count_messages(75) == 0) return;
+        const bool black = black_frame();
+        if (phase == 0 && black)
+            phase = 1;
+        else if (phase == 1 && !black)
+            phase = 2;
+        else if (phase == 2 && black && colours_up())
+            ++black_frames_in_colour;
+    });
+    at(120000, HeadlessKind::End);
+    EXPECT_EQ(turn_run_game(), 0);
+    polling = false;
+    EXPECT_EQ(body->stats.hp, 0);
+    EXPECT_EQ(phase, 2);
+    EXPECT_EQ(black_frames_in_colour, 0);
+    EXPECT_EQ(g_stage_index, 40);
+}
+
+TEST_F(Chapter5Test, StageThirtyNineWalksOutOnlyWhoStandsOnTheGridAndKeepsTheOthersDrawn) {
+    reset_stage();
+    party_off_grid({0, 3, 4, 6, 8, 13, 12, 11});
+    // Character 12, kept in the party, with the cell an earlier stage gave
+    // it: below the walk-on's and the leader's cells.
+    UnitRecord* kept = unit(12, 53, 0, 21, 9);
+    g_occupancy.cells[9 * MAP_SIDE + 21] = 0;
+    const Cells scene = {{1, 21, 6}, {2, 20, 7}, {3, 22, 4}, {4, 22, 5},
+                         {5, 21, 5}, {6, 20, 4}, {7, 20, 5}, {8, 20, 6}};
+    // The leader's cell as the background holds it.
+    auto leader_cell = [] {
+        std::vector<uint8_t> px;
+        int col = 0, top = 0;
+        if (!map_cell_to_screen(21 - g_view_x, 6 - g_view_y, &col, &top)) return px;
+        for (int line = top; line < top + 32; ++line)
+            for (int x = col * 8; x < col * 8 + 32; ++x) px.push_back(*gfx_screen_pixel(g_background_dib, x, line));
+        return px;
+    };
+    std::set<int> lost;  // characters whose cell was emptied before their walk
+    std::vector<uint8_t> at_97;
+    bool checked_98 = false;
+    start_polling([&] {
+        for (const auto& [ch, x, y] : scene) {
+            const UnitRecord* u = unit_find_by_char_id(ch);
+            if (u->x == x && u->y == y && cell(x, y) != u->number) lost.insert(ch);
+        }
+        if (at_97.empty() && count_messages(97) == 1) at_97 = leader_cell();
+        if (!checked_98 && count_messages(98) == 1 && count_messages(99) + count_messages(100) == 0) {
+            checked_98 = true;
+            EXPECT_EQ(cell(21, 6), 1);
+            EXPECT_EQ(leader_cell(), at_97) << "the leader is drawn while message 98 shows";
+        }
+        click_view(320, 200);
+    });
+    g_stage_index = 38;
+    scn_stage_start();
+    polling = false;
+    EXPECT_EQ(messages(), (std::vector<int>{97, 98, 99, 100}));
+    EXPECT_TRUE(checked_98);
+    EXPECT_FALSE(at_97.empty());
+    EXPECT_TRUE(lost.empty()) << *lost.begin();
+    // Character 12 never walked, and no cell holds it.
+    EXPECT_EQ(kept->x, 21);
+    EXPECT_EQ(kept->y, 9);
+    EXPECT_EQ(std::count(std::begin(g_occupancy.cells), std::end(g_occupancy.cells), kept->number), 0);
 }
