@@ -454,7 +454,9 @@ void sys_present(SysWnd w, const uint8_t* bits, int width, int height, const uin
         memo.rows.resize(span * static_cast<size_t>(y1 - y0));
     }
     memo.valid = true;
-    std::array<uint32_t, 256> lut;
+    // A plain array: the conversion below is the hottest loop of every
+    // headless run, and unoptimised builds call std::array's operator[].
+    uint32_t lut[256];
     for (int i = 0; i < 256; ++i) {
         const uint8_t* e = colour_table + i * 4;
         lut[i] = (static_cast<uint32_t>(e[2]) << 16) | (static_cast<uint32_t>(e[1]) << 8) | e[0];
