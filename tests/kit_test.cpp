@@ -14,7 +14,14 @@
 #include <string>
 #include <vector>
 
+#include "story/hooks.h"
+#include "tactics/map.h"
+#include "tactics/map_view.h"
+#include "tactics/turn.h"
+#include "tactics/units.h"
+#include "tests/chapter_fixture.h"
 #include "tools/kit.h"
+#include "tools/kit_goals.h"
 
 #ifndef ROWEN_KIT_DIR
 #define ROWEN_KIT_DIR "."
@@ -461,4 +468,216 @@ TEST(Kit, SaveIndexOnlyWhereNoneExists) {
             EXPECT_EQ(read(root / "savekq.idx"), Bytes(210, 0));
     }
     fs::remove_all(root);
+}
+
+// --- the stages' goals ---------------------------------------------------------------
+
+namespace {
+
+bool in_goal(const KitStageGoal& g, int x, int y) {
+    for (const KitCellArea& a : g.cells)
+        if (a.x1 >= 0 && x >= a.x1 && x <= a.x2 && y >= a.y1 && y <= a.y2) return true;
+    return false;
+}
+
+// The text lines of a section of a kit script, as the reader finds it.
+std::vector<std::string> section_lines(const Bytes& file, uint8_t id) {
+    std::vector<std::string> lines;
+    for (size_t i = 0; i + 1 < file.size(); ++i) {
+        if (file[i] != '#' || file[i + 1] != id) continue;
+        size_t at = i + 2;
+        while (at < file.size() && file[at]) ++at;  // the rest of the header line
+        for (++at; at < file.size();) {
+            const std::string line(reinterpret_cast<const char*>(&file[at]));
+            at += line.size() + 1;
+            if (line == "e" || line == "a") return lines;
+            lines.push_back(line);
+        }
+        break;
+    }
+    return lines;
+}
+
+class KitGoalTest : public ChapterFixture {
+protected:
+    // A party unit of character 3 (not a guard, not the escort) on (x, y).
+    UnitRecord* walker(int x, int y) {
+        UnitRecord* u = unit_find_by_char_id(3);
+        if (!u) u = unit(3, 4, 0, x, y);
+        if (!u) return nullptr;
+        g_occupancy.cells[u->y * MAP_SIDE + u->x] = 0;
+        u->x = static_cast<int16_t>(x);
+        u->y = static_cast<int16_t>(y);
+        g_occupancy.cells[y * MAP_SIDE + x] = static_cast<uint8_t>(u->number);
+        return u;
+    }
+    // The stage on its own map with its units from the kit's unit file.
+    void fresh(const KitStageGoal& g) {
+        reset_stage();
+        g_stage_flags = {};
+        play_on(g.stage - 1);
+        unit_load_stage_units(g.stage - 1, 1);
+    }
+};
+
+}  // namespace
+
+// Each stage's clear conditions say what the chapter code checks: the goal
+// cells (every cell of the map is tried; the cells carry the kit's flag and
+// no other cell does), the escort's reach, the boss of the stage unit file by
+// name, the field cleared; and the script's section 64 shows that text.
+TEST_F(KitGoalTest, ClearConditionsMatchTheChapterCode) {
+    keep_clicking();
+    for (const KitStageGoal& g : g_kit_stage_goals) {
+        SCOPED_TRACE("stage " + std::to_string(g.stage));
+        ASSERT_EQ(&g - g_kit_stage_goals + 1, g.stage);
+
+        // The text in the script, fitting the message window's 68 columns.
+        char name[32];
+        std::snprintf(name, sizeof name, "dat/stage%02d.msg", g.stage);
+        const std::vector<std::string> lines = section_lines(slurp(name), 64);
+        ASSERT_EQ(lines.size(), g.detail ? 4u : 3u);
+        EXPECT_EQ(lines[0], ">.");
+        EXPECT_EQ(lines[1], std::string("-") + g.goal);
+        if (g.detail) {
+            EXPECT_NE(lines[2].find(g.detail), std::string::npos);
+        }
+        EXPECT_NE(lines.back().find(g.defeat), std::string::npos);
+        for (const std::string& l : lines) EXPECT_LE(l.size(), 69u) << l;
+        for (int guard : g.guard) {
+            EXPECT_NE(std::string(g.defeat).find(g_char_names[guard]), std::string::npos);
+        }
+
+        fresh(g);
+        UnitRecord* lead = unit(1, 0, 0, 0, 39);
+        ASSERT_NE(lead, nullptr);
+        if (g.kind == KIT_GOAL_REACH || g.kind == KIT_GOAL_ESCORT) {
+            // The flag: one tile, passable, on the goal cells only.
+            const int flag = tile(g.cells[0].x1, g.cells[0].y1);
+            EXPECT_NE(g_terrain_class_of_tile[flag], 0u);
+            UnitRecord* escort = nullptr;
+            if (g.kind == KIT_GOAL_ESCORT) {
+                escort = unit_find_by_char_id(g.escort);
+                ASSERT_NE(escort, nullptr);
+                EXPECT_NE(std::string(g.goal).find(g_char_names[g.escort]), std::string::npos);
+            }
+            int goal_cells = 0;
+            for (int y = 0; y < 40; ++y)
+                for (int x = 0; x < 40; ++x) {
+                    const bool goal = in_goal(g, x, y);
+                    EXPECT_EQ(tile(x, y) == flag, goal) << x << "," << y;
+                    if (!goal) {
+                        if (escort) {
+                            escort->x = static_cast<int16_t>(x);
+                            escort->y = static_cast<int16_t>(y);
+                        }
+                        ASSERT_EQ(scn_unit_moved(walker(x, y), x, y), 0) << x << "," << y;
+                        ASSERT_EQ(g_stage_end, 0) << x << "," << y;
+                        continue;
+                    }
+                    ++goal_cells;
+                    // The escort just out of reach, then just in reach (a
+                    // cell below the goal, which lies on the north edge).
+                    for (int reach : {g.escort_reach + 1, g.escort_reach}) {
+                        if (!escort && reach != g.escort_reach) continue;
+                        fresh(g);
+                        UnitRecord* u = walker(x, y);
+                        if (escort) {
+                            escort = unit_find_by_char_id(g.escort);
+                            escort->x = static_cast<int16_t>(x);
+                            escort->y = static_cast<int16_t>(y + reach);
+                        }
+                        const int ends = reach == g.escort_reach;
+                        EXPECT_EQ(scn_unit_moved(u, x, y), 1) << x << "," << y;
+                        EXPECT_EQ(g_stage_end, ends) << x << "," << y << " escort " << reach;
+                    }
+                    fresh(g);
+                    lead = unit(1, 0, 0, 0, 39);
+                    if (escort) escort = unit_find_by_char_id(g.escort);
+                }
+            EXPECT_GT(goal_cells, 0);
+            continue;
+        }
+        if (g.kind == KIT_GOAL_CLEAR) {
+            // Every enemy that counts (not the neutral walk-ons) falls; the
+            // last one's fall ends the stage.
+            std::vector<UnitRecord*> foes;
+            for (int s = UNIT_PARTY_SLOTS; s < UNIT_SLOTS; ++s) {
+                UnitRecord& u = g_units[static_cast<size_t>(s)];
+                if (u.number != 0 && u.stats.ai_mode != 19) foes.push_back(&u);
+            }
+            ASSERT_EQ(static_cast<int>(foes.size()), unit_count_live_enemies());
+            ASSERT_GE(foes.size(), 2u);
+            for (UnitRecord* f : foes) {
+                EXPECT_EQ(g_stage_end, 0);
+                f->stats.hp = 0;
+                map_move_unit_step(f, 6);
+                scn_after_battle(lead, f);
+            }
+            EXPECT_EQ(g_stage_end, 1);
+            continue;
+        }
+        // Boss and contact: the one boss record, named in the goal.
+        UnitRecord* boss = nullptr;
+        UnitRecord* grunt = nullptr;
+        int bosses = 0;
+        for (int s = UNIT_PARTY_SLOTS; s < UNIT_SLOTS; ++s) {
+            UnitRecord& u = g_units[static_cast<size_t>(s)];
+            if (u.number == 0) continue;
+            const bool boss_mode = u.stats.ai_mode == 1 || u.stats.ai_mode == 2;
+            if (boss_mode && u.stats.char_id == g.boss) {
+                boss = &u;
+                ++bosses;
+            } else if (!boss_mode && u.stats.ai_mode != 19 && !grunt) {
+                grunt = &u;
+            }
+        }
+        ASSERT_EQ(bosses, 1);
+        EXPECT_EQ(boss->stats.class_id, g.boss_class);
+        EXPECT_NE(std::string(g.goal).find(unit_display_name(&boss->stats)), std::string::npos);
+        if (g.kind == KIT_GOAL_CONTACT) {
+            EXPECT_EQ(boss->stats.ai_mode, 1);
+            EXPECT_EQ(scn_before_battle(lead, boss), 1);
+            EXPECT_EQ(g_stage_end, 1);
+            continue;
+        }
+        // An ordinary enemy's fall ends nothing.
+        ASSERT_NE(grunt, nullptr);
+        grunt->stats.hp = 0;
+        map_move_unit_step(grunt, 6);
+        scn_after_battle(lead, grunt);
+        EXPECT_EQ(g_stage_end, 0);
+        // The party comes near (a move: on stage 4 it calls the boss down,
+        // on stage 38 the ambush wakes it), the boss meets it, then falls (on
+        // stage 40 in its last form: the first form's fall brings on the next).
+        scn_unit_moved(walker(20, 9), 20, 10);
+        EXPECT_EQ(g_stage_end, 0);
+        EXPECT_EQ(scn_before_battle(lead, boss), 0);
+        EXPECT_EQ(boss->stats.ai_mode, 2);
+        EXPECT_EQ(g_stage_end, 0);
+        if (g.stage == 40) boss->stats.class_id = 48;
+        boss->stats.hp = 0;
+        map_move_unit_step(boss, 6);
+        scn_after_battle(lead, boss);
+        EXPECT_EQ(g_stage_end, 1);
+    }
+}
+
+// Every stage is lost when its guards have all fallen, and only then.
+TEST_F(KitGoalTest, DefeatComesWhenTheGuardsHaveFallen) {
+    for (const KitStageGoal& g : g_kit_stage_goals) {
+        SCOPED_TRACE("stage " + std::to_string(g.stage));
+        reset_stage();
+        for (int ch = 1; ch <= 8; ++ch) ASSERT_NE(unit(ch, ch, 0, ch, 1), nullptr);
+        auto hp = [](int ch) -> int16_t& { return unit_find_by_char_id(ch)->stats.hp; };
+        for (int ch = 1; ch <= 8; ++ch)
+            if (ch != g.guard[0] && ch != g.guard[1]) hp(ch) = 0;
+        EXPECT_EQ(turn_leaders_fallen(), 0) << "the others down";
+        for (int guard : g.guard) {
+            for (int other : g.guard) hp(other) = other == guard ? 20 : 0;
+            EXPECT_EQ(turn_leaders_fallen(), 0) << "guard " << guard << " stands";
+        }
+        for (int guard : g.guard) hp(guard) = 0;
+        EXPECT_EQ(turn_leaders_fallen(), 1);
+    }
 }

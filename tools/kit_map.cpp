@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/kit_goals.h"
+
 namespace {
 
 // ---- pictures -----------------------------------------------------------------
@@ -108,6 +110,9 @@ const int kFeatureTile[8][FEATURES] = {
     {0, 0, 74, 25, 4, -1, 10, -1},    {24, 3, 5, 8, -1, 85, 0, 18},     {14, 0, 15, 46, 57, -1, 1, 10},
     {1, 0, 8, 44, -1, 110, 10, -1},   {4, 4, -1, 97, -1, -1, 7, 96},
 };
+// The flag on the goal cells of a stage: per tile set a tile of the same
+// terrain class as its ground, which the maps use nowhere else.
+const int kFlagTile[8] = {2, 21, 6, 1, 45, 18, 2, 16};
 // Tile fill colour by feature.
 const uint8_t kFeatureColour[FEATURES] = {6, 1, 5, 4, 8, 10, 3, 13};
 const bool kCycling[8] = {true, false, false, true, false, true, false, false};
@@ -225,7 +230,7 @@ int tile_or_ground(int set, Feature f) {
     return t >= 0 ? t : kFeatureTile[set][GROUND];
 }
 
-std::vector<uint8_t> make_map(const MapSpec& m, const std::vector<std::pair<int, int>>& keep) {
+std::vector<uint8_t> make_map(const MapSpec& m, const std::vector<std::pair<int, int>>& keep, const KitStageGoal* goal) {
     std::vector<uint8_t> cells(static_cast<size_t>(m.w) * m.h);
     auto at = [&](int x, int y) -> uint8_t& { return cells[static_cast<size_t>(y) * m.w + x]; };
     const int road_y = m.h / 2, river_x = 3 + static_cast<int>(mix(m.file, 1, 2) % static_cast<uint32_t>(m.w - 6));
@@ -249,15 +254,23 @@ std::vector<uint8_t> make_map(const MapSpec& m, const std::vector<std::pair<int,
     at(m.w - 2, 1) = static_cast<uint8_t>(tile_or_ground(m.set, FORT));
     for (const auto& [x, y] : keep)
         if (x < m.w && y < m.h) at(x, y) = static_cast<uint8_t>(tile_or_ground(m.set, GROUND));
+    if (goal)
+        for (const KitCellArea& a : goal->cells)
+            for (int y = a.y1; a.x1 >= 0 && y <= a.y2; ++y)
+                for (int x = a.x1; x <= a.x2; ++x)
+                    if (x < m.w && y < m.h) at(x, y) = static_cast<uint8_t>(kFlagTile[m.set]);
     return cells;
 }
 
-void write_map(const std::string& dat, const MapSpec& m, const std::vector<std::pair<int, int>>& keep) {
+// A stage's map (goal: the stage's goal row, whose cells get the flag) or a
+// scene map (goal null).
+void write_map(const std::string& dat, const MapSpec& m, const std::vector<std::pair<int, int>>& keep,
+               const KitStageGoal* goal) {
     std::vector<uint8_t> f(48, 0);
     std::memcpy(f.data(), "MAP", 3);
     f[6] = static_cast<uint8_t>(m.w);
     f[8] = static_cast<uint8_t>(m.h);
-    const std::vector<uint8_t> cells = make_map(m, keep);
+    const std::vector<uint8_t> cells = make_map(m, keep, goal);
     f.insert(f.end(), cells.begin(), cells.end());
     char name[32];
     std::snprintf(name, sizeof name, "/stage%02d.map", m.file);
@@ -410,11 +423,11 @@ void kit_write_maps_and_units(const std::string& out_dir) {
     for (const auto& c : std::vector<std::pair<int, int>>{{19, 36}, {20, 36}, {19, 37}})
         keep.push_back(c);
 
-    for (int s = 0; s < 40; ++s) write_map(dat, MapSpec{s + 1, 40, 40, kStageTileset[s]}, keep);
+    for (int s = 0; s < 40; ++s) write_map(dat, MapSpec{s + 1, 40, 40, kStageTileset[s]}, keep, &g_kit_stage_goals[s]);
     // Scene maps, sized to every cell their scenes name.
     const MapSpec scenes[] = {{51, 24, 40, 4}, {52, 40, 32, 1}, {53, 24, 26, 4}, {54, 20, 14, 1}, {55, 20, 14, 1},
                               {56, 20, 14, 6}, {57, 20, 14, 0}, {60, 20, 16, 1}, {61, 20, 14, 1}};
-    for (const MapSpec& m : scenes) write_map(dat, m, keep);
+    for (const MapSpec& m : scenes) write_map(dat, m, keep, nullptr);
     write_units(dat, keep);
 
     for (int k = 0; k < 5; ++k) write_unit_sheet(bmp + "/mapchar" + std::to_string(k) + ".BMP");

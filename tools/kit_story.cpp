@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/kit_goals.h"
+
 namespace kit {
 
 namespace {
@@ -76,19 +78,17 @@ std::vector<int> stage_sections() {
     return ids;
 }
 
+// The stage's goal and defeat: "클리어조건" over the goal (a centred page
+// line), then lines without a prefix, which go on below at the text column:
+// spaces centre them.
 void clear_conditions(Script& s, int stage) {
+    const KitStageGoal& g = g_kit_stage_goals[stage - 1];
+    auto centred = [](const std::string& text) { return std::string((68 - text.size()) / 2, ' ') + text; };
     s.section(64);
     s.line(">.");
-    if (stage == 40)
-        s.line("-마인겔다를 쓰러뜨려라");
-    else if (stage % 3 == 0)
-        s.line("-적의 대장을 쓰러뜨려라");
-    else
-        s.line("-적을 모두 쓰러뜨려라");
-    // A line without a prefix goes on below, at the text column: spaces
-    // centre it under the goal.
-    const std::string lose = "쿠시나가 쓰러지면 패배";
-    s.line("k" + std::string((68 - lose.size()) / 2, ' ') + lose);
+    s.line(std::string("-") + g.goal);
+    if (g.detail) s.line(centred(g.detail));
+    s.line("k" + centred(g.defeat));
     s.line("e");
 }
 
