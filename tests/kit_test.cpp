@@ -7,13 +7,16 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "battle/battle.h"
 #include "story/hooks.h"
 #include "tactics/map.h"
 #include "tactics/map_view.h"
@@ -470,6 +473,37 @@ TEST(Kit, SaveIndexOnlyWhereNoneExists) {
     fs::remove_all(root);
 }
 
+// The backdrop of the list screens, drawn at column 2 (x 16): every line the
+// save and load chooser (15 slots, text rows 3..17), the party list (its
+// header on row 2, slots on rows 3..18 as far as the screen shows) and the
+// bag screen (rows 3..15 and the money line at y 346) writes sits on the one
+// panel, colour 14 with no border through it; the title (y 8) and the
+// chooser's prompt (row 1) lie above the panel's border.
+TEST(Kit, ListScreenBackdropHoldsEveryRowOnItsPanel) {
+    Bmp b;
+    ASSERT_TRUE(read_picture("bmp/back1.BMP", &b));
+    ASSERT_EQ(b.w, 608);
+    ASSERT_EQ(b.h, 384);
+    struct Span {
+        const char* what;
+        int x0, x1, y0, y1;  // screen pixels, inclusive
+    };
+    const Span panel[] = {
+        {"save slots", 64, 575, 60, 359},  {"party header", 96, 567, 40, 59}, {"party slots", 64, 567, 60, 379},
+        {"bag list", 40, 599, 60, 319},    {"bag money", 56, 200, 346, 365},  {"bag look", 32, 607, 240, 371},
+    };
+    for (const Span& s : panel)
+        for (int y = s.y0; y <= s.y1; ++y)
+            for (int x = s.x0; x <= s.x1; ++x) ASSERT_EQ(b.at(x - 16, y), 14) << s.what << " at " << x << "," << y;
+    // Above the panel: the title and the prompt's glyphs (16 lines high)
+    // cross no border line.
+    for (int y = 8; y < 36; ++y) {
+        int border = 0;
+        for (int x = 16; x < 608; ++x) border += b.at(x - 16, y) == 13;
+        EXPECT_LT(border, 8) << "a border line at y " << y;
+    }
+}
+
 // --- the stages' goals ---------------------------------------------------------------
 
 namespace {
@@ -679,5 +713,76 @@ TEST_F(KitGoalTest, DefeatComesWhenTheGuardsHaveFallen) {
         }
         for (int guard : g.guard) hp(guard) = 0;
         EXPECT_EQ(turn_leaders_fallen(), 1);
+    }
+}
+
+// --- experience for the other side's units ----------------------------------------------
+
+namespace {
+
+class KitExperienceTest : public LoopTest {
+protected:
+    void SetUp() override {
+        LoopTest::SetUp();
+        btl_reset();
+        g_opt_battle_speed = 0;
+        keep_clicking();
+    }
+    void TearDown() override {
+        btl_reset();
+        LoopTest::TearDown();
+    }
+    // What the earner (a party unit of the foe's level, at the start of it)
+    // gets by the game's rules for a kill of the foe (kind 1), or for a
+    // battle that dealt it `damage` (kind 0).
+    static int gain(const UnitStats& foe, int kind, int damage) {
+        UnitStats a = MapTest::stats(1, 0, 0), o = foe;
+        a.level = foe.level;
+        a.exp = static_cast<int16_t>((foe.level - 1) * 100);
+        o.weapon = 71;  // never dropped: the spoils change nothing here
+        g_btl_combatant[0] = &a;
+        g_btl_combatant[1] = &o;
+        g_btl_damage_total = damage;
+        const int before = a.exp;
+        btl_award_experience(0, kind);
+        return a.exp - before;
+    }
+};
+
+}  // namespace
+
+// Every unit of the other side in the unit file is worth more beaten than
+// the biggest blow that leaves it standing, and a stronger one of a class
+// is worth more.
+TEST_F(KitExperienceTest, BeatingAnEnemyIsWorthMoreThanHittingIt) {
+    const Bytes f = slurp("dat/stage.unt");
+    ASSERT_GE(f.size(), 96u);
+    std::map<std::pair<int, int>, int> word_by_class_level;
+    std::set<std::vector<int16_t>> tried;
+    int enemies = 0;
+    for (size_t b = 0; b < 48; ++b) {
+        const size_t at = u16(f, 2 * b), n = u16(f, at);
+        for (size_t i = 0; i < n; ++i) {
+            UnitStats s;
+            ASSERT_LE(at + 2 + 30 * (i + 1), f.size());
+            std::memcpy(&s, &f[at + 2 + 30 * i + 4], sizeof s);
+            if (s.ai_mode == 0) continue;
+            ++enemies;
+            SCOPED_TRACE("block " + std::to_string(b) + " class " + std::to_string(s.class_id) + " level " +
+                         std::to_string(s.level));
+            EXPECT_GT(s.exp, 0);
+            auto [it, added] = word_by_class_level.emplace(std::pair{int(s.class_id), int(s.level)}, s.exp);
+            EXPECT_EQ(it->second, s.exp) << "one class and level, one word";
+            if (!tried.insert({s.class_id, s.level, s.max_hp, s.exp}).second) continue;
+            EXPECT_GT(gain(s, 1, 0), gain(s, 0, s.max_hp - 1));
+        }
+    }
+    EXPECT_GT(enemies, 200);
+    // Within a class the word grows with the level.
+    for (auto it = word_by_class_level.begin(); it != word_by_class_level.end(); ++it) {
+        const auto next = std::next(it);
+        if (next != word_by_class_level.end() && next->first.first == it->first.first) {
+            EXPECT_GT(next->second, it->second) << "class " << it->first.first;
+        }
     }
 }

@@ -133,8 +133,9 @@ void put32(Bytes& v, uint32_t x);
 
 // ---- generators ----------------------------------------------------------------
 struct Kit {
-    std::string out;  // the game folder
-    Bytes font;       // k.fnt, built first
+    std::string out;      // the game folder
+    bool marked = false;  // the marked kit for tests: numbers and codes drawn on what they read
+    Bytes font;           // k.fnt, built first
     std::string bmp(const std::string& name) const { return out + "/bmp/" + name; }
     std::string dat(const std::string& name) const { return out + "/dat/" + name; }
 };

@@ -290,11 +290,25 @@ struct UnitDef {
 
 constexpr int16_t SHORT_SWORD = 38;
 
+// The experience word of a unit of the other side, which a kill of it earns
+// (scaled by the level difference): more for a higher level and a stronger
+// class, and always more than the biggest hit that leaves it standing earns
+// (half its HP). Party records start at 0.
+int enemy_experience(int cls, int level) {
+    static const int kStrong[] = {23, 24, 27, 28, 41, 42};
+    static const int kMiddle[] = {19, 20, 21, 22, 25, 26, 30, 31, 34, 36, 38, 39, 40, 43};
+    int tier = cls >= 46 && cls <= 48 ? 5 : 0;
+    for (int c : kStrong) tier = c == cls ? 2 : tier;
+    for (int c : kMiddle) tier = c == cls ? 1 : tier;
+    return 20 + 2 * level + 4 * tier;
+}
+
 UnitDef unit(int x, int y, int ch, int cls, int level, int mode) {
     const int hp = 18 + level * 3;
+    const int exp = mode == 0 ? 0 : enemy_experience(cls, level);
     return UnitDef{x, y,
                    {static_cast<int16_t>(ch), static_cast<int16_t>(cls), static_cast<int16_t>(level),
-                    static_cast<int16_t>(hp), static_cast<int16_t>(hp), 0, static_cast<int16_t>(6 + level),
+                    static_cast<int16_t>(hp), static_cast<int16_t>(hp), static_cast<int16_t>(exp), static_cast<int16_t>(6 + level),
                     static_cast<int16_t>(4 + level), static_cast<int16_t>(3 + level / 2),
                     static_cast<int16_t>(3 + level / 2), static_cast<int16_t>(5 + level / 2),
                     static_cast<int16_t>(mode), SHORT_SWORD}};

@@ -303,19 +303,20 @@ void gen_story(const Kit& kit) {
     font_text(over, kit.font, 320 - font_width("게임 오버", 3) / 2, 220, "게임 오버", WHITE, 3);
     write_file(kit.bmp("gameover.BMP"), bmp_encode(over));
 
-    // The backdrop of the item, shop, save and party screens, drawn at column 2
-    // over the shown 608 x 384 pixels. Those screens fill their panels with
-    // colour 14, so its colours make 14 a dark panel blue under white text.
+    // The backdrop of the item, save and party screens, drawn at column 2
+    // over the shown 608 x 384 pixels: a patterned border and one panel.
+    // Those screens write their title at y 8 and the save prompt on text
+    // row 1 over the border, and their lines on text rows 2 to 18 (y 40 to
+    // 379) over the panel; the bag screen fills its panel area with colour
+    // 14, so 14 is the panel's dark blue under white text.
     Image back(608, 384, NAVY);
     for (int y = 0; y < 384; ++y)
         for (int x = 0; x < 608; ++x)
             if (((x / 8) + (y / 8)) % 2 == 0 && bayer4(x, y) < 4) back.set(x, y, BLUE);
-    back.fill(16, 40, 591, 200, KEY);
-    back.fill(16, 232, 591, 375, KEY);
-    back.rect(12, 36, 595, 204, SILVER);
-    back.rect(12, 228, 595, 379, SILVER);
+    back.fill(13, 37, 594, 379, KEY);
+    back.rect(12, 36, 595, 380, SILVER);
     back.rect(0, 0, 607, 383, SILVER);
-    tiny_label(back, 20, 10, "BACK1", CREAM, BLACK, 3);
+    if (kit.marked) tiny_label(back, 20, 10, "BACK1", CREAM, BLACK, 3);
     Bytes bmp = bmp_encode(back);
     const size_t colour14 = 14 + 40 + static_cast<size_t>(KEY) * 4;
     bmp[colour14 + 0] = 0x66;  // blue
