@@ -29,14 +29,18 @@
 #ifndef ROWEN_KIT_DIR
 #define ROWEN_KIT_DIR "."
 #endif
+#ifndef ROWEN_MARKED_KIT_DIR
+#define ROWEN_MARKED_KIT_DIR ROWEN_KIT_DIR
+#endif
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes slurp(const std::string& rel) {
+// A file of the kit, or of the marked kit (marks drawn on the pictures).
+Bytes slurp(const std::string& rel, const char* kit = ROWEN_KIT_DIR) {
     Bytes b;
-    FILE* f = std::fopen((std::string(ROWEN_KIT_DIR) + "/" + rel).c_str(), "rb");
+    FILE* f = std::fopen((std::string(kit) + "/" + rel).c_str(), "rb");
     if (!f) return b;
     uint8_t buf[65536];
     size_t n;
@@ -313,8 +317,8 @@ TEST(Kit, Effects) {
 }
 
 // A picture as stored, or packed in the single-file LZ format.
-::testing::AssertionResult read_picture(const std::string& rel, Bmp* out) {
-    Bytes f = slurp(rel);
+::testing::AssertionResult read_picture(const std::string& rel, Bmp* out, const char* kit = ROWEN_KIT_DIR) {
+    Bytes f = slurp(rel, kit);
     Szdd z;
     if (szdd_expand(f, &z)) f = z.data;
     return parse_bmp(f, out);
@@ -330,8 +334,9 @@ int code_value(const Bmp& b, uint32_t part, bool flipped, int pair) {
     return digit(2 * pair) * 10 + digit(2 * pair + 1);
 }
 
-// Every sheet the class scripts can load, with the highest frame their moves
-// and reactions name on it: the fighter sheets (variant A: stand, reactions,
+// Every sheet the class scripts can load (of the marked kit, whose frames
+// carry their codes), with the highest frame their moves and reactions name
+// on it: the fighter sheets (variant A: stand, reactions,
 // fall and downed frames; classes 4 and 5 also sing on it, class 47
 // transforms on it), the move sheets and the common effect sheet 99.
 TEST(Kit, BattleSheetsCoverTheirFrames) {
@@ -358,11 +363,11 @@ TEST(Kit, BattleSheetsCoverTheirFrames) {
         std::snprintf(name, sizeof name, u.letter ? "CHAR_%02d%c" : "CHAR_%02d", u.sheet, u.letter);
         SCOPED_TRACE(name);
         Bmp b;
-        ASSERT_TRUE(read_picture(std::string("bmp/") + name + ".BMP", &b));
+        ASSERT_TRUE(read_picture(std::string("bmp/") + name + ".BMP", &b, ROWEN_MARKED_KIT_DIR));
         ASSERT_EQ(b.w, 640);
         ASSERT_EQ(b.h % 16, 0);
         const uint32_t parts = uint32_t(b.h / 16) * 40;
-        Bytes s = slurp(std::string("dat/") + name + ".SPZ");
+        Bytes s = slurp(std::string("dat/") + name + ".SPZ", ROWEN_MARKED_KIT_DIR);
         ASSERT_GE(s.size(), 34u);
         const uint32_t frames = (u16(s, 32) - 32) / 2;
         ASSERT_GT(frames, uint32_t(u.highest));
@@ -390,18 +395,18 @@ TEST(Kit, BattleSheetsCoverTheirFrames) {
     }
 }
 
-// Every backdrop kind: the tile picture, a grid of exactly 2,436 bytes whose
-// tiles all lie on the picture, and the ruler in grid row 14 that names each
-// grid column and the kind.
+// Every backdrop kind of the marked kit: the tile picture, a grid of exactly
+// 2,436 bytes whose tiles all lie on the picture, and the ruler in grid row
+// 14 that names each grid column and the kind.
 TEST(Kit, BattleBackdrops) {
     for (int k = 0; k < 26; ++k) {
         const std::string name = std::string("BMAP_") + char('A' + k);
         SCOPED_TRACE(name);
         Bmp b;
-        ASSERT_TRUE(read_picture("bmp/" + name + ".BMP", &b));
+        ASSERT_TRUE(read_picture("bmp/" + name + ".BMP", &b, ROWEN_MARKED_KIT_DIR));
         ASSERT_EQ(b.w, 640);
         ASSERT_EQ(b.h % 16, 0);
-        const Bytes g = slurp("dat/" + name + ".MPZ");
+        const Bytes g = slurp("dat/" + name + ".MPZ", ROWEN_MARKED_KIT_DIR);
         ASSERT_EQ(g.size(), 2436u);
         auto tile = [&](int row, int col) { return int16_t(u16(g, 36 + 2 * (row * 80 + col))); };
         for (int r = 0; r < 15; ++r)
@@ -502,6 +507,103 @@ TEST(Kit, ListScreenBackdropHoldsEveryRowOnItsPanel) {
         for (int x = 16; x < 608; ++x) border += b.at(x - 16, y) == 13;
         EXPECT_LT(border, 8) << "a border line at y " << y;
     }
+}
+
+// --- the plain kit: a game, not a test card ------------------------------------------------
+
+// No battle frame draws anything in its label row (the frame and sheet codes
+// of the marked kit, also over the shadows), and every backdrop row repeats
+// every ten grid columns: no ruler, no column names.
+TEST(Kit, PlainBattlePicturesCarryNoMarks) {
+    int sheets = 0;
+    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::path(ROWEN_KIT_DIR) / "dat")) {
+        const std::string name = e.path().filename().string();
+        if (name.rfind("CHAR_", 0) != 0) continue;
+        SCOPED_TRACE(name);
+        ++sheets;
+        const Bytes s = slurp("dat/" + name);
+        ASSERT_GE(s.size(), 34u);
+        for (uint32_t fr = 0; fr < (u16(s, 32) - 32) / 2; ++fr) {
+            const uint32_t at = u16(s, 32 + 2 * fr);
+            ASSERT_LE(at + 3 + 3 * s[at], s.size());
+            for (uint32_t k = 0; k < s[at]; ++k) ASSERT_GT(s[at + 3 + 3 * k + 1] >> 2, 0) << "frame " << fr;
+        }
+    }
+    EXPECT_GE(sheets, 100);
+    for (int k = 0; k < 26; ++k) {
+        SCOPED_TRACE(std::string("BMAP_") + char('A' + k));
+        const Bytes g = slurp(std::string("dat/BMAP_") + char('A' + k) + ".MPZ");
+        ASSERT_EQ(g.size(), 2436u);
+        for (int r = 0; r < 15; ++r)
+            for (int c = 0; c + 10 < 80; ++c) ASSERT_EQ(u16(g, 36 + 2 * (r * 80 + c)), u16(g, 36 + 2 * (r * 80 + c + 10))) << r << "," << c;
+    }
+}
+
+// Map tiles look like their terrain, not like their numbers: a tile set has
+// one picture per terrain class it uses, and the goal flag. A unit's map
+// figure is its class's walk-sheet figure facing down, and its greyed form
+// is grey.
+TEST(Kit, PlainMapPicturesShowTerrainAndFigures) {
+    auto cell = [](const Bmp& b, int x0, int y0) {
+        std::vector<uint8_t> px;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) px.push_back(static_cast<uint8_t>(b.at(x0 + x, y0 + y)));
+        return px;
+    };
+    for (int set = 0; set < 8; ++set) {
+        SCOPED_TRACE("tile set " + std::to_string(set));
+        Bmp b;
+        ASSERT_TRUE(read_picture(std::string("bmp/map_") + char('a' + set) + ".BMP", &b));
+        std::set<std::vector<uint8_t>> pictures;
+        std::set<uint32_t> classes;
+        for (int t = 0; t < 120; ++t) {
+            pictures.insert(cell(b, t % 20 * 32, t / 20 * 32));
+            classes.insert(g_tileset_terrain[static_cast<size_t>(set)][static_cast<size_t>(t)]);
+        }
+        EXPECT_LE(pictures.size(), classes.size() + 1);
+    }
+    for (int k = 0; k < 5; ++k) {
+        SCOPED_TRACE("unit sheet " + std::to_string(k));
+        Bmp sheet;
+        ASSERT_TRUE(read_picture("bmp/mapchar" + std::to_string(k) + ".BMP", &sheet));
+        const int16_t* list = g_sprite_class_lists[static_cast<size_t>(k + 1)].data();
+        for (int p = 0; list[p] >= 0; ++p) {
+            char name[32];
+            std::snprintf(name, sizeof name, "bmp/walk%02d.BMP", list[p]);
+            Bmp walk;
+            ASSERT_TRUE(read_picture(name, &walk));
+            EXPECT_EQ(cell(sheet, p % 20 * 32, p / 20 * 32), cell(walk, 0, 32)) << "frame " << p;
+            for (uint8_t c : cell(sheet, (p + 40) % 20 * 32, (p + 40) / 20 * 32))
+                ASSERT_TRUE(c == 14 || c == 0 || c == 3 || c == 12 || c == 13) << "greyed frame " << p + 40 << ": " << int(c);
+        }
+    }
+}
+
+// The window frame and the cursors carry no numbers: the frame's edge chips
+// repeat and mirror one another, and the arrows are mirror images.
+TEST(Kit, PlainWindowChipsAndCursorsCarryNoNumbers) {
+    Bmp chips, cursors;
+    ASSERT_TRUE(read_picture("bmp/winchip.BMP", &chips));
+    ASSERT_TRUE(read_picture("bmp/mcsrfont.BMP", &cursors));
+    for (int set = 0; set < 2; ++set)
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 8; ++x) {
+                auto chip = [&](int n, int cx) { return chips.at(set * 48 + (n % 6) * 8 + cx, (n / 6) * 20 + y); };
+                for (int n : {3, 15}) ASSERT_EQ(chip(n, x), chip(n - 1, x)) << "chip " << n;
+                ASSERT_EQ(chip(6, x), chip(11, 7 - x)) << "the side chips";
+            }
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 24; ++x) {
+            auto px = [&](int k, int cx, int cy) {
+                return cx >= 0 && cy >= 0 && cx < 16 && cy < 16 ? cursors.at(24 * k + cx, cy) : 14;
+            };
+            ASSERT_EQ(px(1, x, y), px(2, 15 - x, y)) << x << "," << y;
+            ASSERT_EQ(px(3, x, y), px(4, x, 15 - y)) << x << "," << y;
+            if (x >= 16 || y >= 16) {
+                ASSERT_EQ(cursors.at(24 * 1 + x, y), 14);
+                ASSERT_EQ(cursors.at(24 * 3 + x, y), 14);
+            }
+        }
 }
 
 // --- the stages' goals ---------------------------------------------------------------

@@ -1,6 +1,7 @@
 // Sample data kit: stage maps, the stage unit file, the map unit sheets, the
-// tile sheets and the walk sheets. Every tile and frame shows its number in a
-// small digit font so that a person and a test can tell them apart.
+// tile sheets and the walk sheets. In the marked kit every tile and frame
+// shows its number in a small digit font so that a test can tell them apart;
+// the plain kit draws terrain and figures.
 #include "tools/kit_map.h"
 
 #include <cstdint>
@@ -11,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "tactics/map_view.h"
+#include "tools/kit.h"
 #include "tools/kit_goals.h"
 
 namespace {
@@ -117,6 +120,8 @@ const int kFlagTile[8] = {2, 21, 6, 1, 45, 18, 2, 16};
 const uint8_t kFeatureColour[FEATURES] = {6, 1, 5, 4, 8, 10, 3, 13};
 const bool kCycling[8] = {true, false, false, true, false, true, false, false};
 
+int flag_tile(int set) { return kFlagTile[set]; }
+
 int feature_of_tile(int set, int tile) {
     for (int f = 0; f < FEATURES; ++f)
         if (kFeatureTile[set][f] == tile) return f;
@@ -202,6 +207,89 @@ void write_walk_sheet(const std::string& path, int cls) {
         // A foot that shows the step: left, both, right.
         c.rect(x + 8 + (frame % 3) * 6, y + 29, 4, 3, 0);
     }
+    write_bmp(path, c);
+}
+
+// ---- plain pictures ------------------------------------------------------------------
+
+void put_image(Canvas& c, const kit::Image& img, int x0, int y0) {
+    for (int y = 0; y < img.h; ++y)
+        for (int x = 0; x < img.w; ++x) c.set(x0 + x, y0 + y, img.px[static_cast<size_t>(y) * img.w + x]);
+}
+
+// A picture at half size: each 2 x 2 block becomes its most frequent colour
+// (the upper left one on a tie).
+kit::Image half(const kit::Image& img) {
+    kit::Image h(img.w / 2, img.h / 2, KEY);
+    for (int y = 0; y < h.h; ++y)
+        for (int x = 0; x < h.w; ++x) {
+            const uint8_t c[4] = {img.get(2 * x, 2 * y), img.get(2 * x + 1, 2 * y), img.get(2 * x, 2 * y + 1),
+                                  img.get(2 * x + 1, 2 * y + 1)};
+            int best = 0, best_n = 0;
+            for (int i = 0; i < 4; ++i) {
+                int n = 0;
+                for (int j = 0; j < 4; ++j) n += c[j] == c[i];
+                if (n > best_n) best = i, best_n = n;
+            }
+            h.set(x, y, c[best]);
+        }
+    return h;
+}
+
+// The greyed form of a figure (a unit that has acted): its colours turned
+// to greys of about the same lightness.
+kit::Image greyed(const kit::Image& img) {
+    kit::Image g = img;
+    for (uint8_t& p : g.px) {
+        if (p == KEY || p == kit::BLACK) continue;
+        const bool light = p == kit::WHITE || p == kit::CREAM || p == kit::PEACH || p == kit::SILVER || p == kit::TAN ||
+                           p == kit::LIME || p == kit::ORANGE;
+        p = light ? kit::SILVER : p == kit::DGREY || p == kit::NAVY ? kit::DGREY : kit::TAUPE;
+    }
+    return g;
+}
+
+int flag_tile(int set);
+
+// Tile t as its terrain, 32 x 32 at (t % 20, t / 20), its half-size copy at
+// line 192 as write_tile_sheet lays them out.
+void write_plain_tile_sheet(const std::string& path, int set) {
+    Canvas c(640, 240, 0);
+    for (int t = 0; t < 120; ++t) {
+        const kit::Image tile = kit::terrain_tile(set, t, t == flag_tile(set));
+        put_image(c, tile, (t % 20) * 32, (t / 20) * 32);
+        const int tz = t / 20 < 3 ? (t / 20) * 40 + t % 20 : (t / 20 - 3) * 40 + t % 20 + 20;
+        put_image(c, half(tile), (tz % 40) * 16, 192 + (tz / 40) * 16);
+    }
+    write_bmp(path, c);
+}
+
+// The unit sheet of chapter module `module`: frame p shows the class at
+// position p of the module's sprite-set class list facing down (a soldier
+// past the list's end), frame 40 + p its greyed form; the half-size copies
+// below.
+void write_plain_unit_sheet(const std::string& path, int module) {
+    const int16_t* list = g_sprite_class_lists[static_cast<size_t>(module)].data();
+    int len = 0;
+    while (list[len] >= 0) ++len;
+    Canvas c(640, 160, KEY);
+    for (int p = 0; p < 40; ++p) {
+        const kit::Image fig = kit::walker(p < len ? list[p] : 25, 0, 1);
+        for (int f : {p, p + 40}) {
+            const kit::Image img = f < 40 ? fig : greyed(fig);
+            put_image(c, img, (f % 20) * 32, (f / 20) * 32);
+            put_image(c, half(img), (f % 40) * 16, 128 + (f / 40) * 16);
+        }
+    }
+    write_bmp(path, c);
+}
+
+// 128 x 96: frame = column x 3 + row, columns down, left, right, up, rows
+// the steps. Sheets 97..99 of the vision show people of the story.
+void write_plain_walk_sheet(const std::string& path, int cls) {
+    Canvas c(128, 96, KEY);
+    for (int frame = 0; frame < 12; ++frame)
+        put_image(c, kit::walker(cls >= 97 ? 55 + frame : cls, frame / 3, frame % 3), (frame / 3) * 32, (frame % 3) * 32);
     write_bmp(path, c);
 }
 
@@ -425,7 +513,7 @@ void write_units(const std::string& dat, const std::vector<std::pair<int, int>>&
 
 }  // namespace
 
-void kit_write_maps_and_units(const std::string& out_dir) {
+void kit_write_maps_and_units(const std::string& out_dir, bool marked) {
     const std::string dat = out_dir + "/dat", bmp = out_dir + "/bmp";
     std::vector<std::pair<int, int>> keep;
     std::istringstream in(kNamedCells);
@@ -444,12 +532,27 @@ void kit_write_maps_and_units(const std::string& out_dir) {
     for (const MapSpec& m : scenes) write_map(dat, m, keep, nullptr);
     write_units(dat, keep);
 
-    for (int k = 0; k < 5; ++k) write_unit_sheet(bmp + "/mapchar" + std::to_string(k) + ".BMP");
-    for (int set = 0; set < 8; ++set) write_tile_sheet(bmp + "/map_" + std::string(1, static_cast<char>('a' + set)) + ".BMP", set);
+    for (int k = 0; k < 5; ++k) {
+        const std::string path = bmp + "/mapchar" + std::to_string(k) + ".BMP";
+        if (marked)
+            write_unit_sheet(path);
+        else
+            write_plain_unit_sheet(path, k + 1);
+    }
+    for (int set = 0; set < 8; ++set) {
+        const std::string path = bmp + "/map_" + std::string(1, static_cast<char>('a' + set)) + ".BMP";
+        if (marked)
+            write_tile_sheet(path, set);
+        else
+            write_plain_tile_sheet(path, set);
+    }
     for (int cls = 0; cls <= 99; ++cls) {
         if (cls > 66 && cls < 97) continue;
         char name[32];
         std::snprintf(name, sizeof name, "/walk%02d.BMP", cls);
-        write_walk_sheet(bmp + name, cls);
+        if (marked)
+            write_walk_sheet(bmp + name, cls);
+        else
+            write_plain_walk_sheet(bmp + name, cls);
     }
 }

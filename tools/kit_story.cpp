@@ -252,9 +252,9 @@ Bytes shared_script() {
 constexpr int TXT_W = 160;  // the face box of the message windows
 constexpr int TXT_H = 160;
 
-// A face: head and shoulders on the transparent key, its code at the top
-// left (so a mirrored face shows it at the right, reversed) and the hair
-// parted on its left side.
+// A face: head and shoulders on the transparent key and the hair parted on
+// its left side; in the marked kit its code at the top left (so a mirrored
+// face shows it at the right, reversed).
 Image face_picture(const Kit& kit, const std::string& code, int n) {
     static const uint8_t clothes[] = {RED, BLUE, LIME, ORANGE, NAVY, OLIVE, BROWN, TAUPE, SILVER, DGREY};
     static const uint8_t hair[] = {BROWN, BLACK, ORANGE, CREAM, TAN, DGREY, NAVY};
@@ -270,6 +270,7 @@ Image face_picture(const Kit& kit, const std::string& code, int n) {
     img.disc(96, 74, 5, BLACK);
     img.line(70, 100, 90, 100, RED);
     img.outline(BLACK);
+    if (!kit.marked) return img;
     Image label(64, 52, KEY);
     font_text(label, kit.font, 2, 2, code.c_str(), WHITE, 3);
     label.outline(BLACK);
@@ -313,8 +314,8 @@ void gen_story(const Kit& kit) {
     for (int y = 0; y < 384; ++y)
         for (int x = 0; x < 608; ++x)
             if (((x / 8) + (y / 8)) % 2 == 0 && bayer4(x, y) < 4) back.set(x, y, BLUE);
-    back.fill(13, 37, 594, 379, KEY);
-    back.rect(12, 36, 595, 380, SILVER);
+    back.fill(13, 39, 594, 379, KEY);
+    back.rect(12, 38, 595, 380, SILVER);
     back.rect(0, 0, 607, 383, SILVER);
     if (kit.marked) tiny_label(back, 20, 10, "BACK1", CREAM, BLACK, 3);
     Bytes bmp = bmp_encode(back);
