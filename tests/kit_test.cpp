@@ -702,6 +702,9 @@ TEST_F(KitGoalTest, ClearConditionsMatchTheChapterCode) {
                 for (int x = 0; x < 40; ++x) {
                     const bool goal = in_goal(g, x, y);
                     EXPECT_EQ(tile(x, y) == flag, goal) << x << "," << y;
+                    if (goal) {
+                        EXPECT_EQ(g_occupancy.cells[y * MAP_SIDE + x], 0) << "a unit starts on the goal";
+                    }
                     if (!goal) {
                         if (escort) {
                             escort->x = static_cast<int16_t>(x);

@@ -413,7 +413,8 @@ int module_of_stage(int s) { return s < 1 ? 1 : s < 15 ? 2 : s < 21 ? 3 : s < 33
 
 std::vector<UnitDef> stage_units(int s, const std::vector<std::pair<int, int>>& keep) {
     std::vector<UnitDef> u;
-    // The free cell nearest to (x, y) that no named cell and no other unit uses.
+    // The free cell nearest to (x, y) that no named cell, goal cell or other
+    // unit uses.
     auto free_near = [&](int x, int y) {
         for (int r = 0; r < 40; ++r)
             for (int dy = -r; dy <= r; ++dy)
@@ -423,6 +424,8 @@ std::vector<UnitDef> stage_units(int s, const std::vector<std::pair<int, int>>& 
                     bool taken = false;
                     for (const auto& d : u) taken |= d.x == cx && d.y == cy;
                     for (const auto& [kx, ky] : keep) taken |= kx == cx && ky == cy;
+                    for (const KitCellArea& a : g_kit_stage_goals[s].cells)  // nobody starts on the goal
+                        taken |= cx >= a.x1 && cx <= a.x2 && cy >= a.y1 && cy <= a.y2;
                     if (!taken) return std::pair<int, int>{cx, cy};
                 }
         return std::pair<int, int>{x, y};
