@@ -46,6 +46,7 @@
 #include "tactics/turn.h"
 #include "tactics/units.h"
 #include "tests/fixture.h"
+#include "tools/kit_goals.h"
 
 #ifndef ROWEN_CAMPAIGN_DIR
 #define ROWEN_CAMPAIGN_DIR "campaign"
@@ -55,33 +56,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// ---- the stages' goals ----------------------------------------------------------
+// ---- the stages' goals: the kit's table (tools/kit_goals.h) -------------------------
 
-// How a stage is won: a party unit stops on one of the cells (stage 1: with
-// the escort near), the boss (a unit of that character id on the enemy
-// side) is beaten or met, or the last counted enemy falls.
-enum class Goal { Reach, Boss, Field };
-struct StageGoal {
-    Goal kind;
-    int x0, y0, x1, y1;  // Reach: the cells
-    int boss;            // Boss: its character id
-};
-constexpr StageGoal reach(int x0, int y0, int x1, int y1) { return {Goal::Reach, x0, y0, x1, y1, 0}; }
-constexpr StageGoal reach(int x, int y) { return {Goal::Reach, x, y, x, y, 0}; }
-constexpr StageGoal boss(int ch) { return {Goal::Boss, 0, 0, 0, 0, ch}; }
-constexpr StageGoal kField{Goal::Field, 0, 0, 0, 0, 0};
-
-// By stage number 1..40.
-const StageGoal kGoals[GAME_STAGES] = {
-    reach(19, 1, 20, 1), reach(37, 17, 38, 18), reach(34, 4), boss(14), reach(36, 15),   // 1-5
-    boss(10), reach(24, 0), boss(10), boss(10), boss(10),                              // 6-10
-    kField, reach(12, 1), boss(10), boss(10), boss(10),                                // 11-15
-    boss(10), boss(10), boss(10), boss(10), boss(10),                                  // 16-20
-    reach(19, 3), reach(24, 0), reach(4, 6), kField, boss(10),                         // 21-25
-    reach(29, 26), boss(10), boss(10), boss(10), boss(10),                             // 26-30
-    reach(36, 8), reach(31, 4), reach(8, 1, 9, 1), reach(20, 0, 24, 6), reach(10, 19),  // 31-35
-    boss(10), boss(10), boss(15), boss(10), boss(28),                                  // 36-40
-};
+bool reach_goal(const KitStageGoal& g) { return g.kind == KIT_GOAL_REACH || g.kind == KIT_GOAL_ESCORT; }
+bool boss_goal(const KitStageGoal& g) { return g.kind == KIT_GOAL_BOSS || g.kind == KIT_GOAL_CONTACT; }
 
 // The first stage number of chapters 1..5, and 41 for the end.
 constexpr int kFirstStage[7] = {0, 1, 2, 16, 22, 34, 41};
@@ -357,7 +335,7 @@ private:
         return g_chapter >= 1 && g_chapter <= 5 && stage_ == g_stage_index + 1 &&
                static_cast<int>(g_chapter) == scn_chapter_of_stage(stage_ - 1);
     }
-    const StageGoal& goal() const { return kGoals[stage_ - 1]; }
+    const KitStageGoal& goal() const { return g_kit_stage_goals[stage_ - 1]; }
     UnitRecord& actor() { return g_units[static_cast<size_t>(acting_)]; }
 
     // ---- what the test watches --------------------------------------------------------
@@ -644,9 +622,7 @@ private:
         return f && map_manhattan_distance(x, y, f->x, f->y) <= 2;
     }
 
-    bool preferred(const UnitRecord* t) const {
-        return goal().kind == Goal::Boss && t->stats.char_id == goal().boss;
-    }
+    bool preferred(const UnitRecord* t) const { return boss_goal(goal()) && t->stats.char_id == goal().boss; }
 
     // Path costs to the stage's goal for the unit's class, units ignored:
     // from the goal cells, else from the boss, else from every enemy.
@@ -660,10 +636,12 @@ private:
             d[static_cast<size_t>(y * w + x)] = 0;
             q.push({0, y * w + x});
         };
-        const StageGoal& g = goal();
-        if (g.kind == Goal::Reach) {
-            for (int y = g.y0; y <= g.y1; ++y)
-                for (int x = g.x0; x <= g.x1; ++x) source(x, y);
+        const KitStageGoal& g = goal();
+        if (reach_goal(g)) {
+            for (const KitCellArea& a : g.cells)
+                if (a.x1 >= 0)
+                    for (int y = a.y1; y <= a.y2; ++y)
+                        for (int x = a.x1; x <= a.x2; ++x) source(x, y);
         } else {
             for (int pass = 0; pass < 2 && q.empty(); ++pass)
                 for (int s = UNIT_PARTY_SLOTS; s < UNIT_SLOTS; ++s) {
@@ -714,7 +692,7 @@ private:
         // Standing on a goal cell that has not ended the stage (stage 1
         // without the escort near), the unit moves on: to another goal cell,
         // else off them, to step on again.
-        int best = goal().kind == Goal::Reach && dist(u.x, u.y) == 0 ? 1 << 20 : dist(u.x, u.y);
+        int best = reach_goal(goal()) && dist(u.x, u.y) == 0 ? 1 << 20 : dist(u.x, u.y);
         int best_rank = 0;
         dest_x_ = u.x;
         dest_y_ = u.y;

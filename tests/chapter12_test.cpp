@@ -523,6 +523,7 @@ TEST_F(ChapterTest, StageElevenEndsWhenTheLastEnemyFalls) {
 }
 
 TEST_F(ChapterTest, StageFifteenFinaleTurnsCharacterElevenAndShowsTheVision) {
+    use_kit_folders(ROWEN_MARKED_KIT_DIR);  // the stills are told apart by their colours
     play_on(14);
     UnitRecord* lead = party(1, 0, 5, 5);
     UnitRecord* ally = party(11, 12, 20, 20);

@@ -23,6 +23,19 @@
 #ifndef ROWEN_KIT_DIR
 #define ROWEN_KIT_DIR "."
 #endif
+// The marked kit: the same data with frame codes, names and plain colours
+// drawn on the pictures, for the tests that read what is on the screen.
+#ifndef ROWEN_MARKED_KIT_DIR
+#define ROWEN_MARKED_KIT_DIR ROWEN_KIT_DIR
+#endif
+
+// Points the game's data folders (dat, bmp, midi, wave) at a kit folder.
+inline void use_kit_folders(const char* kit) {
+    std::snprintf(g_dat_dir, sizeof g_dat_dir, "%s\\dat\\", kit);
+    std::snprintf(g_bmp_dir, sizeof g_bmp_dir, "%s\\bmp\\", kit);
+    std::snprintf(g_midi_dir, sizeof g_midi_dir, "%s\\midi\\", kit);
+    std::snprintf(g_wave_dir, sizeof g_wave_dir, "%s\\wave\\", kit);
+}
 
 // A fresh temporary folder, removed at the end of the test.
 struct TempDir {
@@ -106,10 +119,7 @@ protected:
         g_first_paint_done = 1;
         g_view_offset = {0, 48};
         std::snprintf(g_exe_dir, sizeof g_exe_dir, "%s", options.exe_dir.c_str());
-        std::snprintf(g_dat_dir, sizeof g_dat_dir, "%s\\dat\\", g_exe_dir);
-        std::snprintf(g_bmp_dir, sizeof g_bmp_dir, "%s\\bmp\\", g_exe_dir);
-        std::snprintf(g_midi_dir, sizeof g_midi_dir, "%s\\midi\\", g_exe_dir);
-        std::snprintf(g_wave_dir, sizeof g_wave_dir, "%s\\wave\\", g_exe_dir);
+        use_kit_folders(g_exe_dir);
         sys_show_window(wnd, 1);
         sys_set_foreground(wnd);
         sys_set_timer(wnd, FRAME_TIMER_ID, FRAME_TIMER_MS);

@@ -7,26 +7,40 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "battle/battle.h"
+#include "story/hooks.h"
+#include "tactics/map.h"
+#include "tactics/map_view.h"
+#include "tactics/turn.h"
+#include "tactics/units.h"
+#include "tests/chapter_fixture.h"
 #include "tools/kit.h"
+#include "tools/kit_goals.h"
 
 #ifndef ROWEN_KIT_DIR
 #define ROWEN_KIT_DIR "."
+#endif
+#ifndef ROWEN_MARKED_KIT_DIR
+#define ROWEN_MARKED_KIT_DIR ROWEN_KIT_DIR
 #endif
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes slurp(const std::string& rel) {
+// A file of the kit, or of the marked kit (marks drawn on the pictures).
+Bytes slurp(const std::string& rel, const char* kit = ROWEN_KIT_DIR) {
     Bytes b;
-    FILE* f = std::fopen((std::string(ROWEN_KIT_DIR) + "/" + rel).c_str(), "rb");
+    FILE* f = std::fopen((std::string(kit) + "/" + rel).c_str(), "rb");
     if (!f) return b;
     uint8_t buf[65536];
     size_t n;
@@ -303,8 +317,8 @@ TEST(Kit, Effects) {
 }
 
 // A picture as stored, or packed in the single-file LZ format.
-::testing::AssertionResult read_picture(const std::string& rel, Bmp* out) {
-    Bytes f = slurp(rel);
+::testing::AssertionResult read_picture(const std::string& rel, Bmp* out, const char* kit = ROWEN_KIT_DIR) {
+    Bytes f = slurp(rel, kit);
     Szdd z;
     if (szdd_expand(f, &z)) f = z.data;
     return parse_bmp(f, out);
@@ -320,8 +334,9 @@ int code_value(const Bmp& b, uint32_t part, bool flipped, int pair) {
     return digit(2 * pair) * 10 + digit(2 * pair + 1);
 }
 
-// Every sheet the class scripts can load, with the highest frame their moves
-// and reactions name on it: the fighter sheets (variant A: stand, reactions,
+// Every sheet the class scripts can load (of the marked kit, whose frames
+// carry their codes), with the highest frame their moves and reactions name
+// on it: the fighter sheets (variant A: stand, reactions,
 // fall and downed frames; classes 4 and 5 also sing on it, class 47
 // transforms on it), the move sheets and the common effect sheet 99.
 TEST(Kit, BattleSheetsCoverTheirFrames) {
@@ -348,11 +363,11 @@ TEST(Kit, BattleSheetsCoverTheirFrames) {
         std::snprintf(name, sizeof name, u.letter ? "CHAR_%02d%c" : "CHAR_%02d", u.sheet, u.letter);
         SCOPED_TRACE(name);
         Bmp b;
-        ASSERT_TRUE(read_picture(std::string("bmp/") + name + ".BMP", &b));
+        ASSERT_TRUE(read_picture(std::string("bmp/") + name + ".BMP", &b, ROWEN_MARKED_KIT_DIR));
         ASSERT_EQ(b.w, 640);
         ASSERT_EQ(b.h % 16, 0);
         const uint32_t parts = uint32_t(b.h / 16) * 40;
-        Bytes s = slurp(std::string("dat/") + name + ".SPZ");
+        Bytes s = slurp(std::string("dat/") + name + ".SPZ", ROWEN_MARKED_KIT_DIR);
         ASSERT_GE(s.size(), 34u);
         const uint32_t frames = (u16(s, 32) - 32) / 2;
         ASSERT_GT(frames, uint32_t(u.highest));
@@ -380,18 +395,18 @@ TEST(Kit, BattleSheetsCoverTheirFrames) {
     }
 }
 
-// Every backdrop kind: the tile picture, a grid of exactly 2,436 bytes whose
-// tiles all lie on the picture, and the ruler in grid row 14 that names each
-// grid column and the kind.
+// Every backdrop kind of the marked kit: the tile picture, a grid of exactly
+// 2,436 bytes whose tiles all lie on the picture, and the ruler in grid row
+// 14 that names each grid column and the kind.
 TEST(Kit, BattleBackdrops) {
     for (int k = 0; k < 26; ++k) {
         const std::string name = std::string("BMAP_") + char('A' + k);
         SCOPED_TRACE(name);
         Bmp b;
-        ASSERT_TRUE(read_picture("bmp/" + name + ".BMP", &b));
+        ASSERT_TRUE(read_picture("bmp/" + name + ".BMP", &b, ROWEN_MARKED_KIT_DIR));
         ASSERT_EQ(b.w, 640);
         ASSERT_EQ(b.h % 16, 0);
-        const Bytes g = slurp("dat/" + name + ".MPZ");
+        const Bytes g = slurp("dat/" + name + ".MPZ", ROWEN_MARKED_KIT_DIR);
         ASSERT_EQ(g.size(), 2436u);
         auto tile = [&](int row, int col) { return int16_t(u16(g, 36 + 2 * (row * 80 + col))); };
         for (int r = 0; r < 15; ++r)
@@ -461,4 +476,420 @@ TEST(Kit, SaveIndexOnlyWhereNoneExists) {
             EXPECT_EQ(read(root / "savekq.idx"), Bytes(210, 0));
     }
     fs::remove_all(root);
+}
+
+// The backdrop of the list screens, drawn at column 2 (x 16): every line the
+// save and load chooser (15 slots, text rows 3..17), the party list (its
+// header on row 2, slots on rows 3..18 as far as the screen shows) and the
+// bag screen (rows 3..15 and the money line at y 346) writes sits on the one
+// panel, colour 14 with no border through it; the title (y 8) and the
+// chooser's prompt (row 1) lie above the panel's border.
+TEST(Kit, ListScreenBackdropHoldsEveryRowOnItsPanel) {
+    Bmp b;
+    ASSERT_TRUE(read_picture("bmp/back1.BMP", &b));
+    ASSERT_EQ(b.w, 608);
+    ASSERT_EQ(b.h, 384);
+    struct Span {
+        const char* what;
+        int x0, x1, y0, y1;  // screen pixels, inclusive
+    };
+    const Span panel[] = {
+        {"save slots", 64, 575, 60, 359},  {"party header", 96, 567, 40, 59}, {"party slots", 64, 567, 60, 379},
+        {"bag list", 40, 599, 60, 319},    {"bag money", 56, 200, 346, 365},  {"bag look", 32, 607, 240, 371},
+    };
+    for (const Span& s : panel)
+        for (int y = s.y0; y <= s.y1; ++y)
+            for (int x = s.x0; x <= s.x1; ++x) ASSERT_EQ(b.at(x - 16, y), 14) << s.what << " at " << x << "," << y;
+    // Above the panel: the title and the prompt's glyphs (16 lines high)
+    // cross no border line.
+    for (int y = 8; y < 36; ++y) {
+        int border = 0;
+        for (int x = 16; x < 608; ++x) border += b.at(x - 16, y) == 13;
+        EXPECT_LT(border, 8) << "a border line at y " << y;
+    }
+}
+
+// --- the plain kit: a game, not a test card ------------------------------------------------
+
+// No battle frame draws anything in its label row (the frame and sheet codes
+// of the marked kit, also over the shadows), and every backdrop row repeats
+// every ten grid columns: no ruler, no column names.
+TEST(Kit, PlainBattlePicturesCarryNoMarks) {
+    int sheets = 0;
+    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::path(ROWEN_KIT_DIR) / "dat")) {
+        const std::string name = e.path().filename().string();
+        if (name.rfind("CHAR_", 0) != 0) continue;
+        SCOPED_TRACE(name);
+        ++sheets;
+        const Bytes s = slurp("dat/" + name);
+        ASSERT_GE(s.size(), 34u);
+        for (uint32_t fr = 0; fr < (u16(s, 32) - 32) / 2; ++fr) {
+            const uint32_t at = u16(s, 32 + 2 * fr);
+            ASSERT_LE(at + 3 + 3 * s[at], s.size());
+            for (uint32_t k = 0; k < s[at]; ++k) ASSERT_GT(s[at + 3 + 3 * k + 1] >> 2, 0) << "frame " << fr;
+        }
+    }
+    EXPECT_GE(sheets, 100);
+    for (int k = 0; k < 26; ++k) {
+        SCOPED_TRACE(std::string("BMAP_") + char('A' + k));
+        const Bytes g = slurp(std::string("dat/BMAP_") + char('A' + k) + ".MPZ");
+        ASSERT_EQ(g.size(), 2436u);
+        for (int r = 0; r < 15; ++r)
+            for (int c = 0; c + 10 < 80; ++c) ASSERT_EQ(u16(g, 36 + 2 * (r * 80 + c)), u16(g, 36 + 2 * (r * 80 + c + 10))) << r << "," << c;
+    }
+}
+
+// Map tiles look like their terrain, not like their numbers: a tile set has
+// one picture per terrain class it uses, and the goal flag. A unit's map
+// figure is its class's walk-sheet figure facing down, and its greyed form
+// is grey.
+TEST(Kit, PlainMapPicturesShowTerrainAndFigures) {
+    auto cell = [](const Bmp& b, int x0, int y0) {
+        std::vector<uint8_t> px;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) px.push_back(static_cast<uint8_t>(b.at(x0 + x, y0 + y)));
+        return px;
+    };
+    for (int set = 0; set < 8; ++set) {
+        SCOPED_TRACE("tile set " + std::to_string(set));
+        Bmp b;
+        ASSERT_TRUE(read_picture(std::string("bmp/map_") + char('a' + set) + ".BMP", &b));
+        std::set<std::vector<uint8_t>> pictures;
+        std::set<uint32_t> classes;
+        for (int t = 0; t < 120; ++t) {
+            pictures.insert(cell(b, t % 20 * 32, t / 20 * 32));
+            classes.insert(g_tileset_terrain[static_cast<size_t>(set)][static_cast<size_t>(t)]);
+        }
+        EXPECT_LE(pictures.size(), classes.size() + 1);
+    }
+    for (int k = 0; k < 5; ++k) {
+        SCOPED_TRACE("unit sheet " + std::to_string(k));
+        Bmp sheet;
+        ASSERT_TRUE(read_picture("bmp/mapchar" + std::to_string(k) + ".BMP", &sheet));
+        const int16_t* list = g_sprite_class_lists[static_cast<size_t>(k + 1)].data();
+        for (int p = 0; list[p] >= 0; ++p) {
+            char name[32];
+            std::snprintf(name, sizeof name, "bmp/walk%02d.BMP", list[p]);
+            Bmp walk;
+            ASSERT_TRUE(read_picture(name, &walk));
+            EXPECT_EQ(cell(sheet, p % 20 * 32, p / 20 * 32), cell(walk, 0, 32)) << "frame " << p;
+            for (uint8_t c : cell(sheet, (p + 40) % 20 * 32, (p + 40) / 20 * 32))
+                ASSERT_TRUE(c == 14 || c == 0 || c == 3 || c == 12 || c == 13) << "greyed frame " << p + 40 << ": " << int(c);
+        }
+    }
+}
+
+// The window frame and the cursors carry no numbers: the frame's edge chips
+// repeat and mirror one another, and the arrows are mirror images.
+TEST(Kit, PlainWindowChipsAndCursorsCarryNoNumbers) {
+    Bmp chips, cursors;
+    ASSERT_TRUE(read_picture("bmp/winchip.BMP", &chips));
+    ASSERT_TRUE(read_picture("bmp/mcsrfont.BMP", &cursors));
+    for (int set = 0; set < 2; ++set)
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 8; ++x) {
+                auto chip = [&](int n, int cx) { return chips.at(set * 48 + (n % 6) * 8 + cx, (n / 6) * 20 + y); };
+                for (int n : {3, 15}) ASSERT_EQ(chip(n, x), chip(n - 1, x)) << "chip " << n;
+                ASSERT_EQ(chip(6, x), chip(11, 7 - x)) << "the side chips";
+            }
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 24; ++x) {
+            auto px = [&](int k, int cx, int cy) {
+                return cx >= 0 && cy >= 0 && cx < 16 && cy < 16 ? cursors.at(24 * k + cx, cy) : 14;
+            };
+            ASSERT_EQ(px(1, x, y), px(2, 15 - x, y)) << x << "," << y;
+            ASSERT_EQ(px(3, x, y), px(4, x, 15 - y)) << x << "," << y;
+            if (x >= 16 || y >= 16) {
+                ASSERT_EQ(cursors.at(24 * 1 + x, y), 14);
+                ASSERT_EQ(cursors.at(24 * 3 + x, y), 14);
+            }
+        }
+}
+
+// --- the stages' goals ---------------------------------------------------------------
+
+namespace {
+
+bool in_goal(const KitStageGoal& g, int x, int y) {
+    for (const KitCellArea& a : g.cells)
+        if (a.x1 >= 0 && x >= a.x1 && x <= a.x2 && y >= a.y1 && y <= a.y2) return true;
+    return false;
+}
+
+// The text lines of a section of a kit script, as the reader finds it.
+std::vector<std::string> section_lines(const Bytes& file, uint8_t id) {
+    std::vector<std::string> lines;
+    for (size_t i = 0; i + 1 < file.size(); ++i) {
+        if (file[i] != '#' || file[i + 1] != id) continue;
+        size_t at = i + 2;
+        while (at < file.size() && file[at]) ++at;  // the rest of the header line
+        for (++at; at < file.size();) {
+            const std::string line(reinterpret_cast<const char*>(&file[at]));
+            at += line.size() + 1;
+            if (line == "e" || line == "a") return lines;
+            lines.push_back(line);
+        }
+        break;
+    }
+    return lines;
+}
+
+class KitGoalTest : public ChapterFixture {
+protected:
+    // A party unit of character 3 (not a guard, not the escort) on (x, y).
+    UnitRecord* walker(int x, int y) {
+        UnitRecord* u = unit_find_by_char_id(3);
+        if (!u) u = unit(3, 4, 0, x, y);
+        if (!u) return nullptr;
+        g_occupancy.cells[u->y * MAP_SIDE + u->x] = 0;
+        u->x = static_cast<int16_t>(x);
+        u->y = static_cast<int16_t>(y);
+        g_occupancy.cells[y * MAP_SIDE + x] = static_cast<uint8_t>(u->number);
+        return u;
+    }
+    // The stage on its own map with its units from the kit's unit file.
+    void fresh(const KitStageGoal& g) {
+        reset_stage();
+        g_stage_flags = {};
+        play_on(g.stage - 1);
+        unit_load_stage_units(g.stage - 1, 1);
+    }
+};
+
+}  // namespace
+
+// Each stage's clear conditions say what the chapter code checks: the goal
+// cells (every cell of the map is tried; the cells carry the kit's flag and
+// no other cell does), the escort's reach, the boss of the stage unit file by
+// name, the field cleared; and the script's section 64 shows that text.
+TEST_F(KitGoalTest, ClearConditionsMatchTheChapterCode) {
+    keep_clicking();
+    for (const KitStageGoal& g : g_kit_stage_goals) {
+        SCOPED_TRACE("stage " + std::to_string(g.stage));
+        ASSERT_EQ(&g - g_kit_stage_goals + 1, g.stage);
+
+        // The text in the script, fitting the message window's 68 columns.
+        char name[32];
+        std::snprintf(name, sizeof name, "dat/stage%02d.msg", g.stage);
+        const std::vector<std::string> lines = section_lines(slurp(name), 64);
+        ASSERT_EQ(lines.size(), g.detail ? 4u : 3u);
+        EXPECT_EQ(lines[0], ">.");
+        EXPECT_EQ(lines[1], std::string("-") + g.goal);
+        if (g.detail) {
+            EXPECT_NE(lines[2].find(g.detail), std::string::npos);
+        }
+        EXPECT_NE(lines.back().find(g.defeat), std::string::npos);
+        for (const std::string& l : lines) EXPECT_LE(l.size(), 69u) << l;
+        for (int guard : g.guard) {
+            EXPECT_NE(std::string(g.defeat).find(g_char_names[guard]), std::string::npos);
+        }
+
+        fresh(g);
+        UnitRecord* lead = unit(1, 0, 0, 0, 39);
+        ASSERT_NE(lead, nullptr);
+        if (g.kind == KIT_GOAL_REACH || g.kind == KIT_GOAL_ESCORT) {
+            // The flag: one tile, passable, on the goal cells only.
+            const int flag = tile(g.cells[0].x1, g.cells[0].y1);
+            EXPECT_NE(g_terrain_class_of_tile[flag], 0u);
+            UnitRecord* escort = nullptr;
+            if (g.kind == KIT_GOAL_ESCORT) {
+                escort = unit_find_by_char_id(g.escort);
+                ASSERT_NE(escort, nullptr);
+                EXPECT_NE(std::string(g.goal).find(g_char_names[g.escort]), std::string::npos);
+            }
+            int goal_cells = 0;
+            for (int y = 0; y < 40; ++y)
+                for (int x = 0; x < 40; ++x) {
+                    const bool goal = in_goal(g, x, y);
+                    EXPECT_EQ(tile(x, y) == flag, goal) << x << "," << y;
+                    if (goal) {
+                        EXPECT_EQ(g_occupancy.cells[y * MAP_SIDE + x], 0) << "a unit starts on the goal";
+                    }
+                    if (!goal) {
+                        if (escort) {
+                            escort->x = static_cast<int16_t>(x);
+                            escort->y = static_cast<int16_t>(y);
+                        }
+                        ASSERT_EQ(scn_unit_moved(walker(x, y), x, y), 0) << x << "," << y;
+                        ASSERT_EQ(g_stage_end, 0) << x << "," << y;
+                        continue;
+                    }
+                    ++goal_cells;
+                    // The escort just out of reach, then just in reach (a
+                    // cell below the goal, which lies on the north edge).
+                    for (int reach : {g.escort_reach + 1, g.escort_reach}) {
+                        if (!escort && reach != g.escort_reach) continue;
+                        fresh(g);
+                        UnitRecord* u = walker(x, y);
+                        if (escort) {
+                            escort = unit_find_by_char_id(g.escort);
+                            escort->x = static_cast<int16_t>(x);
+                            escort->y = static_cast<int16_t>(y + reach);
+                        }
+                        const int ends = reach == g.escort_reach;
+                        EXPECT_EQ(scn_unit_moved(u, x, y), 1) << x << "," << y;
+                        EXPECT_EQ(g_stage_end, ends) << x << "," << y << " escort " << reach;
+                    }
+                    fresh(g);
+                    lead = unit(1, 0, 0, 0, 39);
+                    if (escort) escort = unit_find_by_char_id(g.escort);
+                }
+            EXPECT_GT(goal_cells, 0);
+            continue;
+        }
+        if (g.kind == KIT_GOAL_CLEAR) {
+            // Every enemy that counts (not the neutral walk-ons) falls; the
+            // last one's fall ends the stage.
+            std::vector<UnitRecord*> foes;
+            for (int s = UNIT_PARTY_SLOTS; s < UNIT_SLOTS; ++s) {
+                UnitRecord& u = g_units[static_cast<size_t>(s)];
+                if (u.number != 0 && u.stats.ai_mode != 19) foes.push_back(&u);
+            }
+            ASSERT_EQ(static_cast<int>(foes.size()), unit_count_live_enemies());
+            ASSERT_GE(foes.size(), 2u);
+            for (UnitRecord* f : foes) {
+                EXPECT_EQ(g_stage_end, 0);
+                f->stats.hp = 0;
+                map_move_unit_step(f, 6);
+                scn_after_battle(lead, f);
+            }
+            EXPECT_EQ(g_stage_end, 1);
+            continue;
+        }
+        // Boss and contact: the one boss record, named in the goal.
+        UnitRecord* boss = nullptr;
+        UnitRecord* grunt = nullptr;
+        int bosses = 0;
+        for (int s = UNIT_PARTY_SLOTS; s < UNIT_SLOTS; ++s) {
+            UnitRecord& u = g_units[static_cast<size_t>(s)];
+            if (u.number == 0) continue;
+            const bool boss_mode = u.stats.ai_mode == 1 || u.stats.ai_mode == 2;
+            if (boss_mode && u.stats.char_id == g.boss) {
+                boss = &u;
+                ++bosses;
+            } else if (!boss_mode && u.stats.ai_mode != 19 && !grunt) {
+                grunt = &u;
+            }
+        }
+        ASSERT_EQ(bosses, 1);
+        EXPECT_EQ(boss->stats.class_id, g.boss_class);
+        EXPECT_NE(std::string(g.goal).find(unit_display_name(&boss->stats)), std::string::npos);
+        if (g.kind == KIT_GOAL_CONTACT) {
+            EXPECT_EQ(boss->stats.ai_mode, 1);
+            EXPECT_EQ(scn_before_battle(lead, boss), 1);
+            EXPECT_EQ(g_stage_end, 1);
+            continue;
+        }
+        // An ordinary enemy's fall ends nothing.
+        ASSERT_NE(grunt, nullptr);
+        grunt->stats.hp = 0;
+        map_move_unit_step(grunt, 6);
+        scn_after_battle(lead, grunt);
+        EXPECT_EQ(g_stage_end, 0);
+        // The party comes near (a move: on stage 4 it calls the boss down,
+        // on stage 38 the ambush wakes it), the boss meets it, then falls (on
+        // stage 40 in its last form: the first form's fall brings on the next).
+        scn_unit_moved(walker(20, 9), 20, 10);
+        EXPECT_EQ(g_stage_end, 0);
+        EXPECT_EQ(scn_before_battle(lead, boss), 0);
+        EXPECT_EQ(boss->stats.ai_mode, 2);
+        EXPECT_EQ(g_stage_end, 0);
+        if (g.stage == 40) boss->stats.class_id = 48;
+        boss->stats.hp = 0;
+        // A beaten unit leaves the map, but the last enemy's body (character
+        // 28) stays on its cells, as the attack command leaves it.
+        if (boss->stats.char_id != 28) map_move_unit_step(boss, 6);
+        scn_after_battle(lead, boss);
+        EXPECT_EQ(g_stage_end, 1);
+    }
+}
+
+// Every stage is lost when its guards have all fallen, and only then.
+TEST_F(KitGoalTest, DefeatComesWhenTheGuardsHaveFallen) {
+    for (const KitStageGoal& g : g_kit_stage_goals) {
+        SCOPED_TRACE("stage " + std::to_string(g.stage));
+        reset_stage();
+        for (int ch = 1; ch <= 8; ++ch) ASSERT_NE(unit(ch, ch, 0, ch, 1), nullptr);
+        auto hp = [](int ch) -> int16_t& { return unit_find_by_char_id(ch)->stats.hp; };
+        for (int ch = 1; ch <= 8; ++ch)
+            if (ch != g.guard[0] && ch != g.guard[1]) hp(ch) = 0;
+        EXPECT_EQ(turn_leaders_fallen(), 0) << "the others down";
+        for (int guard : g.guard) {
+            for (int other : g.guard) hp(other) = other == guard ? 20 : 0;
+            EXPECT_EQ(turn_leaders_fallen(), 0) << "guard " << guard << " stands";
+        }
+        for (int guard : g.guard) hp(guard) = 0;
+        EXPECT_EQ(turn_leaders_fallen(), 1);
+    }
+}
+
+// --- experience for the other side's units ----------------------------------------------
+
+namespace {
+
+class KitExperienceTest : public LoopTest {
+protected:
+    void SetUp() override {
+        LoopTest::SetUp();
+        btl_reset();
+        g_opt_battle_speed = 0;
+        keep_clicking();
+    }
+    void TearDown() override {
+        btl_reset();
+        LoopTest::TearDown();
+    }
+    // What the earner (a party unit of the foe's level, at the start of it)
+    // gets by the game's rules for a kill of the foe (kind 1), or for a
+    // battle that dealt it `damage` (kind 0).
+    static int gain(const UnitStats& foe, int kind, int damage) {
+        UnitStats a = MapTest::stats(1, 0, 0), o = foe;
+        a.level = foe.level;
+        a.exp = static_cast<int16_t>((foe.level - 1) * 100);
+        o.weapon = 71;  // never dropped: the spoils change nothing here
+        g_btl_combatant[0] = &a;
+        g_btl_combatant[1] = &o;
+        g_btl_damage_total = damage;
+        const int before = a.exp;
+        btl_award_experience(0, kind);
+        return a.exp - before;
+    }
+};
+
+}  // namespace
+
+// Every unit of the other side in the unit file is worth more beaten than
+// the biggest blow that leaves it standing, and a stronger one of a class
+// is worth more.
+TEST_F(KitExperienceTest, BeatingAnEnemyIsWorthMoreThanHittingIt) {
+    const Bytes f = slurp("dat/stage.unt");
+    ASSERT_GE(f.size(), 96u);
+    std::map<std::pair<int, int>, int> word_by_class_level;
+    std::set<std::vector<int16_t>> tried;
+    int enemies = 0;
+    for (size_t b = 0; b < 48; ++b) {
+        const size_t at = u16(f, 2 * b), n = u16(f, at);
+        for (size_t i = 0; i < n; ++i) {
+            UnitStats s;
+            ASSERT_LE(at + 2 + 30 * (i + 1), f.size());
+            std::memcpy(&s, &f[at + 2 + 30 * i + 4], sizeof s);
+            if (s.ai_mode == 0) continue;
+            ++enemies;
+            SCOPED_TRACE("block " + std::to_string(b) + " class " + std::to_string(s.class_id) + " level " +
+                         std::to_string(s.level));
+            EXPECT_GT(s.exp, 0);
+            auto [it, added] = word_by_class_level.emplace(std::pair{int(s.class_id), int(s.level)}, s.exp);
+            EXPECT_EQ(it->second, s.exp) << "one class and level, one word";
+            if (!tried.insert({s.class_id, s.level, s.max_hp, s.exp}).second) continue;
+            EXPECT_GT(gain(s, 1, 0), gain(s, 0, s.max_hp - 1));
+        }
+    }
+    EXPECT_GT(enemies, 200);
+    // Within a class the word grows with the level.
+    for (auto it = word_by_class_level.begin(); it != word_by_class_level.end(); ++it) {
+        const auto next = std::next(it);
+        if (next != word_by_class_level.end() && next->first.first == it->first.first) {
+            EXPECT_GT(next->second, it->second) << "class " << it->first.first;
+        }
+    }
 }

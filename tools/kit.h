@@ -101,6 +101,11 @@ int bayer4(int x, int y);
 // (frame, sheet), backdrop tiles (grid column, kind).
 Image code_part(int a, int b);
 
+// A simple painted scene for the story pictures of the plain kit, filling
+// the rectangle (x0, y0, w, h): a sky from `tone` down to a lighter colour,
+// hills, and by `seed` a castle, trees, people or a moon; a thin frame.
+void story_scene(Image& img, int x0, int y0, int w, int h, uint8_t tone, int seed);
+
 // ---- small built-in font (3 x 5 digits, capitals and a few signs) ---------
 int tiny_width(const std::string& s);
 // Draws text with its top-left at (x, y); `scale` enlarges each pixel.
@@ -131,10 +136,29 @@ void write_file(const std::string& path, const Bytes& data);  // throws
 void put16(Bytes& v, uint32_t x);
 void put32(Bytes& v, uint32_t x);
 
+// ---- figures ---------------------------------------------------------------------
+// The look of a class's figures, in battle and on the map: its body plan,
+// colours and what it carries.
+enum class Body : uint8_t { Person, Beast, Round };
+struct FigureLook {
+    Body body;
+    uint8_t main, second, accent;
+    bool staff, sword;
+};
+FigureLook figure_look(int cls);
+
+// Plain map pictures: tile `tile` of tile set `set` (32 x 32) drawn as the
+// terrain the game gives it, with the goal flag on it when asked; and a map
+// figure of class cls (32 x 32 on the key colour) facing d (the walk sheet's
+// columns: 0 down, 1 left, 2 right, 3 up) in step s (0..2).
+Image terrain_tile(int set, int tile, bool with_flag);
+Image walker(int cls, int d, int s);
+
 // ---- generators ----------------------------------------------------------------
 struct Kit {
-    std::string out;  // the game folder
-    Bytes font;       // k.fnt, built first
+    std::string out;      // the game folder
+    bool marked = false;  // the marked kit for tests: numbers and codes drawn on what they read
+    Bytes font;           // k.fnt, built first
     std::string bmp(const std::string& name) const { return out + "/bmp/" + name; }
     std::string dat(const std::string& name) const { return out + "/dat/" + name; }
 };

@@ -1,7 +1,7 @@
 // Sample data kit: the pictures of the map-screen area attacks. The
 // eruption sheet holds six 96 x 96 frames side by side at line 320 (colour
-// 14 around them), each with its number; the angel is a 216 x 168 figure at
-// line 248 on colour 0, which the game leaves out.
+// 14 around them), in the marked kit each with its number; the angel is a
+// 216 x 168 figure at line 248 on colour 0, which the game leaves out.
 #include <string>
 
 #include "tools/kit_area.h"
@@ -14,7 +14,7 @@ constexpr int PIC_W = 640, PIC_H = 416;
 constexpr int FRAME = 96, FRAME_ROW = 320;
 constexpr int ANGEL_W = 216, ANGEL_H = 168, ANGEL_ROW = 248;
 
-Image volcano() {
+Image volcano(bool marked) {
     Image img(PIC_W, PIC_H, 0);
     for (int k = 0; k < 6; ++k) {
         const int x0 = k * FRAME;
@@ -23,12 +23,12 @@ Image volcano() {
         const int r = 10 + (k < 3 ? k : 5 - k) * 12;
         img.ellipse(x0 + FRAME / 2, FRAME_ROW + FRAME - 1 - r, r, r, ORANGE);
         img.ellipse(x0 + FRAME / 2, FRAME_ROW + FRAME - 1 - r, r / 2, r / 2, RED);
-        tiny_label(img, x0 + 4, FRAME_ROW + 4, std::to_string(k + 1), WHITE, 0, 3);
+        if (marked) tiny_label(img, x0 + 4, FRAME_ROW + 4, std::to_string(k + 1), WHITE, 0, 3);
     }
     return img;
 }
 
-Image angel() {
+Image angel(bool marked) {
     Image img(PIC_W, PIC_H, 0);
     const int cx = ANGEL_W / 2, top = ANGEL_ROW;
     img.ellipse(cx - 50, top + 70, 48, 30, SILVER);  // wings
@@ -36,15 +36,15 @@ Image angel() {
     img.ellipse(cx, top + 100, 26, 60, WHITE);       // robe
     img.disc(cx, top + 30, 16, CREAM);               // head
     img.ellipse(cx, top + 8, 20, 4, LIME);           // halo
-    tiny_label(img, 4, top + 4, "1", BLUE, WHITE, 3);
+    if (marked) tiny_label(img, 4, top + 4, "1", BLUE, WHITE, 3);
     return img;
 }
 
 }  // namespace
 
 void gen_area_pictures(const Kit& kit) {
-    write_file(kit.bmp("volcano.BMP"), bmp_encode(volcano()));
-    write_file(kit.bmp("angel.BMP"), bmp_encode(angel()));
+    write_file(kit.bmp("volcano.BMP"), bmp_encode(volcano(kit.marked)));
+    write_file(kit.bmp("angel.BMP"), bmp_encode(angel(kit.marked)));
 }
 
 }  // namespace kit

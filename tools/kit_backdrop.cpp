@@ -6,10 +6,11 @@
 // 15 rows of 80 little-endian i16 tile numbers, exactly 2,436 bytes). Each
 // kind is a scene 80 tiles wide: sky, a far layer of its own (hills, trees,
 // water, peaks, houses, a cave or a hall), the ground from grid row 13 (the
-// fighters stand on its top line, screen row 240) and, in grid row 14, a
-// ruler: the tile of grid column c is the code of (c, kind) (code_part), so
-// one pixel column of the band tells which grid column it shows. Sky row 0
-// names every tenth column and, between them, the kind's letter.
+// fighters stand on its top line, screen row 240) and, in the marked kit, in
+// grid row 14 a ruler: the tile of grid column c is the code of (c, kind)
+// (code_part), so one pixel column of the band tells which grid column it
+// shows; sky row 0 names every tenth column and, between them, the kind's
+// letter. The plain kit has ground in row 14 and a clear sky.
 //
 // "bmp/LMASK.BMP": eight 16 x 16 reveal patterns side by side, 128 x 16;
 // pattern i marks (i + 1) / 8 of its pixels (non-zero: show the new
@@ -143,7 +144,7 @@ void far_layer(Image& img, const Kind& k, int x0, Rng& rng) {
     }
 }
 
-// The whole band of kind n, ruler and names included.
+// The whole band of kind n, in the marked kit with the ruler and names.
 Image band(const Kit& kit, int n) {
     const Kind& k = kKinds[n];
     Image img(BAND_W, BAND_H, k.sky_top);
@@ -152,7 +153,7 @@ Image band(const Kit& kit, int n) {
         for (int x = 0; x < BAND_W; ++x)
             if (bayer4(x, y) < y * 16 / 140) row[x] = k.sky_low;
     }
-    for (int x0 = -PERIOD; x0 < BAND_W; x0 += PERIOD) {
+    for (int x0 = -PERIOD; x0 < BAND_W + PERIOD; x0 += PERIOD) {  // what reaches in from both sides too
         Rng rng(0x5EED + n);  // the same stars in every period
         far_layer(img, k, x0, rng);
     }
@@ -174,6 +175,13 @@ Image band(const Kit& kit, int n) {
             img.fill(x0 + 5, FOOT + 6, x0 + 7, FOOT + 7, k.ground_dark);
             img.fill(x0 + 21, FOOT + 11, x0 + 22, FOOT + 12, k.ground_dark);
         }
+    }
+    if (!kit.marked) {
+        // The ground goes on to the band's foot (its lines below the edge,
+        // repeated).
+        for (int y = RULER; y < BAND_H; ++y)
+            std::memcpy(&img.px[static_cast<size_t>(y) * BAND_W], &img.px[static_cast<size_t>(y - 14) * BAND_W], BAND_W);
+        return img;
     }
     for (int c = 0; c < COLS; ++c) {
         img.blit(code_part(c, n), c * 16, RULER);

@@ -157,6 +157,60 @@ Image code_part(int a, int b) {
     return p;
 }
 
+// ---- story scenes ----------------------------------------------------------------
+
+void story_scene(Image& img, int x0, int y0, int w, int h, uint8_t tone, int seed) {
+    static const uint8_t kLighter[16] = {NAVY,   CREAM, CREAM, TAUPE, ORANGE, LIME,  CREAM, WHITE,
+                                         SILVER, CREAM, ORANGE, BLUE, SILVER, WHITE, SILVER, SILVER};
+    const uint8_t low = kLighter[tone & 15];
+    const int horizon = y0 + h * 3 / 5;
+    for (int y = y0; y < y0 + h; ++y)
+        for (int x = x0; x < x0 + w; ++x) img.set(x, y, bayer4(x, y) < (y - y0) * 16 / std::max(1, horizon - y0) ? low : tone);
+    const double phase = seed * 0.7;
+    for (int x = x0; x < x0 + w; ++x) {  // far hills, then the near ground
+        const double u = static_cast<double>(x - x0) / w;
+        const int far = horizon - static_cast<int>(h * (0.08 + 0.06 * std::sin(u * 7 + phase) + 0.03 * std::sin(u * 19 + phase)));
+        img.fill(x, far, x, y0 + h - 1, DGREY);
+        const int near = horizon + static_cast<int>(h * (0.08 + 0.04 * std::sin(u * 4 + phase * 2)));
+        img.fill(x, near, x, y0 + h - 1, BLACK);
+    }
+    const int base = horizon + h / 10;
+    switch (seed % 4) {
+        case 0: {  // a castle on the hill
+            const int cx = x0 + w * 2 / 3, cw = w / 6, ch = h / 4;
+            img.fill(cx - cw / 2, base - ch, cx + cw / 2, base, BLACK);
+            for (int k = -1; k <= 1; k += 2) {
+                const int tx = cx + k * cw / 2;
+                img.fill(tx - cw / 8, base - ch - h / 10, tx + cw / 8, base, BLACK);
+                img.polygon({{tx - cw / 6.0, double(base - ch - h / 10)}, {double(tx), double(base - ch - h / 5)},
+                             {tx + cw / 6.0, double(base - ch - h / 10)}},
+                            BLACK);
+            }
+            for (int k = 0; k < 3; ++k) img.fill(cx - cw / 4 + k * cw / 4, base - ch / 2, cx - cw / 4 + k * cw / 4 + 1, base - ch / 2 + 3, ORANGE);
+            break;
+        }
+        case 1:  // a wood
+            for (int k = 0; k < 7; ++k) {
+                const int tx = x0 + w / 10 + k * w / 8, r = h / 14 + (k % 3) * h / 40;
+                img.fill(tx - 1, base - r, tx + 1, base + r, BLACK);
+                img.disc(tx, base - r - r / 2, r, BLACK);
+            }
+            break;
+        case 2:  // two travellers
+            for (int k = 0; k < 2; ++k) {
+                const int px = x0 + w * 2 / 5 + k * w / 12, ph = h / 7;
+                img.disc(px, base - ph, ph / 5, BLACK);
+                img.polygon({{px - ph / 4.0, double(base)}, {double(px), base - ph + ph / 5.0}, {px + ph / 4.0, double(base)}}, BLACK);
+            }
+            break;
+        default:  // a moon over the hills
+            img.disc(x0 + w * 3 / 4, y0 + h / 4, h / 10, CREAM);
+            img.disc(x0 + w * 3 / 4 + h / 25, y0 + h / 4 - h / 40, h / 10, tone);
+            break;
+    }
+    img.rect(x0 + 2, y0 + 2, x0 + w - 3, y0 + h - 3, TAUPE);
+}
+
 // ---- tiny font -----------------------------------------------------------------
 
 namespace {

@@ -1,6 +1,7 @@
 // Sample data kit: stage maps, the stage unit file, the map unit sheets, the
-// tile sheets and the walk sheets. Every tile and frame shows its number in a
-// small digit font so that a person and a test can tell them apart.
+// tile sheets and the walk sheets. In the marked kit every tile and frame
+// shows its number in a small digit font so that a test can tell them apart;
+// the plain kit draws terrain and figures.
 #include "tools/kit_map.h"
 
 #include <cstdint>
@@ -10,6 +11,10 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "tactics/map_view.h"
+#include "tools/kit.h"
+#include "tools/kit_goals.h"
 
 namespace {
 
@@ -108,9 +113,14 @@ const int kFeatureTile[8][FEATURES] = {
     {0, 0, 74, 25, 4, -1, 10, -1},    {24, 3, 5, 8, -1, 85, 0, 18},     {14, 0, 15, 46, 57, -1, 1, 10},
     {1, 0, 8, 44, -1, 110, 10, -1},   {4, 4, -1, 97, -1, -1, 7, 96},
 };
+// The flag on the goal cells of a stage: per tile set a tile of the same
+// terrain class as its ground, which the maps use nowhere else.
+const int kFlagTile[8] = {2, 21, 6, 1, 45, 18, 2, 16};
 // Tile fill colour by feature.
 const uint8_t kFeatureColour[FEATURES] = {6, 1, 5, 4, 8, 10, 3, 13};
 const bool kCycling[8] = {true, false, false, true, false, true, false, false};
+
+int flag_tile(int set) { return kFlagTile[set]; }
 
 int feature_of_tile(int set, int tile) {
     for (int f = 0; f < FEATURES; ++f)
@@ -200,6 +210,89 @@ void write_walk_sheet(const std::string& path, int cls) {
     write_bmp(path, c);
 }
 
+// ---- plain pictures ------------------------------------------------------------------
+
+void put_image(Canvas& c, const kit::Image& img, int x0, int y0) {
+    for (int y = 0; y < img.h; ++y)
+        for (int x = 0; x < img.w; ++x) c.set(x0 + x, y0 + y, img.px[static_cast<size_t>(y) * img.w + x]);
+}
+
+// A picture at half size: each 2 x 2 block becomes its most frequent colour
+// (the upper left one on a tie).
+kit::Image half(const kit::Image& img) {
+    kit::Image h(img.w / 2, img.h / 2, KEY);
+    for (int y = 0; y < h.h; ++y)
+        for (int x = 0; x < h.w; ++x) {
+            const uint8_t c[4] = {img.get(2 * x, 2 * y), img.get(2 * x + 1, 2 * y), img.get(2 * x, 2 * y + 1),
+                                  img.get(2 * x + 1, 2 * y + 1)};
+            int best = 0, best_n = 0;
+            for (int i = 0; i < 4; ++i) {
+                int n = 0;
+                for (int j = 0; j < 4; ++j) n += c[j] == c[i];
+                if (n > best_n) best = i, best_n = n;
+            }
+            h.set(x, y, c[best]);
+        }
+    return h;
+}
+
+// The greyed form of a figure (a unit that has acted): its colours turned
+// to greys of about the same lightness.
+kit::Image greyed(const kit::Image& img) {
+    kit::Image g = img;
+    for (uint8_t& p : g.px) {
+        if (p == KEY || p == kit::BLACK) continue;
+        const bool light = p == kit::WHITE || p == kit::CREAM || p == kit::PEACH || p == kit::SILVER || p == kit::TAN ||
+                           p == kit::LIME || p == kit::ORANGE;
+        p = light ? kit::SILVER : p == kit::DGREY || p == kit::NAVY ? kit::DGREY : kit::TAUPE;
+    }
+    return g;
+}
+
+int flag_tile(int set);
+
+// Tile t as its terrain, 32 x 32 at (t % 20, t / 20), its half-size copy at
+// line 192 as write_tile_sheet lays them out.
+void write_plain_tile_sheet(const std::string& path, int set) {
+    Canvas c(640, 240, 0);
+    for (int t = 0; t < 120; ++t) {
+        const kit::Image tile = kit::terrain_tile(set, t, t == flag_tile(set));
+        put_image(c, tile, (t % 20) * 32, (t / 20) * 32);
+        const int tz = t / 20 < 3 ? (t / 20) * 40 + t % 20 : (t / 20 - 3) * 40 + t % 20 + 20;
+        put_image(c, half(tile), (tz % 40) * 16, 192 + (tz / 40) * 16);
+    }
+    write_bmp(path, c);
+}
+
+// The unit sheet of chapter module `module`: frame p shows the class at
+// position p of the module's sprite-set class list facing down (a soldier
+// past the list's end), frame 40 + p its greyed form; the half-size copies
+// below.
+void write_plain_unit_sheet(const std::string& path, int module) {
+    const int16_t* list = g_sprite_class_lists[static_cast<size_t>(module)].data();
+    int len = 0;
+    while (list[len] >= 0) ++len;
+    Canvas c(640, 160, KEY);
+    for (int p = 0; p < 40; ++p) {
+        const kit::Image fig = kit::walker(p < len ? list[p] : 25, 0, 1);
+        for (int f : {p, p + 40}) {
+            const kit::Image img = f < 40 ? fig : greyed(fig);
+            put_image(c, img, (f % 20) * 32, (f / 20) * 32);
+            put_image(c, half(img), (f % 40) * 16, 128 + (f / 40) * 16);
+        }
+    }
+    write_bmp(path, c);
+}
+
+// 128 x 96: frame = column x 3 + row, columns down, left, right, up, rows
+// the steps. Sheets 97..99 of the vision show people of the story.
+void write_plain_walk_sheet(const std::string& path, int cls) {
+    Canvas c(128, 96, KEY);
+    for (int frame = 0; frame < 12; ++frame)
+        put_image(c, kit::walker(cls >= 97 ? 55 + frame : cls, frame / 3, frame % 3), (frame / 3) * 32, (frame % 3) * 32);
+    write_bmp(path, c);
+}
+
 // ---- maps ---------------------------------------------------------------------------
 
 // Every cell that the story names on some map: kept plain ground everywhere,
@@ -225,7 +318,7 @@ int tile_or_ground(int set, Feature f) {
     return t >= 0 ? t : kFeatureTile[set][GROUND];
 }
 
-std::vector<uint8_t> make_map(const MapSpec& m, const std::vector<std::pair<int, int>>& keep) {
+std::vector<uint8_t> make_map(const MapSpec& m, const std::vector<std::pair<int, int>>& keep, const KitStageGoal* goal) {
     std::vector<uint8_t> cells(static_cast<size_t>(m.w) * m.h);
     auto at = [&](int x, int y) -> uint8_t& { return cells[static_cast<size_t>(y) * m.w + x]; };
     const int road_y = m.h / 2, river_x = 3 + static_cast<int>(mix(m.file, 1, 2) % static_cast<uint32_t>(m.w - 6));
@@ -249,15 +342,23 @@ std::vector<uint8_t> make_map(const MapSpec& m, const std::vector<std::pair<int,
     at(m.w - 2, 1) = static_cast<uint8_t>(tile_or_ground(m.set, FORT));
     for (const auto& [x, y] : keep)
         if (x < m.w && y < m.h) at(x, y) = static_cast<uint8_t>(tile_or_ground(m.set, GROUND));
+    if (goal)
+        for (const KitCellArea& a : goal->cells)
+            for (int y = a.y1; a.x1 >= 0 && y <= a.y2; ++y)
+                for (int x = a.x1; x <= a.x2; ++x)
+                    if (x < m.w && y < m.h) at(x, y) = static_cast<uint8_t>(kFlagTile[m.set]);
     return cells;
 }
 
-void write_map(const std::string& dat, const MapSpec& m, const std::vector<std::pair<int, int>>& keep) {
+// A stage's map (goal: the stage's goal row, whose cells get the flag) or a
+// scene map (goal null).
+void write_map(const std::string& dat, const MapSpec& m, const std::vector<std::pair<int, int>>& keep,
+               const KitStageGoal* goal) {
     std::vector<uint8_t> f(48, 0);
     std::memcpy(f.data(), "MAP", 3);
     f[6] = static_cast<uint8_t>(m.w);
     f[8] = static_cast<uint8_t>(m.h);
-    const std::vector<uint8_t> cells = make_map(m, keep);
+    const std::vector<uint8_t> cells = make_map(m, keep, goal);
     f.insert(f.end(), cells.begin(), cells.end());
     char name[32];
     std::snprintf(name, sizeof name, "/stage%02d.map", m.file);
@@ -277,11 +378,25 @@ struct UnitDef {
 
 constexpr int16_t SHORT_SWORD = 38;
 
+// The experience word of a unit of the other side, which a kill of it earns
+// (scaled by the level difference): more for a higher level and a stronger
+// class, and always more than the biggest hit that leaves it standing earns
+// (half its HP). Party records start at 0.
+int enemy_experience(int cls, int level) {
+    static const int kStrong[] = {23, 24, 27, 28, 41, 42};
+    static const int kMiddle[] = {19, 20, 21, 22, 25, 26, 30, 31, 34, 36, 38, 39, 40, 43};
+    int tier = cls >= 46 && cls <= 48 ? 5 : 0;
+    for (int c : kStrong) tier = c == cls ? 2 : tier;
+    for (int c : kMiddle) tier = c == cls ? 1 : tier;
+    return 20 + 2 * level + 4 * tier;
+}
+
 UnitDef unit(int x, int y, int ch, int cls, int level, int mode) {
     const int hp = 18 + level * 3;
+    const int exp = mode == 0 ? 0 : enemy_experience(cls, level);
     return UnitDef{x, y,
                    {static_cast<int16_t>(ch), static_cast<int16_t>(cls), static_cast<int16_t>(level),
-                    static_cast<int16_t>(hp), static_cast<int16_t>(hp), 0, static_cast<int16_t>(6 + level),
+                    static_cast<int16_t>(hp), static_cast<int16_t>(hp), static_cast<int16_t>(exp), static_cast<int16_t>(6 + level),
                     static_cast<int16_t>(4 + level), static_cast<int16_t>(3 + level / 2),
                     static_cast<int16_t>(3 + level / 2), static_cast<int16_t>(5 + level / 2),
                     static_cast<int16_t>(mode), SHORT_SWORD}};
@@ -298,7 +413,8 @@ int module_of_stage(int s) { return s < 1 ? 1 : s < 15 ? 2 : s < 21 ? 3 : s < 33
 
 std::vector<UnitDef> stage_units(int s, const std::vector<std::pair<int, int>>& keep) {
     std::vector<UnitDef> u;
-    // The free cell nearest to (x, y) that no named cell and no other unit uses.
+    // The free cell nearest to (x, y) that no named cell, goal cell or other
+    // unit uses.
     auto free_near = [&](int x, int y) {
         for (int r = 0; r < 40; ++r)
             for (int dy = -r; dy <= r; ++dy)
@@ -308,6 +424,8 @@ std::vector<UnitDef> stage_units(int s, const std::vector<std::pair<int, int>>& 
                     bool taken = false;
                     for (const auto& d : u) taken |= d.x == cx && d.y == cy;
                     for (const auto& [kx, ky] : keep) taken |= kx == cx && ky == cy;
+                    for (const KitCellArea& a : g_kit_stage_goals[s].cells)  // nobody starts on the goal
+                        taken |= cx >= a.x1 && cx <= a.x2 && cy >= a.y1 && cy <= a.y2;
                     if (!taken) return std::pair<int, int>{cx, cy};
                 }
         return std::pair<int, int>{x, y};
@@ -398,7 +516,7 @@ void write_units(const std::string& dat, const std::vector<std::pair<int, int>>&
 
 }  // namespace
 
-void kit_write_maps_and_units(const std::string& out_dir) {
+void kit_write_maps_and_units(const std::string& out_dir, bool marked) {
     const std::string dat = out_dir + "/dat", bmp = out_dir + "/bmp";
     std::vector<std::pair<int, int>> keep;
     std::istringstream in(kNamedCells);
@@ -410,19 +528,34 @@ void kit_write_maps_and_units(const std::string& out_dir) {
     for (const auto& c : std::vector<std::pair<int, int>>{{19, 36}, {20, 36}, {19, 37}})
         keep.push_back(c);
 
-    for (int s = 0; s < 40; ++s) write_map(dat, MapSpec{s + 1, 40, 40, kStageTileset[s]}, keep);
+    for (int s = 0; s < 40; ++s) write_map(dat, MapSpec{s + 1, 40, 40, kStageTileset[s]}, keep, &g_kit_stage_goals[s]);
     // Scene maps, sized to every cell their scenes name.
     const MapSpec scenes[] = {{51, 24, 40, 4}, {52, 40, 32, 1}, {53, 24, 26, 4}, {54, 20, 14, 1}, {55, 20, 14, 1},
                               {56, 20, 14, 6}, {57, 20, 14, 0}, {60, 20, 16, 1}, {61, 20, 14, 1}};
-    for (const MapSpec& m : scenes) write_map(dat, m, keep);
+    for (const MapSpec& m : scenes) write_map(dat, m, keep, nullptr);
     write_units(dat, keep);
 
-    for (int k = 0; k < 5; ++k) write_unit_sheet(bmp + "/mapchar" + std::to_string(k) + ".BMP");
-    for (int set = 0; set < 8; ++set) write_tile_sheet(bmp + "/map_" + std::string(1, static_cast<char>('a' + set)) + ".BMP", set);
+    for (int k = 0; k < 5; ++k) {
+        const std::string path = bmp + "/mapchar" + std::to_string(k) + ".BMP";
+        if (marked)
+            write_unit_sheet(path);
+        else
+            write_plain_unit_sheet(path, k + 1);
+    }
+    for (int set = 0; set < 8; ++set) {
+        const std::string path = bmp + "/map_" + std::string(1, static_cast<char>('a' + set)) + ".BMP";
+        if (marked)
+            write_tile_sheet(path, set);
+        else
+            write_plain_tile_sheet(path, set);
+    }
     for (int cls = 0; cls <= 99; ++cls) {
         if (cls > 66 && cls < 97) continue;
         char name[32];
         std::snprintf(name, sizeof name, "/walk%02d.BMP", cls);
-        write_walk_sheet(bmp + name, cls);
+        if (marked)
+            write_walk_sheet(bmp + name, cls);
+        else
+            write_plain_walk_sheet(bmp + name, cls);
     }
 }

@@ -3,12 +3,13 @@
 // frame offsets, frames of {n, hw, hh, n x 3 part bytes}).
 //
 // Every frame is a box six cells wide (hw 3) centred on the actor's x. Its
-// top cell row is the frame's label: the code part in cells 0 and 5, the
-// frame number (black on white) in cell 2 and the sheet number (white on the
-// variant's colour) in cell 3. The code part is four 4-pixel stripes, top to
-// bottom in the colours of the digits frame / 10, frame % 10, sheet / 10,
-// sheet % 10 (digit d is palette colour d), so a pixel read tells which frame
-// of which sheet was drawn, mirrored or not. Below the label lies the picture:
+// top cell row is the frame's label, in the marked kit only: the code part in
+// cells 0 and 5, the frame number (black on white) in cell 2 and the sheet
+// number (white on the variant's colour) in cell 3. The code part is four
+// 4-pixel stripes, top to bottom in the colours of the digits frame / 10,
+// frame % 10, sheet / 10, sheet % 10 (digit d is palette colour d), so a
+// pixel read tells which frame of which sheet was drawn, mirrored or not. The
+// plain kit leaves that row empty. Below the label lies the picture:
 // figures and most effects stand on the actor's y (the foot line); the hit
 // sparks of sheet 99 are centred on it.
 //
@@ -491,6 +492,22 @@ const ClassLook kClass[49] = {
     {Plan::Human, DGREY, RED, ORANGE, Prop::None, false, 3, 4},    // 48
 };
 
+}  // namespace
+
+FigureLook figure_look(int cls) {
+    if (cls < 0 || cls >= 49) {  // the people of the story scenes
+        static const uint8_t kCloth[6] = {BROWN, OLIVE, NAVY, TAUPE, RED, BLUE};
+        static const uint8_t kHair[4] = {BLACK, BROWN, TAN, DGREY};
+        const int n = cls < 0 ? 0 : cls;
+        return {Body::Person, kCloth[n % 6], CREAM, kHair[n / 6 % 4], false, false};
+    }
+    const ClassLook& c = kClass[cls];
+    const Body body = c.plan == Plan::Human ? Body::Person : c.plan == Plan::Beast ? Body::Beast : Body::Round;
+    return {body, c.main, c.second, c.accent, c.prop == Prop::Staff, c.prop == Prop::Sword};
+}
+
+namespace {
+
 // What a frame shows: a figure look or an effect (its step within its run).
 struct FrameLook {
     bool is_fx = false;
@@ -756,7 +773,7 @@ void write_sheet(const Kit& kit, const std::string& name, int sheet, char letter
     sb.add(missing, false);
 
     const uint8_t paper = letter == 'A' ? NAVY : letter == 'B' ? RED : letter == 'C' ? BLUE : letter == 'D' ? OLIVE : BLACK;
-    const auto sheet_label = sb.add(number_part(kit.font, sheet, paper, WHITE));
+    const auto sheet_label = kit.marked ? sb.add(number_part(kit.font, sheet, paper, WHITE)) : std::pair<int, int>{};
     std::map<int, Cut> cuts;
     std::vector<Bytes> frame_data;
     for (int f = 0; f < frames; ++f) {
@@ -772,12 +789,15 @@ void write_sheet(const Kit& kit, const std::string& name, int sheet, char letter
             fr.push_back(static_cast<uint8_t>(pm.first & 0xFF));
             ++n;
         };
-        // The frame's own label parts: no other part looks like them.
-        const auto code = sb.add(code_part(f, sheet), false);
-        put_part(0, 0, code);
-        put_part(HW - 1, 0, sb.add(number_part(kit.font, f, WHITE, BLACK), false));
-        put_part(HW, 0, sheet_label);
-        put_part(2 * HW - 1, 0, code);
+        // The frame's own label parts (marked kit): no other part looks
+        // like them.
+        if (kit.marked) {
+            const auto code = sb.add(code_part(f, sheet), false);
+            put_part(0, 0, code);
+            put_part(HW - 1, 0, sb.add(number_part(kit.font, f, WHITE, BLACK), false));
+            put_part(HW, 0, sheet_label);
+            put_part(2 * HW - 1, 0, code);
+        }
         for (const Placed& pl : c.parts) put_part(pl.cx, pl.cy, pl.part);
         fr[0] = static_cast<uint8_t>(n);
         frame_data.push_back(fr);

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/kit_goals.h"
+
 namespace kit {
 
 namespace {
@@ -76,19 +78,17 @@ std::vector<int> stage_sections() {
     return ids;
 }
 
+// The stage's goal and defeat: "클리어조건" over the goal (a centred page
+// line), then lines without a prefix, which go on below at the text column:
+// spaces centre them.
 void clear_conditions(Script& s, int stage) {
+    const KitStageGoal& g = g_kit_stage_goals[stage - 1];
+    auto centred = [](const std::string& text) { return std::string((68 - text.size()) / 2, ' ') + text; };
     s.section(64);
     s.line(">.");
-    if (stage == 40)
-        s.line("-마인겔다를 쓰러뜨려라");
-    else if (stage % 3 == 0)
-        s.line("-적의 대장을 쓰러뜨려라");
-    else
-        s.line("-적을 모두 쓰러뜨려라");
-    // A line without a prefix goes on below, at the text column: spaces
-    // centre it under the goal.
-    const std::string lose = "쿠시나가 쓰러지면 패배";
-    s.line("k" + std::string((68 - lose.size()) / 2, ' ') + lose);
+    s.line(std::string("-") + g.goal);
+    if (g.detail) s.line(centred(g.detail));
+    s.line("k" + centred(g.defeat));
     s.line("e");
 }
 
@@ -252,9 +252,9 @@ Bytes shared_script() {
 constexpr int TXT_W = 160;  // the face box of the message windows
 constexpr int TXT_H = 160;
 
-// A face: head and shoulders on the transparent key, its code at the top
-// left (so a mirrored face shows it at the right, reversed) and the hair
-// parted on its left side.
+// A face: head and shoulders on the transparent key and the hair parted on
+// its left side; in the marked kit its code at the top left (so a mirrored
+// face shows it at the right, reversed).
 Image face_picture(const Kit& kit, const std::string& code, int n) {
     static const uint8_t clothes[] = {RED, BLUE, LIME, ORANGE, NAVY, OLIVE, BROWN, TAUPE, SILVER, DGREY};
     static const uint8_t hair[] = {BROWN, BLACK, ORANGE, CREAM, TAN, DGREY, NAVY};
@@ -270,6 +270,7 @@ Image face_picture(const Kit& kit, const std::string& code, int n) {
     img.disc(96, 74, 5, BLACK);
     img.line(70, 100, 90, 100, RED);
     img.outline(BLACK);
+    if (!kit.marked) return img;
     Image label(64, 52, KEY);
     font_text(label, kit.font, 2, 2, code.c_str(), WHITE, 3);
     label.outline(BLACK);
@@ -303,19 +304,20 @@ void gen_story(const Kit& kit) {
     font_text(over, kit.font, 320 - font_width("게임 오버", 3) / 2, 220, "게임 오버", WHITE, 3);
     write_file(kit.bmp("gameover.BMP"), bmp_encode(over));
 
-    // The backdrop of the item, shop, save and party screens, drawn at column 2
-    // over the shown 608 x 384 pixels. Those screens fill their panels with
-    // colour 14, so its colours make 14 a dark panel blue under white text.
+    // The backdrop of the item, save and party screens, drawn at column 2
+    // over the shown 608 x 384 pixels: a patterned border and one panel.
+    // Those screens write their title at y 8 and the save prompt on text
+    // row 1 over the border, and their lines on text rows 2 to 18 (y 40 to
+    // 379) over the panel; the bag screen fills its panel area with colour
+    // 14, so 14 is the panel's dark blue under white text.
     Image back(608, 384, NAVY);
     for (int y = 0; y < 384; ++y)
         for (int x = 0; x < 608; ++x)
             if (((x / 8) + (y / 8)) % 2 == 0 && bayer4(x, y) < 4) back.set(x, y, BLUE);
-    back.fill(16, 40, 591, 200, KEY);
-    back.fill(16, 232, 591, 375, KEY);
-    back.rect(12, 36, 595, 204, SILVER);
-    back.rect(12, 228, 595, 379, SILVER);
+    back.fill(13, 39, 594, 379, KEY);
+    back.rect(12, 38, 595, 380, SILVER);
     back.rect(0, 0, 607, 383, SILVER);
-    tiny_label(back, 20, 10, "BACK1", CREAM, BLACK, 3);
+    if (kit.marked) tiny_label(back, 20, 10, "BACK1", CREAM, BLACK, 3);
     Bytes bmp = bmp_encode(back);
     const size_t colour14 = 14 + 40 + static_cast<size_t>(KEY) * 4;
     bmp[colour14 + 0] = 0x66;  // blue

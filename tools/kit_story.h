@@ -12,9 +12,10 @@ namespace kit {
 // bmp/face??.BMP, gameover.BMP, back1.BMP (the font must be built first).
 void gen_story(const Kit& kit);
 
-// A 320 x 200 still: a plain field of one colour, a silver frame and the
-// label, so a pixel tells which still is on the screen.
-Image chapter_still(const std::string& label, uint8_t fill);
+// A 320 x 200 still: in the marked kit a plain field of one colour, a
+// silver frame and the label, so a pixel tells which still is on the
+// screen; in the plain kit a painted scene in that colour.
+Image chapter_still(const Kit& kit, const std::string& label, uint8_t fill);
 
 // Writes bmp/vis03.BMP, vis15a.BMP and vis15b.BMP, the stills of chapter 2.
 void gen_chapter12_stills(const Kit& kit);

@@ -1,11 +1,13 @@
 // Sample data kit: the pictures of the title, the opening and the ending.
 //
-// Every picture shows its own name. Frame sheets fill each quarter with a
-// solid colour of its own (the "a" and other sheets: TL navy, TR brown, BL
-// olive, BR dark grey; the "b" sheets: TL taupe, TR red, BL orange, BR lime),
-// so a pixel tells which frame is on the screen. The lower half of a "b"
-// sheet carries white and cream stripes for the band that sweeps through
-// them; the "c" overlays are blue (their transparent colour) round a figure.
+// In the marked kit every picture shows its own name and frame sheets fill
+// each quarter with a solid colour of its own (the "a" and other sheets: TL
+// navy, TR brown, BL olive, BR dark grey; the "b" sheets: TL taupe, TR red,
+// BL orange, BR lime), so a pixel tells which frame is on the screen; the
+// plain kit paints a scene in each quarter, in its colour. The lower half of
+// a "b" sheet carries white and cream stripes for the band that sweeps
+// through them; the "c" overlays are blue (their transparent colour) round a
+// figure.
 #include "tools/kit_title.h"
 
 #include <cctype>
@@ -30,10 +32,14 @@ std::string upper(std::string s) {
     return s;
 }
 
-// The name centred at line y, scale `scale`, white with a black rim.
+// Whether the pictures carry their names (the marked kit).
+bool g_names = true;
+
+// The name centred at line y, scale `scale`, white with a black rim (the
+// marked kit only).
 void centred_label(Image& img, const std::string& text, int cx, int y, int scale, uint8_t c = WHITE,
                    uint8_t rim = BLACK) {
-    tiny_label(img, cx - tiny_width(text) * scale / 2, y, text, c, rim, scale);
+    if (g_names) tiny_label(img, cx - tiny_width(text) * scale / 2, y, text, c, rim, scale);
 }
 
 void write(const Kit& kit, const std::string& name, const Image& img) {
@@ -45,8 +51,12 @@ Image frame_sheet(const std::string& name, bool second_set) {
     Image img(SHEET_W, SHEET_H, BLACK);
     for (int q = 0; q < 4; ++q) {
         const int x0 = (q % 2) * FRAME_W, y0 = (q / 2) * FRAME_H;
-        img.fill(x0, y0, x0 + FRAME_W - 1, y0 + FRAME_H - 1, second_set ? kSecondSet[q] : kFirstSet[q]);
-        img.rect(x0 + 2, y0 + 2, x0 + FRAME_W - 3, y0 + FRAME_H - 3, SILVER);
+        const uint8_t fill = second_set ? kSecondSet[q] : kFirstSet[q];
+        img.fill(x0, y0, x0 + FRAME_W - 1, y0 + FRAME_H - 1, fill);
+        if (g_names)
+            img.rect(x0 + 2, y0 + 2, x0 + FRAME_W - 3, y0 + FRAME_H - 3, SILVER);
+        else
+            story_scene(img, x0, y0, FRAME_W, FRAME_H, fill, static_cast<int>(name.size()) + q);
         if (second_set && q >= 2)
             for (int y = y0 + 150; y < y0 + 190; y += 8) {
                 img.fill(x0 + 12, y, x0 + FRAME_W - 13, y + 1, WHITE);
@@ -70,6 +80,10 @@ Image overlay(const std::string& name) {
 
 Image still(const std::string& name, uint8_t fill) {
     Image img(FRAME_W, FRAME_H, fill);
+    if (!g_names) {
+        story_scene(img, 0, 0, FRAME_W, FRAME_H, fill, name.back());
+        return img;
+    }
     img.rect(2, 2, FRAME_W - 3, FRAME_H - 3, SILVER);
     centred_label(img, upper(name), FRAME_W / 2, 70, 8);
     return img;
@@ -116,10 +130,15 @@ Image title_overlay(const Kit& kit) {
 }
 
 // The vision panned from its lower to its upper rows: a navy upper half, a
-// brown lower half, a numbered mark every 20 rows.
+// brown lower half, in the marked kit a numbered mark every 20 rows; the
+// plain kit paints a night above a land.
 Image vision() {
     const int W = 448, H = 520;
     Image img(W, H, NAVY);
+    if (!g_names) {
+        story_scene(img, 0, 0, W, H, NAVY, 3);
+        return img;
+    }
     img.fill(0, H / 2, W - 1, H - 1, BROWN);
     for (int y = 0; y < H; y += 20) {
         img.fill(0, y, 15, y, SILVER);
@@ -140,7 +159,7 @@ Image runner_strip() {
         const int stride = (f % 3) - 1;
         img.line(x0 + 7, 12, x0 + 7 - 2 * stride, 15, BROWN);
         img.line(x0 + 9, 12, x0 + 9 + 2 * stride, 15, BROWN);
-        tiny_text(img, x0 + 20, 5, std::to_string(f), WHITE);
+        if (g_names) tiny_text(img, x0 + 20, 5, std::to_string(f), WHITE);
     }
     return img;
 }
@@ -178,6 +197,7 @@ Image finale(const Kit& kit) {
 }  // namespace
 
 void gen_title(const Kit& kit) {
+    g_names = kit.marked;
     write(kit, "qmx", logo(kit));
     write(kit, "op04_a", title_background());
     write(kit, "op04_b", title_overlay(kit));

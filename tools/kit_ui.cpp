@@ -28,7 +28,7 @@ uint8_t dither(uint8_t a, uint8_t b, double t, int x, int y) { return bayer4(x, 
 
 // ---- Presents.bmp: a title card ------------------------------------------------
 
-Image make_presents(const Bytes& fnt) {
+Image make_presents(const Bytes& fnt, bool marked) {
     const int W = 640, H = 400;
     Image img(W, H, BLACK);
     // Night sky: black, navy, blue toward the horizon.
@@ -132,19 +132,20 @@ Image make_presents(const Bytes& fnt) {
     centred("QMX presents", 36, 1, SILVER);
     centred("ROWENBEL", 196, 2, SILVER);
     centred("전략 시뮬레이션 RPG", 236, 1, CREAM);
-    // The picture's own name, bottom right.
-    Image m(W, H, KEY);
-    font_text(m, fnt, W - 8 - font_width("Presents.bmp"), H - 22, "Presents.bmp", TAUPE);
-    img.blit(m, 0, 0, KEY);
+    if (marked) {  // the picture's own name, bottom right
+        Image m(W, H, KEY);
+        font_text(m, fnt, W - 8 - font_width("Presents.bmp"), H - 22, "Presents.bmp", TAUPE);
+        img.blit(m, 0, 0, KEY);
+    }
     return img;
 }
 
 // ---- winchip: window frame chips -------------------------------------------------
 // The 48 x 60 chip set is itself a small window (chips 0..5 the top line,
 // 6..11 a text line, 12..17 the bottom line), so the frame is
-// drawn as one picture: a bevelled band with an engraved chip number in each
-// chip where the band leaves room, and the fill colour 11 that the dark
-// hover highlight turns into a chequer of colour 8.
+// drawn as one picture: a bevelled band (in the marked kit with an engraved
+// chip number in each chip where the band leaves room), and the fill colour
+// 11 that the dark hover highlight turns into a chequer of colour 8.
 
 struct FrameColours {
     uint8_t outline, light, band, shade, digits, fill;
@@ -158,7 +159,7 @@ int frame_ring(int x, int y) {
     return std::min({dx, dy, dx + dy - 2});
 }
 
-void draw_chip_set(Image& img, int ox, const FrameColours& fc) {
+void draw_chip_set(Image& img, int ox, const FrameColours& fc, bool marked) {
     for (int y = 0; y < 60; ++y)
         for (int x = 0; x < 48; ++x) {
             int d = frame_ring(x, y);
@@ -177,7 +178,7 @@ void draw_chip_set(Image& img, int ox, const FrameColours& fc) {
                 c = fc.fill;
             img.set(ox + x, y, c);
         }
-    for (int n = 0; n < 18; ++n) {
+    for (int n = 0; n < 18 && marked; ++n) {
         int cx = (n % 6) * 8, cy = (n / 6) * 20;
         std::string s = std::to_string(n);
         int w = tiny_width(s);
@@ -206,10 +207,10 @@ void draw_chip_set(Image& img, int ox, const FrameColours& fc) {
     }
 }
 
-Image make_winchip() {
+Image make_winchip(bool marked) {
     Image img(96, 60, KEY);
-    draw_chip_set(img, 0, {BLACK, WHITE, SILVER, TAUPE, TAUPE, NAVY});
-    draw_chip_set(img, 48, {BLACK, CREAM, ORANGE, BROWN, BROWN, NAVY});
+    draw_chip_set(img, 0, {BLACK, WHITE, SILVER, TAUPE, TAUPE, NAVY}, marked);
+    draw_chip_set(img, 48, {BLACK, CREAM, ORANGE, BROWN, BROWN, NAVY}, marked);
     return img;
 }
 
@@ -219,9 +220,10 @@ Image make_winchip() {
 // its x) and has its hot spot where the cursor drawing shifts it:
 // 0 (0,0), 1 (0,8), 2 (15,8), 3 (8,0), 4 (8,15), 5 and 6 none.
 
-Image cursor_shape(int k) {
+// The marked kit writes each shape's number on it.
+Image cursor_shape(int k, bool marked) {
     Image c(24, 24, KEY);
-    std::string label = std::to_string(k);
+    const std::string label = marked ? std::to_string(k) : std::string();
     if (k == 0) {
         c.polygon({{1, 1}, {13.5, 13.5}, {8.6, 13.5}, {11.8, 19.6}, {9.6, 20.6}, {6.6, 14.6}, {1, 19}}, WHITE);
         c.set(1, 1, WHITE);
@@ -253,9 +255,9 @@ Image cursor_shape(int k) {
     return c;
 }
 
-Image make_cursors() {
+Image make_cursors(bool marked) {
     Image img(312, 24, KEY);
-    for (int k = 0; k <= 6; ++k) img.blit(cursor_shape(k), 24 * k, 0);
+    for (int k = 0; k <= 6; ++k) img.blit(cursor_shape(k, marked), 24 * k, 0);
     return img;
 }
 
@@ -297,7 +299,8 @@ void chest(Image& ic, int x0, int y0, int w, int h, bool opened) {
     }
 }
 
-Image icon(int n) {
+// The marked kit writes each icon's number on it.
+Image icon(int n, bool marked) {
     Image ic(32, 32, KEY);
     const bool small = n & 1;
     const int s = small ? 16 : 32;
@@ -360,18 +363,15 @@ Image icon(int n) {
             ic.fill(2, 2, s - 3, s - 3, TAUPE);
             break;
     }
-    if (small)
-        tiny_text(ic, 4, 4, std::to_string(n), WHITE);
-    else
-        tiny_text(ic, 5, 5, std::to_string(n), WHITE);
+    if (marked) tiny_text(ic, small ? 4 : 5, small ? 4 : 5, std::to_string(n), WHITE);
     ic.outline(BLACK);
     return ic;
 }
 
-Image make_icons() {
+Image make_icons(bool marked) {
     Image img(512, 64, KEY);
     for (int n = 0; n < 16; ++n) {
-        Image ic = icon(n);
+        Image ic = icon(n, marked);
         int x = (n % 16) * 32, y = (n / 16) * 64;
         img.blit(ic, x, y);
         // The silhouette: 14 stays transparent, black stays black, every
@@ -388,13 +388,13 @@ Image make_icons() {
 }  // namespace
 
 void gen_ui(const Kit& kit) {
-    write_file(kit.bmp("Presents.bmp"), bmp_encode(make_presents(kit.font)));
-    write_file(kit.bmp("winchip.BMP"), bmp_encode(make_winchip()));
-    write_file(kit.bmp("mcsrfont.BMP"), bmp_encode(make_cursors()));
+    write_file(kit.bmp("Presents.bmp"), bmp_encode(make_presents(kit.font, kit.marked)));
+    write_file(kit.bmp("winchip.BMP"), bmp_encode(make_winchip(kit.marked)));
+    write_file(kit.bmp("mcsrfont.BMP"), bmp_encode(make_cursors(kit.marked)));
     // Stored compressed, as the game reads some pictures through the LZ
     // expansion. The unused colour-table entries hold a grey ramp, so the
     // file also has runs of spaces that match the compressor's initial ring.
-    write_file(kit.bmp("iconchip.BMP"), szdd_compress(bmp_encode(make_icons(), true), 'P'));
+    write_file(kit.bmp("iconchip.BMP"), szdd_compress(bmp_encode(make_icons(kit.marked), true), 'P'));
 }
 
 }  // namespace kit

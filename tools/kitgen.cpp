@@ -1,7 +1,12 @@
 // Sample data kit generator: writes, into the game folder, every file the
 // game reads (pictures, font, battle sprites, music, effects, maps and
 // units) and an empty save index when the folder has none.
-//   kitgen --out DIR --unifont /usr/share/unifont/unifont.hex
+//   kitgen [--marked] --out DIR --unifont /usr/share/unifont/unifont.hex
+// The plain kit draws the game as a player sees it. The marked kit, for the
+// tests, is the same data with marks drawn on the pictures that tell a test
+// what it sees: frame and sheet codes over the battle figures and shadows,
+// the backdrop's ruler, numbers on tiles, map figures, window chips, cursor
+// shapes and icons, and names on faces and story pictures.
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -23,7 +28,7 @@ void make_dir(const std::string& path) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: kitgen --out DIR --unifont FILE.hex\n");
+    std::fprintf(stderr, "usage: kitgen [--marked] --out DIR --unifont FILE.hex\n");
     return 2;
 }
 
@@ -31,9 +36,12 @@ int usage() {
 
 int main(int argc, char** argv) {
     std::string out, unifont;
+    bool marked = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if ((a == "--out" || a == "--unifont") && i + 1 < argc)
+        if (a == "--marked")
+            marked = true;
+        else if ((a == "--out" || a == "--unifont") && i + 1 < argc)
             (a == "--out" ? out : unifont) = argv[++i];
         else
             return usage();
@@ -42,6 +50,7 @@ int main(int argc, char** argv) {
     try {
         kit::Kit kit;
         kit.out = out;
+        kit.marked = marked;
         make_dir(out);
         for (const char* d : {"/bmp", "/dat", "/midi", "/wave"}) make_dir(out + d);
         kit.font = kit::build_kfnt(unifont);
@@ -50,7 +59,7 @@ int main(int argc, char** argv) {
         kit::gen_sprites(kit);
         kit::gen_backdrops(kit);
         kit::gen_audio(kit);
-        kit_write_maps_and_units(out);
+        kit_write_maps_and_units(out, marked);
         kit::gen_story(kit);
         kit::gen_chapter12_stills(kit);
         kit::gen_chapter3_stills(kit);
