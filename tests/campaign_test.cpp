@@ -139,14 +139,10 @@ std::vector<UnitRecord*> foes_in_reach(const UnitRecord& u, int x, int y) {
 
 // ---- the program's folder ----------------------------------------------------------
 
-std::string slot_file(const fs::path& dir, int slot) {
+bool read_save(const fs::path& dir, int slot, SaveFile* out) {
     char name[32];
     std::snprintf(name, sizeof name, "save%02d.dat", slot);
-    return (dir / name).string();
-}
-
-bool read_save(const fs::path& dir, int slot, SaveFile* out) {
-    std::ifstream in(slot_file(dir, slot), std::ios::binary);
+    std::ifstream in(dir / name, std::ios::binary);
     if (!in.read(reinterpret_cast<char*>(out), sizeof *out)) return false;
     return in.gcount() == static_cast<std::streamsize>(sizeof *out);
 }
@@ -187,7 +183,7 @@ public:
         HeadlessOptions opt;
         opt.exe_dir = dir_.string();
         opt.lock_dir = lock_.str();
-        opt.time_limit = 4u * 3600u * 1000u;  // a stuck game fails rather than hangs
+        opt.time_limit = 30u * 60u * 1000u;  // a stuck game fails rather than hangs
         opt.on_shot = [this](const std::string& name) {
             if (name != "poll" || done_) return;
             headless_at(POLL_MS, HeadlessKind::Shot, 0, 0, 0, "poll");
@@ -223,7 +219,21 @@ public:
     uint32_t virtual_ms = 0;
 
 private:
-    enum class Flow { None, TitleMenu, UnitMenu, MovePick, AfterMove, RingPick, MapMenu, EndTurnAsk, SysMenu, Chooser, Overwrite, Settings };
+    // What the player waits for after its last input.
+    enum class Flow {
+        None,       // the free pick, or whatever the game does meanwhile
+        TitleMenu,  // the title menu's choice was clicked
+        UnitMenu,   // a unit was clicked: its command menu comes
+        MovePick,   // "  행동  " was chosen: the range shows
+        AfterMove,  // the destination was clicked: the walk, an event or the ring
+        RingPick,
+        MapMenu,
+        EndTurnAsk,
+        SysMenu,
+        Chooser,
+        Overwrite,
+        Settings,
+    };
     enum class Task { None, EndTurn, Save, Load, Settings };
     enum class Check { None, Saved, Loaded };
 
@@ -366,6 +376,10 @@ private:
             if (!loading_ && stage == kFirstStage[g_chapter] && !party_end_.empty()) check_hand_over();
         }
         if (in_stage() && !loading_) {
+            if (g_turn > 30 && !done_) {
+                ADD_FAILURE() << "stage " << stage_ << " is not won after 30 turns";
+                finish();
+            }
             enemy_seen_ |= g_turn >= 1 || g_enemy_phase == 1;
             // The end flag of the stage before stays set until the title card.
             if (!g_stage_end) armed_ = true;
@@ -389,8 +403,8 @@ private:
         int members = 0;
         for (int s = 0; s < UNIT_PARTY_SLOTS; ++s) {
             const UnitRecord& live = g_units[static_cast<size_t>(s)];
-            EXPECT_TRUE(same_member(party_end_[static_cast<size_t>(s)], live)) << "chapter " << chapter << " slot " << s;
-            EXPECT_TRUE(same_member(h.units[s], live)) << "chapter " << chapter << " slot " << s;
+            EXPECT_TRUE(same_member(party_end_[static_cast<size_t>(s)], live)) << "chapter " << chapter << ", " << s;
+            EXPECT_TRUE(same_member(h.units[s], live)) << "chapter " << chapter << ", " << s;
             members += live.number != 0;
         }
         EXPECT_GE(members, 3) << "chapter " << chapter;
