@@ -526,7 +526,6 @@ private:
         if (phase_turn_ != g_turn) {
             phase_turn_ = g_turn;
             skipped_.clear();
-            hold_back_ = stage_ == GAME_STAGES && !ready_to_strike();
         }
         if (g_turn == 0) return -1;
         for (int s = 0; s < UNIT_PARTY_SLOTS; ++s) {
@@ -602,40 +601,6 @@ private:
         }
     }
 
-    // Stage 40's first form has to fall to the party's own blows: when it
-    // falls to a counter in the enemy phase, the enemy AI frees its record
-    // before the chapter's after-battle hook, the third body is placed into
-    // that same record, and the hook then puts that record out of play, so
-    // the last enemy is gone and the stage cannot be won (a fault of the
-    // last enemy's code, to be mended where it lies; until then this works
-    // around it). So the party keeps out of the first form's reach (its
-    // centre's distance 2) until four units stand one or two steps from it,
-    // then all strike in one phase: two blows fell the first form, two more
-    // the third body.
-    bool hold_back_ = false;
-    static const UnitRecord* first_form() {
-        for (int s = UNIT_PARTY_SLOTS; s < UNIT_SLOTS; ++s) {
-            const UnitRecord& e = g_units[static_cast<size_t>(s)];
-            if (foe(&e) && on_grid(e) && e.stats.char_id == 28 && e.stats.class_id == 46) return &e;
-        }
-        return nullptr;
-    }
-    static bool ready_to_strike() {
-        const UnitRecord* f = first_form();
-        if (!f) return true;
-        int ready = 0;
-        for (int s = 0; s < UNIT_PARTY_SLOTS; ++s) {
-            const UnitRecord& u = g_units[static_cast<size_t>(s)];
-            const int d = map_manhattan_distance(u.x, u.y, f->x, f->y);
-            ready += on_grid(u) && u.stats.ai_mode == 0 && u.stats.hp > 0 && d >= 3 && d <= 4;
-        }
-        return ready >= 4;
-    }
-    bool held_back(int x, int y) const {
-        const UnitRecord* f = hold_back_ ? first_form() : nullptr;
-        return f && map_manhattan_distance(x, y, f->x, f->y) <= 2;
-    }
-
     bool preferred(const UnitRecord* t) const { return boss_goal(goal()) && t->stats.char_id == goal().boss; }
 
     // Path costs to the stage's goal for the unit's class, units ignored:
@@ -693,7 +658,7 @@ private:
         decided_ = true;
         target_ = nullptr;
         for (UnitRecord* t : foes_in_reach(u, u.x, u.y))
-            if (!marked(t->x, t->y) && pickable(t->x, t->y) && !held_back(t->x, t->y) && (!target_ || preferred(t)))
+            if (!marked(t->x, t->y) && pickable(t->x, t->y) && (!target_ || preferred(t)))
                 target_ = t;
         if (target_) {
             dest_x_ = target_->x;
@@ -712,10 +677,10 @@ private:
         dest_y_ = u.y;
         for (int y = g_view_y; y < g_view_y + g_view_rows; ++y)
             for (int x = g_view_x; x < g_view_x + g_view_cols; ++x) {
-                if (!pickable(x, y) || marked(x, y) || unit_on(x, y) || held_back(x, y)) continue;
+                if (!pickable(x, y) || marked(x, y) || unit_on(x, y)) continue;
                 int rank = 0;
                 for (UnitRecord* t : foes_in_reach(u, x, y))
-                    if (!held_back(t->x, t->y)) rank = std::max(rank, preferred(t) ? 2 : 1);
+                    rank = std::max(rank, preferred(t) ? 2 : 1);
                 if (rank > best_rank || (rank == best_rank && dist(x, y) < best)) {
                     best_rank = rank;
                     best = dist(x, y);
@@ -776,7 +741,7 @@ private:
         target_ = nullptr;
         for (int s = UNIT_PARTY_SLOTS; s < UNIT_SLOTS; ++s) {
             UnitRecord& t = g_units[static_cast<size_t>(s)];
-            if (foe(&t) && map_on_map(t.x, t.y) && (occ(t.x, t.y) & OCC_MARK_B) && !held_back(t.x, t.y) &&
+            if (foe(&t) && map_on_map(t.x, t.y) && (occ(t.x, t.y) & OCC_MARK_B) &&
                 (!target_ || preferred(&t)))
                 target_ = &t;
         }
