@@ -368,8 +368,11 @@ void second_rising(UnitRecord* first, UnitRecord* target) {
     // With no record free the last enemy stays in its own. Otherwise its own
     // record is out of play from now on: it is freed, so it never acts, is
     // never a target or counted, and only the body on the grid can fall.
+    // A first form that fell to a counter in the enemy phase was taken off
+    // the map, which freed its record: the body is then placed into that
+    // same record, which stays in play as the body.
     UnitRecord* body = unit_place_new(target->x, target->y, &third);
-    if (body) target->number = 0;
+    if (body && body != target) target->number = 0;
     fill_body(body ? body : target);
     for (int32_t k = 0; k < 9; ++k)
         scn_set_tile(target->x - 1 + k % 3, target->y - 1 + k / 3, static_cast<uint8_t>(kChamberTiles[k]));

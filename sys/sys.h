@@ -117,7 +117,8 @@ void sys_sleep_ms(uint32_t ms);
 // source pixels changed.
 void sys_present(SysWnd w, const uint8_t* bits, int width, int height, const uint8_t* colour_table,
                  int src_x, int src_y, int rect_w, int rect_h, int dst_x, int dst_y);
-// The pixels of a window's client area, 0x00RRGGBB, row by row from the top.
+// The pixels of a window's client area, 0x00RRGGBB, row by row from the top,
+// as the presents so far have made them: read them again after a present.
 const uint32_t* sys_window_frame(SysWnd w, int* width, int* height);
 // Writes an RGB frame as a PNG file; 1 on success.
 int sys_write_png(const char* path, const uint32_t* pixels, int width, int height);

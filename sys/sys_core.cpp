@@ -20,14 +20,18 @@ struct WndClass {
     SysWndProc proc = nullptr;
 };
 
-// What the last present wrote into a window's frame: where, through which
-// colours, and the source pixels of each line it showed. A present that
-// repeats it converts only the lines whose pixels differ.
+// The last present of a window: where, through which colours, and the
+// source pixels of each line it showed. Its lines are converted to colours
+// only when the frame is read (or another present goes elsewhere), so a run
+// of presents in one place, as fades and colour cycling make, converts once.
 struct PresentMemo {
     bool valid = false;
+    bool pending = false;           // the frame does not show it yet
     std::array<int, 8> geometry{};  // width, height, src_x, src_y, rect_w, rect_h, dst_x, dst_y
+    int x0 = 0, x1 = 0, y0 = 0, y1 = 0;  // the frame's rectangle it covers
     std::array<uint8_t, 1024> colours{};
-    std::vector<uint8_t> rows;  // the clipped source lines, one after the other
+    std::vector<uint8_t> rows;   // the clipped source lines, one after the other
+    std::vector<uint8_t> blank;  // per line: 1 when it lies outside the image (black)
 };
 
 struct Window {
@@ -93,9 +97,33 @@ void client_of(const Window& win, int* cw, int* ch) {
 }
 
 // Every change of a frame's pixels outside a present goes through here.
+// Whatever the last present left unconverted is overwritten with it.
 void frame_touched(Window& win) {
     win.memo.valid = false;
+    win.memo.pending = false;
     ++win.frame_serial;
+}
+
+// Converts the last present's lines into the frame, if it does not show them yet.
+void flush_present(Window& win) {
+    PresentMemo& m = win.memo;
+    if (!m.pending) return;
+    m.pending = false;
+    uint32_t lut[256];
+    for (int i = 0; i < 256; ++i) {
+        const uint8_t* e = m.colours.data() + i * 4;
+        lut[i] = (static_cast<uint32_t>(e[2]) << 16) | (static_cast<uint32_t>(e[1]) << 8) | e[0];
+    }
+    const size_t span = static_cast<size_t>(m.x1 - m.x0);
+    for (int dy = m.y0; dy < m.y1; ++dy) {
+        uint32_t* out = win.frame.data() + static_cast<size_t>(dy) * win.frame_w + m.x0;
+        if (m.blank[static_cast<size_t>(dy - m.y0)]) {
+            std::fill(out, out + span, 0u);
+            continue;
+        }
+        const uint8_t* kept = m.rows.data() + static_cast<size_t>(dy - m.y0) * span;
+        for (size_t i = 0; i < span; ++i) out[i] = lut[kept[i]];
+    }
 }
 
 void resize_frame(Window& win) {
@@ -441,42 +469,44 @@ void sys_present(SysWnd w, const uint8_t* bits, int width, int height, const uin
     int y0 = std::max(0, dst_y);
     int y1 = std::min(win->frame_h, dst_y + rect_h);
     if (x0 >= x1 || y0 >= y1) return;
-    // Where the place and the colours are those of the last present, a line
-    // whose source pixels are unchanged still shows right in the frame.
+    // Where the place is that of the last present, only its lines and
+    // colours are kept: the frame is converted when it is read. A present
+    // elsewhere first puts the last one into the frame.
     PresentMemo& memo = win->memo;
     const std::array<int, 8> geometry{width, height, src_x, src_y, rect_w, rect_h, dst_x, dst_y};
     const size_t span = static_cast<size_t>(x1 - x0);
-    const bool repeat = memo.valid && memo.geometry == geometry &&
-                        std::memcmp(memo.colours.data(), colour_table, memo.colours.size()) == 0;
-    if (!repeat) {
+    const size_t lines = static_cast<size_t>(y1 - y0);
+    const bool same_place = memo.valid && memo.geometry == geometry;
+    bool changed = !same_place || std::memcmp(memo.colours.data(), colour_table, memo.colours.size()) != 0;
+    if (!same_place) {
+        flush_present(*win);
         memo.geometry = geometry;
-        std::memcpy(memo.colours.data(), colour_table, memo.colours.size());
-        memo.rows.resize(span * static_cast<size_t>(y1 - y0));
+        memo.x0 = x0;
+        memo.x1 = x1;
+        memo.y0 = y0;
+        memo.y1 = y1;
+        memo.rows.assign(span * lines, 0);
+        memo.blank.assign(lines, 0);
     }
     memo.valid = true;
-    std::array<uint32_t, 256> lut;
-    for (int i = 0; i < 256; ++i) {
-        const uint8_t* e = colour_table + i * 4;
-        lut[i] = (static_cast<uint32_t>(e[2]) << 16) | (static_cast<uint32_t>(e[1]) << 8) | e[0];
-    }
-    bool changed = false;
+    std::memcpy(memo.colours.data(), colour_table, memo.colours.size());
     for (int dy = y0; dy < y1; ++dy) {
-        uint32_t* out = win->frame.data() + static_cast<size_t>(dy) * win->frame_w;
-        int line = src_y + (dy - dst_y);
+        const size_t i = static_cast<size_t>(dy - y0);
+        const int line = src_y + (dy - dst_y);
         if (line < 0 || line >= height) {
-            if (repeat) continue;
-            std::fill(out + x0, out + x1, 0u);
-            changed = true;
+            memo.blank[i] = 1;
             continue;
         }
-        const uint8_t* row = bits + static_cast<size_t>(height - 1 - line) * width + src_x - dst_x;
-        uint8_t* kept = memo.rows.data() + static_cast<size_t>(dy - y0) * span;
-        if (repeat && std::memcmp(kept, row + x0, span) == 0) continue;
-        std::memcpy(kept, row + x0, span);
-        for (int dx = x0; dx < x1; ++dx) out[dx] = lut[row[dx]];
+        const uint8_t* row = bits + static_cast<size_t>(height - 1 - line) * width + src_x - dst_x + x0;
+        uint8_t* kept = memo.rows.data() + i * span;
+        if (!changed && std::memcmp(kept, row, span) == 0) continue;
+        std::memcpy(kept, row, span);
         changed = true;
     }
-    if (changed) ++win->frame_serial;
+    if (changed) {
+        memo.pending = true;
+        ++win->frame_serial;
+    }
 }
 
 bool sys_gate_due(const SysPresentGate& g, SysWnd shown) {
@@ -497,6 +527,7 @@ const uint32_t* sys_window_frame(SysWnd w, int* width, int* height) {
         *width = *height = 0;
         return nullptr;
     }
+    flush_present(*win);
     *width = win->frame_w;
     *height = win->frame_h;
     return win->frame.data();

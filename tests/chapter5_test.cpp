@@ -429,6 +429,29 @@ TEST_F(Chapter5Test, OnceTheThirdBodyStandsTheLastEnemysOwnRecordIsOutOfPlay) {
     EXPECT_EQ(g_stage_end, 0);
 }
 
+// A first form beaten by a counter in the enemy phase is taken off the map
+// before the hook runs, which frees its record: the body placed into that
+// same record is the last enemy from then on.
+TEST_F(Chapter5Test, AFirstFormBeatenByACounterRisesIntoItsOwnFreedRecord) {
+    fresh(40);
+    UnitRecord* lead = unit(1, 0, 0, 19, 3);
+    UnitRecord* own = unit(28, 46, 2, 19, 1);
+    own->stats.max_hp = 300;
+    g_turn = 0;
+    keep_clicking();
+    scn_turn_start();
+    own->stats.hp = 0;
+    map_move_unit_step(own, 6);
+    scn_after_battle(lead, own);
+    polling = false;
+    UnitRecord* body = unit_at_cell(19, 1);
+    ASSERT_NE(body, nullptr);
+    EXPECT_EQ(body->stats.char_id, 28);
+    EXPECT_GT(body->stats.hp, 0);
+    EXPECT_EQ(unit_count_live_enemies(), 1);
+    EXPECT_EQ(g_stage_end, 0);
+}
+
 TEST_F(Chapter5Test, TheFinalBlowFromTheCommandMenuLeavesTheLastPictureUntilTheTitle) {
     // Stage 40 with the third body at 1 HP two cells above the lead, saved
     // and resumed as a loaded game.

@@ -64,6 +64,19 @@ struct RandomMirror {
     }
 };
 
+// Schedules a scripted event at an offset from the virtual clock's now.
+inline void headless_at(uint32_t delay, HeadlessKind kind, int x = 0, int y = 0, uint32_t key = 0,
+                        std::string name = {}) {
+    HeadlessEvent e;
+    e.at = sys_headless_clock() + delay;
+    e.kind = kind;
+    e.x = x;
+    e.y = y;
+    e.key = key;
+    e.name = std::move(name);
+    sys_headless_push(e);
+}
+
 // Every module's state back to its values at program start.
 inline void reset_game_globals() {
     win_shell_reset();
@@ -120,13 +133,7 @@ protected:
 
     // Schedules a scripted event at an offset from now.
     void at(uint32_t delay, HeadlessKind kind, int x = 0, int y = 0, uint32_t key = 0) {
-        HeadlessEvent e;
-        e.at = sys_headless_clock() + delay;
-        e.kind = kind;
-        e.x = x;
-        e.y = y;
-        e.key = key;
-        sys_headless_push(e);
+        headless_at(delay, kind, x, y, key);
     }
 };
 

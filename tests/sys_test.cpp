@@ -126,12 +126,14 @@ TEST_F(SysTest, PresentMapsThroughTheColourTableAndClips) {
     // Lines -1..3 of the image at (636, 0): lines outside the image show
     // black, columns past the window are cut.
     sys_present(w, bits, 4, 3, table, 0, -1, 8, 5, 636, 0);
+    frame = sys_window_frame(w, &fw, &fh);
     EXPECT_EQ(frame[0 * 640 + 636], 0u);         // line -1
     EXPECT_EQ(frame[1 * 640 + 636], 0x332211u);  // line 0 = memory row 2
     EXPECT_EQ(frame[1 * 640 + 639], 0u);         // colour 200 is black in this table
     EXPECT_EQ(frame[3 * 640 + 637], 0xFF0000u);  // line 2 = memory row 0
     EXPECT_EQ(frame[4 * 640 + 636], 0u);         // line 3: past the image
     sys_present(w, bits, 4, 3, table, 0, 0, 4, 3, -2, -1);  // off the top-left: clipped
+    frame = sys_window_frame(w, &fw, &fh);
     EXPECT_EQ(frame[0], 0x000000u);  // line 1 is colour 2: black in this table
     EXPECT_EQ(frame[1 * 640 + 1], 0xFF0000u);
 }
@@ -212,6 +214,7 @@ TEST_F(SysTest, AWindowThatAppearsIsErased) {
     EXPECT_EQ(std::count(frame, frame + fw * fh, 0u), fw * fh);
     // The same present as before draws again in full.
     sys_present(w, bits.data(), 640, 400, table, 0, 0, 640, 400, 0, 40);
+    frame = sys_window_frame(w, &fw, &fh);
     EXPECT_EQ(frame[44 * 640 + 10], 0xFF0000u);
     EXPECT_EQ(frame[439 * 640 + 639], 0xFF0000u);
 }
