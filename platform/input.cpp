@@ -190,7 +190,10 @@ int32_t win_wait_click_blink_2() { return win_wait_click_blink(); }
 void gfx_shake_start(int32_t amplitude) {
     if (amplitude <= 0) return;  // a shake needs something to divide by
     g_view_rect.bottom = 416;
-    g_shake_saved_offset = g_view_offset.y;
+    // A shake started while one runs changes only its amplitude: the view's
+    // resting place is the one from before the first shake, not wherever
+    // the running shake has moved it (the stop would leave the view there).
+    if (!g_shake_on) g_shake_saved_offset = g_view_offset.y;
     g_shake_amplitude = amplitude;
     g_shake_lock = 1;
     g_shake_on = 1;
