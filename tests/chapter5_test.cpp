@@ -33,6 +33,17 @@ protected:
         play_on(stage - 1);
         g_sfx_enabled = 1;
     }
+    // Stage 40 under way: the lead two cells below the last enemy's first
+    // form.
+    void first_form_before_the_lead(UnitRecord** lead, UnitRecord** own) {
+        fresh(40);
+        *lead = unit(1, 0, 0, 19, 3);
+        *own = unit(28, 46, 2, 19, 1);
+        (*own)->stats.max_hp = 300;
+        g_turn = 0;
+        keep_clicking();
+        scn_turn_start();
+    }
     // How often the vanishing sound played.
     static int vanish_sounds() {
         int n = 0;
@@ -387,14 +398,9 @@ TEST_F(Chapter5Test, TheLastEnemyRisesThroughItsThreeFormsToTheEnding) {
 // --- the third body, the final blow and stage 39's walk-out -----------------------------------
 
 TEST_F(Chapter5Test, OnceTheThirdBodyStandsTheLastEnemysOwnRecordIsOutOfPlay) {
-    fresh(40);
-    UnitRecord* lead = unit(1, 0, 0, 19, 3);
+    UnitRecord *lead, *own;
+    first_form_before_the_lead(&lead, &own);
     lead->stats.max_hp = lead->stats.hp = 999;
-    UnitRecord* own = unit(28, 46, 2, 19, 1);
-    own->stats.max_hp = 300;
-    g_turn = 0;
-    keep_clicking();
-    scn_turn_start();
     own->stats.hp = 0;
     scn_after_battle(lead, own);
     UnitRecord* body = unit_at_cell(19, 1);
@@ -433,13 +439,8 @@ TEST_F(Chapter5Test, OnceTheThirdBodyStandsTheLastEnemysOwnRecordIsOutOfPlay) {
 // before the hook runs, which frees its record: the body placed into that
 // same record is the last enemy from then on.
 TEST_F(Chapter5Test, AFirstFormBeatenByACounterRisesIntoItsOwnFreedRecord) {
-    fresh(40);
-    UnitRecord* lead = unit(1, 0, 0, 19, 3);
-    UnitRecord* own = unit(28, 46, 2, 19, 1);
-    own->stats.max_hp = 300;
-    g_turn = 0;
-    keep_clicking();
-    scn_turn_start();
+    UnitRecord *lead, *own;
+    first_form_before_the_lead(&lead, &own);
     own->stats.hp = 0;
     map_move_unit_step(own, 6);
     scn_after_battle(lead, own);
