@@ -17,6 +17,11 @@
 // nearest enemy), else it ends its action; then it ends the turn. On the
 // first turn of a stage it only ends the turn, so every stage sees at least
 // one enemy phase before it is won.
+//
+// What a player would notice is watched as well: on every stage the enemies
+// walk or fight once the party is within their reach, and the messages the
+// game shows (the log names each one) are those of the stage's scenes, in
+// their places (tests/campaign_messages.h).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -45,6 +50,7 @@
 #include "tactics/save.h"
 #include "tactics/turn.h"
 #include "tactics/units.h"
+#include "tests/campaign_messages.h"
 #include "tests/fixture.h"
 #include "tools/kit_goals.h"
 
@@ -137,6 +143,78 @@ std::vector<UnitRecord*> foes_in_reach(const UnitRecord& u, int x, int y) {
     return found;
 }
 
+// A party unit standing with HP on the cell: one the enemies fight.
+bool party_on(int x, int y) {
+    const UnitRecord* t = map_on_map(x, y) ? unit_on(x, y) : nullptr;
+    return t && t->number <= UNIT_PARTY_SLOTS && t->stats.hp > 0;
+}
+
+// Whether an enemy phase must see this enemy walk or fight. It is ready to
+// act (standing, not yet acted, neither idle (5), dormant (16) nor a walk-on
+// (19)), and its weapon reaches a party unit from where it stands, or it
+// walks by its AI mode (not 1, 3, 8 or the summoners 6, 15, 18), strikes from
+// beside, and can step beside a party unit within its 20 movement points
+// (by its class's terrain costs, over cells no unit holds) while its plan
+// cannot run out of its 19 candidates (few healing cells and party units
+// about it). Free to choose, such an enemy waits until the party comes that
+// near; the final boss, who reaches further, is left out.
+bool must_act(const UnitRecord& e) {
+    const int mode = e.stats.ai_mode;
+    if (!on_grid(e) || e.stats.hp <= 0 || e.acted != 0 || mode == 5 || mode == 16 || mode == AI_MODE_WALK_ON ||
+        e.stats.char_id == 28)
+        return false;
+    const uint32_t flags = item_get(e.stats.weapon).flags;
+    for (int dy = -3; dy <= 3; ++dy)
+        for (int dx = -3; dx <= 3; ++dx) {
+            const int r = std::abs(dx) + std::abs(dy);
+            if (r >= 1 && r <= 3 && (flags & (1u << (r - 1))) && party_on(e.x + dx, e.y + dy)) return true;
+        }
+    for (int still : {1, 3, 6, 8, 15, 18})
+        if (mode == still) return false;
+    if (!(flags & 1u) || e.stats.char_id == 1 || e.stats.char_id == 7 || e.stats.class_id == 16) return false;
+    int listed = 0;
+    for (int y = e.y - 20; y < e.y + 20; ++y)
+        for (int x = e.x - 20; x < e.x + 20; ++x)
+            if (map_on_map(x, y)) {
+                const int t = map_terrain_class_at(x, y);
+                listed += unit_on(x, y) ? party_on(x, y) : t == 5 || t == 8;
+            }
+    if (listed > 19) return false;
+    int costs[11];
+    unit_get_move_costs(&e, costs);
+    const int w = map_width();
+    std::vector<int> d(static_cast<size_t>(w * map_height()), 99);
+    using Item = std::pair<int, int>;
+    std::priority_queue<Item, std::vector<Item>, std::greater<Item>> q;
+    d[static_cast<size_t>(e.y * w + e.x)] = 0;
+    q.push({0, e.y * w + e.x});
+    static constexpr int kDir[4][2] = {{0, -1}, {1, 0}, {0, 1}, {-1, 0}};
+    while (!q.empty()) {
+        const auto [cost, i] = q.top();
+        q.pop();
+        if (cost > d[static_cast<size_t>(i)]) continue;
+        const int x = i % w, y = i / w;
+        if (cost > 0 && std::any_of(std::begin(kDir), std::end(kDir), [&](const int* k) {
+                return party_on(x + k[0], y + k[1]);
+            })) {
+            // Beside the party: the plan lists it from here, with a point to spare.
+            if (cost < 20 && map_terrain_class_at(x, y) > 0) return true;
+            continue;
+        }
+        for (const auto& k : kDir) {
+            const int nx = x + k[0], ny = y + k[1];
+            if (!map_on_map(nx, ny) || unit_on(nx, ny)) continue;
+            const int next = cost + costs[std::clamp(map_terrain_class_at(nx, ny), 0, 10)];
+            const size_t j = static_cast<size_t>(ny * w + nx);
+            if (next <= 20 && next < d[j]) {
+                d[j] = next;
+                q.push({next, static_cast<int>(j)});
+            }
+        }
+    }
+    return false;
+}
+
 // ---- the program's folder ----------------------------------------------------------
 
 bool read_save(const fs::path& dir, int slot, SaveFile* out) {
@@ -213,6 +291,9 @@ public:
     // party handed over, stages saved and loaded.
     std::vector<int> started, resumed, won, handed, saved, loaded;
     std::vector<int> recoveries;  // stages where a flow of the player timed out
+    // The messages of the stage's own script shown on each stage (index
+    // stage - 1), in order.
+    std::array<std::vector<int>, GAME_STAGES> shown;
     int blackouts = 0;            // frames that cut to black after the final blow
     int frames_watched = 0;
     std::vector<std::string> log;
@@ -248,6 +329,17 @@ private:
     uint32_t flow_at_ = 0, busy_until_ = 0, last_nudge_ = 0, hover_at_ = 0;
     int stage_ = 0, index_seen_ = -1;
     bool armed_ = false, enemy_seen_ = false;
+    // The stage's enemy phases: the first enemy that had to act in one, and
+    // whether an enemy walked or fought.
+    std::string must_acter_;
+    bool enemies_acted_ = false;
+    // Each slot as the last look in an enemy phase saw it.
+    struct Look {
+        int16_t number, x, y, hp;
+    };
+    std::array<Look, UNIT_SLOTS> looks_{};
+    int looked_ = 0;  // the stage of the last look in an enemy phase, 0 none
+    size_t log_seen_ = 0;
     int slot_ = -1;  // the slot the chooser is to take
     int acting_ = -1, dest_x_ = 0, dest_y_ = 0, start_x_ = 0, start_y_ = 0;
     bool decided_ = false;
@@ -351,6 +443,7 @@ private:
     // ---- what the test watches --------------------------------------------------------
 
     void observe() {
+        watch_enemies();
         // The party as the last stage of a chapter leaves it, up to the
         // hand-over.
         if (stage_ >= 1) {
@@ -371,7 +464,8 @@ private:
         if (g_chapter >= 1 && g_chapter <= 5 && stage >= 1 && stage <= GAME_STAGES &&
             static_cast<int>(g_chapter) == scn_chapter_of_stage(stage - 1) && stage != stage_) {
             stage_ = stage;
-            armed_ = enemy_seen_ = false;
+            armed_ = enemy_seen_ = enemies_acted_ = false;
+            must_acter_.clear();
             (loading_ ? resumed : started).push_back(stage);
             if (!loading_ && stage == kFirstStage[g_chapter] && !party_end_.empty()) check_hand_over();
         }
@@ -385,6 +479,7 @@ private:
             if (!g_stage_end) armed_ = true;
             if (g_stage_end && armed_) stage_won(stage_);
         }
+        watch_messages();
         if (ending_from_) watch_frame();
     }
 
@@ -392,6 +487,55 @@ private:
         if (std::find(won.begin(), won.end(), stage) != won.end()) return;
         won.push_back(stage);
         EXPECT_TRUE(enemy_seen_) << "stage " << stage << " was won before an enemy phase";
+        if (!enemies_acted_ && !must_acter_.empty())
+            ADD_FAILURE() << "stage " << stage << " was won with no enemy that walked or fought, though " << must_acter_
+                          << " had the party within its reach";
+    }
+
+    // The test looks at every slot at each poll in an enemy phase and once
+    // after it. Between two looks an enemy on another cell walked, and an
+    // enemy whose HP changed, or a party unit whose HP fell, was in a fight
+    // (only enemies start fights there; party units heal at their own
+    // phase's start); a stage that ended was ended by an enemy's act. At the
+    // first look of a phase, before anyone acts, the test notes an enemy that
+    // must act.
+    void watch_enemies() {
+        if (looked_ == stage_ && g_stage_index + 1 == stage_) {
+            for (int s = 0; s < UNIT_SLOTS; ++s) {
+                const UnitRecord& u = g_units[static_cast<size_t>(s)];
+                const Look& was = looks_[static_cast<size_t>(s)];
+                if (was.number == 0 || was.number != u.number) continue;
+                if (s >= UNIT_PARTY_SLOTS ? was.x != u.x || was.y != u.y || was.hp != u.stats.hp : u.stats.hp < was.hp)
+                    enemies_acted_ = true;
+            }
+            if (g_stage_end) enemies_acted_ = true;
+        }
+        const bool first = looked_ == 0;
+        looked_ = in_stage() && !loading_ && g_enemy_phase == 1 && !g_stage_end ? stage_ : 0;
+        if (!looked_) return;
+        for (int s = 0; s < UNIT_SLOTS; ++s) {
+            const UnitRecord& u = g_units[static_cast<size_t>(s)];
+            looks_[static_cast<size_t>(s)] = {u.number, u.x, u.y, u.stats.hp};
+            if (first && must_acter_.empty() && s >= UNIT_PARTY_SLOTS && must_act(u))
+                must_acter_ = "the enemy of class " + std::to_string(u.stats.class_id) + " at (" + std::to_string(u.x) +
+                              "," + std::to_string(u.y) + ") in the enemy phase of turn " + std::to_string(g_turn + 1);
+        }
+    }
+
+    // The log names each message the game shows; it counts for the stage the
+    // game is on at the look after it.
+    void watch_messages() {
+        const std::vector<std::string>& lines = sys_log_lines();
+        if (lines.size() < log_seen_) {
+            ADD_FAILURE() << "the log dropped lines the test had not read";
+            log_seen_ = 0;
+        }
+        for (; log_seen_ < lines.size(); ++log_seen_) {
+            int id = 0;
+            if (std::sscanf(lines[log_seen_].c_str(), "message %d", &id) == 1 && id < 256 && g_stage_index >= 0 &&
+                g_stage_index < GAME_STAGES)
+                shown[static_cast<size_t>(g_stage_index)].push_back(id);
+        }
     }
 
     // The chapter's start restored the party it was handed: the records,
@@ -867,8 +1011,43 @@ std::vector<int> range(int first, int last) {
     return v;
 }
 
+bool has(const std::vector<int>& v, int x) { return std::find(v.begin(), v.end(), x) != v.end(); }
+
+std::string numbers(const std::vector<int>& v) {
+    std::string t;
+    for (int x : v) t += (t.empty() ? "" : " ") + std::to_string(x);
+    return "{" + t + "}";
+}
+
+// What is wrong with the messages a stage showed, against its row of the
+// table, or nothing. from_start: the part saw the stage start (its scene and
+// first turn); to_end: the part saw it won.
+std::string message_fault(int stage, const std::vector<int>& shown, bool from_start, bool to_end) {
+    const CampaignStageMessages& row = g_campaign_stage_messages[stage - 1];
+    std::vector<int> head, tail = to_end ? row.closing : std::vector<int>{};
+    if (from_start) {
+        head = row.opening;
+        head.insert(head.end(), row.first.begin(), row.first.end());
+    }
+    const std::string seen = "; the game showed " + numbers(shown);
+    if (shown.size() < head.size() || !std::equal(head.begin(), head.end(), shown.begin()))
+        return "the start scene and first turn show " + numbers(head) + seen;
+    if (shown.size() < head.size() + tail.size() || !std::equal(tail.rbegin(), tail.rend(), shown.rbegin()))
+        return "its end shows " + numbers(tail) + " last" + seen;
+    const std::vector<int> middle(shown.begin() + static_cast<long>(head.size()),
+                                  shown.end() - static_cast<long>(tail.size()));
+    for (int id : middle)
+        if (!has(row.play, id) && !has(row.optional, id))
+            return "message " + std::to_string(id) + " is none of its scenes'" + seen;
+    if (to_end)
+        for (int id : row.play)
+            if (!has(middle, id)) return "message " + std::to_string(id) + " was not shown before it was won" + seen;
+    return "";
+}
+
 // The checks every part makes: the stages it resumed, started and won, in
-// order, the hand-over it crossed, its save and its load.
+// order, the hand-over it crossed, its save and its load, and the messages
+// of every stage it played.
 void expect_part(const Campaign& c, int chapter) {
     const int first = kFirstStage[chapter], next = kFirstStage[chapter + 1];
     EXPECT_EQ(c.resumed, chapter == 1 ? std::vector<int>{} : std::vector<int>{first});
@@ -881,6 +1060,13 @@ void expect_part(const Campaign& c, int chapter) {
         EXPECT_EQ(c.saved.back(), next);
     }
     EXPECT_EQ(c.recoveries, std::vector<int>{});
+    std::vector<int> played = c.resumed;
+    played.insert(played.end(), c.started.begin(), c.started.end());
+    for (int stage : played) {
+        const std::string fault =
+            message_fault(stage, c.shown[static_cast<size_t>(stage - 1)], has(c.started, stage), has(c.won, stage));
+        if (!fault.empty()) ADD_FAILURE() << "stage " << stage << ": " << fault;
+    }
     EXPECT_FALSE(c.logged("headless: time limit reached; quitting"));
     std::printf("campaign chapter %d: %u ms of game time\n", chapter, c.virtual_ms);
 }
