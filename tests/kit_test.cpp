@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstdio>
@@ -57,8 +58,24 @@ uint32_t be32(const Bytes& b, size_t at) {
 
 struct Bmp {
     int w = 0, h = 0;
-    Bytes px;  // top line first
+    Bytes px;                 // top line first
+    uint8_t rgb[16][3] = {};  // the first 16 colours: red, green, blue
     int at(int x, int y) const { return px[static_cast<size_t>(y) * w + x]; }
+    // The contrast ratio of two of its colours (1 = the same lightness, 21 =
+    // black and white), from their relative luminance.
+    double contrast(int a, int b) const {
+        auto lum = [&](int c) {
+            double l = 0;
+            const double weight[3] = {0.2126, 0.7152, 0.0722};
+            for (int k = 0; k < 3; ++k) {
+                const double v = rgb[c][k] / 255.0;
+                l += weight[k] * (v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
+            }
+            return l;
+        };
+        const double la = lum(a), lb = lum(b);
+        return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+    }
 };
 
 // The header fields the picture reader checks, and the kit's colour rule.
@@ -81,6 +98,8 @@ struct Bmp {
         return ::testing::AssertionFailure() << "colour 0 must be black and 15 white";
     out->w = w;
     out->h = h;
+    for (int i = 0; i < 16; ++i)
+        for (int k = 0; k < 3; ++k) out->rgb[i][k] = f[54 + 4 * i + 2 - k];
     out->px.resize(size_t(w) * h);
     for (int y = 0; y < h; ++y)
         std::copy(f.begin() + 1078 + size_t(h - 1 - y) * w, f.begin() + 1078 + size_t(h - y) * w, out->px.begin() + size_t(y) * w);
@@ -151,6 +170,11 @@ TEST(Kit, PresentsPicture) {
     EXPECT_EQ(b.h, 400);
 }
 
+// The window chips: the menu set differs from the plain one wherever there is
+// frame, and the frame keeps to the outer six pixels of the side chips, so
+// the battle panels' names, terrain and HP bars, which start one column left
+// of their window's text area (on the second side chip), keep a margin of
+// clear fill, the colour 11 that the dark hover turns into a chequer of 8.
 TEST(Kit, WindowChips) {
     Bmp b;
     ASSERT_TRUE(parse_bmp(slurp("bmp/winchip.BMP"), &b));
@@ -159,12 +183,11 @@ TEST(Kit, WindowChips) {
     auto chip = [&](int set, int n, int x, int y) { return b.at(set * 48 + (n % 6) * 8 + x, (n / 6) * 20 + y); };
     for (int set = 0; set < 2; ++set) {
         EXPECT_EQ(chip(set, 0, 0, 0), 14) << "outer corner transparent";
-        for (int n : {8, 9})  // the fill the dark hover turns to a chequer of 8
-            for (int y = 0; y < 20; ++y)
-                for (int x = 0; x < 8; ++x) ASSERT_EQ(chip(set, n, x, y), 11);
+        for (int y = 0; y < 20; ++y)
+            for (int x = 6; x < 42; ++x) ASSERT_EQ(b.at(set * 48 + x, 20 + y), 11) << "text line at " << x << "," << y;
     }
     for (int n = 0; n < 18; ++n) {
-        if (n == 8 || n == 9) continue;
+        if (n >= 7 && n <= 10) continue;  // all fill
         bool differ = false;
         for (int y = 0; y < 20; ++y)
             for (int x = 0; x < 8; ++x) differ = differ || chip(0, n, x, y) != chip(1, n, x, y);
@@ -478,12 +501,17 @@ TEST(Kit, SaveIndexOnlyWhereNoneExists) {
     fs::remove_all(root);
 }
 
-// The backdrop of the list screens, drawn at column 2 (x 16): every line the
+// The backdrop of the list screens, drawn at column 2 (x 16). Every line the
 // save and load chooser (15 slots, text rows 3..17), the party list (its
 // header on row 2, slots on rows 3..18 as far as the screen shows) and the
-// bag screen (rows 3..15 and the money line at y 346) writes sits on the one
-// panel, colour 14 with no border through it; the title (y 8) and the
-// chooser's prompt (row 1) lie above the panel's border.
+// bag screen (rows 3..15, the money line at y 346, the look area) writes sits
+// on the one panel, colour 14: its glyphs (lines 2..17 of the text row) and
+// a pixel round them cross no border. The title (y 8) and the chooser's
+// prompt (row 1, y 20..39) lie above the panel's top edge, clear of every
+// border line. The colours written there stand out from the ground under
+// them: the prompt's 6 and the title's 15 on the border, and on the panel
+// the list's white, the bag header's 8, the party header's 7 and the marks
+// and kinds in 6, 9, 10 and 13.
 TEST(Kit, ListScreenBackdropHoldsEveryRowOnItsPanel) {
     Bmp b;
     ASSERT_TRUE(read_picture("bmp/back1.BMP", &b));
@@ -494,19 +522,23 @@ TEST(Kit, ListScreenBackdropHoldsEveryRowOnItsPanel) {
         int x0, x1, y0, y1;  // screen pixels, inclusive
     };
     const Span panel[] = {
-        {"save slots", 64, 575, 60, 359},  {"party header", 96, 567, 40, 59}, {"party slots", 64, 567, 60, 379},
-        {"bag list", 40, 599, 60, 319},    {"bag money", 56, 200, 346, 365},  {"bag look", 32, 607, 240, 371},
+        {"save slots", 64, 575, 61, 358},  {"party header", 96, 567, 41, 58}, {"party slots", 64, 567, 61, 378},
+        {"bag list", 40, 599, 61, 318},    {"bag money", 56, 200, 347, 364},  {"bag look", 32, 607, 240, 371},
     };
     for (const Span& s : panel)
         for (int y = s.y0; y <= s.y1; ++y)
             for (int x = s.x0; x <= s.x1; ++x) ASSERT_EQ(b.at(x - 16, y), 14) << s.what << " at " << x << "," << y;
-    // Above the panel: the title and the prompt's glyphs (16 lines high)
-    // cross no border line.
-    for (int y = 8; y < 36; ++y) {
-        int border = 0;
-        for (int x = 16; x < 608; ++x) border += b.at(x - 16, y) == 13;
-        EXPECT_LT(border, 8) << "a border line at y " << y;
-    }
+    std::set<int> border;
+    for (int y = 9; y <= 38; ++y)  // the title's and the prompt's glyphs and a line round them
+        for (int x = 24; x < 600; ++x) {
+            const int c = b.at(x - 16, y);
+            ASSERT_NE(c, 14) << "the panel reaches the prompt row at " << x << "," << y;
+            ASSERT_NE(c, 13) << "a border line through the prompt row at " << x << "," << y;
+            border.insert(c);
+        }
+    for (int ground : border)
+        for (int ink : {6, 15}) EXPECT_GE(b.contrast(ink, ground), 4.5) << "colour " << ink << " on " << ground;
+    for (int ink : {6, 7, 8, 9, 10, 13, 15}) EXPECT_GE(b.contrast(ink, 14), 4.0) << "colour " << ink << " on the panel";
 }
 
 // --- the plain kit: a game, not a test card ------------------------------------------------

@@ -142,75 +142,50 @@ Image make_presents(const Bytes& fnt, bool marked) {
 
 // ---- winchip: window frame chips -------------------------------------------------
 // The 48 x 60 chip set is itself a small window (chips 0..5 the top line,
-// 6..11 a text line, 12..17 the bottom line), so the frame is
-// drawn as one picture: a bevelled band (in the marked kit with an engraved
-// chip number in each chip where the band leaves room), and the fill colour
-// 11 that the dark hover highlight turns into a chequer of colour 8.
+// 6..11 a text line, 12..17 the bottom line), so the frame is drawn as one
+// picture: a narrow bevelled band and the fill colour 11 that the dark hover
+// highlight turns into a chequer of colour 8. The band keeps to the outer
+// six pixels of the two side chips: the battle panels write their names,
+// terrain and HP bars from the second left chip on (one column left of the
+// window's text area), and they keep a clear margin there.
 
 struct FrameColours {
-    uint8_t outline, light, band, shade, digits, fill;
+    uint8_t outline, light, band, shade, fill;
 };
 
 // Distance class of a template pixel: -1 outside (transparent), 0 outline,
-// 1 light edge, 2..6 band, 7 shade, 8 inner outline, 9+ fill.
+// 1 light edge, 2..3 band, 4 shade, 5 inner outline, 6+ fill.
 int frame_ring(int x, int y) {
-    int dx = std::min(x - 1, 46 - x), dy = std::min(y - 4, 55 - y);
+    int dx = std::min(x, 47 - x), dy = std::min(y - 4, 55 - y);
     if (dx < 0 || dy < 0) return -1;
     return std::min({dx, dy, dx + dy - 2});
 }
 
-void draw_chip_set(Image& img, int ox, const FrameColours& fc, bool marked) {
+void draw_chip_set(Image& img, int ox, const FrameColours& fc) {
     for (int y = 0; y < 60; ++y)
         for (int x = 0; x < 48; ++x) {
             int d = frame_ring(x, y);
             uint8_t c;
             if (d < 0)
                 c = KEY;
-            else if (d == 0 || d == 8)
+            else if (d == 0 || d == 5)
                 c = fc.outline;
             else if (d == 1)
                 c = fc.light;
-            else if (d <= 6)
+            else if (d <= 3)
                 c = fc.band;
-            else if (d == 7)
+            else if (d == 4)
                 c = fc.shade;
             else
                 c = fc.fill;
             img.set(ox + x, y, c);
         }
-    for (int n = 0; n < 18 && marked; ++n) {
-        int cx = (n % 6) * 8, cy = (n / 6) * 20;
-        std::string s = std::to_string(n);
-        int w = tiny_width(s);
-        int best = -1, bx = 0, by = 0;
-        for (int y0 = cy; y0 + 5 <= cy + 20; ++y0)
-            for (int x0 = cx; x0 + w <= cx + 8; ++x0) {
-                bool ok = true;
-                for (int j = 0; j < 5 && ok; ++j)
-                    for (int i = 0; i < w; ++i) {
-                        int d = frame_ring(x0 + i, y0 + j);
-                        if (d < 2 || d > 6) {
-                            ok = false;
-                            break;
-                        }
-                    }
-                if (!ok) continue;
-                int ex = 2 * x0 + w - (2 * cx + 8), ey = 2 * y0 + 5 - (2 * cy + 20);
-                int score = ex * ex + ey * ey;
-                if (best < 0 || score < best) {
-                    best = score;
-                    bx = x0;
-                    by = y0;
-                }
-            }
-        if (best >= 0) tiny_text(img, ox + bx, by, s, fc.digits);
-    }
 }
 
-Image make_winchip(bool marked) {
+Image make_winchip() {
     Image img(96, 60, KEY);
-    draw_chip_set(img, 0, {BLACK, WHITE, SILVER, TAUPE, TAUPE, NAVY}, marked);
-    draw_chip_set(img, 48, {BLACK, CREAM, ORANGE, BROWN, BROWN, NAVY}, marked);
+    draw_chip_set(img, 0, {BLACK, WHITE, SILVER, TAUPE, NAVY});
+    draw_chip_set(img, 48, {BLACK, CREAM, ORANGE, BROWN, NAVY});
     return img;
 }
 
@@ -389,7 +364,7 @@ Image make_icons(bool marked) {
 
 void gen_ui(const Kit& kit) {
     write_file(kit.bmp("Presents.bmp"), bmp_encode(make_presents(kit.font, kit.marked)));
-    write_file(kit.bmp("winchip.BMP"), bmp_encode(make_winchip(kit.marked)));
+    write_file(kit.bmp("winchip.BMP"), bmp_encode(make_winchip()));
     write_file(kit.bmp("mcsrfont.BMP"), bmp_encode(make_cursors(kit.marked)));
     // Stored compressed, as the game reads some pictures through the LZ
     // expansion. The unused colour-table entries hold a grey ramp, so the
