@@ -217,6 +217,12 @@ TEST(Kit, CursorSheet) {
     for (int k = 0; k < 5; ++k) EXPECT_NE(b.at(24 * k + hot[k][0], hot[k][1]), 14) << "hot spot of shape " << k;
 }
 
+// The icons: the first row holds the cursor, the chests and the shop marker
+// (0..7); the second the frame marks of kinds 0..6 that the map view draws
+// over a unit in one colour (kind k: icon 2k + 16, + 1 at zoom 2). A mark
+// keeps to its cell's edge and corners and leaves the middle, where the unit
+// stands, untouched; it has a black rim (black stays black when drawn); and
+// no two kinds share a shape.
 TEST(Kit, IconsAreSzddCompressed) {
     Bytes f = slurp("bmp/iconchip.BMP");
     Szdd z;
@@ -228,19 +234,34 @@ TEST(Kit, IconsAreSzddCompressed) {
     Bmp b;
     ASSERT_TRUE(parse_bmp(z.data, &b));
     ASSERT_EQ(b.w, 512);
-    ASSERT_EQ(b.h, 64);  // icons 0..15 and their silhouettes 16..31
-    for (int n = 0; n < 16; ++n) {
+    ASSERT_EQ(b.h, 64);
+    auto px = [&](int n, int x, int y) { return b.at((n % 16) * 32 + x, (n / 16) * 32 + y); };
+    for (int n = 0; n < 8; ++n) {
         int figure = 0;
         for (int y = 0; y < 32; ++y)
-            for (int x = 0; x < 32; ++x) {
-                int c = b.at(n * 32 + x, y), m = b.at(n * 32 + x, 32 + y);
-                figure += c != 14;
-                ASSERT_EQ(c == 14, m == 14) << "silhouette " << n + 16;
-                if (c == 0) {
-                    ASSERT_EQ(m, 0);
-                }
-            }
+            for (int x = 0; x < 32; ++x) figure += px(n, x, y) != 14;
         EXPECT_GT(figure, 10) << "icon " << n;
+    }
+    for (int zoom2 = 0; zoom2 < 2; ++zoom2) {
+        const int s = zoom2 ? 16 : 32, m0 = s / 4, m1 = s - 1 - s / 4;  // the middle half: the unit
+        std::set<Bytes> shapes;
+        for (int kind = 0; kind <= 6; ++kind) {
+            const int n = 16 + 2 * kind + zoom2;
+            Bytes shape;
+            int lit = 0, rim = 0;
+            for (int y = 0; y < 32; ++y)
+                for (int x = 0; x < 32; ++x) {
+                    const int c = px(n, x, y);
+                    shape.push_back(static_cast<uint8_t>(c == 14 ? 0 : c == 0 ? 1 : 2));
+                    if (c == 14) continue;
+                    ASSERT_TRUE(x < s && y < s) << "icon " << n << " leaves its cell at " << x << "," << y;
+                    ASSERT_FALSE(x >= m0 && x <= m1 && y >= m0 && y <= m1) << "icon " << n << " covers the unit at " << x << "," << y;
+                    (c == 0 ? rim : lit) += 1;
+                }
+            EXPECT_GT(lit, s) << "icon " << n;
+            EXPECT_GT(rim, s) << "icon " << n << " has no black rim";
+            EXPECT_TRUE(shapes.insert(shape).second) << "frame kind " << kind << " looks like another";
+        }
     }
 }
 
