@@ -19,6 +19,7 @@
 
 #include "battle/battle.h"
 #include "story/hooks.h"
+#include "tactics/items.h"
 #include "tactics/map.h"
 #include "tactics/map_view.h"
 #include "tactics/turn.h"
@@ -657,6 +658,65 @@ TEST(Kit, PlainWindowChipsAndCursorsCarryNoNumbers) {
                 ASSERT_EQ(cursors.at(24 * 3 + x, y), 14);
             }
         }
+}
+
+// --- what the maps and the stage unit file hold ----------------------------------------
+
+// Every unit definition of the stage unit file holds a weapon its class may
+// use by the item table's class mask; a class that no weapon is open to (the
+// monsters, the butler) holds a natural weapon or nothing. And every cell of
+// every map, read through the game's terrain table for the tile set the
+// stage or scene is shown with, is terrain a field is made of, with a name
+// the terrain window shows: never the stairs (no map has storeys to climb).
+TEST(Kit, UnitsHoldWhatTheirClassMayUseAndMapsAreFields) {
+    auto weapon = [](int id) { return (item_get(id).flags & 7u) != 0 && (item_get(id).flags & ITEM_BAG_MASK) == 0; };
+    const Bytes unt = slurp("dat/stage.unt");
+    ASSERT_GE(unt.size(), 96u);
+    int units = 0;
+    for (int block = 0; block < 48; ++block) {
+        const size_t at = u16(unt, 2 * block);
+        ASSERT_LE(at + 2 + 30 * u16(unt, at), unt.size());
+        for (uint32_t k = 0; k < u16(unt, at); ++k) {
+            StageUnitRecord r;
+            std::memcpy(&r, &unt[at + 2 + 30 * k], sizeof r);
+            const int cls = r.stats.class_id, id = r.stats.weapon;
+            SCOPED_TRACE("block " + std::to_string(block) + ", character " + std::to_string(r.stats.char_id) + " of class " +
+                         std::to_string(cls) + " holding item " + std::to_string(id));
+            ASSERT_TRUE(item_id_valid(id));
+            bool open = false;
+            for (int i = 1; i < ITEM_COUNT; ++i) open = open || (weapon(i) && item_usable_by_class(i, cls));
+            if (open)
+                EXPECT_TRUE(weapon(id) && item_usable_by_class(id, cls));
+            else
+                EXPECT_TRUE(id == 0 || (weapon(id) && (item_get(id).flags & ITEM_NATURAL)));
+            ++units;
+        }
+    }
+    EXPECT_GT(units, 200);
+
+    struct Shown {
+        int file, set;
+    };
+    std::vector<Shown> maps;
+    for (int s = 0; s < 40; ++s) maps.push_back({s + 1, g_stage_tileset[static_cast<size_t>(s)]});
+    // The scene maps, with the tile sets the chapter code shows them with.
+    for (Shown m : {Shown{51, 4}, {52, 1}, {53, 4}, {54, 1}, {55, 1}, {56, 6}, {57, 0}, {60, 1}, {61, 1}}) maps.push_back(m);
+    for (const Shown& m : maps) {
+        char name[32];
+        std::snprintf(name, sizeof name, "dat/stage%02d.map", m.file);
+        SCOPED_TRACE(name);
+        const Bytes f = slurp(name);
+        const int w = static_cast<int>(u16(f, 6)), h = static_cast<int>(u16(f, 8));
+        ASSERT_EQ(f.size(), 48u + size_t(w) * h);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const int tile = f[48 + size_t(y) * w + x] & MAP_TILE_MASK;
+                const uint32_t cls = g_tileset_terrain[size_t(m.set)][size_t(tile < MAP_TILES ? tile : 0)];
+                const char* terrain = g_terrain_names[m.set][cls];
+                ASSERT_NE(std::strlen(terrain), 0u) << "tile " << tile << " at " << x << "," << y;
+                ASSERT_STRNE(terrain, "계단") << "tile " << tile << " at " << x << "," << y;
+            }
+    }
 }
 
 // --- the stages' goals ---------------------------------------------------------------
