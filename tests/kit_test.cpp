@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstdio>
@@ -18,6 +19,7 @@
 
 #include "battle/battle.h"
 #include "story/hooks.h"
+#include "tactics/items.h"
 #include "tactics/map.h"
 #include "tactics/map_view.h"
 #include "tactics/turn.h"
@@ -57,8 +59,24 @@ uint32_t be32(const Bytes& b, size_t at) {
 
 struct Bmp {
     int w = 0, h = 0;
-    Bytes px;  // top line first
+    Bytes px;                 // top line first
+    uint8_t rgb[16][3] = {};  // the first 16 colours: red, green, blue
     int at(int x, int y) const { return px[static_cast<size_t>(y) * w + x]; }
+    // The contrast ratio of two of its colours (1 = the same lightness, 21 =
+    // black and white), from their relative luminance.
+    double contrast(int a, int b) const {
+        auto lum = [&](int c) {
+            double l = 0;
+            const double weight[3] = {0.2126, 0.7152, 0.0722};
+            for (int k = 0; k < 3; ++k) {
+                const double v = rgb[c][k] / 255.0;
+                l += weight[k] * (v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
+            }
+            return l;
+        };
+        const double la = lum(a), lb = lum(b);
+        return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+    }
 };
 
 // The header fields the picture reader checks, and the kit's colour rule.
@@ -81,6 +99,8 @@ struct Bmp {
         return ::testing::AssertionFailure() << "colour 0 must be black and 15 white";
     out->w = w;
     out->h = h;
+    for (int i = 0; i < 16; ++i)
+        for (int k = 0; k < 3; ++k) out->rgb[i][k] = f[54 + 4 * i + 2 - k];
     out->px.resize(size_t(w) * h);
     for (int y = 0; y < h; ++y)
         std::copy(f.begin() + 1078 + size_t(h - 1 - y) * w, f.begin() + 1078 + size_t(h - y) * w, out->px.begin() + size_t(y) * w);
@@ -151,6 +171,11 @@ TEST(Kit, PresentsPicture) {
     EXPECT_EQ(b.h, 400);
 }
 
+// The window chips: the menu set differs from the plain one wherever there is
+// frame, and the frame keeps to the outer six pixels of the side chips, so
+// the battle panels' names, terrain and HP bars, which start one column left
+// of their window's text area (on the second side chip), keep a margin of
+// clear fill, the colour 11 that the dark hover turns into a chequer of 8.
 TEST(Kit, WindowChips) {
     Bmp b;
     ASSERT_TRUE(parse_bmp(slurp("bmp/winchip.BMP"), &b));
@@ -159,12 +184,11 @@ TEST(Kit, WindowChips) {
     auto chip = [&](int set, int n, int x, int y) { return b.at(set * 48 + (n % 6) * 8 + x, (n / 6) * 20 + y); };
     for (int set = 0; set < 2; ++set) {
         EXPECT_EQ(chip(set, 0, 0, 0), 14) << "outer corner transparent";
-        for (int n : {8, 9})  // the fill the dark hover turns to a chequer of 8
-            for (int y = 0; y < 20; ++y)
-                for (int x = 0; x < 8; ++x) ASSERT_EQ(chip(set, n, x, y), 11);
+        for (int y = 0; y < 20; ++y)
+            for (int x = 6; x < 42; ++x) ASSERT_EQ(b.at(set * 48 + x, 20 + y), 11) << "text line at " << x << "," << y;
     }
     for (int n = 0; n < 18; ++n) {
-        if (n == 8 || n == 9) continue;
+        if (n >= 7 && n <= 10) continue;  // all fill
         bool differ = false;
         for (int y = 0; y < 20; ++y)
             for (int x = 0; x < 8; ++x) differ = differ || chip(0, n, x, y) != chip(1, n, x, y);
@@ -194,6 +218,12 @@ TEST(Kit, CursorSheet) {
     for (int k = 0; k < 5; ++k) EXPECT_NE(b.at(24 * k + hot[k][0], hot[k][1]), 14) << "hot spot of shape " << k;
 }
 
+// The icons: the first row holds the cursor, the chests and the shop marker
+// (0..7); the second the frame marks of kinds 0..6 that the map view draws
+// over a unit in one colour (kind k: icon 2k + 16, + 1 at zoom 2). A mark
+// keeps to its cell's edge and corners and leaves the middle, where the unit
+// stands, untouched; it has a black rim (black stays black when drawn); and
+// no two kinds share a shape.
 TEST(Kit, IconsAreSzddCompressed) {
     Bytes f = slurp("bmp/iconchip.BMP");
     Szdd z;
@@ -205,19 +235,34 @@ TEST(Kit, IconsAreSzddCompressed) {
     Bmp b;
     ASSERT_TRUE(parse_bmp(z.data, &b));
     ASSERT_EQ(b.w, 512);
-    ASSERT_EQ(b.h, 64);  // icons 0..15 and their silhouettes 16..31
-    for (int n = 0; n < 16; ++n) {
+    ASSERT_EQ(b.h, 64);
+    auto px = [&](int n, int x, int y) { return b.at((n % 16) * 32 + x, (n / 16) * 32 + y); };
+    for (int n = 0; n < 8; ++n) {
         int figure = 0;
         for (int y = 0; y < 32; ++y)
-            for (int x = 0; x < 32; ++x) {
-                int c = b.at(n * 32 + x, y), m = b.at(n * 32 + x, 32 + y);
-                figure += c != 14;
-                ASSERT_EQ(c == 14, m == 14) << "silhouette " << n + 16;
-                if (c == 0) {
-                    ASSERT_EQ(m, 0);
-                }
-            }
+            for (int x = 0; x < 32; ++x) figure += px(n, x, y) != 14;
         EXPECT_GT(figure, 10) << "icon " << n;
+    }
+    for (int zoom2 = 0; zoom2 < 2; ++zoom2) {
+        const int s = zoom2 ? 16 : 32, m0 = s / 4, m1 = s - 1 - s / 4;  // the middle half: the unit
+        std::set<Bytes> shapes;
+        for (int kind = 0; kind <= 6; ++kind) {
+            const int n = 16 + 2 * kind + zoom2;
+            Bytes shape;
+            int lit = 0, rim = 0;
+            for (int y = 0; y < 32; ++y)
+                for (int x = 0; x < 32; ++x) {
+                    const int c = px(n, x, y);
+                    shape.push_back(static_cast<uint8_t>(c == 14 ? 0 : c == 0 ? 1 : 2));
+                    if (c == 14) continue;
+                    ASSERT_TRUE(x < s && y < s) << "icon " << n << " leaves its cell at " << x << "," << y;
+                    ASSERT_FALSE(x >= m0 && x <= m1 && y >= m0 && y <= m1) << "icon " << n << " covers the unit at " << x << "," << y;
+                    (c == 0 ? rim : lit) += 1;
+                }
+            EXPECT_GT(lit, s) << "icon " << n;
+            EXPECT_GT(rim, s) << "icon " << n << " has no black rim";
+            EXPECT_TRUE(shapes.insert(shape).second) << "frame kind " << kind << " looks like another";
+        }
     }
 }
 
@@ -478,12 +523,17 @@ TEST(Kit, SaveIndexOnlyWhereNoneExists) {
     fs::remove_all(root);
 }
 
-// The backdrop of the list screens, drawn at column 2 (x 16): every line the
+// The backdrop of the list screens, drawn at column 2 (x 16). Every line the
 // save and load chooser (15 slots, text rows 3..17), the party list (its
 // header on row 2, slots on rows 3..18 as far as the screen shows) and the
-// bag screen (rows 3..15 and the money line at y 346) writes sits on the one
-// panel, colour 14 with no border through it; the title (y 8) and the
-// chooser's prompt (row 1) lie above the panel's border.
+// bag screen (rows 3..15, the money line at y 346, the look area) writes sits
+// on the one panel, colour 14: its glyphs (lines 2..17 of the text row) and
+// a pixel round them cross no border. The title (y 8) and the chooser's
+// prompt (row 1, y 20..39) lie above the panel's top edge, clear of every
+// border line. The colours written there stand out from the ground under
+// them: the prompt's 6 and the title's 15 on the border, and on the panel
+// the list's white, the bag header's 8, the party header's 7 and the marks
+// and kinds in 6, 9, 10 and 13.
 TEST(Kit, ListScreenBackdropHoldsEveryRowOnItsPanel) {
     Bmp b;
     ASSERT_TRUE(read_picture("bmp/back1.BMP", &b));
@@ -494,19 +544,23 @@ TEST(Kit, ListScreenBackdropHoldsEveryRowOnItsPanel) {
         int x0, x1, y0, y1;  // screen pixels, inclusive
     };
     const Span panel[] = {
-        {"save slots", 64, 575, 60, 359},  {"party header", 96, 567, 40, 59}, {"party slots", 64, 567, 60, 379},
-        {"bag list", 40, 599, 60, 319},    {"bag money", 56, 200, 346, 365},  {"bag look", 32, 607, 240, 371},
+        {"save slots", 64, 575, 61, 358},  {"party header", 96, 567, 41, 58}, {"party slots", 64, 567, 61, 378},
+        {"bag list", 40, 599, 61, 318},    {"bag money", 56, 200, 347, 364},  {"bag look", 32, 607, 240, 371},
     };
     for (const Span& s : panel)
         for (int y = s.y0; y <= s.y1; ++y)
             for (int x = s.x0; x <= s.x1; ++x) ASSERT_EQ(b.at(x - 16, y), 14) << s.what << " at " << x << "," << y;
-    // Above the panel: the title and the prompt's glyphs (16 lines high)
-    // cross no border line.
-    for (int y = 8; y < 36; ++y) {
-        int border = 0;
-        for (int x = 16; x < 608; ++x) border += b.at(x - 16, y) == 13;
-        EXPECT_LT(border, 8) << "a border line at y " << y;
-    }
+    std::set<int> border;
+    for (int y = 9; y <= 38; ++y)  // the title's and the prompt's glyphs and a line round them
+        for (int x = 24; x < 600; ++x) {
+            const int c = b.at(x - 16, y);
+            ASSERT_NE(c, 14) << "the panel reaches the prompt row at " << x << "," << y;
+            ASSERT_NE(c, 13) << "a border line through the prompt row at " << x << "," << y;
+            border.insert(c);
+        }
+    for (int ground : border)
+        for (int ink : {6, 15}) EXPECT_GE(b.contrast(ink, ground), 4.5) << "colour " << ink << " on " << ground;
+    for (int ink : {6, 7, 8, 9, 10, 13, 15}) EXPECT_GE(b.contrast(ink, 14), 4.0) << "colour " << ink << " on the panel";
 }
 
 // --- the plain kit: a game, not a test card ------------------------------------------------
@@ -604,6 +658,65 @@ TEST(Kit, PlainWindowChipsAndCursorsCarryNoNumbers) {
                 ASSERT_EQ(cursors.at(24 * 3 + x, y), 14);
             }
         }
+}
+
+// --- what the maps and the stage unit file hold ----------------------------------------
+
+// Every unit definition of the stage unit file holds a weapon its class may
+// use by the item table's class mask; a class that no weapon is open to (the
+// monsters, the butler) holds a natural weapon or nothing. And every cell of
+// every map, read through the game's terrain table for the tile set the
+// stage or scene is shown with, is terrain a field is made of, with a name
+// the terrain window shows: never the stairs (no map has storeys to climb).
+TEST(Kit, UnitsHoldWhatTheirClassMayUseAndMapsAreFields) {
+    auto weapon = [](int id) { return (item_get(id).flags & 7u) != 0 && (item_get(id).flags & ITEM_BAG_MASK) == 0; };
+    const Bytes unt = slurp("dat/stage.unt");
+    ASSERT_GE(unt.size(), 96u);
+    int units = 0;
+    for (int block = 0; block < 48; ++block) {
+        const size_t at = u16(unt, 2 * block);
+        ASSERT_LE(at + 2 + 30 * u16(unt, at), unt.size());
+        for (uint32_t k = 0; k < u16(unt, at); ++k) {
+            StageUnitRecord r;
+            std::memcpy(&r, &unt[at + 2 + 30 * k], sizeof r);
+            const int cls = r.stats.class_id, id = r.stats.weapon;
+            SCOPED_TRACE("block " + std::to_string(block) + ", character " + std::to_string(r.stats.char_id) + " of class " +
+                         std::to_string(cls) + " holding item " + std::to_string(id));
+            ASSERT_TRUE(item_id_valid(id));
+            bool open = false;
+            for (int i = 1; i < ITEM_COUNT; ++i) open = open || (weapon(i) && item_usable_by_class(i, cls));
+            if (open)
+                EXPECT_TRUE(weapon(id) && item_usable_by_class(id, cls));
+            else
+                EXPECT_TRUE(id == 0 || (weapon(id) && (item_get(id).flags & ITEM_NATURAL)));
+            ++units;
+        }
+    }
+    EXPECT_GT(units, 200);
+
+    struct Shown {
+        int file, set;
+    };
+    std::vector<Shown> maps;
+    for (int s = 0; s < 40; ++s) maps.push_back({s + 1, g_stage_tileset[static_cast<size_t>(s)]});
+    // The scene maps, with the tile sets the chapter code shows them with.
+    for (Shown m : {Shown{51, 4}, {52, 1}, {53, 4}, {54, 1}, {55, 1}, {56, 6}, {57, 0}, {60, 1}, {61, 1}}) maps.push_back(m);
+    for (const Shown& m : maps) {
+        char name[32];
+        std::snprintf(name, sizeof name, "dat/stage%02d.map", m.file);
+        SCOPED_TRACE(name);
+        const Bytes f = slurp(name);
+        const int w = static_cast<int>(u16(f, 6)), h = static_cast<int>(u16(f, 8));
+        ASSERT_EQ(f.size(), 48u + size_t(w) * h);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const int tile = f[48 + size_t(y) * w + x] & MAP_TILE_MASK;
+                const uint32_t cls = g_tileset_terrain[size_t(m.set)][size_t(tile < MAP_TILES ? tile : 0)];
+                const char* terrain = g_terrain_names[m.set][cls];
+                ASSERT_NE(std::strlen(terrain), 0u) << "tile " << tile << " at " << x << "," << y;
+                ASSERT_STRNE(terrain, "계단") << "tile " << tile << " at " << x << "," << y;
+            }
+    }
 }
 
 // --- the stages' goals ---------------------------------------------------------------

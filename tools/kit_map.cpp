@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tactics/items.h"
 #include "tactics/map_view.h"
 #include "tools/kit.h"
 #include "tools/kit_goals.h"
@@ -106,12 +107,16 @@ void draw_number(Canvas& c, int x, int y, int n, int scale, uint8_t ink, uint8_t
 // ---- terrain of the tile sets ---------------------------------------------------
 
 // Tiles by feature per tile set: ground, road, forest, hill, water, town,
-// wall (impassable), fort; -1 where the set has none.
+// wall (impassable), fort; -1 where the set has none, and the map has
+// ground there. A hill is high or rough ground: the mountain of set 0, and
+// elsewhere the rough class 4 (burnt ground, rocks, waste, the abyss of the
+// last hall); sets 3 and 4 have no such tile and set 5's is a pillar, so
+// their maps have no hills (their class 9 is stairs, not a hill).
 enum Feature { GROUND, ROAD, FOREST, HILL, WATER, TOWN, WALL, FORT, FEATURES };
 const int kFeatureTile[8][FEATURES] = {
     {1, 0, 8, 59, 11, 15, 46, 44},    {20, 20, 14, 116, -1, -1, 0, 42}, {5, 1, 33, 50, -1, -1, 14, 8},
-    {0, 0, 74, 25, 4, -1, 10, -1},    {24, 3, 5, 8, -1, 85, 0, 18},     {14, 0, 15, 46, 57, -1, 1, 10},
-    {1, 0, 8, 44, -1, 110, 10, -1},   {4, 4, -1, 97, -1, -1, 7, 96},
+    {0, 0, 74, -1, 4, -1, 10, -1},    {24, 3, 5, -1, -1, 85, 0, 18},    {14, 0, 15, -1, 57, -1, 1, 10},
+    {1, 0, 8, 44, -1, 110, 10, -1},   {4, 4, -1, 67, -1, -1, 7, 96},
 };
 // The flag on the goal cells of a stage: per tile set a tile of the same
 // terrain class as its ground, which the maps use nowhere else.
@@ -376,7 +381,41 @@ struct UnitDef {
                     // defence, intelligence, magic defence, agility, AI mode, weapon
 };
 
-constexpr int16_t SHORT_SWORD = 38;
+// The weapon a unit of class cls starts with. A class that weapons of the
+// item table are open to (by its class mask) holds the one whose bonus at
+// distance 1 is nearest the short sword's, so that the kit's fights keep
+// their balance. No weapon is open to the monsters' classes and the others
+// without a bit of their own in the masks: they hold a natural weapon of
+// their kind (bound to its holder), at the short sword's price, so that
+// beating one is worth the gold a short sword was. The butler, a party unit
+// of such a class, carries nothing.
+int16_t starting_weapon(int cls) {
+    constexpr int SHORT_SWORD = 38;
+    const ItemRecord& sword = item_get(SHORT_SWORD);
+    const int32_t want = sword.direct_hit + sword.direct_effect;
+    int best = -1;
+    int32_t best_gap = 0;
+    for (int id = 1; id < ITEM_COUNT; ++id) {
+        const ItemRecord& it = item_get(id);
+        if ((it.flags & 7u) == 0 || (it.flags & ITEM_BAG_MASK) || !item_usable_by_class(id, cls)) continue;
+        const int32_t bonus = it.direct_hit + it.direct_effect;
+        const int32_t gap = bonus > want ? bonus - want : want - bonus;
+        if (best < 0 || gap < best_gap) best = id, best_gap = gap;
+    }
+    if (best >= 0) return static_cast<int16_t>(best);
+    switch (cls) {
+        case 53: return 0;  // the butler
+        case 19: case 25: case 26: case 27: case 28: case 39: case 49: case 50:
+            return 76;  // knights and lords: a broadsword
+        case 20: case 31: case 40: case 44: case 45:
+            return 102;  // the undead: a cursed bone
+        case 23: case 24: case 29: case 30: case 36: case 38: case 42: case 43:
+            return 91;  // beasts and fliers: claws
+        case 32: return 82;  // the slime: a dissolving fluid
+        case 41: return 96;  // the minotaur: its horn
+        default: return 87;  // a mace
+    }
+}
 
 // The experience word of a unit of the other side, which a kill of it earns
 // (scaled by the level difference): more for a higher level and a stronger
@@ -399,7 +438,7 @@ UnitDef unit(int x, int y, int ch, int cls, int level, int mode) {
                     static_cast<int16_t>(hp), static_cast<int16_t>(hp), static_cast<int16_t>(exp), static_cast<int16_t>(6 + level),
                     static_cast<int16_t>(4 + level), static_cast<int16_t>(3 + level / 2),
                     static_cast<int16_t>(3 + level / 2), static_cast<int16_t>(5 + level / 2),
-                    static_cast<int16_t>(mode), SHORT_SWORD}};
+                    static_cast<int16_t>(mode), starting_weapon(cls)}};
 }
 
 // Enemy classes by chapter module: classes of the module's unit sheet that

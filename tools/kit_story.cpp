@@ -305,24 +305,31 @@ void gen_story(const Kit& kit) {
     write_file(kit.bmp("gameover.BMP"), bmp_encode(over));
 
     // The backdrop of the item, save and party screens, drawn at column 2
-    // over the shown 608 x 384 pixels: a patterned border and one panel.
-    // Those screens write their title at y 8 and the save prompt on text
-    // row 1 over the border, and their lines on text rows 2 to 18 (y 40 to
-    // 379) over the panel; the bag screen fills its panel area with colour
-    // 14, so 14 is the panel's dark blue under white text.
+    // over the shown 608 x 384 pixels: a plain border and one panel. Those
+    // screens write their title at y 8 and the save prompt on text row 1
+    // (y 20..39) on the border, and their lines on text rows 2 to 18 on the
+    // panel. The panel's top edge is line 40: below the prompt's row, and
+    // above the glyphs of row 2 (lines 42..57, the party list's header). Its
+    // ground is colour 14: the bag screen fills its panel area with 14, and
+    // the light hover turns 14 into 2.
+    // The picture brings its own colours: 14 a dark blue under the white
+    // text, and 8 (the bag list's header, a party member that has moved) a
+    // light blue that stands out on it.
     Image back(608, 384, NAVY);
-    for (int y = 0; y < 384; ++y)
-        for (int x = 0; x < 608; ++x)
-            if (((x / 8) + (y / 8)) % 2 == 0 && bayer4(x, y) < 4) back.set(x, y, BLUE);
-    back.fill(13, 39, 594, 379, KEY);
-    back.rect(12, 38, 595, 380, SILVER);
+    back.rect(2, 2, 605, 381, BLACK);
+    back.fill(13, 41, 594, 379, KEY);
+    back.rect(12, 40, 595, 380, SILVER);
     back.rect(0, 0, 607, 383, SILVER);
     if (kit.marked) tiny_label(back, 20, 10, "BACK1", CREAM, BLACK, 3);
     Bytes bmp = bmp_encode(back);
-    const size_t colour14 = 14 + 40 + static_cast<size_t>(KEY) * 4;
-    bmp[colour14 + 0] = 0x66;  // blue
-    bmp[colour14 + 1] = 0x22;  // green
-    bmp[colour14 + 2] = 0x11;  // red
+    auto colour = [&](int n, uint8_t r, uint8_t g, uint8_t b) {
+        const size_t at = 14 + 40 + static_cast<size_t>(n) * 4;
+        bmp[at + 0] = b;
+        bmp[at + 1] = g;
+        bmp[at + 2] = r;
+    };
+    colour(KEY, 0x11, 0x22, 0x66);
+    colour(BLUE, 0x77, 0xAA, 0xFF);
     write_file(kit.bmp("back1.BMP"), bmp);
 }
 

@@ -142,75 +142,50 @@ Image make_presents(const Bytes& fnt, bool marked) {
 
 // ---- winchip: window frame chips -------------------------------------------------
 // The 48 x 60 chip set is itself a small window (chips 0..5 the top line,
-// 6..11 a text line, 12..17 the bottom line), so the frame is
-// drawn as one picture: a bevelled band (in the marked kit with an engraved
-// chip number in each chip where the band leaves room), and the fill colour
-// 11 that the dark hover highlight turns into a chequer of colour 8.
+// 6..11 a text line, 12..17 the bottom line), so the frame is drawn as one
+// picture: a narrow bevelled band and the fill colour 11 that the dark hover
+// highlight turns into a chequer of colour 8. The band keeps to the outer
+// six pixels of the two side chips: the battle panels write their names,
+// terrain and HP bars from the second left chip on (one column left of the
+// window's text area), and they keep a clear margin there.
 
 struct FrameColours {
-    uint8_t outline, light, band, shade, digits, fill;
+    uint8_t outline, light, band, shade, fill;
 };
 
 // Distance class of a template pixel: -1 outside (transparent), 0 outline,
-// 1 light edge, 2..6 band, 7 shade, 8 inner outline, 9+ fill.
+// 1 light edge, 2..3 band, 4 shade, 5 inner outline, 6+ fill.
 int frame_ring(int x, int y) {
-    int dx = std::min(x - 1, 46 - x), dy = std::min(y - 4, 55 - y);
+    int dx = std::min(x, 47 - x), dy = std::min(y - 4, 55 - y);
     if (dx < 0 || dy < 0) return -1;
     return std::min({dx, dy, dx + dy - 2});
 }
 
-void draw_chip_set(Image& img, int ox, const FrameColours& fc, bool marked) {
+void draw_chip_set(Image& img, int ox, const FrameColours& fc) {
     for (int y = 0; y < 60; ++y)
         for (int x = 0; x < 48; ++x) {
             int d = frame_ring(x, y);
             uint8_t c;
             if (d < 0)
                 c = KEY;
-            else if (d == 0 || d == 8)
+            else if (d == 0 || d == 5)
                 c = fc.outline;
             else if (d == 1)
                 c = fc.light;
-            else if (d <= 6)
+            else if (d <= 3)
                 c = fc.band;
-            else if (d == 7)
+            else if (d == 4)
                 c = fc.shade;
             else
                 c = fc.fill;
             img.set(ox + x, y, c);
         }
-    for (int n = 0; n < 18 && marked; ++n) {
-        int cx = (n % 6) * 8, cy = (n / 6) * 20;
-        std::string s = std::to_string(n);
-        int w = tiny_width(s);
-        int best = -1, bx = 0, by = 0;
-        for (int y0 = cy; y0 + 5 <= cy + 20; ++y0)
-            for (int x0 = cx; x0 + w <= cx + 8; ++x0) {
-                bool ok = true;
-                for (int j = 0; j < 5 && ok; ++j)
-                    for (int i = 0; i < w; ++i) {
-                        int d = frame_ring(x0 + i, y0 + j);
-                        if (d < 2 || d > 6) {
-                            ok = false;
-                            break;
-                        }
-                    }
-                if (!ok) continue;
-                int ex = 2 * x0 + w - (2 * cx + 8), ey = 2 * y0 + 5 - (2 * cy + 20);
-                int score = ex * ex + ey * ey;
-                if (best < 0 || score < best) {
-                    best = score;
-                    bx = x0;
-                    by = y0;
-                }
-            }
-        if (best >= 0) tiny_text(img, ox + bx, by, s, fc.digits);
-    }
 }
 
-Image make_winchip(bool marked) {
+Image make_winchip() {
     Image img(96, 60, KEY);
-    draw_chip_set(img, 0, {BLACK, WHITE, SILVER, TAUPE, TAUPE, NAVY}, marked);
-    draw_chip_set(img, 48, {BLACK, CREAM, ORANGE, BROWN, BROWN, NAVY}, marked);
+    draw_chip_set(img, 0, {BLACK, WHITE, SILVER, TAUPE, NAVY});
+    draw_chip_set(img, 48, {BLACK, CREAM, ORANGE, BROWN, NAVY});
     return img;
 }
 
@@ -262,12 +237,23 @@ Image make_cursors(bool marked) {
 }
 
 // ---- iconchip: 32 x 32 icons ------------------------------------------------------------
-// Icons 0..15 in the first row, their silhouettes (icon n + 16) in the second.
-// Used by the map view: icons 0/1 the cell cursor, 2/3 a found
-// chest, 4/5 an opened chest, 6/7 the shop marker (odd numbers: the 16 x 16
-// zoom-2 form in the top-left quarter); silhouettes 16..29 are the frame
-// marks (kind k draws icon 2k + 16, + 1 at zoom 2). Icons 8..13 are rings
-// so that the player-side marks (kinds 4..6) frame the unit.
+// The first row holds the icons the map view draws keyed: 0/1 the cell
+// cursor, 2/3 a found chest, 4/5 an opened chest, 6/7 the shop marker (odd
+// numbers: the 16 x 16 zoom-2 form in the top-left quarter); 8..15 are not
+// drawn. The second row holds the frame marks the map view draws over a
+// unit in one colour (frame kind k is icon 2k + 16, + 1 at zoom 2): every
+// pixel but the key becomes that colour and black stays black. Each mark
+// keeps to the cell's edge and corners, so the unit inside stays visible,
+// and each kind has a shape of its own:
+//   0 one highlight mark (a target in reach): corner triangles
+//   1 the other mark (a cell of the move): ticks in the middle of each side
+//   2 both marks (the unit that acts): the triangles and the ticks together
+//   3 a computer unit: a single ring
+//   4 a party unit: a double ring
+//   5 a knocked-out party unit: a dashed ring
+//   6 a party unit whose counter runs: a ring with a dotted inner line
+// Marks are drawn in white with a black rim, which keeps them readable on
+// any ground whatever colour the map view gives them.
 
 void brackets(Image& ic, int s, int len, uint8_t c) {
     int a = 1, b = s - 2;
@@ -299,7 +285,7 @@ void chest(Image& ic, int x0, int y0, int w, int h, bool opened) {
     }
 }
 
-// The marked kit writes each icon's number on it.
+// Icon n of the first row; the marked kit writes its number on it.
 Image icon(int n, bool marked) {
     Image ic(32, 32, KEY);
     const bool small = n & 1;
@@ -334,53 +320,91 @@ Image icon(int n, bool marked) {
                 tiny_text(ic, 22, 7, "G", BROWN);
             }
             break;
-        case 8:
-        case 9:
-            ic.rect(1, 1, s - 2, s - 2, LIME);
-            ic.rect(2, 2, s - 3, s - 3, LIME);
-            break;
-        case 10:
-        case 11:
-            for (int i = 1; i <= s - 2; ++i)
-                if ((i / 3) % 2 == 0) {
-                    ic.fill(i, 1, i, 2, TAUPE);
-                    ic.fill(i, s - 3, i, s - 2, TAUPE);
-                    ic.fill(1, i, 2, i, TAUPE);
-                    ic.fill(s - 3, i, s - 2, i, TAUPE);
-                }
-            break;
-        case 12:
-        case 13:
-            ic.rect(1, 1, s - 2, s - 2, PEACH);
-            for (int i = 1; i <= s - 2; i += 2) {
-                ic.set(i, 2, RED);
-                ic.set(i, s - 3, RED);
-                ic.set(2, i, RED);
-                ic.set(s - 3, i, RED);
-            }
-            break;
         default:
-            ic.fill(2, 2, s - 3, s - 3, TAUPE);
-            break;
+            return ic;  // not drawn by the game
     }
     if (marked) tiny_text(ic, small ? 4 : 5, small ? 4 : 5, std::to_string(n), WHITE);
     ic.outline(BLACK);
     return ic;
 }
 
+// The frame mark of kind k in a cell of s pixels (32, or 16 for zoom 2).
+Image frame_mark(int kind, int s) {
+    Image ic(32, 32, KEY);
+    const int a = 1, b = s - 2;       // the ring's outer line
+    const int t = s == 32 ? 2 : 1;    // line width
+    const int leg = s == 32 ? 7 : 4;  // corner triangles
+    const int tick = s == 32 ? 8 : 4, depth = s == 32 ? 4 : 2;
+    const int in = a + t + (s == 32 ? 1 : 0);  // inner line of kinds 4, 6: a gap inside the ring at 32
+    auto ring = [&]() {
+        for (int k = 0; k < t; ++k) ic.rect(a + k, a + k, b - k, b - k, WHITE);
+    };
+    auto triangles = [&]() {
+        for (int j = 0; j < leg; ++j)
+            for (int i = 0; i + j < leg; ++i) {
+                ic.set(a + i, a + j, WHITE);
+                ic.set(b - i, a + j, WHITE);
+                ic.set(a + i, b - j, WHITE);
+                ic.set(b - i, b - j, WHITE);
+            }
+    };
+    auto ticks = [&]() {
+        const int m0 = s / 2 - tick / 2, m1 = m0 + tick - 1;  // along each side
+        const int c0 = s / 2 - t / 2, c1 = c0 + t - 1;        // and inward from its middle
+        ic.fill(m0, a, m1, a + t - 1, WHITE);
+        ic.fill(m0, b - t + 1, m1, b, WHITE);
+        ic.fill(a, m0, a + t - 1, m1, WHITE);
+        ic.fill(b - t + 1, m0, b, m1, WHITE);
+        ic.fill(c0, a, c1, a + depth - 1, WHITE);
+        ic.fill(c0, b - depth + 1, c1, b, WHITE);
+        ic.fill(a, c0, a + depth - 1, c1, WHITE);
+        ic.fill(b - depth + 1, c0, b, c1, WHITE);
+    };
+    switch (kind) {
+        case 0: triangles(); break;
+        case 1: ticks(); break;
+        case 2:
+            triangles();
+            ticks();
+            break;
+        case 3: ring(); break;
+        case 4:
+            ring();
+            ic.rect(in, in, b - (in - a), b - (in - a), WHITE);
+            break;
+        case 5:
+            for (int i = a; i <= b; ++i)
+                if (((i - a) / (s == 32 ? 3 : 2)) % 2 == 0) {
+                    ic.fill(i, a, i, a + t - 1, WHITE);
+                    ic.fill(i, b - t + 1, i, b, WHITE);
+                    ic.fill(a, i, a + t - 1, i, WHITE);
+                    ic.fill(b - t + 1, i, b, i, WHITE);
+                }
+            break;
+        default:
+            ring();
+            for (int i = in; i <= b - (in - a); i += 2) {
+                ic.set(i, in, WHITE);
+                ic.set(i, b - (in - a), WHITE);
+                ic.set(in, i, WHITE);
+                ic.set(b - (in - a), i, WHITE);
+            }
+            break;
+    }
+    ic.outline(BLACK);
+    // The rim stays inside the cell.
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            if (x >= s || y >= s) ic.set(x, y, KEY);
+    return ic;
+}
+
 Image make_icons(bool marked) {
     Image img(512, 64, KEY);
-    for (int n = 0; n < 16; ++n) {
-        Image ic = icon(n, marked);
-        int x = (n % 16) * 32, y = (n / 16) * 64;
-        img.blit(ic, x, y);
-        // The silhouette: 14 stays transparent, black stays black, every
-        // other colour becomes white (the drawer paints it in one colour).
-        for (int j = 0; j < 32; ++j)
-            for (int i = 0; i < 32; ++i) {
-                uint8_t c = ic.px[j * 32 + i];
-                img.set(x + i, y + 32 + j, c == KEY ? KEY : (c == BLACK ? BLACK : WHITE));
-            }
+    for (int n = 0; n < 16; ++n) img.blit(icon(n, marked), n * 32, 0);
+    for (int kind = 0; kind <= 6; ++kind) {
+        img.blit(frame_mark(kind, 32), (2 * kind) * 32, 32);
+        img.blit(frame_mark(kind, 16), (2 * kind + 1) * 32, 32);
     }
     return img;
 }
@@ -389,7 +413,7 @@ Image make_icons(bool marked) {
 
 void gen_ui(const Kit& kit) {
     write_file(kit.bmp("Presents.bmp"), bmp_encode(make_presents(kit.font, kit.marked)));
-    write_file(kit.bmp("winchip.BMP"), bmp_encode(make_winchip(kit.marked)));
+    write_file(kit.bmp("winchip.BMP"), bmp_encode(make_winchip()));
     write_file(kit.bmp("mcsrfont.BMP"), bmp_encode(make_cursors(kit.marked)));
     // Stored compressed, as the game reads some pictures through the LZ
     // expansion. The unused colour-table entries hold a grey ramp, so the
