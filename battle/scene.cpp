@@ -65,7 +65,7 @@ int32_t g_last_move_frames = 0;
 BattleActor& actor(int32_t i) { return g_btl_actor[static_cast<size_t>(i)]; }
 bool present(int32_t s) { return actor(s).present[0] != BTL_ABSENT; }
 bool party_side(const UnitStats* u) { return u->ai_mode <= 0; }
-bool absent_stats(const UnitStats* u) { return !u || u->char_id == 0; }
+bool absent_stats(const UnitStats* u) { return !u || u->char_id == CHAR_NONE; }
 
 // Frees the scene on every way out of a battle entry, the unwinding of a
 // quit included.
@@ -111,9 +111,10 @@ void shout(int32_t s) {
 
 bool support_move(int32_t s, uint16_t move) {
     const int32_t cls = g_btl_combatant[s]->class_id;
-    if (cls == 47) return true;
+    if (cls == CLASS_RISING_FORM) return true;
     if (move != 12) return false;
-    return cls == 0 || cls == 1 || cls == 4 || cls == 5 || cls == 10 || cls == 11 || cls == 22;
+    return cls == CLASS_PRINCESS || cls == CLASS_HOLY_COMMANDO || cls == CLASS_SIREN || cls == CLASS_VALKYRIE ||
+           cls == CLASS_SHAMAN || cls == CLASS_PRIEST || cls == CLASS_MONK;
 }
 
 // Calls each present fighter's handler once, each with a scratch done flag.
@@ -378,7 +379,8 @@ void btl_exchange(int32_t a, int32_t d) {
     if (a_party && sa->hp == 0) return;
     if (a_party && d_party) {
         const int32_t cls = sa->class_id;
-        if (cls == 0 || cls == 1 || cls == 4 || cls == 5 || cls == 10 || cls == 11) {
+        if (cls == CLASS_PRINCESS || cls == CLASS_HOLY_COMMANDO || cls == CLASS_SIREN || cls == CLASS_VALKYRIE ||
+            cls == CLASS_SHAMAN || cls == CLASS_PRIEST) {
             g_btl_damage_total = 8;
             btl_award_experience(a, 2);
         }
@@ -388,14 +390,14 @@ void btl_exchange(int32_t a, int32_t d) {
     if (a_party) {
         if (sd->hp > 0) {
             if (g_btl_damage_total > 0) btl_award_experience(a, 0);
-        } else if (g_btl_damage_total > 0 && sd->class_id != BTL_LAST_FORM_CLASS) {
+        } else if (g_btl_damage_total > 0 && sd->class_id != CLASS_FIRST_FORM) {
             btl_award_experience(a, 1);
         }
         return;
     }
     if (sa->hp > 0 && countered && g_btl_damage_total > 0)
         btl_award_experience(d, 0);
-    else if (sa->hp == 0 && g_btl_damage_total > 0 && sa->class_id != BTL_LAST_FORM_CLASS)
+    else if (sa->hp == 0 && g_btl_damage_total > 0 && sa->class_id != CLASS_FIRST_FORM)
         btl_award_experience(d, 1);
 }
 
@@ -537,10 +539,10 @@ void btl_scene_enter(int32_t s) {
             f.state = 0;
         else
             f.state = static_cast<int16_t>(*g_btl_target_status_ptr == -1 ? 9 : 8);
-        f.y = static_cast<int16_t>(u->class_id == BTL_LAST_FORM_CLASS ? 224 : BTL_GROUND_Y);
+        f.y = static_cast<int16_t>(u->class_id == CLASS_FIRST_FORM ? 224 : BTL_GROUND_Y);
         f.step = f.w21 = 0;
         if (f.companion > 1 && f.companion < BTL_ACTORS) actor(f.companion).state = 1;
-        if (u->class_id == BTL_LAST_FORM_CLASS && f.first_effect >= 2 && f.first_effect + 1 < BTL_ACTORS) {
+        if (u->class_id == CLASS_FIRST_FORM && f.first_effect >= 2 && f.first_effect + 1 < BTL_ACTORS) {
             actor(f.first_effect).frame = 1;
             actor(f.first_effect + 1).frame = 2;
         }
@@ -616,7 +618,7 @@ void btl_run_move(int32_t s, int32_t k) {
     g_last_move_frames = frames + 1;
     g_btl_counter_flag = static_cast<uint16_t>(k + 1);
     g_btl_hit_phase[s] = 0;
-    if (g_btl_combatant[o]->class_id == 48 && g_btl_combatant[o]->hp == 0) {
+    if (g_btl_combatant[o]->class_id == CLASS_LAST_FORM && g_btl_combatant[o]->hp == 0) {
         g_btl_hit_phase[o] = 1;
         actor(o).down_flag = 1;
     }

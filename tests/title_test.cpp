@@ -58,7 +58,7 @@ protected:
             g_stage_index = stage;
             ASSERT_EQ(map_load_stage_map(stage), 1);
             UnitStats lead{};
-            lead.char_id = 1;
+            lead.char_id = CHAR_LEADER;
             lead.level = 1;
             lead.max_hp = lead.hp = 20;
             lead.weapon = 38;

@@ -21,7 +21,7 @@ uint16_t cls08_move13(int16_t side) {
             me.step = 1;
             [[fallthrough]];
         case 1: {
-            const int32_t near = m.opp_last_form() ? 14 : 16;
+            const int32_t near = m.opp_first_form() ? 14 : 16;
             if (m.walk_up(near, 7)) {
                 me.stash_y = -48;
                 me.ground_y = me.y;
@@ -75,7 +75,7 @@ uint16_t cls08_move13(int16_t side) {
             me.x = static_cast<int16_t>(me.x - m.fwd(6));
             me.y = static_cast<int16_t>(me.y + me.stash_y);
             const bool through = side == 0 ? me.x < 58 : me.x >= 21;
-            if (through && m.try_hit(1, -2, 1) && !m.opp_last_form()) m.opp.flags = 1;
+            if (through && m.try_hit(1, -2, 1) && !m.opp_first_form()) m.opp.flags = 1;
             if (me.y >= BTL_GROUND_Y) {
                 me.y = 248;
                 ++me.frame;

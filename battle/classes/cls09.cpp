@@ -31,12 +31,12 @@ uint16_t cls09_move12(int16_t side) {
             return 0;
         case 3:
             ++me.frame;
-            if (m.try_hit(2, -2, 2) && !m.opp_last_form()) m.turn(m.opp);
+            if (m.try_hit(2, -2, 2) && !m.opp_first_form()) m.turn(m.opp);
             if (me.frame == 7) me.step = 4;
             return 0;
         case 4:
             m.pan_slow();
-            if (m.cleanup() && !m.opp_last_form()) m.turn(me);
+            if (m.cleanup() && !m.opp_first_form()) m.turn(me);
             return 0;
         default: return m.end();
     }

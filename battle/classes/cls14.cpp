@@ -114,7 +114,7 @@ uint16_t cls14_move13(int16_t side) {
     Move m(side);
     BattleActor& me = m.me;
     BattleActor& opp = m.opp;
-    const bool held = !m.opp_last_form();
+    const bool held = !m.opp_first_form();
     switch (me.step) {
         case 0:
         case 1:

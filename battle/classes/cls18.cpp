@@ -126,7 +126,7 @@ uint16_t cls18_move13(int16_t side) {
             e.frame = static_cast<int16_t>(11 + e.timer / 2);
             ++e.timer;
             if (e.frame > 12) {
-                m.opp.y = static_cast<int16_t>(m.opp.class_id == BTL_LAST_FORM_CLASS ? 224 : BTL_GROUND_Y);
+                m.opp.y = static_cast<int16_t>(m.opp.class_id == CLASS_FIRST_FORM ? 224 : BTL_GROUND_Y);
                 btl_actor_hide(m.fx_id(0));
                 me.step = 5;
             }

@@ -15,5 +15,5 @@ const std::array<ClassScriptHandler, BTL_CLASSES> g_class_script_table = {
 };
 
 int32_t btl_script_class(int32_t class_id) {
-    return class_id >= 0 && class_id < BTL_CLASSES ? class_id : BTL_SOLDIER_CLASS;
+    return class_id >= 0 && class_id < BTL_CLASSES ? class_id : CLASS_SOLDIER;
 }
