@@ -432,23 +432,23 @@ void btl_choose_move_for_class(int32_t s, int32_t slot) {
         }
     };
     switch (btl_script_class(u->class_id)) {
-        case 0: support(item == 15 ? 14 : 13); break;
+        case 0: support(item == ITEM_IRON_KNUCKLE ? 14 : 13); break;
         case 1:
             support(13);
-            if (!opp_party && (item == 17 || item == 18)) {
+            if (!opp_party && (item == ITEM_GAIA_WRIST || item == ITEM_STILL_WATER_FIST)) {
                 if (r > 0) m = 14;
                 if (charged) m = 15;
             }
             break;
-        case 2: m = item == 21 ? 13 : 12; break;
-        case 3: m = charged ? 14 : (item == 23 || item == 24) ? 13 : 12; break;
-        case 4: support(item == 27 ? 14 : 13); break;
-        case 5: support(item == 30 ? 14 : 13); break;
-        case 6: m = item == 33 ? 13 : 12; break;
-        case 7: m = charged ? 14 : (item == 35 || item == 36) ? 13 : 12; break;
-        case 8: m = item == 39 ? 13 : 12; break;
-        case 9: m = charged ? 14 : ((item == 41 || item == 42) && r > 0) ? 13 : 12; break;
-        case 10: support(item == 45 ? 14 : 13); break;
+        case 2: m = item == ITEM_CHAMMADO ? 13 : 12; break;
+        case 3: m = charged ? 14 : (item == ITEM_KING_SWORD || item == ITEM_KAISER_SWORD) ? 13 : 12; break;
+        case 4: support(item == ITEM_LONG_SPEAR ? 14 : 13); break;
+        case 5: support(item == ITEM_TORNADO_SPEAR ? 14 : 13); break;
+        case 6: m = item == ITEM_CHOCHI ? 13 : 12; break;
+        case 7: m = charged ? 14 : (item == ITEM_EAGLE_CLAW_BLADE || item == ITEM_LION_ROAR_BLADE) ? 13 : 12; break;
+        case 8: m = item == ITEM_GLADIUS ? 13 : 12; break;
+        case 9: m = charged ? 14 : ((item == ITEM_SPARK_EDGE || item == ITEM_SHINE_RAPIER) && r > 0) ? 13 : 12; break;
+        case 10: support(item == ITEM_EXORCISM_ROD ? 14 : 13); break;
         case 11:
             support(13);
             if (!opp_party) {
@@ -456,15 +456,15 @@ void btl_choose_move_for_class(int32_t s, int32_t slot) {
                 if (charged) m = 15;
             }
             break;
-        case 12: m = item == 51 ? 13 : 12; break;
-        case 13: m = item == 53 ? 13 : item == 54 ? 14 : 12; break;
+        case 12: m = item == ITEM_OGRE_HORSESHOE ? 13 : 12; break;
+        case 13: m = item == ITEM_ORB_STAFF ? 13 : item == ITEM_VOLCANO_ROD ? 14 : 12; break;
         case 14: {
             // The random number is drawn whatever the distance.
             const int32_t pick = 12 + util_random() % 2;
             m = r > 0 ? 14 : pick;
             break;
         }
-        case 15: m = item == 64 ? 13 : 12; break;
+        case 15: m = item == ITEM_BASALT ? 13 : 12; break;
         case 16:
         case 22:
             if (party_side(u) == party_side(o)) {
@@ -474,12 +474,12 @@ void btl_choose_move_for_class(int32_t s, int32_t slot) {
                 m = 13;
             }
             break;
-        case 17: m = item == 68 ? 13 : 12; break;
-        case 18: m = item == 70 ? 13 : 12; break;
-        case 19: m = item == 72 ? (r > 0 ? 15 : 14) : r > 0 ? 13 : 12; break;
+        case 17: m = item == ITEM_PASSION_FLAME ? 13 : 12; break;
+        case 18: m = item == ITEM_TASTY_WATER ? 13 : 12; break;
+        case 19: m = item == ITEM_LUCERNE_HAMMER ? (r > 0 ? 15 : 14) : r > 0 ? 13 : 12; break;
         case 20:
         case 21:
-        case 26: m = item == 73 ? 13 : 12; break;
+        case 26: m = item == ITEM_RAGING_DEMON_RING ? 13 : 12; break;
         case 23:
         case 48:
         case 29:
@@ -491,25 +491,25 @@ void btl_choose_move_for_class(int32_t s, int32_t slot) {
         case 24:
         case 27: m = 12 + util_random() % 2; break;
         case 25:
-        case 37: m = item == 76 ? 13 : 12; break;
+        case 37: m = item == ITEM_BROADSWORD ? 13 : 12; break;
         case 28: m = 12 + util_random() % 4; break;
-        case 32: m = item == 82 ? 13 : 12; break;
-        case 34: m = item == 86 ? 13 : 12; break;
-        case 35: m = item == 87 ? 13 : 12; break;
-        case 36: m = item == 89 ? 13 : 12; break;
+        case 32: m = item == ITEM_SOLVENT ? 13 : 12; break;
+        case 34: m = item == ITEM_LOG ? 13 : 12; break;
+        case 35: m = item == ITEM_MACE ? 13 : 12; break;
+        case 36: m = item == ITEM_SILVER_PLATING ? 13 : 12; break;
         case 38:
-        case 44: m = item == 91 ? 13 : 12; break;
+        case 44: m = item == ITEM_INRYEOLJO ? 13 : 12; break;
         case 40:
-            if (item == 95) {
+            if (item == ITEM_VERY_HARD_BANDAGE) {
                 m = 13;
                 if (r == 2) no_counter = true;
             } else {
                 m = r > 0 ? 12 : 13;
             }
             break;
-        case 41: m = item == 97 ? 13 : 12; break;
-        case 43: m = item == 101 ? 13 : 12; break;
-        case 45: m = item == 103 ? 13 : 12; break;
+        case 41: m = item == ITEM_TEN_MILLION_POWER_HORN ? 13 : 12; break;
+        case 43: m = item == ITEM_KING_COBRA ? 13 : 12; break;
+        case 45: m = item == ITEM_CALCIUM_RICH_BONE ? 13 : 12; break;
         case 46:
             if (r > 0) {
                 m = 14;

@@ -9,9 +9,7 @@
 namespace {
 
 constexpr int kShortSword = 38;  // attack 14 at distance 1, reach 1
-constexpr int kTornado = 30;     // attack 38 / 20, magic 0 / 18, reach 1, area
 constexpr int kTalisman = 46;    // magic 20 / 20, the class-change flag
-constexpr int kSparkEdge = 41;   // attack 32 / 32, reach 1 and 2
 
 class BattleRulesTest : public LoopTest {
 protected:
@@ -41,7 +39,7 @@ TEST_F(BattleRulesTest, DamageOfStatsItemTerrainAndDistance) {
     a.intelligence = 20;
     d.defence = 10;
     d.magic_defence = 5;
-    a.weapon = kTornado;
+    a.weapon = ITEM_TORNADO_SPEAR;  // attack 38 / 20, magic 0 / 18, reach 1, area
     // Distance 1: (30 + 38 - 10) on 70 % cover; the magic column is 0.
     EXPECT_EQ(hit(0), 58 * 70 / 100);
     // Distance 2 and 3 read the distance-2 columns: (30 + 20 - 10) + (20 + 18 - 5).
@@ -299,7 +297,7 @@ TEST_F(PlainBattleTest, AttackCounterAndExperience) {
 }
 
 TEST_F(PlainBattleTest, NoCounterOutOfTheDefendersReachOrForClass47) {
-    a.weapon = kSparkEdge;
+    a.weapon = ITEM_SPARK_EDGE;  // attack 32 / 32, reach 1 and 2
     fight(1);  // the orc's short sword does not reach distance 2
     EXPECT_EQ(d.hp, 100 - 32 * 90 / 100);
     EXPECT_EQ(a.hp, 20);
