@@ -431,6 +431,8 @@ void btl_choose_move_for_class(int32_t s, int32_t slot) {
             m = base;
         }
     };
+    // One case per class id, like the class script table; each class's
+    // script file points here.
     switch (btl_script_class(u->class_id)) {
         case 0: support(item == ITEM_IRON_KNUCKLE ? 14 : 13); break;
         case 1:

@@ -1,6 +1,7 @@
 // Class 7, the sword master: a strike after a walk-up, a three-hit combo
 // that vaults over the opponent, and a vanishing upward slash. Every move
 // draws from sheet 7B.
+// Move choice: btl_choose_move_for_class, case 7 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 // The strike up to frame 5.

@@ -1,6 +1,7 @@
 // Class 8, the fencer: a thrust after a walk-up, and a leap over the
 // opponent to the field's edge, a wall kick and a dive back through it. Both
 // draw from sheet 8B.
+// Move choice: btl_choose_move_for_class, case 8 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 // The thrust up to frame 6.

@@ -1,6 +1,7 @@
 // Class 9, the sword dancer: a cut that dashes through the opponent, a sword
 // wave thrown across the field, and the sword dance of eight flinches and a
 // dash through. Every move draws from sheet 9B.
+// Move choice: btl_choose_move_for_class, case 9 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 #include "platform/palette.h"
 

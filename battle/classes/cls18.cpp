@@ -1,6 +1,7 @@
 // Class 18, the water elemental: a water ball and a water spout that lifts
 // and spins the opponent (sheet 18B). Its moves leave the layers as they
 // are; its shadow is never shown, but its fall keeps the pose the fall sets.
+// Move choice: btl_choose_move_for_class, case 18 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 namespace {
