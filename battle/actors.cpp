@@ -269,7 +269,7 @@ void btl_actor_update_companion(int32_t actor) {
     const BattleActor& o = g_btl_actor[static_cast<size_t>(oi)];
     int32_t pose = s.state;
     const UnitStats* right = stats(1);
-    if (right && (right->class_id == 46 || right->class_id == 48)) pose = 0;
+    if (right && (right->class_id == CLASS_FIRST_FORM || right->class_id == CLASS_LAST_FORM)) pose = 0;
     if (pose >= 0 && pose <= 9) {
         const bool water = g_btl_backdrop_kind == BTL_WATER;
         PoseRow row = (water ? kWaterPoses : kDryPoses)[static_cast<size_t>(pose)];
@@ -339,7 +339,7 @@ void btl_attach_shadow(int32_t fighter) {
     BattleActor& f = act(fighter);
     f.follow = i16(fighter);
     const UnitStats* u = stats(fighter);
-    if (!u || u->char_id == 0) return;
+    if (!u || u->char_id == CHAR_NONE) return;
     const int32_t c = btl_take_actor();
     f.companion = i16(c);
     BattleActor& s = act(c);

@@ -27,7 +27,6 @@ int32_t g_area_target_count = 0;
 
 namespace {
 
-constexpr int32_t CHAR_MULTI_CELL = 28;
 constexpr int32_t FRAME_SIDE = 96;       // one eruption frame
 constexpr int32_t ERUPTION_ROW = 320;    // top line of the frames in the picture
 constexpr int32_t ANGEL_W = 216, ANGEL_H = 168, ANGEL_ROW = 248, ANGEL_X = 212;
@@ -310,7 +309,7 @@ void btl_map_spell(const int16_t terrain[2], UnitRecord* a, UnitRecord** target)
     int32_t kept = 0;
     for (int32_t i = 0; i < n; ++i) {
         UnitRecord* u = g_unit_target_list[static_cast<size_t>(i)];
-        if (u->stats.char_id == CHAR_MULTI_CELL) {
+        if (u->stats.char_id == CHAR_LAST_ENEMY) {
             if (*target) continue;
             *target = u;
         }
@@ -354,7 +353,7 @@ void btl_map_spell(const int16_t terrain[2], UnitRecord* a, UnitRecord** target)
         UnitRecord* u = g_unit_target_list[static_cast<size_t>(i)];
         const int32_t hp = u->stats.hp - static_cast<int32_t>(g_area_damage[static_cast<size_t>(i)]);
         u->stats.hp = static_cast<int16_t>(std::max(hp, 0));
-        if (u->stats.hp == 0 && u->stats.char_id != CHAR_MULTI_CELL) map_move_unit_step(u, 6);
+        if (u->stats.hp == 0 && u->stats.char_id != CHAR_LAST_ENEMY) map_move_unit_step(u, 6);
     }
     for (int32_t i = 0; i < n; ++i) {
         scn_after_battle(a, g_unit_target_list[static_cast<size_t>(i)]);

@@ -17,11 +17,8 @@ std::array<UnitRecord*, UNIT_TARGET_MAX> g_unit_target_list{};
 
 namespace {
 
-constexpr int32_t CHAR_MULTI_CELL = 28;  // one unit that fills several cells
-constexpr int32_t CHAR_CHEER = 3;        // lets a party unit that has acted act again
-
 bool support_unit(const UnitRecord* u) {
-    return u->stats.char_id == 1 || u->stats.char_id == 7 || u->stats.class_id == 16;
+    return u->stats.char_id == CHAR_LEADER || u->stats.char_id == CHAR_NOS || u->stats.class_id == CLASS_AIR_SPIRIT;
 }
 
 uint32_t reach_flags(const UnitRecord* u) {
@@ -35,7 +32,7 @@ uint32_t reach_flags(const UnitRecord* u) {
 void finish(UnitRecord* a, UnitRecord* t) {
     if (!g_stage_end) a->acted = 1;
     a->charged = 0;
-    if (t && a->stats.char_id == CHAR_CHEER && t->stats.ai_mode <= 0) t->acted = 0;
+    if (t && a->stats.char_id == CHAR_WINIA && t->stats.ai_mode <= 0) t->acted = 0;
 }
 
 }  // namespace
@@ -67,10 +64,10 @@ int32_t btl_find_targets(int32_t x, int32_t y, UnitRecord* a, int32_t mode) {
                     target = true;
                 else if (!(mode & 1) || s > 0)
                     target = false;
-                else if (r <= 2 && support && !(u->stats.class_id >= 15 && u->stats.class_id <= 18 && s == 0))
+                else if (r <= 2 && support && !(unit_class_is_spirit(u->stats.class_id) && s == 0))
                     target = h < u->stats.max_hp;
                 else
-                    target = r <= 2 && a->stats.char_id == CHAR_CHEER && u->acted;
+                    target = r <= 2 && a->stats.char_id == CHAR_WINIA && u->acted;
                 if (target && n < UNIT_TARGET_MAX) g_unit_target_list[static_cast<size_t>(n++)] = u;
             }
     }
@@ -78,13 +75,13 @@ int32_t btl_find_targets(int32_t x, int32_t y, UnitRecord* a, int32_t mode) {
 }
 
 int32_t btl_mark_targets(UnitRecord* a) {
-    const bool support = support_unit(a) || a->stats.char_id == CHAR_CHEER;
+    const bool support = support_unit(a) || a->stats.char_id == CHAR_WINIA;
     if (map_on_map(a->x, a->y)) g_occupancy.cells[a->y * MAP_SIDE + a->x] |= OCC_MARK_A | OCC_MARK_B;
     const int32_t n = btl_find_targets(a->x, a->y, a, support ? 3 : 2);
     for (int32_t i = 0; i < n; ++i) {
         const UnitRecord* t = g_unit_target_list[static_cast<size_t>(i)];
         const bool enemy = t->stats.ai_mode > 0;
-        if (a->stats.char_id == CHAR_CHEER && !enemy && !t->acted) continue;
+        if (a->stats.char_id == CHAR_WINIA && !enemy && !t->acted) continue;
         g_occupancy.cells[t->y * MAP_SIDE + t->x] |= enemy ? OCC_MARK_B : OCC_MARK_A;
     }
     return n;
@@ -93,7 +90,7 @@ int32_t btl_mark_targets(UnitRecord* a) {
 void btl_attack_command(UnitRecord* a, UnitRecord* t) {
     int32_t range = map_manhattan_distance(a->x, a->y, t->x, t->y) - 1;
     snd_play_effect(14);
-    if (t->stats.char_id == CHAR_MULTI_CELL && !(range - 1 == 0 && !(item_get(a->stats.weapon).flags & ITEM_DIRECT)))
+    if (t->stats.char_id == CHAR_LAST_ENEMY && !(range - 1 == 0 && !(item_get(a->stats.weapon).flags & ITEM_DIRECT)))
         --range;
     if (range < 0) range = 0;
     int16_t terrain[2] = {static_cast<int16_t>(map_terrain_class_at(a->x, a->y)),
@@ -123,7 +120,7 @@ void btl_attack_command(UnitRecord* a, UnitRecord* t) {
         g_map_gfx_reload = 1;
         map_load_map_graphics(g_map_tile_set);
         g_map_gfx_reload = 0;
-        if (!(t->stats.char_id == CHAR_MULTI_CELL && t->stats.hp == 0)) {
+        if (!(t->stats.char_id == CHAR_LAST_ENEMY && t->stats.hp == 0)) {
             gfx_fade_to_scene_wait(1);
             map_redraw_view();
             gfx_fade_to_wait(&g_default_palette, 1);
@@ -136,8 +133,8 @@ void btl_attack_command(UnitRecord* a, UnitRecord* t) {
         map_redraw_view();
     }
     if (t->stats.hp == 0) ++a->victories;
-    if (t->stats.hp == 0 && t->stats.ai_mode > 0 && t->stats.char_id != CHAR_MULTI_CELL) map_move_unit_step(t, 6);
-    if (a->stats.ai_mode == 0 && a->stats.class_id >= 15 && a->stats.class_id <= 18 && a->stats.hp == 0)
+    if (t->stats.hp == 0 && t->stats.ai_mode > 0 && t->stats.char_id != CHAR_LAST_ENEMY) map_move_unit_step(t, 6);
+    if (a->stats.ai_mode == 0 && unit_class_is_spirit(a->stats.class_id) && a->stats.hp == 0)
         map_move_unit_step(a, 6);
     g_colour_cycle_block = 0;
     scn_after_battle(a, t);

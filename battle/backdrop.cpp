@@ -63,7 +63,7 @@ int32_t btl_scene_backdrop_kind(int32_t kind, int32_t stage, int32_t t, int32_t 
     const bool stage_31_32 = stage == 31 || stage == 32;
     if (t == TERRAIN_SEVEN && a != TERRAIN_SEVEN) return stage_31_32 ? 7 : BTL_WATER;
     if (stage_31_32) kind = 7;
-    if (right_class == BTL_LAST_FORM_CLASS) kind = 24;
+    if (right_class == CLASS_FIRST_FORM) kind = 24;
     return kind;
 }
 

@@ -11,6 +11,7 @@
 #include "platform/heap.h"
 #include "platform/menu.h"
 #include "platform/sprite.h"  // g_btl_view_scroll, the battle camera
+#include "tactics/ids.h"
 
 struct UnitRecord;
 struct UnitStats;
@@ -60,9 +61,7 @@ constexpr int32_t BTL_ACTORS = 42;
 constexpr int16_t BTL_ABSENT = -1;
 constexpr uint16_t BTL_NO_MOVE = 0xFFFF;
 constexpr int32_t BTL_MOVE_FRAME_LIMIT = 3000;
-constexpr int32_t BTL_LAST_FORM_CLASS = 46;
 constexpr int32_t BTL_CLASSES = 49;          // classes with a battle script
-constexpr int32_t BTL_SOLDIER_CLASS = 6;     // whose script the classes without one play
 constexpr int32_t BTL_ACTOR_LIMIT = 40;      // g_btl_next_actor never passes it
 constexpr int32_t MOVE_SHEET_ACTOR = 31;     // holds the running move's sheet slot
 constexpr int32_t COMMON_SHEET_ACTOR = 41;   // holds the slot of sheet 99

@@ -256,7 +256,7 @@ void btl_msg_cast(int32_t s, int32_t spell) {
     char text[128];
     const char* n = name_of(s);
     const int32_t cls = stats(s)->class_id;
-    if (cls == 4 || cls == 5) {
+    if (cls == CLASS_SIREN || cls == CLASS_VALKYRIE) {
         std::snprintf(text, sizeof text, "%s%s춤을 추었다.", n, txt_ends_without_final(n) ? "는 " : "은 ");
     } else {
         const char* sp = g_btl_spell_names[std::clamp<int32_t>(spell, 0, 3)];
@@ -342,7 +342,7 @@ void btl_draw_hp_bars() {
 void btl_draw_status_panel() {
     const int32_t stage = std::clamp<int32_t>(g_stage_index, 0, static_cast<int32_t>(g_stage_tileset.size()) - 1);
     const int32_t tile_set = std::clamp<int32_t>(g_stage_tileset[static_cast<size_t>(stage)], 0, MAP_TILE_SETS - 1);
-    const bool floor = stats(1) && stats(1)->class_id == BTL_LAST_FORM_CLASS && g_stage_index == 3;
+    const bool floor = stats(1) && stats(1)->class_id == CLASS_FIRST_FORM && g_stage_index == 3;
     for (int32_t s = 0; s < 2; ++s) {
         if (!stats(s)) continue;
         const int32_t off = s == 0 ? 0 : 54;

@@ -51,12 +51,12 @@ uint16_t btl_calc_hit_damage(int32_t p, int32_t m, int32_t s) {
     const UnitStats* a = g_btl_combatant[s];
     const UnitStats* d = g_btl_combatant[1 - s];
     g_btl_crit_shown = 0;
-    if (d->class_id == BTL_LAST_FORM_CLASS) {
+    if (d->class_id == CLASS_FIRST_FORM) {
         p /= 2;
         m /= 2;
     }
     const int32_t mode = d->ai_mode;
-    if ((mode == 1 || mode == 2 || mode == 15) && d->class_id != BTL_LAST_FORM_CLASS) {
+    if ((mode == 1 || mode == 2 || mode == 15) && d->class_id != CLASS_FIRST_FORM) {
         p = p * 2 / 3;
         m = m * 2 / 3;
     }

@@ -65,7 +65,7 @@ int32_t g_last_move_frames = 0;
 BattleActor& actor(int32_t i) { return g_btl_actor[static_cast<size_t>(i)]; }
 bool present(int32_t s) { return actor(s).present[0] != BTL_ABSENT; }
 bool party_side(const UnitStats* u) { return u->ai_mode <= 0; }
-bool absent_stats(const UnitStats* u) { return !u || u->char_id == 0; }
+bool absent_stats(const UnitStats* u) { return !u || u->char_id == CHAR_NONE; }
 
 // Frees the scene on every way out of a battle entry, the unwinding of a
 // quit included.
@@ -111,9 +111,10 @@ void shout(int32_t s) {
 
 bool support_move(int32_t s, uint16_t move) {
     const int32_t cls = g_btl_combatant[s]->class_id;
-    if (cls == 47) return true;
+    if (cls == CLASS_RISING_FORM) return true;
     if (move != 12) return false;
-    return cls == 0 || cls == 1 || cls == 4 || cls == 5 || cls == 10 || cls == 11 || cls == 22;
+    return cls == CLASS_PRINCESS || cls == CLASS_HOLY_COMMANDO || cls == CLASS_SIREN || cls == CLASS_VALKYRIE ||
+           cls == CLASS_SHAMAN || cls == CLASS_PRIEST || cls == CLASS_MONK;
 }
 
 // Calls each present fighter's handler once, each with a scratch done flag.
@@ -378,7 +379,8 @@ void btl_exchange(int32_t a, int32_t d) {
     if (a_party && sa->hp == 0) return;
     if (a_party && d_party) {
         const int32_t cls = sa->class_id;
-        if (cls == 0 || cls == 1 || cls == 4 || cls == 5 || cls == 10 || cls == 11) {
+        if (cls == CLASS_PRINCESS || cls == CLASS_HOLY_COMMANDO || cls == CLASS_SIREN || cls == CLASS_VALKYRIE ||
+            cls == CLASS_SHAMAN || cls == CLASS_PRIEST) {
             g_btl_damage_total = 8;
             btl_award_experience(a, 2);
         }
@@ -388,14 +390,14 @@ void btl_exchange(int32_t a, int32_t d) {
     if (a_party) {
         if (sd->hp > 0) {
             if (g_btl_damage_total > 0) btl_award_experience(a, 0);
-        } else if (g_btl_damage_total > 0 && sd->class_id != BTL_LAST_FORM_CLASS) {
+        } else if (g_btl_damage_total > 0 && sd->class_id != CLASS_FIRST_FORM) {
             btl_award_experience(a, 1);
         }
         return;
     }
     if (sa->hp > 0 && countered && g_btl_damage_total > 0)
         btl_award_experience(d, 0);
-    else if (sa->hp == 0 && g_btl_damage_total > 0 && sa->class_id != BTL_LAST_FORM_CLASS)
+    else if (sa->hp == 0 && g_btl_damage_total > 0 && sa->class_id != CLASS_FIRST_FORM)
         btl_award_experience(d, 1);
 }
 
@@ -429,24 +431,26 @@ void btl_choose_move_for_class(int32_t s, int32_t slot) {
             m = base;
         }
     };
+    // One case per class id, like the class script table; each class's
+    // script file points here.
     switch (btl_script_class(u->class_id)) {
-        case 0: support(item == 15 ? 14 : 13); break;
+        case 0: support(item == ITEM_IRON_KNUCKLE ? 14 : 13); break;
         case 1:
             support(13);
-            if (!opp_party && (item == 17 || item == 18)) {
+            if (!opp_party && (item == ITEM_GAIA_WRIST || item == ITEM_STILL_WATER_FIST)) {
                 if (r > 0) m = 14;
                 if (charged) m = 15;
             }
             break;
-        case 2: m = item == 21 ? 13 : 12; break;
-        case 3: m = charged ? 14 : (item == 23 || item == 24) ? 13 : 12; break;
-        case 4: support(item == 27 ? 14 : 13); break;
-        case 5: support(item == 30 ? 14 : 13); break;
-        case 6: m = item == 33 ? 13 : 12; break;
-        case 7: m = charged ? 14 : (item == 35 || item == 36) ? 13 : 12; break;
-        case 8: m = item == 39 ? 13 : 12; break;
-        case 9: m = charged ? 14 : ((item == 41 || item == 42) && r > 0) ? 13 : 12; break;
-        case 10: support(item == 45 ? 14 : 13); break;
+        case 2: m = item == ITEM_CHAMMADO ? 13 : 12; break;
+        case 3: m = charged ? 14 : (item == ITEM_KING_SWORD || item == ITEM_KAISER_SWORD) ? 13 : 12; break;
+        case 4: support(item == ITEM_LONG_SPEAR ? 14 : 13); break;
+        case 5: support(item == ITEM_TORNADO_SPEAR ? 14 : 13); break;
+        case 6: m = item == ITEM_CHOCHI ? 13 : 12; break;
+        case 7: m = charged ? 14 : (item == ITEM_EAGLE_CLAW_BLADE || item == ITEM_LION_ROAR_BLADE) ? 13 : 12; break;
+        case 8: m = item == ITEM_GLADIUS ? 13 : 12; break;
+        case 9: m = charged ? 14 : ((item == ITEM_SPARK_EDGE || item == ITEM_SHINE_RAPIER) && r > 0) ? 13 : 12; break;
+        case 10: support(item == ITEM_EXORCISM_ROD ? 14 : 13); break;
         case 11:
             support(13);
             if (!opp_party) {
@@ -454,15 +458,15 @@ void btl_choose_move_for_class(int32_t s, int32_t slot) {
                 if (charged) m = 15;
             }
             break;
-        case 12: m = item == 51 ? 13 : 12; break;
-        case 13: m = item == 53 ? 13 : item == 54 ? 14 : 12; break;
+        case 12: m = item == ITEM_OGRE_HORSESHOE ? 13 : 12; break;
+        case 13: m = item == ITEM_ORB_STAFF ? 13 : item == ITEM_VOLCANO_ROD ? 14 : 12; break;
         case 14: {
             // The random number is drawn whatever the distance.
             const int32_t pick = 12 + util_random() % 2;
             m = r > 0 ? 14 : pick;
             break;
         }
-        case 15: m = item == 64 ? 13 : 12; break;
+        case 15: m = item == ITEM_BASALT ? 13 : 12; break;
         case 16:
         case 22:
             if (party_side(u) == party_side(o)) {
@@ -472,12 +476,12 @@ void btl_choose_move_for_class(int32_t s, int32_t slot) {
                 m = 13;
             }
             break;
-        case 17: m = item == 68 ? 13 : 12; break;
-        case 18: m = item == 70 ? 13 : 12; break;
-        case 19: m = item == 72 ? (r > 0 ? 15 : 14) : r > 0 ? 13 : 12; break;
+        case 17: m = item == ITEM_PASSION_FLAME ? 13 : 12; break;
+        case 18: m = item == ITEM_TASTY_WATER ? 13 : 12; break;
+        case 19: m = item == ITEM_LUCERNE_HAMMER ? (r > 0 ? 15 : 14) : r > 0 ? 13 : 12; break;
         case 20:
         case 21:
-        case 26: m = item == 73 ? 13 : 12; break;
+        case 26: m = item == ITEM_RAGING_DEMON_RING ? 13 : 12; break;
         case 23:
         case 48:
         case 29:
@@ -489,25 +493,25 @@ void btl_choose_move_for_class(int32_t s, int32_t slot) {
         case 24:
         case 27: m = 12 + util_random() % 2; break;
         case 25:
-        case 37: m = item == 76 ? 13 : 12; break;
+        case 37: m = item == ITEM_BROADSWORD ? 13 : 12; break;
         case 28: m = 12 + util_random() % 4; break;
-        case 32: m = item == 82 ? 13 : 12; break;
-        case 34: m = item == 86 ? 13 : 12; break;
-        case 35: m = item == 87 ? 13 : 12; break;
-        case 36: m = item == 89 ? 13 : 12; break;
+        case 32: m = item == ITEM_SOLVENT ? 13 : 12; break;
+        case 34: m = item == ITEM_LOG ? 13 : 12; break;
+        case 35: m = item == ITEM_MACE ? 13 : 12; break;
+        case 36: m = item == ITEM_SILVER_PLATING ? 13 : 12; break;
         case 38:
-        case 44: m = item == 91 ? 13 : 12; break;
+        case 44: m = item == ITEM_INRYEOLJO ? 13 : 12; break;
         case 40:
-            if (item == 95) {
+            if (item == ITEM_VERY_HARD_BANDAGE) {
                 m = 13;
                 if (r == 2) no_counter = true;
             } else {
                 m = r > 0 ? 12 : 13;
             }
             break;
-        case 41: m = item == 97 ? 13 : 12; break;
-        case 43: m = item == 101 ? 13 : 12; break;
-        case 45: m = item == 103 ? 13 : 12; break;
+        case 41: m = item == ITEM_TEN_MILLION_POWER_HORN ? 13 : 12; break;
+        case 43: m = item == ITEM_KING_COBRA ? 13 : 12; break;
+        case 45: m = item == ITEM_CALCIUM_RICH_BONE ? 13 : 12; break;
         case 46:
             if (r > 0) {
                 m = 14;
@@ -537,10 +541,10 @@ void btl_scene_enter(int32_t s) {
             f.state = 0;
         else
             f.state = static_cast<int16_t>(*g_btl_target_status_ptr == -1 ? 9 : 8);
-        f.y = static_cast<int16_t>(u->class_id == BTL_LAST_FORM_CLASS ? 224 : BTL_GROUND_Y);
+        f.y = static_cast<int16_t>(u->class_id == CLASS_FIRST_FORM ? 224 : BTL_GROUND_Y);
         f.step = f.w21 = 0;
         if (f.companion > 1 && f.companion < BTL_ACTORS) actor(f.companion).state = 1;
-        if (u->class_id == BTL_LAST_FORM_CLASS && f.first_effect >= 2 && f.first_effect + 1 < BTL_ACTORS) {
+        if (u->class_id == CLASS_FIRST_FORM && f.first_effect >= 2 && f.first_effect + 1 < BTL_ACTORS) {
             actor(f.first_effect).frame = 1;
             actor(f.first_effect + 1).frame = 2;
         }
@@ -616,7 +620,7 @@ void btl_run_move(int32_t s, int32_t k) {
     g_last_move_frames = frames + 1;
     g_btl_counter_flag = static_cast<uint16_t>(k + 1);
     g_btl_hit_phase[s] = 0;
-    if (g_btl_combatant[o]->class_id == 48 && g_btl_combatant[o]->hp == 0) {
+    if (g_btl_combatant[o]->class_id == CLASS_LAST_FORM && g_btl_combatant[o]->hp == 0) {
         g_btl_hit_phase[o] = 1;
         actor(o).down_flag = 1;
     }

@@ -220,7 +220,7 @@ struct Move {
     bool strike_frames(int32_t last) const;
     // The opponent is the last form (class 46), which many moves neither turn
     // nor lift.
-    bool opp_last_form() const { return opp.class_id == BTL_LAST_FORM_CLASS; }
+    bool opp_first_form() const { return opp.class_id == CLASS_FIRST_FORM; }
     // Turns an actor about (flags bit 0, the facing).
     static void turn(BattleActor& a) { a.flags = static_cast<int16_t>(a.flags ^ 1); }
 

@@ -1,4 +1,4 @@
-// Chapter 1: the prologue on stage 1, the gate row, the class-53 units'
+// Chapter 1: the prologue on stage 1, the gate row, the butler-class units'
 // goal and the finale; and the scene steps chapters 1 and 2 share.
 #include <cstdlib>
 #include <cstring>
@@ -130,9 +130,6 @@ namespace {
 constexpr int32_t PROLOGUE_MAP = 50;
 constexpr int32_t PROLOGUE_TILESET = 4;
 constexpr int32_t STAGE_1 = 0;
-constexpr int32_t LEADER = 1;
-constexpr int32_t ESCORT = 12;
-constexpr int32_t ESCORT_CLASS = 53;
 constexpr int32_t GATE_SOUND = 15;
 constexpr uint32_t DEBUG_SKIP_FINALE = 0x400;
 
@@ -178,8 +175,8 @@ void prologue() {
     // The hall.
     set_view(0, 0);
     UnitRecord* hero = scn_extra(0, 9, 2);
-    UnitRecord* escort = scn_extra(ESCORT_CLASS, 9, 4);
-    scn_pose(ESCORT_CLASS, 10);
+    UnitRecord* escort = scn_extra(CLASS_BUTLER, 9, 4);
+    scn_pose(CLASS_BUTLER, 10);
     snd_play_music(10);
     scn_fade_in(2);
     scn_wait(60);
@@ -192,7 +189,7 @@ void prologue() {
     scn_walk(envoy, 2, 4);
     scn_leave(envoy);
     scn_wait(30);
-    scn_pose(ESCORT_CLASS, 10);
+    scn_pose(CLASS_BUTLER, 10);
     scn_message(50);
     scn_walk(escort, 2, 8);
     scn_wait(60);
@@ -207,7 +204,7 @@ void prologue() {
     scn_walk(escort, 0, 6);
     for (int32_t frame : {4, 7, 10}) {
         scn_wait(20);
-        scn_pose(ESCORT_CLASS, frame);
+        scn_pose(CLASS_BUTLER, frame);
     }
     scn_message(52, "시녀");
     scn_fade_out(2);
@@ -230,7 +227,7 @@ void prologue() {
     scn_message(55);
     scn_put_at(escort, 19, 22);
     scn_walk(escort, 3, 10);
-    scn_pose(ESCORT_CLASS, 4);
+    scn_pose(CLASS_BUTLER, 4);
     snd_play_music(-1);  // music off
     scn_message(56);
     scn_pose(0, 7);
@@ -260,7 +257,7 @@ void finale() {
     unit_remove_enemies();
     scn_clear_occupancy();
     scn_place_list(kFinaleParty);
-    scn_centre_on_char(LEADER);
+    scn_centre_on_char(CHAR_LEADER);
     map_redraw_view();
     scn_fade_in(2);
     scn_wait(30);
@@ -269,12 +266,12 @@ void finale() {
     snd_play_effect(GATE_SOUND);
     scn_message(101, "병사");
 
-    UnitRecord* leader = unit_find_by_char_id(LEADER);
-    UnitRecord* escort = unit_find_by_char_id(ESCORT);
-    UnitRecord* second = unit_find_by_char_id(2);
+    UnitRecord* leader = unit_find_by_char_id(CHAR_LEADER);
+    UnitRecord* escort = unit_find_by_char_id(CHAR_PAUL);
+    UnitRecord* second = unit_find_by_char_id(CHAR_SECOND_LEADER);
     scn_step_quietly(leader, 0);
     scn_off_grid(leader);
-    const HeapBlock escort_sheet = map_load_walk_sheet(ESCORT_CLASS);
+    const HeapBlock escort_sheet = map_load_walk_sheet(CLASS_BUTLER);
     scn_message(102);
     scn_walk(escort, 1, 1);
     if (in_use(escort)) map_move_unit_step(escort, 5);
@@ -329,13 +326,13 @@ void scn_ch1_stage_start() {
 void scn_ch1_turn_start() {
     if (g_stage_index != STAGE_1) return;
     // The escort may act in every phase.
-    if (UnitRecord* escort = unit_find_by_char_id(ESCORT)) escort->acted = 0;
+    if (UnitRecord* escort = unit_find_by_char_id(CHAR_PAUL)) escort->acted = 0;
     if (g_turn == 0) scn_message(98);
 }
 
 int32_t scn_ch1_unit_moved(UnitRecord* unit, int32_t, int32_t) {
     if (g_stage_index != STAGE_1 || !unit || unit->y != 1 || (unit->x != 19 && unit->x != 20)) return 0;
-    const UnitRecord* escort = unit_find_by_char_id(ESCORT);
+    const UnitRecord* escort = unit_find_by_char_id(CHAR_PAUL);
     if (escort && map_manhattan_distance(unit->x, unit->y, escort->x, escort->y) < 6) {
         finale();
         return 1;
@@ -349,12 +346,12 @@ int32_t scn_ch1_unit_moved(UnitRecord* unit, int32_t, int32_t) {
 
 void scn_ch1_enemy_act(UnitRecord* unit) {
     if (!unit) return;
-    if (unit->stats.class_id != ESCORT_CLASS) {
+    if (unit->stats.class_id != CLASS_BUTLER) {
         ai_unit_act(unit, -1, -1);
         return;
     }
     if (unit->acted) return;
-    const UnitRecord* leader = unit_find_by_char_id(LEADER);
+    const UnitRecord* leader = unit_find_by_char_id(CHAR_LEADER);
     if (leader)
         ai_unit_act(unit, leader->x, leader->y);
     else

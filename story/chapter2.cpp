@@ -104,7 +104,7 @@ void wait_click() {
 
 void stage2() {
     scn_stage_map(1, kStage2);
-    scn_centre_on_char(1);
+    scn_centre_on_char(CHAR_LEADER);
     snd_play_music(8);
     scn_fade_in(2);
     scn_message(48);
@@ -123,7 +123,7 @@ void stage2() {
     scn_walk(visitor, 2, 4);
     scn_wait(60);
     scn_message(50);
-    scn_walk(member(1), 0, 1);
+    scn_walk(member(CHAR_LEADER), 0, 1);
     scn_message(51);
     scn_scene_close(kStage2);
 }
@@ -195,7 +195,7 @@ void stage5() {
     scn_message(48);
     scn_wait(120);
     scn_message(49);
-    UnitRecord* second = member(2);
+    UnitRecord* second = member(CHAR_SECOND_LEADER);
     scn_walk(second, 0, 2);
     scn_walk(second, 3, 1);
     scn_walk(second, 0, 1);
@@ -211,15 +211,15 @@ void stage7() {
     scn_fade_out(2);
     UnitRecord* elder = scn_extra(27, 5, 24);
     scn_pose(27, 10);
-    scn_centre_on_char(1);
+    scn_centre_on_char(CHAR_LEADER);
     scn_fade_in(2);
     scn_wait(60);
     scn_message(49);
     scn_wait(30);
     scn_message(50);
-    scn_walk(member(1), 2, 1);
+    scn_walk(member(CHAR_LEADER), 2, 1);
     scn_message(51);
-    scn_walk(member(4), 2, 1);
+    scn_walk(member(CHAR_BACCHUS), 2, 1);
     scn_wait(30);
     scn_message(52);
     scn_walk(elder, 2, 1);
@@ -244,7 +244,7 @@ void stage8() {
     scn_extra(55, 19, 5);
     if (const UnitRecord* lord = scn_extra(31, 19, 4)) map_center_view_on(lord->x, lord->y);
     scn_fade_in(2);
-    scn_message(48, g_class_names[31]);
+    scn_message(48, g_class_names[CLASS_VAMPIRE]);
     scn_scroll_view(SCN_SCROLL_DOWN, MAP_SIDE);
     scn_wait(30);
     scn_message(49);
@@ -270,12 +270,12 @@ void stage10() {
     const int32_t prev = g_stage_index - 1;
     scn_scene_map(prev, g_stage_tileset[static_cast<size_t>(prev)], kStage10Scene);
     scn_pose_party(10);
-    scn_centre_on_char(4);
+    scn_centre_on_char(CHAR_BACCHUS);
     snd_play_music(g_stage_music[static_cast<size_t>(prev)]);
     scn_fade_in(2);
     scn_wait(60);
     scn_message(48);
-    UnitRecord* fourth = member(4);
+    UnitRecord* fourth = member(CHAR_BACCHUS);
     scn_step_quietly(fourth, 0);
     scn_step_quietly(fourth, 0);
     scn_white_flash(1);
@@ -297,7 +297,7 @@ void stage10() {
     UnitRecord* sage = scn_extra(8, 19, 19);
     map_apply_walk_sprite(8, 10);
     scn_pose_party(10);
-    scn_centre_on_char(1);
+    scn_centre_on_char(CHAR_LEADER);
     scn_play_stage_music();
     scn_fade_in(2);
     scn_message(52);
@@ -330,7 +330,7 @@ void stage11() {
     scn_extra(35, 19, 16);
     map_apply_walk_sprite(35, 10);
     scn_pose_party(10);
-    scn_centre_on_char(3);
+    scn_centre_on_char(CHAR_WINIA);
     scn_fade_in(2);
     scn_wait(60);
     txt_show_message(49, {"오크A", "오크B"});
@@ -482,8 +482,8 @@ void scn_ch2_turn_start() {
         case 2: scn_message(52); break;
         case 3: scn_message(50); break;
         case 4: {
-            const UnitRecord* a = member(1);
-            const UnitRecord* b = member(4);
+            const UnitRecord* a = member(CHAR_LEADER);
+            const UnitRecord* b = member(CHAR_BACCHUS);
             if (a && b) {
                 const int32_t dx = b->x - a->x, dy = b->y - a->y;
                 scn_scroll_view(dx >= 0 ? SCN_SCROLL_RIGHT : SCN_SCROLL_LEFT, dx >= 0 ? dx : -dx);
@@ -520,7 +520,7 @@ int32_t scn_ch2_unit_moved(UnitRecord* unit, int32_t, int32_t) {
         case 3: return scn_goal_reached(unit, 34, 4, 34, 4, 51);
         case 4: {
             // The first move calls the stranger down to the south gate.
-            UnitRecord* stranger = member(14);
+            UnitRecord* stranger = member(CHAR_HENRY);
             if (!stranger || stranger->stats.ai_mode != 1) return 0;
             snd_play_effect(VANISH_SOUND);
             scn_off_grid(stranger);
@@ -545,7 +545,7 @@ int32_t scn_ch2_before_battle(UnitRecord*, UnitRecord* second) {
     if (second->stats.ai_mode == 1) {
         switch (scn_stage_no()) {
             case 8: scn_message(50); second->stats.ai_mode = 2; break;
-            case 9: scn_message(49, g_class_names[35]); second->stats.ai_mode = 2; break;
+            case 9: scn_message(49, g_class_names[CLASS_ORC]); second->stats.ai_mode = 2; break;
             case 10:
                 // The sage takes the knight away before any blow.
                 scn_message(56);
@@ -560,7 +560,7 @@ int32_t scn_ch2_before_battle(UnitRecord*, UnitRecord* second) {
                 return 1;
             case 14: scn_message(52, "병사"); second->stats.ai_mode = 2; break;
             case 15:
-                scn_message(49, g_class_names[42]);
+                scn_message(49, g_class_names[CLASS_WYVERN]);
                 scn_wait(60);
                 scn_message(50);
                 second->stats.ai_mode = 2;
@@ -621,11 +621,11 @@ void scn_ch2_after_battle(UnitRecord*, UnitRecord* second) {
             scn_play_stage_music();
             unit_remove_enemies();
             map_redraw_view();
-            scn_message(51, g_class_names[42]);
+            scn_message(51, g_class_names[CLASS_WYVERN]);
             scn_fade_out(2);
-            if (UnitRecord* ally = member(11)) {
+            if (UnitRecord* ally = member(CHAR_FOAL)) {
                 scn_off_grid(ally);
-                ally->stats.char_id = 6;
+                ally->stats.char_id = CHAR_AARON;
                 scn_put_at(ally, 3, 11);
             }
             map_redraw_view();

@@ -85,10 +85,10 @@ void pose_from_sheet(int32_t sheet_no, int32_t class_id, int32_t frame) {
 // The standing frame of each party member by who it is.
 int32_t standing_frame_of(int32_t char_id) {
     switch (char_id) {
-        case 2: return 4;
-        case 3: return 7;
-        case 6:
-        case 7: return 10;
+        case CHAR_SECOND_LEADER: return 4;
+        case CHAR_WINIA: return 7;
+        case CHAR_AARON:
+        case CHAR_NOS: return 10;
         default: return 1;
     }
 }
@@ -247,11 +247,11 @@ void stage18() {
         if (u.number != 0) map_apply_walk_sprite(u.stats.class_id, standing_frame_of(u.stats.char_id));
     }
     map_redraw_view();
-    scn_walk(member(1), 0, 2);
+    scn_walk(member(CHAR_LEADER), 0, 2);
     scn_wait(30);
     scn_message(99);
-    if (UnitRecord* sixth = member(6)) {
-        sixth->stats.class_id = 13;
+    if (UnitRecord* sixth = member(CHAR_AARON)) {
+        sixth->stats.class_id = CLASS_WIZARD;
         sixth->stats.weapon = 0;
         sixth->equipped_slot = 0xFFFF;
         map_redraw_cell_abs(sixth->x, sixth->y);
@@ -264,7 +264,7 @@ void stage18() {
 
 void stage19() {
     scn_stage_map(18, kStage19);
-    scn_centre_on_char(1);
+    scn_centre_on_char(CHAR_LEADER);
     scn_play_stage_music();
     scn_fade_in(2);
     scn_message(48);
@@ -287,7 +287,7 @@ void stage19() {
 void vision_dream() {
     scn_scene_map(56, 0, kVision1);
     scn_pose_party(10);
-    scn_centre_on_char(1);
+    scn_centre_on_char(CHAR_LEADER);
     snd_play_music(10);
     scn_fade_in(2);
     scn_wait(60);
@@ -300,21 +300,21 @@ void vision_dream() {
     scn_wait(60);
     snd_play_music(11);
     scn_message(99);
-    scn_walk(member(1), 0, 3);
+    scn_walk(member(CHAR_LEADER), 0, 3);
     scn_message(100);
-    pose_from_sheet(98, class_of(1), 11);
+    pose_from_sheet(98, class_of(CHAR_LEADER), 11);
     scn_white_flash(4);
     scn_wait(30);
     scn_message(101);
     scn_wait(60);
     scn_message(102);
     for (int32_t frame : {1, 4, 7, 10}) {
-        scn_pose(class_of(2), frame);
+        scn_pose(class_of(CHAR_SECOND_LEADER), frame);
         scn_wait(4);
     }
     scn_message(103);
     scn_white_flash(1);
-    if (const UnitRecord* second = member(2)) {
+    if (const UnitRecord* second = member(CHAR_SECOND_LEADER)) {
         UnitRecord* spirit = scn_extra(61, second->x, second->y - 1);
         for (int32_t f = 3; f <= 9; ++f) {
             scn_pose(61, f);
@@ -325,7 +325,7 @@ void vision_dream() {
     scn_wait(60);
     scn_white_flash(1);
     for (int32_t f = 0; f <= 11; ++f) {
-        pose_from_sheet(99, class_of(13), f);
+        pose_from_sheet(99, class_of(CHAR_GELDA), f);
         scn_wait(4);
     }
     scn_message(104);
@@ -338,7 +338,7 @@ void vision_dream() {
         const MapWalkSheet sheet(97);
         for (int32_t s = 0; s < UNIT_SLOTS; ++s) {
             UnitRecord& u = g_units[static_cast<size_t>(s)];
-            if (u.number == 0 || u.stats.char_id == 1) continue;
+            if (u.number == 0 || u.stats.char_id == CHAR_LEADER) continue;
             if (sheet) map_patch_class_sprite(u.stats.class_id, s);
             scn_off_grid(&u);
         }
@@ -351,9 +351,9 @@ void vision_dream() {
     scn_fade_in(2);
     scn_wait(30);
     scn_message(106);
-    scn_pose(class_of(2), 10);
+    scn_pose(class_of(CHAR_SECOND_LEADER), 10);
     scn_wait(30);
-    scn_pose(class_of(2), 11);
+    scn_pose(class_of(CHAR_SECOND_LEADER), 11);
     scn_wait(60);
     scn_message(107);
     UnitRecord* hero = scn_extra(14, 9, 11);
@@ -362,7 +362,7 @@ void vision_dream() {
     scn_pose(14, 10);
     scn_message(108);
     scn_walk(hero, 0, 1);
-    if (UnitRecord* dark = member(13)) {
+    if (UnitRecord* dark = member(CHAR_GELDA)) {
         dark->stats.class_id = 59;
         map_redraw_cell_abs(dark->x, dark->y);
     }
@@ -400,7 +400,7 @@ void vision_dream() {
     scn_fade_in(2);
     scn_wait(60);
     scn_message(65);
-    UnitRecord* second = member(2);
+    UnitRecord* second = member(CHAR_SECOND_LEADER);
     scn_walk(second, 0, 1);
     gfx_fade_to(nullptr, 2);
     for (int32_t n = 0; n < LOOP_BOUND && g_fade_running; ++n) {
@@ -554,7 +554,7 @@ void vision_road() {
     scn_place_list(kVision5);
     scn_extra(62, 9, 16);
     scn_extra(14, 8, 14);
-    if (UnitRecord* second = member(2)) second->stats.class_id = 3;
+    if (UnitRecord* second = member(CHAR_SECOND_LEADER)) second->stats.class_id = CLASS_LORD;
     map_apply_walk_sprite(3, 10);
     map_apply_walk_sprite(13, 4);
     map_apply_walk_sprite(0, 7);
@@ -568,10 +568,10 @@ void vision_road() {
     scn_wait(120);
     scn_message(72);
     scn_wait(60);
-    scn_walk(member(2), 2, 3);
+    scn_walk(member(CHAR_SECOND_LEADER), 2, 3);
     scn_message(73);
     scn_wait(60);
-    scn_walk(member(1), 2, 4);
+    scn_walk(member(CHAR_LEADER), 2, 4);
     scn_wait(60);
     scn_message(74);
     scn_wait(60);
@@ -606,7 +606,7 @@ void vision_farewell() {
     snd_play_music(2);
     scn_message(79);
     scn_pose(0, 1);
-    UnitRecord* second = member(2);
+    UnitRecord* second = member(CHAR_SECOND_LEADER);
     scn_walk(second, 2, 3);
     scn_off_grid(second);
     map_redraw_view();
@@ -614,7 +614,7 @@ void vision_farewell() {
     scn_fade_out(2);
     map_free_map_graphics();
     scn_clear_occupancy();
-    if (second) second->stats.class_id = 3;
+    if (second) second->stats.class_id = CLASS_LORD;
 }
 
 void stage21() {

@@ -28,7 +28,6 @@ constexpr int32_t SCENE_TILESET = 1;
 constexpr int32_t OPEN_TILE = 38;
 constexpr int32_t HOLE_TILE = 41;
 constexpr int32_t STAIRS_TILE = 82;
-constexpr int32_t SPEAKER_CLASS = 41;
 constexpr int32_t WRAITH_MUSIC = 5;
 
 UnitRecord* member(int32_t char_id) { return unit_find_by_char_id(char_id); }
@@ -125,7 +124,7 @@ void stage24() {
     scn_stage_map(g_stage_index, kNobody);
     unit_load_stage_units(g_stage_index, 1);
     map_redraw_view();
-    scn_centre_on_char(26);
+    scn_centre_on_char(CHAR_JIROKICHI);
     scn_play_stage_music();
     scn_fade_in(2);
     scn_wait(60);
@@ -154,10 +153,10 @@ namespace {
 void stage26() {
     // The hall: a hole opens and its keeper leads the party down.
     scn_scene_map(SCENE_MAP_HALL, SCENE_TILESET, kStage26Scene);
-    scn_pose_char(4, 10);
-    scn_pose_char(5, 10);
-    scn_pose_char(3, 4);
-    scn_pose_char(8, 7);
+    scn_pose_char(CHAR_BACCHUS, 10);
+    scn_pose_char(CHAR_LAPAR, 10);
+    scn_pose_char(CHAR_WINIA, 4);
+    scn_pose_char(CHAR_SUMMONER, 7);
     g_view_x = 0;
     g_view_y = 0;
     map_redraw_view();
@@ -219,7 +218,7 @@ void stage26() {
     place_fresh(kStage26);
     scn_message(52);
     scn_fade_out(2);
-    scn_centre_on_char(1);
+    scn_centre_on_char(CHAR_LEADER);
     scn_play_stage_music();
     scn_fade_in(2);
     scn_wait(60);
@@ -230,7 +229,7 @@ void stage26() {
 void stage27() {
     scn_scene_map(SCENE_MAP_FORT, SCENE_TILESET, kStage27Scene);
     for (int32_t c : {4, 5, 3, 8}) scn_pose_char(c, 10);
-    scn_centre_on_char(1);
+    scn_centre_on_char(CHAR_LEADER);
     map_redraw_view();
     snd_play_music(10);
     scn_fade_in(2);
@@ -242,7 +241,7 @@ void stage27() {
 void stage29() {
     scn_stage_map(g_stage_index, kStage28);
     unit_load_stage_units(g_stage_index, 1);
-    scn_centre_on_char(1);
+    scn_centre_on_char(CHAR_LEADER);
     map_redraw_view();
     scn_play_stage_music();
     scn_fade_in(2);
@@ -283,7 +282,7 @@ void stage30() {
 void stage31() {
     const int32_t prev = g_stage_index - 1;
     scn_scene_map(prev, g_stage_tileset[static_cast<size_t>(prev)], kStage31Scene);
-    scn_pose_char(2, 4);
+    scn_pose_char(CHAR_SECOND_LEADER, 4);
     UnitRecord* spirit = scn_extra(65, 9, 16);
     if (spirit) map_center_view_on(spirit->x, spirit->y);
     map_redraw_view();
@@ -300,9 +299,9 @@ void stage31() {
 
 void stage32() {
     scn_scene_map(SCENE_MAP_FORT, SCENE_TILESET, kStage32Scene);
-    scn_pose_char(2, 10);
-    scn_pose_char(8, 10);
-    scn_pose_char(7, 4);
+    scn_pose_char(CHAR_SECOND_LEADER, 10);
+    scn_pose_char(CHAR_SUMMONER, 10);
+    scn_pose_char(CHAR_NOS, 4);
     g_view_x = 0;
     g_view_y = 0;
     map_redraw_view();
@@ -310,14 +309,14 @@ void stage32() {
     scn_fade_in(2);
     scn_wait(60);
     scn_message(97);
-    scn_pose_char(1, 7);
-    scn_pose_char(2, 7);
+    scn_pose_char(CHAR_LEADER, 7);
+    scn_pose_char(CHAR_SECOND_LEADER, 7);
     map_redraw_view();
-    UnitRecord* seventh = member(7);
+    UnitRecord* seventh = member(CHAR_NOS);
     scn_walk(seventh, 3, 3);
     scn_message(98);
     scn_walk(seventh, 1, 1);
-    scn_walk(member(4), 2, 3);
+    scn_walk(member(CHAR_BACCHUS), 2, 3);
     scn_wait(30);
     scn_message(99);
     scn_set_tile(12, 8, OPEN_TILE);
@@ -336,7 +335,7 @@ int32_t stage33_gate() {
         const UnitRecord& u = g_units[static_cast<size_t>(s)];
         if (u.number != 0) map_apply_walk_sprite(u.stats.class_id, 10);
     }
-    scn_centre_on_char(1);
+    scn_centre_on_char(CHAR_LEADER);
     map_redraw_view();
     scn_fade_in(2);
     scn_wait(60);
@@ -387,7 +386,7 @@ void scn_ch4_turn_start() {
         case 32:
         case 33: scn_message(48); break;
         case 25:
-            scn_message(48, class_name(SPEAKER_CLASS));
+            scn_message(48, class_name(CLASS_MINOTAUR));
             scn_message(49);
             break;
         case 26: scn_message(54); break;
@@ -422,7 +421,7 @@ int32_t scn_ch4_before_battle(UnitRecord*, UnitRecord* second) {
     if (second->stats.ai_mode == 1) {
         switch (scn_stage_no()) {
             case 25:
-                scn_message(50, class_name(SPEAKER_CLASS));
+                scn_message(50, class_name(CLASS_MINOTAUR));
                 scn_message(51);
                 second->stats.ai_mode = 2;
                 break;

@@ -31,10 +31,6 @@ namespace {
 
 constexpr int32_t VANISH_SOUND = 53;
 constexpr int32_t AMBUSH_MUSIC = 12;
-constexpr int32_t LAST_ENEMY = 28;
-constexpr int32_t FIRST_FORM = 46;
-constexpr int32_t RISING_FORM = 47;
-constexpr int32_t LAST_FORM = 48;
 constexpr int32_t HIDDEN_MODE = 16;
 constexpr int32_t WALK_ON_MODE = 19;
 // The final chamber's 3 x 3 tiles, row by row, as the characters' codes.
@@ -123,7 +119,7 @@ void stage35() {
     previous_stage_map(kStage35Scene);
     snd_play_music(g_stage_music[static_cast<size_t>(prev)]);
     scn_pose_party(10);
-    scn_centre_on_char(1);
+    scn_centre_on_char(CHAR_LEADER);
     map_redraw_view();
     scn_fade_in(2);
     scn_wait(60);
@@ -172,7 +168,7 @@ void stage36() {
 
 void stage39() {
     previous_stage_map(kStage39Scene);
-    scn_pose_char(2, 7);
+    scn_pose_char(CHAR_SECOND_LEADER, 7);
     UnitRecord* sage = scn_extra(66, 21, 7);
     centre_on(sage);
     snd_play_music(8);
@@ -196,7 +192,7 @@ void stage39() {
         walk_to_the_door(u);
         map_move_unit_step(u, 5);
         scn_wait(60);
-        scn_message(u->stats.char_id == 2 ? 99 : 100);
+        scn_message(u->stats.char_id == CHAR_SECOND_LEADER ? 99 : 100);
         scn_off_grid(u);
     }
     scn_scene_close(kStage39);
@@ -227,7 +223,7 @@ void stage40() {
 
     // The stage's own map: the way up to the last chamber.
     scn_stage_map(g_stage_index, kStage40);
-    scn_centre_on_char(1);
+    scn_centre_on_char(CHAR_LEADER);
     map_redraw_view();
     scn_fade_in(2);
     snd_play_music(-1);
@@ -275,12 +271,12 @@ int32_t ambush() {
     for (int32_t s = 0; s < UNIT_PARTY_SLOTS; ++s) scn_off_grid(&g_units[static_cast<size_t>(s)]);
     unit_remove_enemies();
     scn_place_list(kAmbush);
-    scn_centre_on_char(1);
+    scn_centre_on_char(CHAR_LEADER);
     map_redraw_view();
     scn_fade_in(2);
     scn_wait(60);
     scn_message(97);
-    UnitRecord* traitor = member(13);
+    UnitRecord* traitor = member(CHAR_GELDA);
     scn_walk(traitor, 0, 2);
     if (in_use(traitor)) map_move_unit_step(traitor, 6);
     for (int32_t id : {49, 50, 51}) {
@@ -288,7 +284,7 @@ int32_t ambush() {
         scn_message(id);
     }
     scn_fade_out(2);
-    if (UnitRecord* guard = member(15)) guard->stats.ai_mode = 2;
+    if (UnitRecord* guard = member(CHAR_AKBAR)) guard->stats.ai_mode = 2;
     scn_cutscene_end();
     snd_play_music(AMBUSH_MUSIC);
     map_redraw_view();
@@ -349,7 +345,7 @@ void second_rising(UnitRecord* first, UnitRecord* target) {
     g_lightning = 1;
     scn_wait(60);
     scn_message(49);
-    target->stats.class_id = RISING_FORM;
+    target->stats.class_id = CLASS_RISING_FORM;
     target->stats.hp = target->stats.max_hp;
     map_free_map_graphics();
     g_lightning = 0;
@@ -360,7 +356,7 @@ void second_rising(UnitRecord* first, UnitRecord* target) {
     g_map_gfx_reload = 1;
     map_load_map_graphics(g_map_tile_set);
     g_map_gfx_reload = 0;
-    target->stats.class_id = LAST_FORM;
+    target->stats.class_id = CLASS_LAST_FORM;
     // The third body takes the cells the first held: they are emptied
     // first, then filled again with the new unit's number.
     fill_body(target, true);
@@ -387,7 +383,7 @@ void second_rising(UnitRecord* first, UnitRecord* target) {
 void free_last_enemy() {
     for (int32_t s = UNIT_PARTY_SLOTS; s < UNIT_SLOTS; ++s) {
         UnitRecord& u = g_units[static_cast<size_t>(s)];
-        if (u.number != 0 && u.stats.char_id == LAST_ENEMY) u.number = 0;
+        if (u.number != 0 && u.stats.char_id == CHAR_LAST_ENEMY) u.number = 0;
     }
 }
 
@@ -505,7 +501,7 @@ void scn_ch5_turn_start() {
             break;
         case 40:
             scn_message(48);
-            if (const UnitRecord* last = member(LAST_ENEMY)) fill_body(last);
+            if (const UnitRecord* last = member(CHAR_LAST_ENEMY)) fill_body(last);
             break;
         default: break;
     }
@@ -531,7 +527,7 @@ int32_t scn_ch5_before_battle(UnitRecord*, UnitRecord* second) {
         switch (scn_stage_no()) {
             case 36:
                 scn_message(51);
-                second->stats.class_id = 24;
+                second->stats.class_id = CLASS_MANTICORE;
                 second->stats.ai_mode = 2;
                 scn_white_flash(4);
                 break;
@@ -541,7 +537,7 @@ int32_t scn_ch5_before_battle(UnitRecord*, UnitRecord* second) {
                 scn_message(50);
                 scn_wait(60);
                 scn_message(51);
-                second->stats.class_id = 23;
+                second->stats.class_id = CLASS_TIAMAT;
                 second->stats.ai_mode = 2;
                 scn_white_flash(4);
                 scn_wait(60);
@@ -563,9 +559,9 @@ void scn_ch5_after_battle(UnitRecord* first, UnitRecord* second) {
     const int32_t stage = scn_stage_no();
     if (stage == 40) {
         if (second->stats.hp != 0) return;
-        if (second->stats.class_id == FIRST_FORM)
+        if (second->stats.class_id == CLASS_FIRST_FORM)
             second_rising(first, second);
-        else if (second->stats.class_id == LAST_FORM && on_grid(second))
+        else if (second->stats.class_id == CLASS_LAST_FORM && on_grid(second))
             the_end(second);
         return;
     }

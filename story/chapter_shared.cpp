@@ -77,7 +77,7 @@ void scn_wake_hidden_enemies(int32_t direction) {
     for (int32_t s = UNIT_PARTY_SLOTS; s < UNIT_SLOTS; ++s) {
         UnitRecord& u = g_units[static_cast<size_t>(s)];
         if (u.number == 0 || u.stats.ai_mode != DORMANT_MODE) continue;
-        u.stats.ai_mode = static_cast<int16_t>(u.stats.char_id == 9 ? 7 : 2);
+        u.stats.ai_mode = static_cast<int16_t>(u.stats.char_id == CHAR_SUMMONER_PARTNER ? 7 : 2);
         map_move_unit_step(&u, 5);
     }
 }

@@ -99,7 +99,7 @@ void scn_ch1_shop(UnitRecord* unit) { shop_of_stage(unit); }
 
 void scn_ch2_shop(UnitRecord* unit) {
     // On stage 15 character 11 gets its own message instead of the shop.
-    if (g_stage_index == 14 && unit && unit->stats.char_id == 11) {
+    if (g_stage_index == 14 && unit && unit->stats.char_id == CHAR_FOAL) {
         txt_show_message(53);
         return;
     }

@@ -476,23 +476,23 @@ void title_run() {
         show_logo();
     }
     gfx_clear_screen();
-    gs.word[1] = 0;
+    gs.word[GS_SPARE] = 0;
 
     for (;;) {
         show_title_screen();
         bool rebuild = false;
         while (!rebuild) {
             gfx_copy_rect(g_background_dib, 0, 0, g_back_dib, 0, 0, SCREEN_W, SCREEN_H);
-            const int32_t choice = menu_list_select(-1, 16, g_title_menu, 1, 0);
-            if (choice == 0) {
+            const int32_t choice = menu_list_select(-1, 16, g_title_menu, TITLE_ENTRY_CONTINUE, 0);
+            if (choice == TITLE_ENTRY_NEW_GAME) {
                 gs.word[GS_RESUME] = 0;
                 gs.word[GS_CHAPTER] = 1;
                 break;
             }
-            if (choice == 1) {
+            if (choice == TITLE_ENTRY_CONTINUE) {
                 if (continue_game(gs)) break;
                 rebuild = true;
-            } else if (choice == 2) {
+            } else if (choice == TITLE_ENTRY_QUIT) {
                 gfx_restore_screen();
                 if (menu_prompt(-1, 16, "정말로 종료해도 좋습니까? { 예 } { 아니오 }", 1) == 0) {
                     snd_stop_music_a();

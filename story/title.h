@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+// The entries of the title menu, as menu_list_select returns them.
+enum TitleEntry : int32_t { TITLE_ENTRY_NEW_GAME = 0, TITLE_ENTRY_CONTINUE = 1, TITLE_ENTRY_QUIT = 2 };
 constexpr int32_t TITLE_MENU_ENTRIES = 3;
 // The chapter code of the quit entry.
 constexpr int32_t TITLE_QUIT = 6;

@@ -22,10 +22,6 @@ const std::array<std::array<int16_t, AI_SUMMON_COLS>, AI_SUMMON_ROWS> g_ai_summo
 
 namespace {
 
-constexpr int32_t CHAR_SUMMONER = 8;
-constexpr int32_t CHAR_SUMMONER_PARTNER = 9;
-constexpr int32_t CLASS_LAST_FORM = 48;
-constexpr int32_t CLASS_FIRE_SPIRIT = 17;
 constexpr int32_t WAKE_DISTANCE = 5;   // a party unit closer than this wakes a dormant unit
 constexpr int32_t WAKE_TILE_SET = 5;
 constexpr uint8_t WAKE_TILE = 88;
@@ -41,17 +37,17 @@ bool party_slot(const UnitRecord* u) { return slot_of(u) < UNIT_PARTY_SLOTS; }
 bool hostile(const UnitRecord* a, const UnitRecord* b) { return party_slot(a) != party_slot(b); }
 
 bool is_spirit(const UnitRecord* u) {
-    return u->stats.ai_mode == 0 && u->stats.class_id >= 15 && u->stats.class_id <= 18;
+    return u->stats.ai_mode == 0 && unit_class_is_spirit(u->stats.class_id);
 }
 bool is_healer(const UnitRecord* u) {
-    return u->stats.char_id == 1 || u->stats.char_id == 7 || u->stats.class_id == 16;
+    return u->stats.char_id == CHAR_LEADER || u->stats.char_id == CHAR_NOS || u->stats.class_id == CLASS_AIR_SPIRIT;
 }
 bool wounded(const UnitRecord* u) { return u->stats.hp < u->stats.max_hp * 5 / 10; }
 bool healing_terrain(int32_t t) { return t == 5 || t == 8; }
 
 uint32_t reach_flags(const UnitRecord* u) { return item_get(u->stats.weapon).flags & 7u; }
 bool reaches(uint32_t flags, int32_t d) { return d >= 1 && d <= 3 && (flags & (1u << (d - 1))); }
-int32_t probe_extra(const UnitRecord* u) { return u->stats.char_id == AI_CHAR_LONG_REACH ? 1 : 0; }
+int32_t probe_extra(const UnitRecord* u) { return u->stats.char_id == CHAR_LAST_ENEMY ? 1 : 0; }
 
 bool marked(int32_t x, int32_t y) { return (g_map.cells[y * MAP_SIDE + x] & MAP_MARK) != 0; }
 uint8_t& occ_at(int32_t x, int32_t y) { return g_occupancy.cells[y * MAP_SIDE + x]; }
@@ -226,7 +222,7 @@ void fight(UnitRecord* u, UnitRecord* target, int32_t mode) {
         side = 0;
     }
     int32_t range = map_manhattan_distance(first->x, first->y, second->x, second->y) - 1;
-    if (second->stats.char_id == AI_CHAR_LONG_REACH) {
+    if (second->stats.char_id == CHAR_LAST_ENEMY) {
         --range;
         if (range == 0 && !(reach_flags(first) & ITEM_DIRECT)) range = 1;
     }
@@ -427,7 +423,7 @@ void ai_summoner_spawn(UnitRecord* unit) {
     bool centred = false;
     for (int32_t k = 0; k < 6; ++k) {
         if (util_random() % 2 != 0) continue;
-        const int32_t row = unit->stats.class_id - 19, col = (util_random() % 6) * 2;
+        const int32_t row = unit->stats.class_id - CLASS_DARK_KNIGHT, col = (util_random() % 6) * 2;
         const int32_t monster = row >= 0 && row < AI_SUMMON_ROWS
                                     ? g_ai_summon_table[static_cast<size_t>(row)][static_cast<size_t>(col)]
                                     : 0;

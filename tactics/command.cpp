@@ -29,20 +29,17 @@ const std::array<const char*, CMD_COUNT> g_command_names = {
 
 namespace {
 
-constexpr int32_t CLASS_BUTLER = 53;       // a computer unit of this class is commanded like a party unit
-constexpr int32_t CHAR_SUMMONER = 8;
-constexpr int32_t CHAR_NO_EXCHANGE = 12;
 constexpr int32_t AI_MODE_DORMANT = 16;
 constexpr int32_t TERRAIN_SHOP = 5;
 constexpr int32_t PICK_EFFECT = 13;
 constexpr uint8_t OCC_MARKS = OCC_MARK_A | OCC_MARK_B;
 
 bool is_spirit(const UnitRecord* u) {
-    return u->stats.ai_mode == 0 && u->stats.class_id >= 15 && u->stats.class_id <= 18;
+    return u->stats.ai_mode == 0 && unit_class_is_spirit(u->stats.class_id);
 }
 
 bool is_healer(const UnitRecord* u) {
-    return u->stats.char_id == 1 || u->stats.char_id == 7 || u->stats.class_id == 16;
+    return u->stats.char_id == CHAR_LEADER || u->stats.char_id == CHAR_NOS || u->stats.class_id == CLASS_AIR_SPIRIT;
 }
 
 uint8_t& occ_at(int32_t x, int32_t y) { return g_occupancy.cells[y * MAP_SIDE + x]; }
@@ -125,7 +122,7 @@ int32_t menu_command_offered(const UnitRecord* u, int32_t command) {
     case CMD_GATHER: return !spirit && cls != CLASS_BUTLER;
     case CMD_ITEM: return !spirit && alive;
     case CMD_EXCHANGE:
-        if (!alive || u->stats.char_id == CHAR_NO_EXCHANGE) return 0;
+        if (!alive || u->stats.char_id == CHAR_PAUL) return 0;
         for (int32_t s = 0; s < UNIT_PARTY_SLOTS; ++s) {
             const UnitRecord& o = g_units[static_cast<size_t>(s)];
             if (&o != u && o.number != 0 && o.stats.hp > 0 && map_manhattan_distance(u->x, u->y, o.x, o.y) <= 2)

@@ -19,6 +19,7 @@ struct GameState {
 };
 static_assert(sizeof(GameState) == 28);
 constexpr int32_t GS_CHAPTER = 0;       // the chapter code turn_run_game returns
+constexpr int32_t GS_SPARE = 1;         // the title sets it to 0; nothing reads it (nor word 5)
 constexpr int32_t GS_MUSIC_DEVICE = 2;  // g_music_device
 constexpr int32_t GS_OPT3 = 3;          // g_game_opt3
 constexpr int32_t GS_OPT4 = 4;          // g_game_opt4

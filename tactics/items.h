@@ -28,6 +28,42 @@ struct ItemRecord {
 
 constexpr int32_t ITEM_COUNT = 107;
 
+// Item ids that code singles out: the weapons that choose a class's move in
+// battle (btl_choose_move_for_class).
+constexpr int32_t ITEM_IRON_KNUCKLE = 15;            // 아이언너클
+constexpr int32_t ITEM_GAIA_WRIST = 17;              // 가이아리스트
+constexpr int32_t ITEM_STILL_WATER_FIST = 18;        // 명경지수의 주먹
+constexpr int32_t ITEM_CHAMMADO = 21;                // 참마도
+constexpr int32_t ITEM_KING_SWORD = 23;              // 킹소드
+constexpr int32_t ITEM_KAISER_SWORD = 24;            // 카이저소드
+constexpr int32_t ITEM_LONG_SPEAR = 27;              // 롱스피어
+constexpr int32_t ITEM_TORNADO_SPEAR = 30;           // 토르네이도스피어
+constexpr int32_t ITEM_CHOCHI = 33;                  // 초치
+constexpr int32_t ITEM_EAGLE_CLAW_BLADE = 35;        // 응조도
+constexpr int32_t ITEM_LION_ROAR_BLADE = 36;         // 사자후인
+constexpr int32_t ITEM_GLADIUS = 39;                 // 글라디우스
+constexpr int32_t ITEM_SPARK_EDGE = 41;              // 스파크엣지
+constexpr int32_t ITEM_SHINE_RAPIER = 42;            // 샤인레이피어
+constexpr int32_t ITEM_EXORCISM_ROD = 45;            // 파마봉
+constexpr int32_t ITEM_OGRE_HORSESHOE = 51;          // 오우거의 말굽
+constexpr int32_t ITEM_ORB_STAFF = 53;               // 보주지팡이
+constexpr int32_t ITEM_VOLCANO_ROD = 54;             // 볼케이노로드
+constexpr int32_t ITEM_BASALT = 64;                  // 현무암
+constexpr int32_t ITEM_PASSION_FLAME = 68;           // 정열의 불꽃
+constexpr int32_t ITEM_TASTY_WATER = 70;             // 맛있는 물
+constexpr int32_t ITEM_LUCERNE_HAMMER = 72;          // 루선해머
+constexpr int32_t ITEM_RAGING_DEMON_RING = 73;       // 폭마의 반지
+constexpr int32_t ITEM_BROADSWORD = 76;              // 브로드소드
+constexpr int32_t ITEM_SOLVENT = 82;                 // 용해액
+constexpr int32_t ITEM_LOG = 86;                     // 통나무
+constexpr int32_t ITEM_MACE = 87;                    // 메이스
+constexpr int32_t ITEM_SILVER_PLATING = 89;          // 은도금
+constexpr int32_t ITEM_INRYEOLJO = 91;               // 인렬조
+constexpr int32_t ITEM_VERY_HARD_BANDAGE = 95;       // 엄청 단단한 붕대
+constexpr int32_t ITEM_TEN_MILLION_POWER_HORN = 97;  // 일천만파워의 뿔
+constexpr int32_t ITEM_KING_COBRA = 101;             // 킹코브라
+constexpr int32_t ITEM_CALCIUM_RICH_BONE = 103;      // Ca이 많은 뼈
+
 // Flag bits.
 constexpr uint32_t ITEM_DIRECT = 0x1;         // reach 1
 constexpr uint32_t ITEM_NEAR = 0x2;           // reach 2

@@ -179,7 +179,7 @@ int32_t map_unit_sprite_index(UnitRecord* unit) {
     const int32_t len = list_length(g_sprite_class_list);
     int32_t p = 0;
     while (p < len && g_sprite_class_list[p] != unit->stats.class_id) ++p;
-    if (unit->stats.ai_mode > 0 && unit->stats.class_id != 53) return p;
+    if (unit->stats.ai_mode > 0 && unit->stats.class_id != CLASS_BUTLER) return p;
     if (unit->acted == 0 && unit->stats.hp > 0) return p;
     return p + len;
 }
@@ -213,7 +213,7 @@ void map_draw_cell(int32_t vx, int32_t vy) {
 
     UnitRecord* u = unit_at_cell(x, y);
     if (!u || u->stats.ai_mode == 16) return;
-    const bool no_figure = u->stats.char_id == 28;
+    const bool no_figure = u->stats.char_id == CHAR_LAST_ENEMY;
     if (!no_figure) gfx_draw_map_tile_overlay(col, py, map_unit_sprite_index(u));
     if (u->stats.ai_mode == 19) return;
 

@@ -25,7 +25,6 @@ namespace {
 constexpr int32_t VIEW_LEFT = 16;
 constexpr int32_t VIEW_BOTTOM = 384;  // lines from 384 down belong to other screens
 constexpr int32_t SCREEN_RIGHT = 80 * 8;
-constexpr int32_t CLASS_MULTI_CELL = 48;
 constexpr int32_t AI_MODE_DORMANT = 16;
 
 // Edge codes, also the cursor shapes shown with them.
@@ -64,7 +63,7 @@ void sync_multi_cell_hp(UnitRecord* u) {
         const int32_t x = u->x + o[0], y = u->y + o[1];
         if (!map_on_map(x, y)) continue;
         const UnitRecord* p = unit_at_cell(x, y);
-        if (p && p->stats.class_id == CLASS_MULTI_CELL && p->stats.char_id == u->stats.char_id &&
+        if (p && p->stats.class_id == CLASS_LAST_FORM && p->stats.char_id == u->stats.char_id &&
             p->stats.max_hp == u->stats.max_hp)
             u->stats.hp = std::min(u->stats.hp, p->stats.hp);
     }

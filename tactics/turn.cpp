@@ -40,7 +40,6 @@ constexpr int32_t CLEAR_CONDITION_MESSAGE = 64;
 constexpr int32_t AI_MODE_IDLE = 5;
 constexpr int32_t AI_MODE_TWICE = 14;
 constexpr int32_t PHASE_STATUS = 90;
-constexpr int32_t SPIRIT_SUMMONER = 8;
 
 enum MapCommand { CMD_END_TURN, CMD_ZOOM_IN, CMD_ZOOM_OUT, CMD_UNIT_LIST, CMD_GOAL, CMD_SYSTEM };
 
@@ -171,7 +170,7 @@ void spirit_act() {
     if (!spirit || spirit->acted != 0) return;
     win_set_cursor_shape(CURSOR_HIDDEN);
     win_cursor_flag_on();
-    const UnitRecord* summoner = unit_find_by_char_id(SPIRIT_SUMMONER);
+    const UnitRecord* summoner = unit_find_by_char_id(CHAR_SUMMONER);
     ai_unit_act(spirit, summoner ? summoner->x : -1, summoner ? summoner->y : -1);
     win_cursor_flag_off();
     win_set_cursor_shape(0);

@@ -128,7 +128,7 @@ UnitRecord* unit_find_by_char_id(int32_t char_id) {
 UnitRecord* unit_find_spirit() {
     for (int32_t s = 0; s < UNIT_PARTY_SLOTS; ++s) {
         UnitRecord& u = g_units[static_cast<size_t>(s)];
-        if (u.number != 0 && u.stats.ai_mode == 0 && u.stats.class_id >= 15 && u.stats.class_id <= 18) return &u;
+        if (u.number != 0 && u.stats.ai_mode == 0 && unit_class_is_spirit(u.stats.class_id)) return &u;
     }
     return nullptr;
 }
@@ -160,8 +160,8 @@ void unit_clear_acted_flags() {
 
 int32_t turn_leaders_fallen() {
     // A leader without a record counts as fallen.
-    const UnitRecord* a = unit_find_by_char_id(1);
-    const UnitRecord* b = unit_find_by_char_id(2);
+    const UnitRecord* a = unit_find_by_char_id(CHAR_LEADER);
+    const UnitRecord* b = unit_find_by_char_id(CHAR_SECOND_LEADER);
     const bool a_down = !a || a->stats.hp == 0;
     const bool b_down = !b || b->stats.hp == 0;
     return a_down && b_down ? 1 : 0;
@@ -169,7 +169,7 @@ int32_t turn_leaders_fallen() {
 
 const char* unit_display_name(const UnitStats* stats) {
     if (!stats) return "";
-    if (stats->char_id == 10)
+    if (stats->char_id == CHAR_GENERIC)
         return stats->class_id >= 0 && stats->class_id < CLASS_NAMES ? g_class_names[stats->class_id] : "";
     return stats->char_id >= 0 && stats->char_id < CHAR_IDS ? g_char_names[stats->char_id] : "";
 }
@@ -178,15 +178,15 @@ const char* unit_face_code(const UnitStats* stats) {
     static char code[3];
     if (!stats) return nullptr;
     const char* face = nullptr;
-    if (stats->class_id == 12)
-        face = g_face_codes[11];
+    if (stats->class_id == CLASS_WHITE_HORSE)
+        face = g_face_codes[CHAR_FOAL];
     else if (stats->char_id >= 0 && stats->char_id < CHAR_IDS)
         face = g_face_codes[stats->char_id];
     if (!face) return nullptr;
     code[0] = face[0];
     code[1] = face[1];
     code[2] = 0;
-    if (stats->class_id == 2) code[0] = '9';
+    if (stats->class_id == CLASS_PRINCE) code[0] = '9';
     return code;
 }
 

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "tactics/ids.h"
+
 // The 26-byte stat block: the end of a unit record, the body of a stage unit
 // record, and what the battle engine works on.
 struct UnitStats {

@@ -323,10 +323,10 @@ TEST_F(AiTest, DormantUnitWakesAtFourCellsWithoutActing) {
 // --- the spirit and the fallen ------------------------------------------------------------
 
 TEST_F(AiTest, SpiritWalksTowardItsSummonerAndFightsFromTheLeft) {
-    UnitStats s = MapTest::stats(10, 15, 0);  // earth spirit: acts as mode 7
+    UnitStats s = MapTest::stats(10, CLASS_EARTH_SPIRIT, 0);  // earth spirit: acts as mode 7
     UnitRecord* sp = unit_place_new(2, 10, &s);
     ASSERT_NE(sp, nullptr);
-    UnitRecord* summoner = party(12, 10, 8);
+    UnitRecord* summoner = party(12, 10, CHAR_SUMMONER);
     ai_unit_act(sp, summoner->x, summoner->y);
     EXPECT_EQ(sp->y, 10);
     EXPECT_EQ(sp->x, 5);  // 3 steps at 6 points on plain ground
@@ -351,10 +351,10 @@ TEST_F(AiTest, SpiritWalksTowardItsSummonerAndFightsFromTheLeft) {
 }
 
 TEST_F(AiTest, FireSpiritChasesTheNearestEnemyInstead) {
-    UnitStats s = MapTest::stats(10, 17, 0);
+    UnitStats s = MapTest::stats(10, CLASS_FIRE_SPIRIT, 0);
     UnitRecord* sp = unit_place_new(10, 10, &s);
     ASSERT_NE(sp, nullptr);
-    party(16, 10, 8);
+    party(16, 10, CHAR_SUMMONER);
     enemy(10, 16, 7);
     ai_unit_act(sp, 16, 10);
     EXPECT_EQ(sp->x, 10);
@@ -367,8 +367,8 @@ TEST_F(AiTest, FallenCharacterEightTakesNineAlongAndAMissingNineIsSkipped) {
         std::memset(&g_occupancy, 0, sizeof g_occupancy);
         btl_reset();
         UnitRecord* a = enemy(5, 5, 3);
-        UnitRecord* eight = party(5, 4, 8);
-        UnitRecord* nine = nine_there ? party(12, 12, 9) : nullptr;
+        UnitRecord* eight = party(5, 4, CHAR_SUMMONER);
+        UnitRecord* nine = nine_there ? party(12, 12, CHAR_SUMMONER_PARTNER) : nullptr;
         eight->stats.hp = 5;  // the orc's hit fells it: no counter
         eight->charged = 1;
         ai_unit_act(a, -1, -1);
@@ -403,7 +403,7 @@ TEST_F(AiTest, FallenCharacterEightTakesNineAlongAndAMissingNineIsSkipped) {
 TEST_F(AiTest, LongReachCharacterProbesOneCellFurtherAndShortensTheRange) {
     // Character 28 with a weapon of distance 1 attacks from two cells away;
     // the battle runs at range mode 0.
-    UnitStats s = MapTest::stats(28, 35, 3);
+    UnitStats s = MapTest::stats(CHAR_LAST_ENEMY, 35, 3);
     UnitRecord* a = unit_place_new(5, 5, &s);
     ASSERT_NE(a, nullptr);
     party(5, 4);

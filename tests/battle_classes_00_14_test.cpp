@@ -487,7 +487,7 @@ TEST_F(ClassScriptTest, TheMoveChoiceFollowsEachClasssRowWithItsCounterGate) {
         if (c.cls == 14) {
             EXPECT_EQ(util_random(), after_draw) << "the number is drawn at every distance";
         }
-        if (c.cls == 46 && c.move == RANDOM2) {
+        if (c.cls == CLASS_FIRST_FORM && c.move == RANDOM2) {
             // Drawn once per battle: the counter of the same battle reuses it.
             EXPECT_EQ(g_btl_boss_move, expected);
             g_btl_boss_move = static_cast<uint16_t>(25 - expected);

@@ -238,16 +238,18 @@ TEST_F(ClassMoveTest, BeatenOpponentTakesNoFurtherBlow) {
 }
 
 TEST_F(ClassMoveTest, SpoutLeavesTheOpponentFacingTheMoverOnItsGroundLine) {
-    for (int opp_class : {13, BTL_LAST_FORM_CLASS})
+    for (int opp_class : {13, CLASS_FIRST_FORM})
         for (int side : {0, 1}) {
             SCOPED_TRACE(::testing::Message() << "opponent class " << opp_class << " side " << side);
             fighters(18, side, 150, opp_class);
             int lifted = 0;
-            step_move(side, 13, [&](int) { lifted = std::max<int>(lifted, (opp_class == 46 ? 224 : 240) - fighter(1 - side).y); });
-            // The last form's own stand puts it back on its line in the frame
+            step_move(side, 13, [&](int) {
+                lifted = std::max<int>(lifted, (opp_class == CLASS_FIRST_FORM ? 224 : 240) - fighter(1 - side).y);
+            });
+            // The first form's own stand puts it back on its line in the frame
             // the spout lifts it, so only the others are seen lifted.
-            EXPECT_EQ(lifted, opp_class == 46 ? 0 : 24);
-            EXPECT_EQ(fighter(1 - side).y, opp_class == 46 ? 224 : BTL_GROUND_Y);
+            EXPECT_EQ(lifted, opp_class == CLASS_FIRST_FORM ? 0 : 24);
+            EXPECT_EQ(fighter(1 - side).y, opp_class == CLASS_FIRST_FORM ? 224 : BTL_GROUND_Y);
             EXPECT_EQ(fighter(1 - side).flags, fighter(side).flags ^ 1);
             btl_free_scene();
         }
@@ -257,7 +259,7 @@ TEST_F(ClassMoveTest, PullAndThrowRisesToItsTopTurnsAndLandsFiveFramesLater) {
     // From the ground line: six rises of 32 to y 32. A class-46 opponent is
     // put back on its line (224) by its own reaction to the stagger, climbs
     // from there, turns at 32 and the move still ends.
-    for (int opp_class : {13, BTL_LAST_FORM_CLASS})
+    for (int opp_class : {13, CLASS_FIRST_FORM})
         for (int side : {0, 1}) {
             SCOPED_TRACE(::testing::Message() << "opponent class " << opp_class << " side " << side);
             fighters(19, side, 150, opp_class);

@@ -169,7 +169,7 @@ TEST_F(LastFormsTest, SlopeStepAndTheGriffonsDivisionsAndDistances) {
 
 TEST_F(LastFormsTest, FirstFormStandsWithItsPartsMadeOnceAndNeverRecoils) {
     a = MapTest::stats(10, 13, 0, 150);
-    d = MapTest::stats(11, 46, 3, 150);
+    d = MapTest::stats(11, CLASS_FIRST_FORM, 3, 150);
     begin(false, 0);
     const int next = g_btl_next_actor;
     uint16_t done = 0;
@@ -202,7 +202,7 @@ TEST_F(LastFormsTest, FirstFormStandsWithItsPartsMadeOnceAndNeverRecoils) {
 
 TEST_F(LastFormsTest, FirstFormsDefeatDrawsAClippedDomeAndTurnsWhite) {
     a = MapTest::stats(10, 13, 0, 150);
-    d = MapTest::stats(11, 46, 3, 1);
+    d = MapTest::stats(11, CLASS_FIRST_FORM, 3, 1);
     for (uint8_t* dib : {g_back_dib, g_background_dib}) std::memset(gfx_dib_pixels(dib), 4, SCREEN_IMAGE_SIZE);
     const int16_t terrain[2] = {1, 1};
     btl_plain_battle(terrain, 0, 0, &a, &d);
@@ -221,7 +221,7 @@ TEST_F(LastFormsTest, FirstFormsDefeatDrawsAClippedDomeAndTurnsWhite) {
 
 TEST_F(LastFormsTest, TransformationDealsNoDamageAndEndsWhenEveryParticleHasRisen) {
     a = MapTest::stats(10, 13, 0, 80);
-    d = MapTest::stats(11, 47, 3, 120);
+    d = MapTest::stats(11, CLASS_RISING_FORM, 3, 120);
     a.hp = 50;
     const int16_t terrain[2] = {1, 1};
     btl_plain_battle(terrain, 1, 1, &a, &d);
@@ -300,7 +300,7 @@ TEST_F(LastFormsTest, LastFormsDefeatWaitsForTheEngineThenRevealsWithoutABackdro
     // Beaten in its reaction, it stays in the first steps of its defeat and
     // idle until the engine marks it beaten.
     a = MapTest::stats(10, 13, 0, 150);
-    d = MapTest::stats(11, 48, 3, 150);
+    d = MapTest::stats(11, CLASS_LAST_FORM, 3, 150);
     begin(false, 0);
     BattleActor& f = fighter(1);
     f.state = 7;

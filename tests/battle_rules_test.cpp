@@ -9,9 +9,7 @@
 namespace {
 
 constexpr int kShortSword = 38;  // attack 14 at distance 1, reach 1
-constexpr int kTornado = 30;     // attack 38 / 20, magic 0 / 18, reach 1, area
 constexpr int kTalisman = 46;    // magic 20 / 20, the class-change flag
-constexpr int kSparkEdge = 41;   // attack 32 / 32, reach 1 and 2
 
 class BattleRulesTest : public LoopTest {
 protected:
@@ -41,7 +39,7 @@ TEST_F(BattleRulesTest, DamageOfStatsItemTerrainAndDistance) {
     a.intelligence = 20;
     d.defence = 10;
     d.magic_defence = 5;
-    a.weapon = kTornado;
+    a.weapon = ITEM_TORNADO_SPEAR;  // attack 38 / 20, magic 0 / 18, reach 1, area
     // Distance 1: (30 + 38 - 10) on 70 % cover; the magic column is 0.
     EXPECT_EQ(hit(0), 58 * 70 / 100);
     // Distance 2 and 3 read the distance-2 columns: (30 + 20 - 10) + (20 + 18 - 5).
@@ -53,7 +51,7 @@ TEST_F(BattleRulesTest, DamageOfStatsItemTerrainAndDistance) {
     // Bosses (modes 1, 2, 15) take two thirds; class 46 halves instead.
     d.ai_mode = 1;
     EXPECT_EQ(hit(0), 58 * 2 / 3 * 70 / 100);
-    d.class_id = BTL_LAST_FORM_CLASS;
+    d.class_id = CLASS_FIRST_FORM;
     EXPECT_EQ(hit(0), 58 / 2 * 70 / 100);
     d.class_id = 35;
     d.ai_mode = 3;
@@ -145,7 +143,7 @@ TEST_F(BattleRulesTest, TheStatusPointerStartsAtACounterOfItsOwn) {
 
 TEST_F(BattleRulesTest, ForecastSetsUpWithoutDrawingAndCountsKindZeroAsOne) {
     a.class_id = 28;  // its move choice would draw
-    d.class_id = BTL_LAST_FORM_CLASS;
+    d.class_id = CLASS_FIRST_FORM;
     d.ai_mode = 3;
     util_random_reset();
     RandomMirror mirror;
@@ -299,11 +297,11 @@ TEST_F(PlainBattleTest, AttackCounterAndExperience) {
 }
 
 TEST_F(PlainBattleTest, NoCounterOutOfTheDefendersReachOrForClass47) {
-    a.weapon = kSparkEdge;
+    a.weapon = ITEM_SPARK_EDGE;  // attack 32 / 32, reach 1 and 2
     fight(1);  // the orc's short sword does not reach distance 2
     EXPECT_EQ(d.hp, 100 - 32 * 90 / 100);
     EXPECT_EQ(a.hp, 20);
-    d.class_id = 47;
+    d.class_id = CLASS_RISING_FORM;
     fight(0);
     EXPECT_EQ(a.hp, 20);
     EXPECT_EQ(g_btl_move[1], BTL_NO_MOVE);
@@ -332,7 +330,7 @@ TEST_F(PlainBattleTest, BeatenByTheCounterEarnsNothingAndClass46GivesNoKillExper
     EXPECT_EQ(a.exp, 0);
     a = MapTest::stats(10, 6, 0);
     a.attack = 100;
-    d = MapTest::stats(11, BTL_LAST_FORM_CLASS, 3, 10);
+    d = MapTest::stats(11, CLASS_FIRST_FORM, 3, 10);
     d.exp = 99;
     fight();
     EXPECT_EQ(d.hp, 0);
@@ -340,7 +338,7 @@ TEST_F(PlainBattleTest, BeatenByTheCounterEarnsNothingAndClass46GivesNoKillExper
 }
 
 TEST_F(PlainBattleTest, SupportMoveHealsAPartyUnitAndEarnsEight) {
-    a = MapTest::stats(10, 11, 0);  // a priest
+    a = MapTest::stats(10, CLASS_PRIEST, 0);
     a.intelligence = 10;
     d = MapTest::stats(11, 6, 0, 30);
     d.hp = 5;

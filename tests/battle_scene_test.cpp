@@ -177,7 +177,7 @@ TEST_F(SceneTest, SetUpNumbersTheActorsTheSameInBothScenes) {
     }
     // An absent fighter takes no number and no companion; the spark still
     // never takes a fighter's number.
-    a.char_id = 0;
+    a.char_id = CHAR_NONE;
     begin(true);
     EXPECT_TRUE(!btl_actor_present(0, 0) && !btl_actor_present(0, 1));
     EXPECT_EQ(g_btl_actor[1].slot, 0);
@@ -294,7 +294,7 @@ TEST_F(SceneTest, CompanionsShadowOnGroundAndSplashOnWater) {
     btl_actor_update_companion(0);
     EXPECT_EQ(first + c.frame, 4 + 5);
     // A fight against the last form's forms: every companion in pose 0.
-    d.class_id = 48;
+    d.class_id = CLASS_LAST_FORM;
     c.state = 2;
     btl_actor_update_companion(0);
     EXPECT_EQ(c.frame, 17);
@@ -503,7 +503,7 @@ TEST_P(ClassSweep, EveryMoveEndsOnBothSidesInBothScenesWithTheSceneRestored) {
                 EXPECT_LT(frames[animated], BTL_MOVE_FRAME_LIMIT);
                 EXPECT_EQ(g_btl_next_actor, before) << "the effect actors are given back";
                 EXPECT_EQ(g_btl_hit_phase[side], 0);
-                if (cls != 48) {
+                if (cls != CLASS_LAST_FORM) {
                     EXPECT_EQ(g_btl_hit_phase[1 - side], 0);
                 }
                 // Class 19's leaping strike skips its clean-up when its blow
@@ -538,7 +538,7 @@ TEST_P(ClassSweep, FightsTheEscortInBothEntriesFromEitherSide) {
     const bool reaches = (item_get(38).flags & ITEM_DIRECT) != 0;
     // The last enemy's forms fight on the right only; class 47's one move is
     // a transformation that strikes nothing, and it is never attacked.
-    const bool right_only = cls >= 46, fighter_strikes = cls != 47;
+    const bool right_only = cls >= CLASS_FIRST_FORM, fighter_strikes = cls != CLASS_RISING_FORM;
     for (bool animated : {false, true})
         for (int escort_side : {0, 1})
             for (bool escort_attacks : {false, true}) {
@@ -546,7 +546,8 @@ TEST_P(ClassSweep, FightsTheEscortInBothEntriesFromEitherSide) {
                 SCOPED_TRACE(::testing::Message() << "class " << cls << (animated ? " animated" : " plain")
                                                   << " escort on side " << escort_side
                                                   << (escort_attacks ? " attacks" : " is attacked"));
-                UnitStats fighter = MapTest::stats(10, cls, 0, 150), escort = MapTest::stats(12, 53, 3, 150);
+                UnitStats fighter = MapTest::stats(10, cls, 0, 150);
+                UnitStats escort = MapTest::stats(CHAR_PAUL, CLASS_BUTLER, 3, 150);
                 fighter.level = escort.level = 60;  // no experience window
                 UnitStats* sides[2] = {&fighter, &fighter};
                 sides[escort_side] = &escort;
@@ -566,9 +567,10 @@ TEST_P(ClassSweep, FightsTheEscortInBothEntriesFromEitherSide) {
                 const std::string stopped = testing::internal::GetCapturedStderr();
                 EXPECT_EQ(stopped, "") << "no move reached the frame cap";
                 for (const auto& l : sys_log_lines()) EXPECT_NE(l.rfind("msgbox", 0), 0u) << l;
-                for (int i = 0; i < g_btl_sheet_count; ++i) EXPECT_NE(g_btl_sheet_list[static_cast<size_t>(i)][0], 53);
+                for (int i = 0; i < g_btl_sheet_count; ++i)
+                    EXPECT_NE(g_btl_sheet_list[static_cast<size_t>(i)][0], CLASS_BUTLER);
                 EXPECT_FALSE(g_btl_bmap_image) << "the scene ended";
-                EXPECT_EQ(escort.class_id, 53);
+                EXPECT_EQ(escort.class_id, CLASS_BUTLER);
                 // The escort's strike, or its counter, lowers HP by the rules.
                 if (escort_attacks || (reaches && fighter_strikes && escort.hp > 0)) {
                     EXPECT_EQ(fighter.hp, 150 - static_cast<int>(strike));

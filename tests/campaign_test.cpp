@@ -860,7 +860,8 @@ private:
 
     // The unit's action is given: a battle with target_ runs, or it ends.
     void acted() {
-        if (target_ && stage_ == GAME_STAGES && target_->stats.char_id == 28 && target_->stats.class_id == 48)
+        if (target_ && stage_ == GAME_STAGES && target_->stats.char_id == CHAR_LAST_ENEMY &&
+            target_->stats.class_id == CLASS_LAST_FORM)
             ending_from_ = true;
         acting_ = -1;
         set_flow(Flow::None);

@@ -526,7 +526,7 @@ TEST_F(ChapterTest, StageFifteenFinaleTurnsCharacterElevenAndShowsTheVision) {
     use_kit_folders(ROWEN_MARKED_KIT_DIR);  // the stills are told apart by their colours
     play_on(14);
     UnitRecord* lead = party(1, 0, 5, 5);
-    UnitRecord* ally = party(11, 12, 20, 20);
+    UnitRecord* ally = party(CHAR_FOAL, 12, 20, 20);
     UnitRecord* boss = enemy(10, 42, 2, 6, 5);
     UnitRecord* grunt = enemy(10, 35, 7, 9, 9);
     boss->stats.hp = 0;
@@ -541,7 +541,7 @@ TEST_F(ChapterTest, StageFifteenFinaleTurnsCharacterElevenAndShowsTheVision) {
     EXPECT_EQ(g_stage_end, 1);
     EXPECT_EQ(grunt->number, 0);
     EXPECT_EQ(messages(), (std::vector<int>{51, 52}));
-    EXPECT_EQ(ally->stats.char_id, 6);
+    EXPECT_EQ(ally->stats.char_id, CHAR_AARON);
     EXPECT_TRUE(at_cell(6, 3, 11));
     EXPECT_EQ(g_occupancy.cells[20 * MAP_SIDE + 20], 0);
     EXPECT_TRUE(front_seen);

@@ -85,14 +85,14 @@ TEST_F(Chapter3Test, EveryStageStartShowsItsSceneAndPlacesTheParty) {
     // The scene of stage 18 turned character 6 to class 13 with no weapon.
     reset_stage();
     party_off_grid({0, 2, 4, 6, 8, 10, 12});
-    UnitRecord* sixth = unit_find_by_char_id(6);
+    UnitRecord* sixth = unit_find_by_char_id(CHAR_AARON);
     sixth->stats.weapon = 5;
     sixth->equipped_slot = 1;
     g_stage_index = 17;
     keep_clicking();
     scn_stage_start();
     polling = false;
-    EXPECT_EQ(sixth->stats.class_id, 13);
+    EXPECT_EQ(sixth->stats.class_id, CLASS_WIZARD);
     EXPECT_EQ(sixth->stats.weapon, 0);
     EXPECT_EQ(sixth->equipped_slot, 0xFFFF);
 }
@@ -132,7 +132,7 @@ TEST_F(Chapter3Test, StageTwentyOneVisionRunsWholeAndLeavesTheSecondMemberOfClas
     EXPECT_EQ(g_lightning, 0);
     EXPECT_EQ(g_span_origin_x, 0);
     EXPECT_EQ(g_span_origin_y, 0);
-    EXPECT_EQ(unit_find_by_char_id(2)->stats.class_id, 3);
+    EXPECT_EQ(unit_find_by_char_id(CHAR_SECOND_LEADER)->stats.class_id, CLASS_LORD);
     for (const auto& [ch, x, y] : {std::tuple{1, 19, 29}, {2, 20, 29}, {3, 19, 30}, {4, 21, 29}, {5, 18, 29},
                                    {6, 20, 30}, {7, 18, 30}})
         EXPECT_TRUE(at_cell(ch, x, y)) << "character " << ch;
@@ -157,7 +157,7 @@ TEST_F(Chapter3Test, DebugFlagSkipsTheDreamOfTheVisionButNotItsStills) {
     for (int id = 67; id <= 80; ++id) expected.push_back(id);
     EXPECT_EQ(messages(), expected);
     EXPECT_TRUE(still_b);
-    EXPECT_EQ(unit_find_by_char_id(2)->stats.class_id, 3);
+    EXPECT_EQ(unit_find_by_char_id(CHAR_SECOND_LEADER)->stats.class_id, CLASS_LORD);
     EXPECT_TRUE(at_cell(1, 19, 29));
     EXPECT_EQ(units_on_grid(), 7);
 }
@@ -253,7 +253,7 @@ TEST_F(Chapter3Test, FirstTurnEventsAndHiddenEnemiesWake) {
         reset_stage();
         play_on(stage - 1);
         UnitRecord* hidden = unit(10, 35, 16, 5, 5);
-        UnitRecord* sage = unit(9, 35, 16, 7, 5);
+        UnitRecord* sage = unit(CHAR_SUMMONER_PARTNER, 35, 16, 7, 5);
         g_occupancy.cells[5 * MAP_SIDE + 5] = g_occupancy.cells[5 * MAP_SIDE + 7] = 0;
         g_turn = 0;
         scn_turn_start();

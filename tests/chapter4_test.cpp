@@ -111,7 +111,7 @@ TEST_F(Chapter4Test, StagesTwentyFourAndTwentyNineLoadTheirEnemiesDuringTheScene
         start_stage(stage);
         EXPECT_GT(enemy_records(), 0);
         if (stage == 24) {
-            EXPECT_NE(unit_find_by_char_id(26), nullptr);
+            EXPECT_NE(unit_find_by_char_id(CHAR_JIROKICHI), nullptr);
         }
         // The loop's own load gives one set of them.
         const int after_scene = enemy_records();

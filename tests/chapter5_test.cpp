@@ -38,7 +38,7 @@ protected:
     void first_form_before_the_lead(UnitRecord** lead, UnitRecord** own) {
         fresh(40);
         *lead = unit(1, 0, 0, 19, 3);
-        *own = unit(28, 46, 2, 19, 1);
+        *own = unit(CHAR_LAST_ENEMY, CLASS_FIRST_FORM, 2, 19, 1);
         (*own)->stats.max_hp = 300;
         g_turn = 0;
         keep_clicking();
@@ -138,7 +138,7 @@ TEST_F(Chapter5Test, FirstTurnEventsAndTheLastEnemyFillsFiveCells) {
     for (const auto& [stage, ids] : cases) {
         SCOPED_TRACE("stage " + std::to_string(stage));
         fresh(stage);
-        UnitRecord* last = unit(28, 46, 2, 19, 1);
+        UnitRecord* last = unit(CHAR_LAST_ENEMY, CLASS_FIRST_FORM, 2, 19, 1);
         g_turn = 0;
         scn_turn_start();
         EXPECT_EQ(messages(), ids);
@@ -154,7 +154,7 @@ TEST_F(Chapter5Test, FirstTurnEventsAndTheLastEnemyFillsFiveCells) {
 TEST_F(Chapter5Test, ReinforcementsComeOnEveryThirdTurnFromSixAlternatingAndRemoveNothing) {
     fresh(40);
     unit(1, 0, 0, 19, 15);
-    unit(28, 46, 2, 19, 1);
+    unit(CHAR_LAST_ENEMY, CLASS_FIRST_FORM, 2, 19, 1);
     std::vector<std::pair<int, int>> arrivals;  // (turn, side: -1 west, 1 east)
     for (int turn = 1; turn <= 13; ++turn) {
         if (turn == 12)  // the west group has fallen meanwhile
@@ -239,8 +239,8 @@ TEST_F(Chapter5Test, AmbushRunsOncePerStageAlsoAcrossASaveAndLoad) {
     UnitRecord* lead = unit(1, 0, 0, 30, 30);
     unit(2, 3, 0, 31, 30);
     unit(9, 5, 0, 32, 30);  // no place in the list: it stays off the grid
-    UnitRecord* guard = unit(15, 19, 1, 20, 5);
-    unit(13, 27, 19, 21, 5);
+    UnitRecord* guard = unit(CHAR_AKBAR, 19, 1, 20, 5);
+    unit(CHAR_GELDA, 27, 19, 21, 5);
     UnitRecord* grunt = unit(20, 35, 7, 25, 25);
     // A stop outside the hall does nothing.
     EXPECT_EQ(scn_unit_moved(lead, 30, 31), 0);
@@ -254,7 +254,7 @@ TEST_F(Chapter5Test, AmbushRunsOncePerStageAlsoAcrossASaveAndLoad) {
     EXPECT_EQ(messages(), (std::vector<int>{97, 49, 50, 51}));
     EXPECT_EQ(g_stage_flags[0], 1);
     EXPECT_EQ(guard->stats.ai_mode, 2);
-    EXPECT_EQ(unit_find_by_char_id(13), nullptr);
+    EXPECT_EQ(unit_find_by_char_id(CHAR_GELDA), nullptr);
     EXPECT_EQ(grunt->number, 0);
     EXPECT_TRUE(at_cell(1, 20, 9));
     EXPECT_TRUE(at_cell(2, 21, 9));
@@ -269,7 +269,7 @@ TEST_F(Chapter5Test, AmbushRunsOncePerStageAlsoAcrossASaveAndLoad) {
     save_unpack_state();
     EXPECT_EQ(g_stage_flags[0], 1);
     sys_log_clear();
-    lead = unit_find_by_char_id(1);
+    lead = unit_find_by_char_id(CHAR_LEADER);
     EXPECT_EQ(scn_unit_moved(lead, lead->x, lead->y + 1), 0);
     EXPECT_TRUE(messages().empty());
 }
@@ -342,7 +342,7 @@ TEST_F(Chapter5Test, BossesFallAndTheTrueShapeFadesAway) {
 TEST_F(Chapter5Test, TheLastEnemyRisesThroughItsThreeFormsToTheEnding) {
     fresh(40);
     UnitRecord* lead = unit(1, 0, 0, 19, 3);
-    UnitRecord* first = unit(28, 46, 2, 19, 1);
+    UnitRecord* first = unit(CHAR_LAST_ENEMY, CLASS_FIRST_FORM, 2, 19, 1);
     first->stats.max_hp = 300;
     g_turn = 0;
     keep_clicking();
@@ -360,7 +360,7 @@ TEST_F(Chapter5Test, TheLastEnemyRisesThroughItsThreeFormsToTheEnding) {
     scn_after_battle(lead, first);
     EXPECT_EQ(messages(), (std::vector<int>{49, 50}));
     // The second form fought at once, animated, from the right side.
-    EXPECT_EQ(class_in_battle, 47);
+    EXPECT_EQ(class_in_battle, CLASS_RISING_FORM);
     EXPECT_EQ(g_btl_animated, 1);
     EXPECT_EQ(g_btl_attacker_side, 1);
     EXPECT_EQ(g_btl_combatant[0], &lead->stats);
@@ -372,7 +372,7 @@ TEST_F(Chapter5Test, TheLastEnemyRisesThroughItsThreeFormsToTheEnding) {
     UnitRecord* third = unit_at_cell(19, 1);
     ASSERT_NE(third, nullptr);
     EXPECT_NE(third, first);
-    EXPECT_EQ(third->stats.class_id, 48);
+    EXPECT_EQ(third->stats.class_id, CLASS_LAST_FORM);
     EXPECT_EQ(third->stats.max_hp, 300);
     EXPECT_GT(third->stats.hp, 0);
     for (const auto& [x, y] : {std::pair{19, 1}, {18, 1}, {20, 1}, {19, 0}, {19, 2}})
@@ -447,7 +447,7 @@ TEST_F(Chapter5Test, AFirstFormBeatenByACounterRisesIntoItsOwnFreedRecord) {
     polling = false;
     UnitRecord* body = unit_at_cell(19, 1);
     ASSERT_NE(body, nullptr);
-    EXPECT_EQ(body->stats.char_id, 28);
+    EXPECT_EQ(body->stats.char_id, CHAR_LAST_ENEMY);
     EXPECT_GT(body->stats.hp, 0);
     EXPECT_EQ(unit_count_live_enemies(), 1);
     EXPECT_EQ(g_stage_end, 0);
@@ -458,7 +458,7 @@ TEST_F(Chapter5Test, TheFinalBlowFromTheCommandMenuLeavesTheLastPictureUntilTheT
     // and resumed as a loaded game.
     fresh(40);
     UnitRecord* lead = unit(1, 0, 0, 19, 3);
-    UnitRecord* body = unit(28, 48, 2, 19, 1);
+    UnitRecord* body = unit(CHAR_LAST_ENEMY, CLASS_LAST_FORM, 2, 19, 1);
     body->stats.max_hp = 300;
     body->stats.hp = 1;
     for (const auto& [x, y] : {std::pair{18, 1}, {20, 1}, {19, 0}, {19, 2}})

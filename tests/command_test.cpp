@@ -119,7 +119,7 @@ TEST_F(CommandTest, ShopNeedsTerrainFiveAndATileSetOtherThanFourAndSeven) {
     }
     g_map_tile_set = 3;
     EXPECT_TRUE(menu_command_offered(u, CMD_SHOP));
-    u->stats.class_id = 53;
+    u->stats.class_id = CLASS_BUTLER;
     EXPECT_FALSE(menu_command_offered(u, CMD_SHOP));
     u->stats.class_id = 2;
     u->stats.hp = 0;
@@ -138,19 +138,19 @@ TEST_F(CommandTest, ExchangeNeedsALivePartnerWithinTwoCells) {
     p->stats.hp = 0;
     EXPECT_FALSE(menu_command_offered(u, CMD_EXCHANGE));
     p->stats.hp = 5;
-    u->stats.char_id = 12;
+    u->stats.char_id = CHAR_PAUL;
     EXPECT_FALSE(menu_command_offered(u, CMD_EXCHANGE));
 }
 
 TEST_F(CommandTest, SpiritAndButlerGetTheirFewCommands) {
-    UnitRecord* summoner = place(0, 2, 2, 13, 0, 8);
-    UnitRecord* spirit = place(1, 5, 5, 15, 0, 20);
+    UnitRecord* summoner = place(0, 2, 2, 13, 0, CHAR_SUMMONER);
+    UnitRecord* spirit = place(1, 5, 5, CLASS_EARTH_SPIRIT, 0, 20);
     place(2, 5, 6, 2, 0);
     EXPECT_EQ(offers(spirit), "0.....6..");
     summoner->acted = 1;
     EXPECT_EQ(offers(spirit), "......6..");
-    // A computer-controlled class 53 unit: act, item, exchange.
-    UnitRecord* butler = place(20, 5, 7, 53, 2, 20, 85);
+    // A computer-controlled butler: act, item, exchange.
+    UnitRecord* butler = place(20, 5, 7, CLASS_BUTLER, 2, 20, 85);
     EXPECT_EQ(offers(butler), "0....56..");
 }
 
@@ -268,8 +268,8 @@ TEST_F(CommandTest, AChapterEventAfterTheMoveFinishesTheAction) {
 }
 
 TEST_F(CommandTest, TheSpiritsActionMarksTheSummonerAsActed) {
-    UnitRecord* summoner = place(0, 2, 2, 13, 0, 8);
-    UnitRecord* spirit = place(1, 5, 5, 15, 0, 20);
+    UnitRecord* summoner = place(0, 2, 2, 13, 0, CHAR_SUMMONER);
+    UnitRecord* spirit = place(1, 5, 5, CLASS_EARTH_SPIRIT, 0, 20);
     at(100, HeadlessKind::Click, cx(5), cy(5));
     menu_cmd_act(spirit);
     EXPECT_EQ(spirit->acted, 1);
@@ -300,7 +300,7 @@ TEST_F(CommandTest, AttackRingUnmarksTheDistancesTheUnitCanStrike) {
     EXPECT_EQ(ring_marked(u, 1), 0);
     EXPECT_EQ(ring_marked(u, 2), 1);
     EXPECT_EQ(ring_marked(u, 3), 1);
-    u->stats.char_id = 7;  // a healer reaches 1 and 2 with anything
+    u->stats.char_id = CHAR_NOS;  // a healer reaches 1 and 2 with anything
     u->stats.weapon = 0;
     map_mark_all_cells(g_map.cells);
     map_mark_attack_ring(u);

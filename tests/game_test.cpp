@@ -155,7 +155,7 @@ TEST_F(GameTest, WholeFlowOfTheFirstTurnOfChapter1) {
     EXPECT_TRUE(enemy_banner_seen);
     EXPECT_TRUE(turn2_seen);
     // The intro scroll came back from the enemies to the party's first unit.
-    const UnitRecord* lead = unit_find_by_char_id(1);
+    const UnitRecord* lead = unit_find_by_char_id(CHAR_LEADER);
     ASSERT_NE(lead, nullptr);
     EXPECT_EQ(card_view_x, view_origin(lead->x, 19, map_width()));
     EXPECT_EQ(card_view_y, view_origin(lead->y, 12, map_height()));
@@ -262,11 +262,11 @@ TEST_F(GameTest, ClearingTheLastStageReturnsToTheTitle) {
     h.units[0].number = 1;
     h.units[0].x = 5;
     h.units[0].y = 5;
-    h.units[0].stats = MapTest::stats(1, 1, 0);
+    h.units[0].stats = MapTest::stats(CHAR_LEADER, 1, 0);
     h.units[1].number = 2;
     h.units[1].x = 6;
     h.units[1].y = 5;
-    h.units[1].stats = MapTest::stats(2, 3, 0);
+    h.units[1].stats = MapTest::stats(CHAR_SECOND_LEADER, 3, 0);
     h.gold = 500;
     h.zoom = 2;
     h.move_anim = h.battle_real = h.side_marks = 1;
@@ -311,8 +311,8 @@ TEST_F(GameTest, DefeatShowsTheGameOverAndReturnsToTheTitle) {
             case 1:
                 if (window_shown("*턴1：쿠시나일행의 행동")) {
                     // Both leaders fall; a click on a unit runs the defeat test.
-                    unit_find_by_char_id(1)->stats.hp = 0;
-                    unit_find_by_char_id(2)->stats.hp = 0;
+                    unit_find_by_char_id(CHAR_LEADER)->stats.hp = 0;
+                    unit_find_by_char_id(CHAR_SECOND_LEADER)->stats.hp = 0;
                     click_view(300, 300);
                     step = 2;
                     since = now;
@@ -322,7 +322,7 @@ TEST_F(GameTest, DefeatShowsTheGameOverAndReturnsToTheTitle) {
                 break;
             case 2:
                 if (now - since > 200) {
-                    const UnitRecord* u = unit_find_by_char_id(12);
+                    const UnitRecord* u = unit_find_by_char_id(CHAR_PAUL);
                     click_view(16 + (u->x - g_view_x) * 32 + 16, (u->y - g_view_y) * 32 + 16);
                     // The unit's command menu opens; a right click closes it.
                     rclick_view(300, 300, 400);
@@ -408,7 +408,8 @@ TEST_F(GameTest, ResumeSkipsTheStageStartAndTheFirstTurnStart) {
     // leaves it: its own map, units, view and flags.
     g_stage_index = 5;
     ASSERT_EQ(map_load_stage_map(5), 1);
-    UnitStats lead = MapTest::stats(1, 1, 0), second = MapTest::stats(2, 3, 0), enemy = MapTest::stats(10, 35, 7);
+    UnitStats lead = MapTest::stats(CHAR_LEADER, 1, 0), second = MapTest::stats(CHAR_SECOND_LEADER, 3, 0);
+    UnitStats enemy = MapTest::stats(10, 35, 7);
     UnitRecord* a = unit_place_new(10, 10, &lead);
     unit_place_new(11, 10, &second);
     unit_place_new(15, 12, &enemy);

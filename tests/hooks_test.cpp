@@ -182,7 +182,7 @@ TEST_F(HooksTest, ShopSellsTheStageRow) {
 }
 
 TEST_F(HooksTest, ChapterTwoShopOfStage15TalksToCharacter11) {
-    UnitStats foal = MapTest::stats(11, 12, 0);
+    UnitStats foal = MapTest::stats(CHAR_FOAL, CLASS_WHITE_HORSE, 0);
     UnitStats lead = MapTest::stats(1, 0, 0);
     UnitRecord* a = unit_place_new(3, 3, &foal);
     UnitRecord* b = unit_place_new(4, 3, &lead);
@@ -266,7 +266,8 @@ TEST_F(SharedStepsTest, CutsceneFrameKeepsAndRestoresTheDisplay) {
 TEST_F(SharedStepsTest, WakingTheHiddenEnemies) {
     g_zoom = -1;
     map_set_zoom(1);
-    UnitStats hidden9 = MapTest::stats(9, 31, 16), hidden = MapTest::stats(10, 35, 16), awake = MapTest::stats(10, 35, 7);
+    UnitStats hidden9 = MapTest::stats(CHAR_SUMMONER_PARTNER, 31, 16);
+    UnitStats hidden = MapTest::stats(10, 35, 16), awake = MapTest::stats(10, 35, 7);
     UnitRecord* a = unit_place_new(5, 5, &hidden9);
     UnitRecord* b = unit_place_new(6, 5, &hidden);
     UnitRecord* c = unit_place_new(7, 5, &awake);

@@ -907,11 +907,11 @@ TEST_F(KitGoalTest, ClearConditionsMatchTheChapterCode) {
         EXPECT_EQ(scn_before_battle(lead, boss), 0);
         EXPECT_EQ(boss->stats.ai_mode, 2);
         EXPECT_EQ(g_stage_end, 0);
-        if (g.stage == 40) boss->stats.class_id = 48;
+        if (g.stage == 40) boss->stats.class_id = CLASS_LAST_FORM;
         boss->stats.hp = 0;
         // A beaten unit leaves the map, but the last enemy's body (character
         // 28) stays on its cells, as the attack command leaves it.
-        if (boss->stats.char_id != 28) map_move_unit_step(boss, 6);
+        if (boss->stats.char_id != CHAR_LAST_ENEMY) map_move_unit_step(boss, 6);
         scn_after_battle(lead, boss);
         EXPECT_EQ(g_stage_end, 1);
     }

@@ -77,7 +77,7 @@ TEST_F(MapViewTest, UnitsWithoutFiguresAndSideFrames) {
     map_draw_cell(4, 4);
     const std::vector<uint8_t> empty = view_pixels();
     // Character 28 has no figure and, with side marks on, no side frame.
-    UnitStats s = stats(28, 46, 2);
+    UnitStats s = stats(CHAR_LAST_ENEMY, CLASS_FIRST_FORM, 2);
     UnitRecord* u = unit_place_new(4, 4, &s);
     map_draw_cell(4, 4);
     EXPECT_EQ(view_pixels(), empty);
@@ -241,11 +241,11 @@ TEST_F(MapViewTest, SpriteIndexBySideActedAndHp) {
     u.acted = 0;
     u.stats.hp = 0;  // knocked out
     EXPECT_EQ(map_unit_sprite_index(&u), 2 + len);
-    // Computer units keep the normal frame, except class 53.
+    // Computer units keep the normal frame, except the butler.
     u.stats = stats(10, 29, 7);
     u.acted = 1;
     EXPECT_EQ(map_unit_sprite_index(&u), 6);
-    u.stats.class_id = 53;
+    u.stats.class_id = CLASS_BUTLER;
     EXPECT_EQ(map_unit_sprite_index(&u), 9 + len);
     u.acted = 0;
     EXPECT_EQ(map_unit_sprite_index(&u), 9);

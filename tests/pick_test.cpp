@@ -126,10 +126,10 @@ TEST_F(PickTest, CellsOffASmallMapAreRefused) {
 }
 
 TEST_F(PickTest, PointingAtAMultiCellPartShowsTheLowestHpOfItsParts) {
-    UnitRecord* a = place(20, 4, 4, 48, 2, 90, 28);
-    UnitRecord* b = place(21, 5, 4, 48, 2, 90, 28);
-    UnitRecord* c = place(22, 4, 6, 48, 2, 90, 28);
-    UnitRecord* other = place(23, 4, 2, 48, 2, 80, 28);  // another max HP: not a part
+    UnitRecord* a = place(20, 4, 4, CLASS_LAST_FORM, 2, 90, CHAR_LAST_ENEMY);
+    UnitRecord* b = place(21, 5, 4, CLASS_LAST_FORM, 2, 90, CHAR_LAST_ENEMY);
+    UnitRecord* c = place(22, 4, 6, CLASS_LAST_FORM, 2, 90, CHAR_LAST_ENEMY);
+    UnitRecord* other = place(23, 4, 2, CLASS_LAST_FORM, 2, 80, CHAR_LAST_ENEMY);  // another max HP: not a part
     a->stats.hp = 70;
     b->stats.hp = 40;
     c->stats.hp = 30;

@@ -65,7 +65,7 @@ TEST(PlayTest, AUnitWalksAndTheTurnPassesThroughTheEnemyPhase) {
     // Stage 1 runs its intro, title card and first banner; then the leader
     // is clicked, which opens its command menu.
     g.call_at(T + 12000, [&] {
-        UnitRecord* u = unit_find_by_char_id(1);
+        UnitRecord* u = unit_find_by_char_id(CHAR_LEADER);
         ASSERT_NE(u, nullptr);
         start_x = u->x;
         start_y = u->y;
@@ -86,7 +86,7 @@ TEST(PlayTest, AUnitWalksAndTheTurnPassesThroughTheEnemyPhase) {
     });
     int acted_after_move = -1, turn_before = -1;
     g.call_at(T + 16100, [&] {
-        acted_after_move = unit_find_by_char_id(1)->acted;
+        acted_after_move = unit_find_by_char_id(CHAR_LEADER)->acted;
         turn_before = g_turn;
     });
     g.event(T + 16200, HeadlessKind::RClick, 200, 200);  // the map command menu
@@ -100,7 +100,7 @@ TEST(PlayTest, AUnitWalksAndTheTurnPassesThroughTheEnemyPhase) {
     int turn_after = -1, acted_next_turn = -1, x_after = -1, y_after = -1;
     g.call_at(T + 22000, [&] {
         turn_after = g_turn;
-        UnitRecord* u = unit_find_by_char_id(1);
+        UnitRecord* u = unit_find_by_char_id(CHAR_LEADER);
         acted_next_turn = u->acted;
         x_after = u->x;
         y_after = u->y;
@@ -157,7 +157,7 @@ TEST(PlayTest, TheReadmesFightScriptPlaysTheAnimatedScene) {
                 in_scene[name] = g_btl_animated == 1 && g_btl_bmap_image != nullptr && btl_bmap_tile(0, 0) >= 0;
                 if (name == "map") {
                     for (const UnitRecord& u : g_units)
-                        if (u.stats.char_id == 10 && u.x == 23 && u.y == 35) sentry_hp = u.stats.hp;
+                        if (u.stats.char_id == CHAR_GENERIC && u.x == 23 && u.y == 35) sentry_hp = u.stats.hp;
                 }
             });
     g.run();

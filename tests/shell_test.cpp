@@ -205,7 +205,7 @@ TEST(GameRunTest, SwitchingModesLeavesNothingOutsideTheView) {
     GameRun g;
     title_script_to_menu(g);
     g.event(TITLE_MENU_AT - 300, HeadlessKind::Key, 0, 0, VK_F12);
-    title_script_choose(g, TITLE_NEW_GAME, true);
+    title_script_choose(g, TITLE_ENTRY_NEW_GAME, true);
     g.event(TITLE_MENU_AT + 500, HeadlessKind::Key, 0, 0, VK_F12);
     int32_t chapter = -1, fullscreen = -1;
     long outside = -1;
@@ -245,7 +245,7 @@ TEST(GameRunTest, DebugFlag200KeepsTheWindowAndASmallDesktopStartsFullScreen) {
     g.event(TITLE_SKIP_AT + 10, HeadlessKind::RClick, 1, 1);
     g.event(TITLE_LOGO_CLICK_AT, HeadlessKind::Key, 0, 0, VK_RETURN);  // Enter is a left click
     g.event(TITLE_PICTURE_CLICK_AT, HeadlessKind::Key, 0, 0, VK_RETURN);
-    title_script_choose(g, TITLE_QUIT_ENTRY, true);
+    title_script_choose(g, TITLE_ENTRY_QUIT, true);
     g.call_at(TITLE_QUESTION_AT, [] { title_click_pointer(-56); });
     EXPECT_EQ(g.run(), 0);
     EXPECT_EQ(fullscreen, 0);

@@ -18,8 +18,6 @@ constexpr uint32_t TITLE_MENU_AT = 2800;
 // The quit question is open by then.
 constexpr uint32_t TITLE_QUESTION_AT = 3300;
 
-enum TitleEntry { TITLE_NEW_GAME = 0, TITLE_CONTINUE = 1, TITLE_QUIT_ENTRY = 2 };
-
 // Window position of the middle of a title menu entry: the menu lies on text
 // rows 15..17, columns 28..51; the title's view is 40 lines down in full
 // screen, and (16, 8) up and left of the window in a window.
@@ -64,13 +62,13 @@ inline void title_script_choose(GameRun& g, int entry, bool windowed = false) {
 // A new game: chapter 1 starts a little after TITLE_MENU_AT.
 inline void title_script_new_game(GameRun& g, bool windowed = false) {
     title_script_to_menu(g);
-    title_script_choose(g, TITLE_NEW_GAME, windowed);
+    title_script_choose(g, TITLE_ENTRY_NEW_GAME, windowed);
 }
 
 // Quit: "게임 종료", then "예" on the question, whose pointer starts on
 // "아니오" seven columns to the right.
 inline void title_script_quit(GameRun& g, bool windowed = false) {
     title_script_to_menu(g);
-    title_script_choose(g, TITLE_QUIT_ENTRY, windowed);
+    title_script_choose(g, TITLE_ENTRY_QUIT, windowed);
     g.call_at(TITLE_QUESTION_AT, [] { title_click_pointer(-56); });
 }

@@ -58,7 +58,7 @@ protected:
             g_stage_index = stage;
             ASSERT_EQ(map_load_stage_map(stage), 1);
             UnitStats lead{};
-            lead.char_id = 1;
+            lead.char_id = CHAR_LEADER;
             lead.level = 1;
             lead.max_hp = lead.hp = 20;
             lead.weapon = 38;
@@ -177,7 +177,7 @@ TEST_F(TitleTest, OnlyBothButtonsTogetherSkip) {
 // ---- the title screen and its menu ---------------------------------------------
 
 TEST_F(TitleTest, NewGameStartsChapterOneAndOnlyAClickEndsThePictureWait) {
-    g_game_state_record.word[1] = 9;
+    g_game_state_record.word[GS_SPARE] = 9;
     g_game_state_record.word[GS_RESUME] = 1;
     int32_t menu_before_click = -1, menu_after_click = -1;
     // The tick counter standing at any value does not end the wait.
@@ -185,14 +185,14 @@ TEST_F(TitleTest, NewGameStartsChapterOneAndOnlyAClickEndsThePictureWait) {
     call_at(1500, [&] { menu_before_click = g_menu_chip_set; });
     at(1600, HeadlessKind::Click, 320, 200);
     call_at(2000, [&] { menu_after_click = g_menu_chip_set; });
-    click_entry(2400, TITLE_NEW_GAME);
+    click_entry(2400, TITLE_ENTRY_NEW_GAME);
     ASSERT_TRUE(run_title());
     EXPECT_EQ(menu_before_click, 0);
     EXPECT_EQ(menu_after_click, 1);
     EXPECT_EQ(g_chapter, 1u);
     EXPECT_EQ(g_game_state_record.word[GS_CHAPTER], 1u);
     EXPECT_EQ(g_game_state_record.word[GS_RESUME], 0u);
-    EXPECT_EQ(g_game_state_record.word[1], 0u);
+    EXPECT_EQ(g_game_state_record.word[GS_SPARE], 0u);
     EXPECT_EQ(g_game_state, &g_game_state_record);
     EXPECT_EQ(g_stage_index, -1);
     EXPECT_TRUE(logged("kqm19.mid"));
@@ -204,7 +204,7 @@ TEST_F(TitleTest, NewGameStartsChapterOneAndOnlyAClickEndsThePictureWait) {
 TEST_F(TitleTest, QuitAnsweredYesEndsAndNoOrCancelGoesBackToTheMenu) {
     // 예: chapter code 6.
     at(400, HeadlessKind::Click, 320, 200);
-    click_entry(800, TITLE_QUIT_ENTRY);
+    click_entry(800, TITLE_ENTRY_QUIT);
     call_at(1300, [] { title_click_pointer(-56); });
     ASSERT_TRUE(run_title());
     EXPECT_EQ(g_chapter, 6u);
@@ -216,12 +216,12 @@ TEST_F(TitleTest, QuitAnsweredYesEndsAndNoOrCancelGoesBackToTheMenu) {
     for (bool right : {false, true}) {
         g_chapter = 0;
         at(400, HeadlessKind::Click, 320, 200);
-        click_entry(800, TITLE_QUIT_ENTRY);
+        click_entry(800, TITLE_ENTRY_QUIT);
         if (right)
             at(1300, HeadlessKind::RClick, 320, 200);
         else
             call_at(1300, [] { title_click_pointer(0); });
-        click_entry(1900, TITLE_NEW_GAME);
+        click_entry(1900, TITLE_ENTRY_NEW_GAME);
         ASSERT_TRUE(run_title()) << right;
         EXPECT_EQ(g_chapter, 1u) << right;
     }
@@ -231,7 +231,7 @@ TEST_F(TitleTest, CancelledLoadRebuildsTheTitleScreenBeforeTheMenu) {
     uint8_t shown = 0, expected = 0;
     int32_t offset_y = 0;
     at(400, HeadlessKind::Click, 320, 200);
-    click_entry(800, TITLE_CONTINUE);
+    click_entry(800, TITLE_ENTRY_CONTINUE);
     bool chooser_open = false;
     call_at(1150, [&] { chooser_open = g_view_offset.y == 48; });
     at(1200, HeadlessKind::RClick, 300, 200);  // the save chooser is cancelled
@@ -240,8 +240,8 @@ TEST_F(TitleTest, CancelledLoadRebuildsTheTitleScreenBeforeTheMenu) {
         shown = back_pixel(10, 10);  // the tiled corner of the title background
         expected = *gfx_screen_pixel(g_background_dib, 10, 10);
     });
-    click_entry(1800, TITLE_NEW_GAME);  // ends the picture's click wait only
-    click_entry(2400, TITLE_NEW_GAME);
+    click_entry(1800, TITLE_ENTRY_NEW_GAME);  // ends the picture's click wait only
+    click_entry(2400, TITLE_ENTRY_NEW_GAME);
     ASSERT_TRUE(run_title());
     EXPECT_TRUE(chooser_open);
     EXPECT_EQ(offset_y, 40);
@@ -262,7 +262,7 @@ TEST_F(TitleTest, ALoadedGameGoesOnInItsChapter) {
         g_game_state_record = {};
         g_stage_index = -1;
         at(400, HeadlessKind::Click, 320, 200);
-        click_entry(800, TITLE_CONTINUE);
+        click_entry(800, TITLE_ENTRY_CONTINUE);
         click_slot_row(1000, c.slot);
         ASSERT_TRUE(run_title()) << c.stage;
         EXPECT_EQ(g_chapter, c.chapter) << c.stage;
@@ -415,7 +415,7 @@ TEST_F(TitleTest, TheOpeningPlaysOncePerRunAndTheLogoOnce) {
     at(150, HeadlessKind::RClick, 10, 10);
     at(1300, HeadlessKind::Click, 10, 10);  // the logo
     at(2100, HeadlessKind::Click, 10, 10);  // the title picture
-    click_entry(2600, TITLE_NEW_GAME);
+    click_entry(2600, TITLE_ENTRY_NEW_GAME);
     ASSERT_TRUE(run_title());
     EXPECT_EQ(g_opening_pending, 0);
     EXPECT_EQ(g_logo_shown, 1);
@@ -426,7 +426,7 @@ TEST_F(TitleTest, TheOpeningPlaysOncePerRunAndTheLogoOnce) {
     const uint32_t t0 = sys_headless_clock();
     g_chapter = 0;
     at(400, HeadlessKind::Click, 10, 10);
-    click_entry(800, TITLE_NEW_GAME);
+    click_entry(800, TITLE_ENTRY_NEW_GAME);
     ASSERT_TRUE(run_title());
     EXPECT_EQ(g_chapter, 1u);
     EXPECT_LT(sys_headless_clock() - t0, 1500u);
@@ -509,7 +509,7 @@ struct KitWithout {
 TEST(TitleRunTest, ContinueOnAFreshKitOpensTheEmptyChooserWithoutABox) {
     GameRun g;
     title_script_to_menu(g);
-    title_script_choose(g, TITLE_CONTINUE);
+    title_script_choose(g, TITLE_ENTRY_CONTINUE);
     bool chooser_open = false;
     g.call_at(TITLE_MENU_AT + 1500, [&] {
         chooser_open = g_hit_rects[14].id == 14 && g_hit_rects[15].id == HIT_RECT_FREE;

@@ -95,7 +95,7 @@ TEST_F(TurnTest, EnemyPhaseActsByModeAndStops) {
     set_map_size(12, 12);
     g_opt_battle_real = 0;
     keep_clicking();  // experience windows wait for a click
-    UnitStats lead = MapTest::stats(1, 0, 0);
+    UnitStats lead = MapTest::stats(CHAR_LEADER, 0, 0);
     unit_place_new(1, 1, &lead);
     // Each enemy has a party unit straight above it in its weapon's reach:
     // every action is a battle against that unit, which loses the same HP
@@ -325,7 +325,7 @@ TEST_F(TurnEndTest, SpiritActsFirstTowardCharacter8OrWithoutAGoal) {
         set_up_stage(0);
         // The spirit of class 16 pays 4 on every passable ground; its
         // summoner stands 4 cells to its right.
-        UnitStats spirit = MapTest::stats(10, 16, 0), summoner = MapTest::stats(8, 11, 0);
+        UnitStats spirit = MapTest::stats(10, CLASS_AIR_SPIRIT, 0), summoner = MapTest::stats(CHAR_SUMMONER, 11, 0);
         int32_t plain = 0;
         while (plain < MAP_TILES && g_terrain_class_of_tile[plain] != 1) ++plain;
         ASSERT_LT(plain, MAP_TILES);

@@ -97,15 +97,15 @@ TEST_F(MapTest, CountingAndRemovalGoByAiMode) {
 }
 
 TEST_F(MapTest, LookupsThatFindNothingAreSafe) {
-    EXPECT_EQ(unit_find_by_char_id(1), nullptr);
+    EXPECT_EQ(unit_find_by_char_id(CHAR_LEADER), nullptr);
     EXPECT_EQ(turn_leaders_fallen(), 1);  // no leaders at all
-    const UnitStats one = stats(1, 0, 0);
+    const UnitStats one = stats(CHAR_LEADER, 0, 0);
     UnitRecord* u1 = unit_place_new(1, 1, &one);
     EXPECT_EQ(turn_leaders_fallen(), 0);
     u1->stats.hp = 0;
     EXPECT_EQ(turn_leaders_fallen(), 1);  // leader 2 missing counts as fallen
 
-    const UnitStats spirit = stats(9, 16, 0);
+    const UnitStats spirit = stats(9, CLASS_AIR_SPIRIT, 0);
     EXPECT_EQ(unit_find_spirit(), nullptr);
     unit_place_new(2, 1, &spirit);
     ASSERT_NE(unit_find_spirit(), nullptr);
@@ -146,14 +146,14 @@ TEST_F(MapTest, NamesAndFaceCodes) {
     UnitStats s = stats(1, 0, 0);
     EXPECT_STREQ(unit_display_name(&s), "쿠시나");
     EXPECT_STREQ(unit_face_code(&s), "00");
-    s.class_id = 2;  // class 2 turns the first character to "9"
+    s.class_id = CLASS_PRINCE;  // the prince turns the first character to "9"
     EXPECT_STREQ(unit_face_code(&s), "90");
-    s = stats(3, 12, 0);  // class 12 always shows character 11's face
+    s = stats(3, CLASS_WHITE_HORSE, 0);  // the white horse always shows the foal's face
     EXPECT_STREQ(unit_face_code(&s), "60");
     s = stats(14, 19, 2);
     EXPECT_EQ(unit_face_code(&s), nullptr);
     EXPECT_STREQ(unit_display_name(&s), "헨리");
-    s = stats(10, 41, 7);
+    s = stats(CHAR_GENERIC, 41, 7);
     EXPECT_STREQ(unit_display_name(&s), "미노타우로스");
     s.class_id = 49;
     EXPECT_STREQ(unit_display_name(&s), "제너럴");
@@ -219,12 +219,12 @@ TEST_F(MapTest, StageUnitFileIsReadWithinItsSize) {
 
 TEST_F(MapTest, KitFirstStageHasThePartyAndTheChaptersBlocks) {
     unit_load_stage_units(0, 1);
-    ASSERT_NE(unit_find_by_char_id(1), nullptr);
-    EXPECT_EQ(unit_find_by_char_id(1), &g_units[0]);
-    EXPECT_EQ(unit_find_by_char_id(2), &g_units[1]);
-    ASSERT_NE(unit_find_by_char_id(12), nullptr);
-    EXPECT_EQ(unit_find_by_char_id(12)->stats.ai_mode, 0);
-    EXPECT_EQ(unit_find_by_char_id(12)->stats.class_id, 53);
+    ASSERT_NE(unit_find_by_char_id(CHAR_LEADER), nullptr);
+    EXPECT_EQ(unit_find_by_char_id(CHAR_LEADER), &g_units[0]);
+    EXPECT_EQ(unit_find_by_char_id(CHAR_SECOND_LEADER), &g_units[1]);
+    ASSERT_NE(unit_find_by_char_id(CHAR_PAUL), nullptr);
+    EXPECT_EQ(unit_find_by_char_id(CHAR_PAUL)->stats.ai_mode, 0);
+    EXPECT_EQ(unit_find_by_char_id(CHAR_PAUL)->stats.class_id, CLASS_BUTLER);
     EXPECT_GT(unit_count_live_enemies(), 0);
     // Every enemy of stage 1 has a frame in chapter 1's unit sheet.
     map_select_sprite_list(1);
@@ -239,12 +239,12 @@ TEST_F(MapTest, KitFirstStageHasThePartyAndTheChaptersBlocks) {
         g_units = {};
         std::memset(&g_occupancy, 0, sizeof g_occupancy);
         unit_load_stage_units(block, 1);
-        EXPECT_GT(unit_count_live_enemies() + (unit_find_by_char_id(13) ? 1 : 0), 0) << block;
+        EXPECT_GT(unit_count_live_enemies() + (unit_find_by_char_id(CHAR_GELDA) ? 1 : 0), 0) << block;
     }
     g_units = {};
     std::memset(&g_occupancy, 0, sizeof g_occupancy);
     unit_load_stage_units(39, 1);
-    ASSERT_NE(unit_find_by_char_id(28), nullptr);
-    EXPECT_EQ(unit_find_by_char_id(28)->stats.class_id, 46);
+    ASSERT_NE(unit_find_by_char_id(CHAR_LAST_ENEMY), nullptr);
+    EXPECT_EQ(unit_find_by_char_id(CHAR_LAST_ENEMY)->stats.class_id, CLASS_FIRST_FORM);
     EXPECT_EQ(memory_errors(), 0u);
 }

@@ -3,6 +3,7 @@
 // raises or revives it. The princess feints and strikes (and leaps after the
 // strike with her charm); the commando strikes twice, casts a bolt, or
 // flurries and leaps back. Every move draws from the class's sheet B.
+// Move choice: btl_choose_move_for_class, cases 0 and 1 (battle/scene.cpp).
 #include <algorithm>
 
 #include "battle/classes/classes.h"

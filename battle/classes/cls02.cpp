@@ -1,5 +1,6 @@
 // Class 2, the prince: a running charge that dashes in for the last cells,
 // and a strike after a walk-up. Both draw from sheet 2B.
+// Move choice: btl_choose_move_for_class, case 2 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 // The charge: runs while 15 cells or more away, then dashes 3 cells a frame

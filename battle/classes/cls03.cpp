@@ -1,6 +1,7 @@
 // Class 3, the lord: a strike after a walk-up, a jump strike, and the charged
 // jump that lands with a shock wave. Every move draws from sheet 3B from its
 // set-up on.
+// Move choice: btl_choose_move_for_class, case 3 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 namespace {

@@ -2,6 +2,7 @@
 // and share the song, which cheers the partner with two messages and no
 // change to any unit. The siren glides in and strikes; the valkyrie soars
 // out of sight and dives, or throws a spear from the sky.
+// Move choice: btl_choose_move_for_class, cases 4 and 5 (battle/scene.cpp).
 #include <cstdio>
 
 #include "battle/classes/classes.h"

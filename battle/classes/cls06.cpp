@@ -1,5 +1,6 @@
 // Class 6, the soldier: a strike after a walk-up, and a jump attack from 24
 // cells. Both draw from sheet 6B.
+// Move choice: btl_choose_move_for_class, case 6 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 // The strike: one frame (4) after the walk-up.

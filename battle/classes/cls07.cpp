@@ -1,6 +1,7 @@
 // Class 7, the sword master: a strike after a walk-up, a three-hit combo
 // that vaults over the opponent, and a vanishing upward slash. Every move
 // draws from sheet 7B.
+// Move choice: btl_choose_move_for_class, case 7 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 // The strike up to frame 5.
@@ -50,7 +51,7 @@ uint16_t cls07_move13(int16_t side) {
             if (side == 0 ? me.x < m.opp.x + 2 : me.x >= m.opp.x - 1) me.x = static_cast<int16_t>(me.x + m.dir);
             if (std::abs(me.stash_y) < 13) me.frame = 9;
             if (me.stash_y > 12) me.frame = 10;
-            if (me.stash_y > 24 && m.try_hit(1, -1, 3) && !m.opp_last_form()) m.turn(m.opp);
+            if (me.stash_y > 24 && m.try_hit(1, -1, 3) && !m.opp_first_form()) m.turn(m.opp);
             if (me.y >= BTL_GROUND_Y) {
                 me.y = BTL_GROUND_Y;
                 me.stash_y = 0;
@@ -61,7 +62,7 @@ uint16_t cls07_move13(int16_t side) {
             m.pan_slow();
             if (++me.timer < 5 || !m.cleanup()) return 0;
             me.timer = 0;
-            if (me.stash_x == 0 && !m.opp_last_form()) m.turn(me);
+            if (me.stash_x == 0 && !m.opp_first_form()) m.turn(me);
             me.stash_x = 0;
             return 0;
         default: return m.end();

@@ -1,6 +1,7 @@
 // Class 8, the fencer: a thrust after a walk-up, and a leap over the
 // opponent to the field's edge, a wall kick and a dive back through it. Both
 // draw from sheet 8B.
+// Move choice: btl_choose_move_for_class, case 8 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 // The thrust up to frame 6.
@@ -21,7 +22,7 @@ uint16_t cls08_move13(int16_t side) {
             me.step = 1;
             [[fallthrough]];
         case 1: {
-            const int32_t near = m.opp_last_form() ? 14 : 16;
+            const int32_t near = m.opp_first_form() ? 14 : 16;
             if (m.walk_up(near, 7)) {
                 me.stash_y = -48;
                 me.ground_y = me.y;
@@ -75,7 +76,7 @@ uint16_t cls08_move13(int16_t side) {
             me.x = static_cast<int16_t>(me.x - m.fwd(6));
             me.y = static_cast<int16_t>(me.y + me.stash_y);
             const bool through = side == 0 ? me.x < 58 : me.x >= 21;
-            if (through && m.try_hit(1, -2, 1) && !m.opp_last_form()) m.opp.flags = 1;
+            if (through && m.try_hit(1, -2, 1) && !m.opp_first_form()) m.opp.flags = 1;
             if (me.y >= BTL_GROUND_Y) {
                 me.y = 248;
                 ++me.frame;

@@ -1,6 +1,7 @@
 // Class 9, the sword dancer: a cut that dashes through the opponent, a sword
 // wave thrown across the field, and the sword dance of eight flinches and a
 // dash through. Every move draws from sheet 9B.
+// Move choice: btl_choose_move_for_class, case 9 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 #include "platform/palette.h"
 
@@ -31,12 +32,12 @@ uint16_t cls09_move12(int16_t side) {
             return 0;
         case 3:
             ++me.frame;
-            if (m.try_hit(2, -2, 2) && !m.opp_last_form()) m.turn(m.opp);
+            if (m.try_hit(2, -2, 2) && !m.opp_first_form()) m.turn(m.opp);
             if (me.frame == 7) me.step = 4;
             return 0;
         case 4:
             m.pan_slow();
-            if (m.cleanup() && !m.opp_last_form()) m.turn(me);
+            if (m.cleanup() && !m.opp_first_form()) m.turn(me);
             return 0;
         default: return m.end();
     }

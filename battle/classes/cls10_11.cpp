@@ -3,6 +3,7 @@
 // shaman also summons a runner and five hopping critters, the priest rains
 // rocks, raises lights and throws bouncing orbs. Every move draws from the
 // class's sheet B.
+// Move choice: btl_choose_move_for_class, cases 10 and 11 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 std::array<std::array<int16_t, 4>, 4> g_btl_orb_starts = {{{-14, -48, 2, -32}, {0, -192, 2, 32}, {14, -48, -2, 32},

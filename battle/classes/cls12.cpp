@@ -1,5 +1,6 @@
 // Class 12, the white horse: a gallop and a triple kick, and a gallop that
 // rears up and stamps. Both draw from sheet 12B.
+// Move choice: btl_choose_move_for_class, case 12 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 namespace {

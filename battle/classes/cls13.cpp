@@ -1,6 +1,7 @@
 // Class 13, the wizard: a bolt volley, a falling shower, and a summoned
 // walker followed by a blaze. All three moves draw from sheet 13B and give
 // recoil 1.
+// Move choice: btl_choose_move_for_class, case 13 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 namespace {

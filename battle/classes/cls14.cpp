@@ -2,6 +2,7 @@
 // same circle calling a whirlwind that lifts and throws the opponent, and a
 // meteor with a charging spirit. Moves 12 and 13 draw from sheet 14B and
 // leave the layers as they are; move 14 draws from sheet 14C.
+// Move choice: btl_choose_move_for_class, case 14 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 namespace {
@@ -114,7 +115,7 @@ uint16_t cls14_move13(int16_t side) {
     Move m(side);
     BattleActor& me = m.me;
     BattleActor& opp = m.opp;
-    const bool held = !m.opp_last_form();
+    const bool held = !m.opp_first_form();
     switch (me.step) {
         case 0:
         case 1:

@@ -1,5 +1,6 @@
 // Class 15, the earth elemental: a ground wave that shakes the field, and
 // falling rocks. Both moves draw from sheet 15B; its shadow is never shown.
+// Move choice: btl_choose_move_for_class, case 15 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 #include <cstdlib>

@@ -1,6 +1,7 @@
 // Class 16, the air elemental: a recovery on its partner and a wind wave.
 // Both moves call a wisp down from above the field (sheet 16B); its shadow
 // is never shown, but its fall keeps the pose the fall sets.
+// Move choice: btl_choose_move_for_class, case 16 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 namespace {

@@ -1,5 +1,6 @@
 // Class 17, the fire elemental: it floats steadily at y 220 and casts a
 // fireball or a row of fire pillars (sheet 17B); its shadow is never shown.
+// Move choice: btl_choose_move_for_class, case 17 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 namespace {

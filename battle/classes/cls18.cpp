@@ -1,6 +1,7 @@
 // Class 18, the water elemental: a water ball and a water spout that lifts
 // and spins the opponent (sheet 18B). Its moves leave the layers as they
 // are; its shadow is never shown, but its fall keeps the pose the fall sets.
+// Move choice: btl_choose_move_for_class, case 18 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 namespace {
@@ -126,7 +127,7 @@ uint16_t cls18_move13(int16_t side) {
             e.frame = static_cast<int16_t>(11 + e.timer / 2);
             ++e.timer;
             if (e.frame > 12) {
-                m.opp.y = static_cast<int16_t>(m.opp.class_id == BTL_LAST_FORM_CLASS ? 224 : BTL_GROUND_Y);
+                m.opp.y = static_cast<int16_t>(m.opp.class_id == CLASS_FIRST_FORM ? 224 : BTL_GROUND_Y);
                 btl_actor_hide(m.fx_id(0));
                 me.step = 5;
             }

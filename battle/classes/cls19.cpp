@@ -1,6 +1,7 @@
 // Class 19, the dark knight: a charge, a pull and throw (sheet 19B), and
 // with its own sword a leaping strike and four shock waves (sheet 19C).
 // Moves 12 to 14 spawn no effect actors.
+// Move choice: btl_choose_move_for_class, case 19 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 #include <algorithm>

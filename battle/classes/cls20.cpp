@@ -1,6 +1,7 @@
 // Class 20, the lich: a swooping spirit and a claw risen from the ground
 // (sheet 20B). Both moves draw the opponent on the mover's own layer; its
 // shadow is never shown.
+// Move choice: btl_choose_move_for_class, case 20 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 #include <cstdlib>

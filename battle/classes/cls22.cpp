@@ -1,5 +1,6 @@
 // Class 22, the monk: a recovery on its partner and a palm blast (sheet
 // 22B).
+// Move choice: btl_choose_move_for_class, case 22 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 namespace {

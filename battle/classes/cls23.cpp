@@ -1,6 +1,7 @@
 // Class 23, the tiamat: a dive from above the field and a fire breath with
 // red flashes (sheet 23B). It floats with no shadow and no ground line
 // after every call; state 4 also plays the hit reaction.
+// Move choice: btl_choose_move_for_class, case 23 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 #include "platform/input.h"

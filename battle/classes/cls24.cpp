@@ -1,5 +1,6 @@
 // Class 24, the manticore: a tail spike and a sweeping swarm (sheet 24B);
 // the move choice draws one of the two at random.
+// Move choice: btl_choose_move_for_class, case 24 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 namespace {

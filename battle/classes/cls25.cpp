@@ -1,5 +1,6 @@
 // Class 25, the knight: a charge, and a strike followed by a leaping
 // strike (sheet 25B). Neither move spawns effect actors.
+// Move choice: btl_choose_move_for_class, case 25 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 namespace {

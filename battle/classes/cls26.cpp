@@ -1,4 +1,5 @@
 // Class 26, the baron: a blast and six orbiting wisps (sheet 26B).
+// Move choice: btl_choose_move_for_class, case 26 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 #include <cstdlib>

@@ -1,5 +1,6 @@
 // Class 27, the dark lord: a leap with a slash wave, and a grab and throw
 // (sheet 27B); the move choice draws one of the two at random.
+// Move choice: btl_choose_move_for_class, case 27 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 #include <algorithm>

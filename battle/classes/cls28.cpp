@@ -2,6 +2,7 @@
 // choice, each opened by the same summoning circle (sheet 28B): falling
 // shards, a rain of shards, lightning and a bat swarm. Its moves leave the
 // layers as they are and show no damage message.
+// Move choice: btl_choose_move_for_class, case 28 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 #include "platform/palette.h"

@@ -1,5 +1,6 @@
 // Class 29, the imp: a swooping claw and a fire shot. It hovers where it
 // stands.
+// Move choice: btl_choose_move_for_class, case 29 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 // Move 12: it swoops in along the hover curve and claws once.

@@ -1,5 +1,6 @@
 // Class 30, the nightmare: a charge with an after-image and nine phantom
 // horses.
+// Move choice: btl_choose_move_for_class, case 30 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 namespace {

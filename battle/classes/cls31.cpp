@@ -1,5 +1,6 @@
 // Class 31, the vampire: a bat dive that lifts the opponent and drops it,
 // and a swarm of bats. It casts no shadow.
+// Move choice: btl_choose_move_for_class, case 31 (battle/scene.cpp).
 #include <cmath>
 
 #include "battle/classes/classes.h"

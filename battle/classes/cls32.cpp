@@ -1,4 +1,5 @@
 // Class 32, the slime: a pounce and a double slam, after a squelching crawl.
+// Move choice: btl_choose_move_for_class, case 32 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 namespace {

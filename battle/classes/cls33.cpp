@@ -1,4 +1,5 @@
 // Class 33, the spirit: a floating rush and a spirit bolt.
+// Move choice: btl_choose_move_for_class, case 33 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 namespace {

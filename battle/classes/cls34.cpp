@@ -1,4 +1,5 @@
 // Class 34, the ogre: a club blow and a leaping crush over the opponent.
+// Move choice: btl_choose_move_for_class, case 34 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 namespace {

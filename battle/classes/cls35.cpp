@@ -1,4 +1,5 @@
 // Class 35, the orc: an axe blow and a jumping chop.
+// Move choice: btl_choose_move_for_class, case 35 (battle/scene.cpp).
 #include <algorithm>
 
 #include "battle/classes/classes.h"

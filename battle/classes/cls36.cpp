@@ -1,5 +1,6 @@
 // Class 36, the gargoyle: it wakes from stone, flies, strikes, lands and
 // folds again; or it dives from high above after two pecks.
+// Move choice: btl_choose_move_for_class, case 36 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 namespace {

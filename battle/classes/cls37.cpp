@@ -1,5 +1,6 @@
 // Class 37, the kobold: a running thrust that carries it off the field, and
 // a triple stab.
+// Move choice: btl_choose_move_for_class, case 37 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 // Move 12: it runs with its spear levelled through the opponent and on past

@@ -1,5 +1,6 @@
 // Class 38, the griffon: it seizes the opponent from a glide and slams it
 // down three times, or drops stones on it from above.
+// Move choice: btl_choose_move_for_class, case 38 (battle/scene.cpp).
 #include <algorithm>
 
 #include "battle/classes/classes.h"

@@ -1,5 +1,6 @@
 // Class 39, the dullahan: a sword cut, and its own head thrown at the
 // opponent; the body then floats to where the head came to rest.
+// Move choice: btl_choose_move_for_class, case 39 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 // Move 12: it walks up and cuts once.

@@ -1,5 +1,6 @@
 // Class 40, the mummy: a bandage lash, and a coffin that the opponent is
 // dragged into and squeezed in.
+// Move choice: btl_choose_move_for_class, case 40 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 namespace {

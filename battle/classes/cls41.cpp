@@ -1,5 +1,6 @@
 // Class 41, the minotaur: a charge through the opponent and back, and a
 // horn toss over its own head.
+// Move choice: btl_choose_move_for_class, case 41 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 namespace {

@@ -1,5 +1,6 @@
 // Class 42, the wyvern: a tail strike and a fireball. It hovers where it
 // stands.
+// Move choice: btl_choose_move_for_class, case 42 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 #include "platform/palette.h"

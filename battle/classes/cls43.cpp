@@ -1,5 +1,6 @@
 // Class 43, the scylla: a tentacle that seizes and squeezes the opponent,
 // and two hounds that leap over it, turn and bite.
+// Move choice: btl_choose_move_for_class, case 43 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 namespace {

@@ -1,5 +1,6 @@
 // Class 44, the ghoul: two claws, and a leaping bite that holds the
 // opponent twice before it strikes.
+// Move choice: btl_choose_move_for_class, case 44 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
 namespace {

@@ -1,5 +1,6 @@
 // Class 45, the skeleton: a leaping slash that carries it off the field, and
 // its bones flying apart at the opponent.
+// Move choice: btl_choose_move_for_class, case 45 (battle/scene.cpp).
 #include <cstdlib>
 
 #include "battle/classes/classes_29_48.h"

@@ -2,6 +2,7 @@
 // it (P0, P1; P2 stays out of sight), made once per scene at its first stand.
 // It never recoils, answers hits with its parts, and in defeat a white dome
 // swells over the screen and everything flashes white.
+// Move choice: btl_choose_move_for_class, case 46 (battle/scene.cpp).
 #include "battle/classes/classes_29_48.h"
 
 #include "platform/draw.h"

@@ -1,6 +1,7 @@
 // Class 47, the last enemy between its forms: one move, the transformation
 // (a glow, a ring and twenty rising particles under a white flash). It deals
 // no damage and has no reaction; every actor is drawn from its own sheet.
+// Move choice: btl_choose_move_for_class, case 47 (battle/scene.cpp).
 #include "battle/classes/classes_29_48.h"
 
 #include "platform/palette.h"

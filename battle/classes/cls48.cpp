@@ -1,6 +1,7 @@
 // Class 48, the last form: a lift-pull-and-hurl and a ground wave, a hit
 // reaction with fixed frames, and its defeat: the scene drawn again with it
 // beaten and revealed band by band through eight 16 x 16 mask patterns.
+// Move choice: btl_choose_move_for_class, case 48 (battle/scene.cpp).
 #include <algorithm>
 #include <cstring>
 

@@ -3,17 +3,57 @@
 #include "battle/classes/classes.h"
 
 const std::array<ClassScriptHandler, BTL_CLASSES> g_class_script_table = {
-    cls00_handler, cls01_handler, cls02_handler, cls03_handler, cls04_handler, cls05_handler,
-    cls06_handler, cls07_handler, cls08_handler, cls09_handler, cls10_handler, cls11_handler,
-    cls12_handler, cls13_handler, cls14_handler, cls15_handler, cls16_handler, cls17_handler,
-    cls18_handler, cls19_handler, cls20_handler, cls21_handler, cls22_handler, cls23_handler,
-    cls24_handler, cls25_handler, cls26_handler, cls27_handler, cls28_handler, cls29_handler,
-    cls30_handler, cls31_handler, cls32_handler, cls33_handler, cls34_handler, cls35_handler,
-    cls36_handler, cls37_handler, cls38_handler, cls39_handler, cls40_handler, cls41_handler,
-    cls42_handler, cls43_handler, cls44_handler, cls45_handler, cls46_handler, cls47_handler,
-    cls48_handler,
+    cls00_handler,  // princess
+    cls01_handler,  // holy commando
+    cls02_handler,  // prince
+    cls03_handler,  // lord
+    cls04_handler,  // siren
+    cls05_handler,  // valkyrie
+    cls06_handler,  // soldier
+    cls07_handler,  // sword master
+    cls08_handler,  // fencer
+    cls09_handler,  // sword dancer
+    cls10_handler,  // shaman
+    cls11_handler,  // priest
+    cls12_handler,  // white horse
+    cls13_handler,  // wizard
+    cls14_handler,  // high elf
+    cls15_handler,  // earth elemental
+    cls16_handler,  // air elemental
+    cls17_handler,  // fire elemental
+    cls18_handler,  // water elemental
+    cls19_handler,  // dark knight
+    cls20_handler,  // lich
+    cls21_handler,  // warlock
+    cls22_handler,  // monk
+    cls23_handler,  // tiamat
+    cls24_handler,  // manticore
+    cls25_handler,  // knight
+    cls26_handler,  // baron
+    cls27_handler,  // dark lord
+    cls28_handler,  // dark count
+    cls29_handler,  // imp
+    cls30_handler,  // nightmare
+    cls31_handler,  // vampire
+    cls32_handler,  // slime
+    cls33_handler,  // spirit
+    cls34_handler,  // ogre
+    cls35_handler,  // orc
+    cls36_handler,  // gargoyle
+    cls37_handler,  // kobold
+    cls38_handler,  // griffon
+    cls39_handler,  // dullahan
+    cls40_handler,  // mummy
+    cls41_handler,  // minotaur
+    cls42_handler,  // wyvern
+    cls43_handler,  // scylla
+    cls44_handler,  // ghoul
+    cls45_handler,  // skeleton
+    cls46_handler,  // the last enemy, first form
+    cls47_handler,  // the last enemy, rising form
+    cls48_handler,  // the last enemy, last form
 };
 
 int32_t btl_script_class(int32_t class_id) {
-    return class_id >= 0 && class_id < BTL_CLASSES ? class_id : BTL_SOLDIER_CLASS;
+    return class_id >= 0 && class_id < BTL_CLASSES ? class_id : CLASS_SOLDIER;
 }
