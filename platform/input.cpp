@@ -2,6 +2,7 @@
 // running inside one scene message, lets time pass and reads the player.
 #include "platform/input.h"
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 
@@ -68,14 +69,18 @@ void win_view_to_client(int32_t* x, int32_t* y) {
 // which moves in 16 ms steps as the frame timer fires. So a wait ends only
 // on a frame-timer message, never because a pointer or key message came in:
 // a wait of 0 lasts until the next frame, one of n ms until the frames since
-// the last one before the call span more than n ms, however busy the
-// pointer is.
+// the one the call falls in span more than n ms, however busy the pointer
+// is. The call's frame is the last frame-timer tick plus the whole frames
+// the system clock has moved since: work that held the program without
+// pumping messages (a slow load, a retried read, a message box) holds back
+// the timer messages, but it must not shorten or skip the wait after it.
 uint32_t win_wait_ms() {
     if (g_redraw_pending) {
         g_redraw_pending = 0;
         sys_invalidate(g_hwnd_game);
     }
-    const uint32_t start = g_last_timer_tick;
+    const int32_t since = std::max<int32_t>(0, static_cast<int32_t>(sys_tick_count() - g_last_timer_tick));
+    const uint32_t start = g_last_timer_tick + static_cast<uint32_t>(since) / FRAME_TIMER_MS * FRAME_TIMER_MS;
     uint32_t now;
     do {
         win_pump_one();

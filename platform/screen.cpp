@@ -179,3 +179,10 @@ void gfx_restore_screen() {
     if (!g_back_dib || !g_background_dib) return;
     std::memcpy(g_back_dib, g_background_dib, SCREEN_DIB_SIZE);
 }
+
+void gfx_screen_reset() {
+    g_view_rect = {16, 0, 624, 384};
+    g_view_offset = {0, 0};
+    g_btl_jolt = 0;
+    gfx_free_presentation();
+}

@@ -89,3 +89,6 @@ void gfx_restore_screen();
 void gfx_drop_surface();
 // Frees the presentation objects (shell clean-up).
 void gfx_free_presentation();
+
+// Resets this module's state to its values at program start (tests).
+void gfx_screen_reset();

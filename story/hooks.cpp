@@ -214,3 +214,8 @@ void scn_after_battle(UnitRecord* first, UnitRecord* second) {
         default: break;  // chapter 1 has nothing after a battle
     }
 }
+
+void scn_reset() {
+    g_lightning = 0;
+    g_stage_flags = {};
+}

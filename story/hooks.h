@@ -73,3 +73,6 @@ void scn_ch2_enemy_act(UnitRecord* unit);
 void scn_ch3_enemy_act(UnitRecord* unit);
 void scn_ch4_enemy_act(UnitRecord* unit);
 void scn_ch5_enemy_act(UnitRecord* unit);
+
+// Resets this module's state to its values at program start (tests).
+void scn_reset();

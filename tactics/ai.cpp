@@ -482,3 +482,9 @@ void ai_unit_act(UnitRecord* unit, int32_t gx, int32_t gy) {
     if (!target) return;
     fight(unit, target, mode);
 }
+
+void ai_reset() {
+    g_ai_candidates = {};
+    g_ai_candidate_count = 0;
+    g_ai_move_x = g_ai_move_y = 0;
+}

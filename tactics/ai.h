@@ -62,3 +62,6 @@ int32_t ai_choose_attack_cell(UnitRecord* unit, UnitRecord* target, int32_t* x, 
 UnitRecord* ai_find_nearest_hostile(UnitRecord* unit, int32_t limit);
 // The summoning attempt of modes 6, 15 and 18.
 void ai_summoner_spawn(UnitRecord* unit);
+
+// Resets this module's state to its values at program start (tests).
+void ai_reset();

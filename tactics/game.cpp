@@ -276,3 +276,11 @@ int32_t turn_run_game() {
     gs.word[GS_OPT4] = static_cast<uint32_t>(g_game_opt4);
     return static_cast<int32_t>(gs.word[GS_CHAPTER]);
 }
+
+void game_reset() {
+    g_game_state_record = {};
+    g_game_state = &g_game_state_record;
+    g_music_device = 0;
+    g_game_opt3 = g_game_opt4 = 0;
+    g_last_stage = 0;
+}

@@ -76,3 +76,6 @@ void turn_show_stage_title();
 // hand-over record, and takes it back.
 void turn_write_hand_over();
 void turn_restore_hand_over();
+
+// Resets this module's state to its values at program start (tests).
+void game_reset();

@@ -483,3 +483,9 @@ void item_show_kind(UnitRecord* unit, int32_t item_id, int32_t kinds) {
 const char* item_particle(const char* name, const char* without_final, const char* with_final) {
     return txt_ends_without_final(name ? name : "") ? without_final : with_final;
 }
+
+void item_reset() {
+    g_bag = {};
+    g_gold = 0;
+    g_chests = {};
+}

@@ -159,3 +159,6 @@ void item_show_kind(UnitRecord* unit, int32_t item_id, int32_t kinds);
 // The particle form that follows a name: the first when the name ends
 // without a final consonant, else the second.
 const char* item_particle(const char* name, const char* without_final, const char* with_final);
+
+// Resets this module's state to its values at program start (tests).
+void item_reset();

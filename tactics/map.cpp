@@ -256,3 +256,15 @@ void map_mark_all_cells(uint8_t* grid) {
 void map_unmark_all_cells(uint8_t* grid) {
     for (int32_t i = 0; i < MAP_CELLS; ++i) grid[i] &= static_cast<uint8_t>(~MAP_MARK);
 }
+
+void map_reset() {
+    map_free_map_graphics();
+    g_map = {};
+    g_occupancy = {};
+    g_tile_overlay_limit = 0;
+    g_zoom = -1;
+    g_map_tile_set = 0;
+    g_map_gfx_reload = 0;
+    g_map_palette = {};
+    g_terrain_class_of_tile = g_tileset_terrain[0].data();
+}

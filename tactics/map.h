@@ -119,3 +119,6 @@ int32_t map_manhattan_distance(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
 // Set or clear bit 7 of all 3,600 bytes of a grid.
 void map_mark_all_cells(uint8_t* grid);
 void map_unmark_all_cells(uint8_t* grid);
+
+// Resets this module's state to its values at program start (tests).
+void map_reset();

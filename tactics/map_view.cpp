@@ -486,3 +486,14 @@ void map_apply_walk_sprite(int32_t n, int32_t slot) {
     const MapWalkSheet sheet(n);
     if (sheet) map_patch_class_sprite(n, slot);
 }
+
+void map_view_reset() {
+    g_view_x = g_view_y = 0;
+    g_view_cols = 19;
+    g_view_rows = 12;
+    g_cell_w8 = 4;
+    g_cell_h = 32;
+    g_walk_frame_counter = 0;
+    g_exchange_marking = 0;
+    g_sprite_class_list = g_sprite_class_lists[2].data();
+}

@@ -68,3 +68,6 @@ int32_t map_scroll_right();
 void map_move_unit_step(UnitRecord* unit, int32_t direction);
 void map_patch_class_sprite(int32_t class_id, int32_t slot);
 void map_apply_walk_sprite(int32_t n, int32_t slot);
+
+// Resets this module's state to its values at program start (tests).
+void map_view_reset();

@@ -261,3 +261,7 @@ int32_t map_pick_zoom_frame(int32_t* dx, int32_t* dy, int32_t factor) {
     *dy = fy * factor;
     return result;
 }
+
+void map_pick_reset() {
+    g_cell_cursor_x = g_cell_cursor_y = -1;
+}

@@ -25,3 +25,6 @@ void map_move_cell_cursor(int32_t vx, int32_t vy, int32_t mode);
 // At zoom 2: 1 with the chosen frame's cell offset times the factor in
 // *dx, *dy, or 0 on the right button.
 int32_t map_pick_zoom_frame(int32_t* dx, int32_t* dy, int32_t factor);
+
+// Resets this module's state to its values at program start (tests).
+void map_pick_reset();

@@ -330,3 +330,10 @@ void save_unpack_state() {
     gs.word[GS_OPT3] = static_cast<uint32_t>(g_game_opt3);
     gs.word[GS_OPT4] = static_cast<uint32_t>(g_game_opt4);
 }
+
+void save_reset() {
+    g_save_index = {};
+    g_save_index_state = 0;
+    g_save_buffer = {};
+    g_reserved_state_word = 0;
+}

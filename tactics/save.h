@@ -104,3 +104,6 @@ void save_pack_state(SaveFile* out);
 int32_t save_check_state(const SaveFile& file);
 // Copies g_save_buffer into the live state.
 void save_unpack_state();
+
+// Resets this module's state to its values at program start (tests).
+void save_reset();

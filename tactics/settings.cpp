@@ -121,3 +121,10 @@ void menu_settings_dialog() {
     gs.word[GS_OPT3] = static_cast<uint32_t>(g_game_opt3);
     gs.word[GS_OPT4] = static_cast<uint32_t>(g_game_opt4);
 }
+
+void settings_reset() {
+    g_opt_move_anim = 1;
+    g_opt_battle_real = 1;
+    g_opt_battle_speed = 3;
+    g_opt_side_marks = 1;
+}

@@ -38,3 +38,6 @@ extern const std::array<const char*, 5> g_system_menu_names;
 int32_t menu_system_menu();
 // The settings dialog, until the player right-clicks.
 void menu_settings_dialog();
+
+// Resets this module's state to its values at program start (tests).
+void settings_reset();

@@ -275,3 +275,11 @@ int32_t turn_run_stage_battle(int32_t resuming) {
         ++g_turn;
     }
 }
+
+void turn_reset() {
+    g_turn = 0;
+    g_stage_end = 0;
+    g_enemy_phase = 0;
+    g_menu_saved_base_palette = {};
+    g_menu_saved_second_palette = {};
+}

@@ -31,3 +31,6 @@ void turn_enemy_phase();
 // Drops the clicks not yet polled, then waits until the tick counter
 // reaches ticks or either button is clicked.
 void turn_wait_ticks_or_click(int32_t ticks);
+
+// Resets this module's state to its values at program start (tests).
+void turn_reset();

@@ -198,3 +198,7 @@ UnitRecord* unit_at_cell(int32_t x, int32_t y) {
     UnitRecord& u = g_units[static_cast<size_t>(n - 1)];
     return u.number != 0 ? &u : nullptr;
 }
+
+void unit_reset() {
+    g_units = {};
+}

@@ -97,3 +97,6 @@ const char* unit_display_name(const UnitStats* stats);
 const char* unit_face_code(const UnitStats* stats);
 // The record in use whose number a cell of the occupancy grid holds, or null.
 UnitRecord* unit_at_cell(int32_t x, int32_t y);
+
+// Resets this module's state to its values at program start (tests).
+void unit_reset();

@@ -13,6 +13,8 @@
 
 #include "battle/battle.h"
 #include "platform/input.h"
+#include "platform/palette.h"
+#include "platform/screen.h"
 #include "platform/shell.h"
 #include "story/chapter5.h"
 #include "story/hooks.h"
@@ -43,6 +45,21 @@ protected:
         g_turn = 0;
         keep_clicking();
         scn_turn_start();
+    }
+    // The last enemy's third body at `hp` on its five cells around (19, 1).
+    static UnitRecord* third_body(int hp) {
+        UnitRecord* body = unit(CHAR_LAST_ENEMY, CLASS_LAST_FORM, 2, 19, 1);
+        body->stats.max_hp = 300;
+        body->stats.hp = static_cast<int16_t>(hp);
+        for (const auto& [x, y] : {std::pair{18, 1}, {20, 1}, {19, 0}, {19, 2}})
+            g_occupancy.cells[y * MAP_SIDE + x] = static_cast<uint8_t>(body->number);
+        return body;
+    }
+    // 1 when the shown lines of the back image are all colour 0: the map
+    // view redrawn with no map graphics.
+    static bool back_image_cleared() {
+        const uint8_t* px = gfx_dib_pixels(g_back_dib);
+        return std::all_of(px, px + SCREEN_W * SCREEN_H, [](uint8_t v) { return v == 0; });
     }
     // How often the vanishing sound played.
     static int vanish_sounds() {
@@ -458,11 +475,7 @@ TEST_F(Chapter5Test, TheFinalBlowFromTheCommandMenuLeavesTheLastPictureUntilTheT
     // and resumed as a loaded game.
     fresh(40);
     UnitRecord* lead = unit(1, 0, 0, 19, 3);
-    UnitRecord* body = unit(CHAR_LAST_ENEMY, CLASS_LAST_FORM, 2, 19, 1);
-    body->stats.max_hp = 300;
-    body->stats.hp = 1;
-    for (const auto& [x, y] : {std::pair{18, 1}, {20, 1}, {19, 0}, {19, 2}})
-        g_occupancy.cells[y * MAP_SIDE + x] = static_cast<uint8_t>(body->number);
+    UnitRecord* body = third_body(1);
     map_center_view_on(lead->x, lead->y);
     g_turn = 3;
     SaveFile save;
@@ -542,6 +555,86 @@ TEST_F(Chapter5Test, TheFinalBlowFromTheCommandMenuLeavesTheLastPictureUntilTheT
     EXPECT_EQ(phase, 2);
     EXPECT_EQ(black_frames_in_colour, 0);
     EXPECT_EQ(g_stage_index, 40);
+}
+
+TEST_F(Chapter5Test, TheSpiritsFinalBlowLeavesTheLastPictureOnTheScreen) {
+    // Stage 40 on turn 4: the third body at 1 HP, an earth spirit below it,
+    // the lead out of its reach.
+    fresh(40);
+    unit(1, 0, 0, 15, 6);
+    unit(20, CLASS_EARTH_SPIRIT, 0, 19, 3);
+    third_body(1);
+    map_center_view_on(19, 3);
+    map_redraw_view();
+    g_turn = 3;
+    // The player ends the turn through the map command menu (a right click,
+    // " 턴 종료 ", "예"); the spirit acts first in the enemy phase, and every
+    // wait of its battle and of the ending is answered.
+    int step = 0;
+    uint32_t since = 0;
+    start_polling([&] {
+        const uint32_t now = sys_headless_clock();
+        switch (step) {
+            case 0:
+                if (window_shown("*턴4：쿠시나일행의 행동")) {
+                    click_view(300, 300);
+                    step = 1;
+                    since = now;
+                }
+                break;
+            case 1:
+                if (now - since > 200) {
+                    rclick_view(200, 200);
+                    step = 2;
+                }
+                break;
+            case 2:
+                if (g_menu_chip_set == 1) {
+                    click_view(250, 210, 50);
+                    step = 3;
+                    since = now;
+                }
+                break;
+            case 3:
+                if (now - since > 400) {
+                    click_view(400, 190);
+                    step = 4;
+                }
+                break;
+            default: click_view(320, 200); break;
+        }
+    });
+    EXPECT_EQ(turn_run_stage_battle(1), 1);
+    polling = false;
+    EXPECT_EQ(count_messages(51), 1);  // the closing scene ran
+    EXPECT_EQ(count_messages(75), 1);  // and the ending
+    EXPECT_EQ(g_stage_end, 1);
+    EXPECT_EQ(g_enemy_phase, 0);
+    // The ending freed the map graphics; its last picture stays until the
+    // title, with no map view redrawn over it.
+    EXPECT_FALSE(map_view_available());
+    EXPECT_FALSE(back_image_cleared());
+}
+
+TEST_F(Chapter5Test, TheLastFormFallingToACounterInTheEnemyPhaseLeavesTheColoursCycling) {
+    // The third body at 1 HP strikes the lead, whose counter fells it: the
+    // closing scene and the ending run with the colour cycling unblocked,
+    // as after the player's own final blow.
+    fresh(40);
+    UnitRecord* lead = unit(1, 0, 0, 19, 3);
+    lead->stats.max_hp = lead->stats.hp = 999;
+    third_body(1);
+    int block_in_closing_scene = -1;
+    start_polling([&] {
+        if (block_in_closing_scene < 0 && count_messages(51) > 0) block_in_closing_scene = g_colour_cycle_block;
+        click_view(320, 200);
+    });
+    sys_log_clear();
+    turn_enemy_phase();
+    polling = false;
+    EXPECT_EQ(count_messages(75), 1);  // the ending ran
+    EXPECT_EQ(block_in_closing_scene, 0);
+    EXPECT_EQ(g_colour_cycle_block, 0);
 }
 
 TEST_F(Chapter5Test, StageThirtyNineWalksOutOnlyWhoStandsOnTheGridAndKeepsTheOthersDrawn) {

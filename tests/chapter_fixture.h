@@ -1,6 +1,5 @@
-// Test fixture for the chapter modules: the loop fixture with the display
-// options on, the messages shown, unit placement, a fresh stage, a stage's
-// start and its own map.
+// Test fixture for the chapter modules: the loop fixture with the messages
+// shown, unit placement, a fresh stage, a stage's start and its own map.
 #pragma once
 
 #include <cstring>
@@ -19,12 +18,6 @@
 
 class ChapterFixture : public LoopTest {
 protected:
-    void SetUp() override {
-        LoopTest::SetUp();
-        g_opt_move_anim = 1;
-        g_opt_side_marks = 1;
-    }
-
     // The messages shown, in order.
     static std::vector<int> messages() {
         std::vector<int> ids;

@@ -10,15 +10,29 @@
 #include <vector>
 #include <string>
 
+#include "battle/battle.h"
 #include "platform/files.h"
 #include "platform/input.h"
+#include "platform/menu.h"
 #include "platform/palette.h"
 #include "platform/screen.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "platform/text.h"
+#include "story/hooks.h"
 #include "story/title.h"
 #include "sys/headless/headless.h"
+#include "tactics/ai.h"
+#include "tactics/game.h"
+#include "tactics/items.h"
+#include "tactics/map.h"
+#include "tactics/map_view.h"
+#include "tactics/move.h"
+#include "tactics/pick.h"
+#include "tactics/save.h"
+#include "tactics/settings.h"
+#include "tactics/turn.h"
+#include "tactics/units.h"
 
 #ifndef ROWEN_KIT_DIR
 #define ROWEN_KIT_DIR "."
@@ -77,14 +91,30 @@ inline void headless_at(uint32_t delay, HeadlessKind kind, int x = 0, int y = 0,
     sys_headless_push(e);
 }
 
-// Every module's state back to its values at program start.
+// Every module's state back to its values at program start, so that no
+// test reads what an earlier one left (the suite passes in any order).
 inline void reset_game_globals() {
     win_shell_reset();
     win_input_reset();
     file_reset();
+    gfx_screen_reset();
     gfx_palette_reset();
+    menu_reset();
     snd_reset();
     txt_font_reset();
+    map_reset();
+    map_free_move_range();
+    map_view_reset();
+    map_pick_reset();
+    unit_reset();
+    item_reset();
+    game_reset();
+    save_reset();
+    settings_reset();
+    turn_reset();
+    ai_reset();
+    btl_reset();
+    scn_reset();
     title_reset();
 }
 

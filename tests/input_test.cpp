@@ -35,6 +35,32 @@ TEST_F(InputTest, WaitUnitsAreTwelveMillisecondsInAChapterAndOneOnTheTitle) {
     EXPECT_GT(sys_headless_clock(), t0);
 }
 
+TEST_F(InputTest, AWaitCountsFromTheCallsFrameAfterWorkThatPumpedNoMessages) {
+    // Work that holds the program without pumping messages (the clock's
+    // sleep, as a retried picture read does) holds back the frame timer.
+    // The wait after it counts from the frame the call falls in: the last
+    // frame-timer tick plus the whole 16 ms frames since.
+    struct Case {
+        uint32_t chapter, busy;
+        int32_t units;
+        uint32_t ms;
+    };
+    for (const Case& c : {Case{1, 300, 60, 720}, Case{1, 1000, 10, 120}, Case{1, 320, 1, 12}, Case{1, 40, 0, 0},
+                          Case{0, 300, 60, 60}, Case{0, 1000, 200, 200}, Case{0, 25, 5, 5}}) {
+        SCOPED_TRACE("chapter " + std::to_string(c.chapter) + ", " + std::to_string(c.busy) + " ms busy, " +
+                     std::to_string(c.units) + " units");
+        g_chapter = c.chapter;
+        sys_sleep_ms(c.busy);
+        const uint32_t call = sys_headless_clock();
+        const uint32_t frame = g_last_timer_tick + (call - g_last_timer_tick) / 16 * 16;
+        win_wait_units(c.units);
+        const uint32_t end = sys_headless_clock();
+        EXPECT_EQ(end, g_last_timer_tick);  // it ended on a frame-timer message
+        EXPECT_GT(end - frame, c.ms);
+        EXPECT_LE(end - frame, c.ms + 16);
+    }
+}
+
 TEST_F(InputTest, PressesAddUpUntilPolledAndEachButtonKeepsItsOwn) {
     at(5, HeadlessKind::Click, 100, 100);
     at(5, HeadlessKind::Click, 200, 150);

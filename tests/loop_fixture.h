@@ -1,7 +1,7 @@
 // Test fixture for the game loop, the turn loop and the chapter hooks: the
-// map fixture with the interface sheets loaded, the loop's globals reset, a
-// poll that runs a check from inside whatever wait is running, and a test
-// for a card or banner window being on the screen.
+// map fixture with the interface sheets loaded, a poll that runs a check
+// from inside whatever wait is running, and a test for a card or banner
+// window being on the screen.
 #pragma once
 
 #include <cstring>
@@ -35,21 +35,6 @@ protected:
         };
         MapTest::SetUp();
         gfx_load_ui_sheets();
-        g_game_state_record = {};
-        g_game_state = &g_game_state_record;
-        g_save_buffer = {};
-        g_bag = {};
-        g_gold = 0;
-        g_chests = {};
-        g_stage_flags = {};
-        g_turn = 0;
-        g_stage_end = 0;
-        g_enemy_phase = 0;
-        g_lightning = 0;
-        g_stage_index = -1;
-        g_opt_battle_real = 1;
-        g_opt_battle_speed = 3;
-        util_random_reset();
     }
     void TearDown() override {
         polling = false;

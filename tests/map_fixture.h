@@ -1,6 +1,6 @@
 // Test fixtures for the map, the unit table and the map view: a headless
-// machine with the map, occupancy grid, unit table and view reset, data
-// files read from a temporary folder or the sample kit.
+// machine in chapter 1, data files read from a temporary folder or the
+// sample kit.
 #pragma once
 
 #include <algorithm>
@@ -22,16 +22,6 @@ protected:
 
     void SetUp() override {
         HeadlessTest::SetUp();
-        std::memset(&g_map, 0, sizeof g_map);
-        std::memset(&g_occupancy, 0, sizeof g_occupancy);
-        g_units = {};
-        g_view_x = g_view_y = 0;
-        g_zoom = -1;
-        g_opt_move_anim = 1;
-        g_opt_side_marks = 1;
-        g_exchange_marking = 0;
-        g_debug_flags = 0;
-        g_map_gfx_reload = 0;
         g_chapter = 1;
         g_module_index = 1;
         sys_log_clear();

@@ -355,18 +355,34 @@ TEST(GameRunTest, ASecondInstanceEndsAtOnceSayingWhy) {
     close(fd);
 }
 
-// The headless driver makes the folder its shots go to.
-TEST(GameRunTest, TheHeadlessDriverMakesItsShotsFolder) {
+// The headless driver makes the folder its shots go to, which holds only the
+// shots; its instance lock is kept in the data folder, one run at a time.
+TEST(GameRunTest, TheHeadlessDriverMakesItsShotsFolderAndLeavesOnlyShotsThere) {
     TempDir dir;
+    const std::filesystem::path data = dir.path / "data";
+    std::filesystem::create_directories(data);
+    for (const char* item : {"dat", "bmp", "midi", "wave", "k.fnt"})
+        std::filesystem::create_symlink(std::filesystem::path(ROWEN_KIT_DIR) / item, data / item);
     const std::filesystem::path script = dir.path / "script.txt";
     std::ofstream(script) << "at 100 shot first\nat 200 end\n";
-    const std::filesystem::path shots = dir.path / "not" / "yet";
-    const std::string command = std::string(ROWEN_KIT_DIR) + "/game-headless --script " + script.string() +
-                                " --shots " + shots.string() + " > /dev/null";
-    const int status = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_TRUE(std::filesystem::exists(shots / "first.png"));
+    auto drive = [&](const std::filesystem::path& shots) {
+        const std::string command = std::string(ROWEN_KIT_DIR) + "/game-headless --script " + script.string() +
+                                    " --data " + data.string() + " --shots " + shots.string() + " > /dev/null 2>&1";
+        const int status = std::system(command.c_str());
+        EXPECT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+        std::vector<std::string> files;
+        for (const auto& f : std::filesystem::directory_iterator(shots)) files.push_back(f.path().filename().string());
+        return files;
+    };
+    EXPECT_EQ(drive(dir.path / "not" / "yet"), std::vector<std::string>{"first.png"});
+    // While another instance holds the lock, a run ends at once: no shots.
+    const std::string lock = (data / "Software_QMX_MARDOSKE_EXEC.lock").string();
+    const int fd = open(lock.c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
+    EXPECT_TRUE(drive(dir.path / "second").empty());
+    close(fd);
 }
 
 }  // namespace

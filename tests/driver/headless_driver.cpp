@@ -76,7 +76,10 @@ int main(int argc, char** argv) {
     for (const HeadlessEvent& e : opt.script) last = std::max(last, e.at);
     opt.time_limit = last + 60000;
     opt.exe_dir = data;
-    opt.lock_dir = shots;
+    // One run at a time per data folder, where the game also keeps its
+    // saves: the instance lock lives there, beside the (pretended) program,
+    // so that the shots folder holds only shots.
+    opt.lock_dir = data;
     int failures = 0;
     opt.on_shot = [&](const std::string& name) {
         int w = 0, h = 0;
