@@ -447,28 +447,13 @@ void vision15() {
 }  // namespace
 
 void scn_ch2_stage_start() {
-    scn_cutscene_begin();
-    scn_clear_occupancy();
-    g_view_x = 0;
-    g_view_y = 0;
-    switch (scn_stage_no()) {
-        case 2: stage2(); break;
-        case 3: stage3(); break;
-        case 4: stage4(); break;
-        case 5: stage5(); break;
-        case 6: scn_place_list(kStage6); break;
-        case 7: stage7(); break;
-        case 8: stage8(); break;
-        case 9: stage9(); break;
-        case 10: stage10(); break;
-        case 11: stage11(); break;
-        case 12: scn_place_list(kStage12); break;
-        case 13: scn_place_list(kStage13); break;
-        case 14: stage14(); break;
-        case 15: scn_place_list(kStage15); break;
-        default: break;
-    }
-    scn_cutscene_end();
+    static constexpr StageScene stages[] = {
+        {2, stage2, nullptr},   {3, stage3, nullptr},   {4, stage4, nullptr},   {5, stage5, nullptr},
+        {6, nullptr, kStage6},  {7, stage7, nullptr},   {8, stage8, nullptr},   {9, stage9, nullptr},
+        {10, stage10, nullptr}, {11, stage11, nullptr}, {12, nullptr, kStage12}, {13, nullptr, kStage13},
+        {14, stage14, nullptr}, {15, nullptr, kStage15},
+    };
+    scn_stage_start(stages);
 }
 
 void scn_ch2_turn_start() {

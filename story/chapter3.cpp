@@ -628,20 +628,11 @@ void stage21() {
 }  // namespace
 
 void scn_ch3_stage_start() {
-    scn_cutscene_begin();
-    scn_clear_occupancy();
-    g_view_x = 0;
-    g_view_y = 0;
-    switch (scn_stage_no()) {
-        case 16: scn_place_list(kStage16); break;
-        case 17: stage17(); break;
-        case 18: stage18(); break;
-        case 19: stage19(); break;
-        case 20: scn_place_list(kStage20); break;
-        case 21: stage21(); break;
-        default: break;
-    }
-    scn_cutscene_end();
+    static constexpr StageScene stages[] = {
+        {16, nullptr, kStage16}, {17, stage17, nullptr}, {18, stage18, nullptr},
+        {19, stage19, nullptr},  {20, nullptr, kStage20}, {21, stage21, nullptr},
+    };
+    scn_stage_start(stages);
 }
 
 void scn_ch3_turn_start() {

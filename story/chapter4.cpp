@@ -355,26 +355,12 @@ int32_t stage33_gate() {
 }  // namespace
 
 void scn_ch4_stage_start() {
-    scn_cutscene_begin();
-    scn_clear_occupancy();
-    g_view_x = 0;
-    g_view_y = 0;
-    switch (scn_stage_no()) {
-        case 22: scn_place_list(kStage22); break;
-        case 23: stage23(); break;
-        case 24: stage24(); break;
-        case 25: scn_place_list(kStage25); break;
-        case 26: stage26(); break;
-        case 27: stage27(); break;
-        case 28: scn_place_list(kStage28); break;
-        case 29: stage29(); break;
-        case 30: stage30(); break;
-        case 31: stage31(); break;
-        case 32: stage32(); break;
-        case 33: scn_place_list(kStage33); break;
-        default: break;
-    }
-    scn_cutscene_end();
+    static constexpr StageScene stages[] = {
+        {22, nullptr, kStage22}, {23, stage23, nullptr}, {24, stage24, nullptr}, {25, nullptr, kStage25},
+        {26, stage26, nullptr},  {27, stage27, nullptr}, {28, nullptr, kStage28}, {29, stage29, nullptr},
+        {30, stage30, nullptr},  {31, stage31, nullptr}, {32, stage32, nullptr},  {33, nullptr, kStage33},
+    };
+    scn_stage_start(stages);
 }
 
 void scn_ch4_turn_start() {
