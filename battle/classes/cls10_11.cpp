@@ -102,7 +102,7 @@ void bounce(int16_t& at, int16_t& speed, int32_t lo, int32_t hi, int32_t magnitu
 // Support: the walk, three frames of casting, a spirit rising from the
 // partner's column.
 uint16_t cls10_move12(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
         case 0: support_setup(m); return 0;
@@ -135,14 +135,11 @@ uint16_t cls10_move12(int16_t side) {
 
 // A summoned runner that strikes once on reaching the opponent.
 uint16_t cls10_move13(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.frame = 7;
-            me.ground_y = BTL_GROUND_Y;
-            me.step = 1;
+            m.open(BTL_SHEET_B, {.frame = 7, .ground = true});
             return 0;
         case 1:
             if (++me.frame == 9) {
@@ -179,16 +176,13 @@ uint16_t cls10_move13(int16_t side) {
 
 // Five critters hop across the field from behind the mover, up to five hits.
 uint16_t cls10_move14(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     constexpr int32_t CRITTERS = 5;
     auto start_speed = [](int32_t i) { return static_cast<int16_t>(-32 - 4 * (i % 3)); };
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.frame = 7;
-            me.ground_y = BTL_GROUND_Y;
-            me.step = 1;
+            m.open(BTL_SHEET_B, {.frame = 7, .ground = true});
             return 0;
         case 1:
             if (++me.frame == 9) {
@@ -242,7 +236,7 @@ void cls10_handler(int16_t side, uint16_t* done) {
 // Support: the walk, a spirit that leaves the mover, sinks toward the
 // partner and then rises swinging around it.
 uint16_t cls11_move12(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
         case 0: support_setup(m); return 0;
@@ -288,7 +282,7 @@ uint16_t cls11_move12(int16_t side) {
 
 // Six rocks fall on and around the opponent; a hit bursts the rock.
 uint16_t cls11_move13(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     constexpr int32_t ROCKS = 6;
     switch (me.step) {
@@ -312,8 +306,7 @@ uint16_t cls11_move13(int16_t side) {
                 if (r.down_flag == 0) {
                     r.x = static_cast<int16_t>(r.x + r.stash_x);
                     r.y = static_cast<int16_t>(r.y + 32);
-                    ++r.timer;
-                    r.frame = static_cast<int16_t>(10 + r.timer % 3);
+                    m.frame_loop(r, 10, 3);
                     if (m.hitbox(m.fx_id(i), -2, -32, 2, 32) && m.try_hit(2, 1, 8)) {
                         r.down_flag = 1;
                         r.frame = 13;
@@ -343,7 +336,7 @@ uint16_t cls11_move13(int16_t side) {
 
 // Nine lights rise from below around the opponent, swaying.
 uint16_t cls11_move14(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     constexpr int32_t LIGHTS = 9;
     constexpr int16_t GONE = -1;
@@ -399,7 +392,7 @@ uint16_t cls11_move14(int16_t side) {
 // Four orbs bounce in a box on the opponent's half for up to 48 frames; a
 // hit bursts the orb, the others fade at the end.
 uint16_t cls11_move15(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     constexpr int32_t ORBS = 4;
     constexpr int16_t FLYING = 0, BURSTING = 1, FADING = 2, FINISHED = 3;
@@ -478,10 +471,6 @@ uint16_t cls11_move15(int16_t side) {
 
 void cls11_handler(int16_t side, uint16_t* done) {
     static constexpr MoveTable moves = {cls11_move12, cls11_move13, cls11_move14, cls11_move15};
-    static constexpr ClassHandlerFacts facts = [] {
-        ClassHandlerFacts f = CLS10_FACTS;
-        f.highest = 15;
-        return f;
-    }();
+    static constexpr ClassHandlerFacts facts = btl_facts_highest(CLS10_FACTS, 15);
     btl_common_handler(side, done, facts, moves);
 }

@@ -21,7 +21,6 @@ void blaze_spot(Move& m, BattleActor& e) {
 // Move 12: thirteen bolts, one more each frame; bolts 2, 6 and 10 strike.
 uint16_t cls13_move12(int16_t side) {
     Move m(side);
-    m.layers();
     constexpr int32_t BOLTS = 13;
     switch (m.me.step) {
         case 0:
@@ -55,7 +54,6 @@ uint16_t cls13_move12(int16_t side) {
 // Move 13: twenty pieces rain down on the opponent from the ninth frame.
 uint16_t cls13_move13(int16_t side) {
     Move m(side);
-    m.layers();
     constexpr int32_t PIECES = 20;
     switch (m.me.step) {
         case 0:
@@ -97,7 +95,6 @@ uint16_t cls13_move13(int16_t side) {
 // flames at the opponent's sides, E3 the flame on it.
 uint16_t cls13_move14(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:

@@ -34,7 +34,7 @@ bool swell(Move& m, int32_t base, int32_t frames, int32_t sound) {
 // Move 12: the ball swells in front of the mover, drifts down to the
 // opponent and bursts on it; one hit, no guards.
 uint16_t cls18_move12(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
@@ -78,7 +78,7 @@ uint16_t cls18_move12(int16_t side) {
 // Move 13: the spout reaches the opponent, lifts it 24 pixels and spins it
 // for 13 frames, then strikes and sets it down facing the mover.
 uint16_t cls18_move13(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:

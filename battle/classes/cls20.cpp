@@ -34,7 +34,7 @@ bool casting(Move& m) {
 // Move 12: the spirit swoops down to the ground, climbs into the opponent
 // and turns back twice; the passes give stagger, stagger, damage.
 uint16_t cls20_move12(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     same_layer(m);
     BattleActor& me = m.me;
     switch (me.step) {
@@ -124,7 +124,7 @@ uint16_t cls20_move12(int16_t side) {
 // Move 13: a focus runs to the opponent, a claw rises from below the field
 // beside it and strikes five times: pins, a hit, pins, a hit.
 uint16_t cls20_move13(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     same_layer(m);
     BattleActor& me = m.me;
     switch (me.step) {

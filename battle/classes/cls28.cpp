@@ -203,17 +203,14 @@ bool bats_dive(Move& m) {
 }
 
 uint16_t count_spell(int16_t side, int32_t move) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
         case 0: {
-            m.setup(BTL_SHEET_B);
-            me.timer = 0;
-            me.ground_y = BTL_GROUND_Y;
+            m.open(BTL_SHEET_B, {.ground = true});
             BattleActor& e0 = m.spawn(me.x, BTL_GROUND_Y, 3);
             e0.layer = 2;
             e0.stash_x = 1;
-            me.step = 1;
             return 0;
         }
         case 1:

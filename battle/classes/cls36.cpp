@@ -50,7 +50,6 @@ void awaken(Move& m) {
 // Move 12: a flying strike.
 uint16_t cls36_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     uint16_t result = 0;
     switch (me.step) {
@@ -98,7 +97,6 @@ uint16_t cls36_move12(int16_t side) {
 // Move 13: it rises high, pecks the opponent twice from above, then dives.
 uint16_t cls36_move13(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     uint16_t result = 0;
     switch (me.step) {
@@ -110,8 +108,7 @@ uint16_t cls36_move13(int16_t side) {
             break;
         case 2:
             m.wing_beat();
-            ++me.timer;
-            me.frame = (me.timer / 2) % 2;
+            m.frame_loop(me, 0, 2, 2);
             me.y -= 4;
             if (me.y < 201) {
                 me.y = 200;
