@@ -20,13 +20,6 @@
 
 namespace {
 
-std::array<uint32_t, MAP_TILES> identity_terrain() {
-    std::array<uint32_t, MAP_TILES> t{};
-    for (uint32_t i = 0; i < MAP_TILES; ++i) t[i] = i <= 10 ? i : 0;
-    return t;
-}
-const std::array<uint32_t, MAP_TILES> kTerrainIsTile = identity_terrain();
-
 class CommandTest : public MapTest {
 protected:
     std::function<void()> on_shot;
@@ -36,14 +29,8 @@ protected:
             if (on_shot) on_shot();
         };
         MapTest::SetUp();
-        ASSERT_EQ(map_load_stage_map(0), 1);
-        map_load_map_graphics(0);
-        g_terrain_class_of_tile = kTerrainIsTile.data();
-        set_map_size(20, 14);
-        for (int y = 0; y < MAP_SIDE; ++y)
-            for (int x = 0; x < MAP_SIDE; ++x) g_map.cells[y * MAP_SIDE + x] = 1;
-        map_set_zoom(1);
-        g_sfx_enabled = 1;
+        load_first_stage(0);
+        flat_map();
         g_enemy_phase = 0;
     }
     void TearDown() override {

@@ -16,13 +16,6 @@
 
 namespace {
 
-std::array<uint32_t, MAP_TILES> identity_terrain() {
-    std::array<uint32_t, MAP_TILES> t{};
-    for (uint32_t i = 0; i < MAP_TILES; ++i) t[i] = i <= 10 ? i : 0;
-    return t;
-}
-const std::array<uint32_t, MAP_TILES> kTerrainIsTile = identity_terrain();
-
 
 // The fill written as a plain depth-first recursion that re-enters a cell
 // whenever it arrives with no fewer points: the reference the fill must
@@ -55,7 +48,7 @@ class MoveTest : public MapTest {
 protected:
     void SetUp() override {
         MapTest::SetUp();
-        g_terrain_class_of_tile = kTerrainIsTile.data();
+        g_terrain_class_of_tile = terrain_is_tile();
         g_enemy_phase = 0;
     }
     void TearDown() override {

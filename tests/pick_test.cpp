@@ -18,8 +18,7 @@ class PickTest : public MapTest {
 protected:
     void SetUp() override {
         MapTest::SetUp();
-        ASSERT_EQ(map_load_stage_map(0), 1);
-        map_load_map_graphics(g_stage_tileset[0]);
+        load_first_stage();
         map_set_zoom(1);
         g_cell_cursor_x = g_cell_cursor_y = -1;
     }

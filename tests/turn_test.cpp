@@ -10,16 +10,6 @@
 
 namespace {
 
-// 1 when text in colour stands at (col, row) of the back image: drawing it
-// again changes no pixel.
-bool text_shown(int col, int row, const char* text, int colour) {
-    std::vector<uint8_t> before(g_back_dib, g_back_dib + SCREEN_DIB_SIZE);
-    txt_draw_string(col, row, text, colour);
-    const bool same = std::memcmp(before.data(), g_back_dib, SCREEN_DIB_SIZE) == 0;
-    std::memcpy(g_back_dib, before.data(), SCREEN_DIB_SIZE);
-    return same;
-}
-
 // A tile of the tile set whose terrain class is the one asked for.
 int tile_of_class(int tile_set, uint32_t terrain) {
     for (int t = 0; t < MAP_TILES; ++t)
