@@ -109,10 +109,7 @@ uint16_t cls00_move12(int16_t side) { return support(side, {3, 4, 16}); }
 uint16_t cls00_move13(int16_t side) {
     Move m(side);
     switch (m.me.step) {
-        case 0:
-            m.setup(BTL_SHEET_B);
-            m.me.step = 1;
-            return 0;
+        case 0: m.open(BTL_SHEET_B); return 0;
         case 1:
         case 2:
         case 3: feint_and_strike(m); return 0;

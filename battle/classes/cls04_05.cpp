@@ -27,9 +27,8 @@ bool valkyrie_frame(Move& m) {
     m.me.ground_y = BTL_GROUND_Y;
     m.companion_glide(BTL_ON_GROUND_Y);
     if (m.me.step != 0) return false;
-    m.setup(BTL_SHEET_B);
+    m.open(BTL_SHEET_B);
     m.me.y = BTL_GROUND_Y;
-    m.me.step = 1;
     return true;
 }
 

@@ -12,17 +12,11 @@ namespace {
 
 
 // The support move's set-up: busy, the sheet, frame 0.
-void support_setup(Move& m) {
-    m.setup(BTL_SHEET_B);
-    m.me.timer = 0;
-    m.me.ground_y = BTL_GROUND_Y;
-    m.me.frame = 0;
-    m.me.step = 1;
-}
+void support_setup(Move& m) { m.open(BTL_SHEET_B, {.frame = 0, .ground = true}); }
 
 // The walk to the partner: 2 cells a frame with sound 56 while 9 or more
 // cells away, then the cast message and frame 4. True then.
-bool approach(Move& m) {
+bool walk_to_partner(Move& m) {
     BattleActor& me = m.me;
     m.pan_slow();
     me.frame = static_cast<int16_t>(me.timer % 4);
@@ -56,13 +50,9 @@ void spirit_rise(Move& m, BattleActor& s, int32_t top) {
 }
 
 // The set-up of the priest's conjurings: frame 6, the opening sound.
-void conjure_setup(Move& m, int32_t sound) {
-    m.setup(BTL_SHEET_B);
-    m.me.frame = 6;
-    m.me.ground_y = BTL_GROUND_Y;
+void conjure_setup(Move& m, int16_t sound) {
+    m.open(BTL_SHEET_B, {.frame = 6, .ground = true, .sound = sound});
     m.pan_fast();
-    btl_sound(sound);
-    m.me.step = 1;
 }
 
 // Their first step: frame 7, then nine frames of count, fast pan
@@ -107,7 +97,7 @@ uint16_t cls10_move12(int16_t side) {
     switch (me.step) {
         case 0: support_setup(m); return 0;
         case 1:
-            if (approach(m)) me.step = 2;
+            if (walk_to_partner(m)) me.step = 2;
             return 0;
         case 2:
             btl_msg_cast(side, 0);
@@ -241,7 +231,7 @@ uint16_t cls11_move12(int16_t side) {
     switch (me.step) {
         case 0: support_setup(m); return 0;
         case 1:
-            if (approach(m)) me.step = 2;
+            if (walk_to_partner(m)) me.step = 2;
             return 0;
         case 2:
             btl_msg_cast(side, 0);

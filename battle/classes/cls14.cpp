@@ -22,10 +22,7 @@ void summon(Move& m, const Called& c) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.timer = 0;
-            btl_sound(7);
-            me.step = 1;
+            m.open(BTL_SHEET_B, {.sound = 7});
             return;
         case 1:
             if (me.timer < 16) {

@@ -13,12 +13,8 @@ uint16_t cls15_move12(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
+            m.open(BTL_SHEET_B, {.ground = true, .pose = 0, .sound = 6});
             me.timer = 2;
-            me.ground_y = BTL_GROUND_Y;
-            m.companion(0);
-            btl_sound(6);
-            me.step = 1;
             [[fallthrough]];
         case 1:
             if (me.timer < 10) me.frame = 2;

@@ -13,9 +13,7 @@ void churn(BattleActor& e, int32_t base) {
 
 // The opening of both moves: the water `ahead` of the mover at row y.
 void open(Move& m, int16_t y, int16_t frame) {
-    m.setup(BTL_SHEET_B);
-    m.me.timer = 0;
-    m.me.frame = 0;
+    m.open(BTL_SHEET_B, {.frame = 0});
     m.spawn(m.me.x + m.fwd(6), y, frame);
 }
 
@@ -39,7 +37,6 @@ uint16_t cls18_move12(int16_t side) {
     switch (me.step) {
         case 0:
             open(m, 144, 2);
-            me.step = 1;
             [[fallthrough]];
         case 1:
             if (swell(m, 2, 6, 1)) me.step = 2;
@@ -84,7 +81,6 @@ uint16_t cls18_move13(int16_t side) {
         case 0:
             open(m, 160, 8);
             btl_sound(54);
-            me.step = 1;
             [[fallthrough]];
         case 1:
             if (swell(m, 8, 12, 47)) me.step = 2;

@@ -14,12 +14,7 @@ void same_layer(Move& m) {
 }
 
 // The opening of both moves.
-void open(Move& m, int32_t sound) {
-    m.setup(BTL_SHEET_B);
-    m.me.timer = 0;
-    m.me.ground_y = BTL_GROUND_Y;
-    btl_sound(sound);
-}
+void open(Move& m, int16_t sound) { m.open(BTL_SHEET_B, {.ground = true, .sound = sound}); }
 
 // Step 1 of both moves: the casting frames 0, 1 ... then 2 and 3; true in
 // the frame that would show 4.
@@ -40,7 +35,6 @@ uint16_t cls20_move12(int16_t side) {
     switch (me.step) {
         case 0:
             open(m, 52);
-            me.step = 1;
             [[fallthrough]];
         case 1:
             if (casting(m)) {
@@ -130,7 +124,6 @@ uint16_t cls20_move13(int16_t side) {
     switch (me.step) {
         case 0:
             open(m, 7);
-            me.step = 1;
             [[fallthrough]];
         case 1:
             if (casting(m)) {

@@ -96,9 +96,7 @@ uint16_t cls26_move13(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.frame = 0;
-            me.timer = 0;
+            m.open(BTL_SHEET_B, {.frame = 0, .sound = 6});
             me.stash_x = 0;
             for (int32_t i = 0; i < WISPS; ++i) {
                 const int32_t p = i / 2;
@@ -107,8 +105,6 @@ uint16_t cls26_move13(int16_t side) {
                 w.stash_x = w.x;
                 w.stash_y = w.y;
             }
-            btl_sound(6);
-            me.step = 1;
             [[fallthrough]];
         case 1:
             m.frame_loop(me, 0, 2);
