@@ -39,15 +39,8 @@ protected:
         MapTest::TearDown();
     }
     static UnitRecord* place(int slot, int x, int y, int cls, int mode, int ch = 2, int weapon = 38) {
-        UnitRecord& r = g_units[static_cast<size_t>(slot)];
-        r = {};
-        r.number = static_cast<int16_t>(slot + 1);
-        r.x = static_cast<int16_t>(x);
-        r.y = static_cast<int16_t>(y);
-        r.status = 100;
-        r.stats = stats(ch, cls, mode);
+        UnitRecord& r = place_record(slot, x, y, stats(ch, cls, mode), 100);
         r.stats.weapon = static_cast<int16_t>(weapon);
-        g_occupancy.cells[y * MAP_SIDE + x] = static_cast<uint8_t>(slot + 1);
         return &r;
     }
     // Client position of a map cell's centre; the view stays at (0, 0) here.

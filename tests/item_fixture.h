@@ -102,16 +102,9 @@ protected:
     }
 
     static UnitRecord* place(int slot, int x, int y, int cls, int ch = 2, int mode = 0) {
-        UnitRecord& r = g_units[static_cast<size_t>(slot)];
-        r = {};
-        r.number = static_cast<int16_t>(slot + 1);
-        r.x = static_cast<int16_t>(x);
-        r.y = static_cast<int16_t>(y);
-        r.status = 100;
-        r.stats = stats(ch, cls, mode, 50);
+        UnitRecord& r = place_record(slot, x, y, stats(ch, cls, mode, 50), 100);
         r.stats.weapon = 0;
         r.equipped_slot = ITEM_NO_SLOT;
-        g_occupancy.cells[y * MAP_SIDE + x] = static_cast<uint8_t>(slot + 1);
         return &r;
     }
 

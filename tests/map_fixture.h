@@ -81,6 +81,19 @@ protected:
         map_set_zoom(1);
         g_sfx_enabled = 1;
     }
+    // A fresh record in unit slot `slot` with the stats and status counter
+    // given, standing on the grid at (x, y).
+    static UnitRecord& place_record(int slot, int x, int y, const UnitStats& s, int16_t status = 0) {
+        UnitRecord& r = g_units[static_cast<size_t>(slot)];
+        r = {};
+        r.number = static_cast<int16_t>(slot + 1);
+        r.x = static_cast<int16_t>(x);
+        r.y = static_cast<int16_t>(y);
+        r.status = status;
+        r.stats = s;
+        g_occupancy.cells[y * MAP_SIDE + x] = static_cast<uint8_t>(slot + 1);
+        return r;
+    }
     static size_t memory_errors() {
         return static_cast<size_t>(std::count(sys_log_lines().begin(), sys_log_lines().end(), "msgbox |Memory Error"));
     }

@@ -70,15 +70,7 @@ protected:
         for (int x = 0; x < w; ++x) set_terrain(x, 1, 1);
     }
     static UnitRecord* place(int slot, int x, int y, int cls, int mode, int hp = 20, int ch = 2) {
-        UnitRecord& u = g_units[static_cast<size_t>(slot)];
-        u = {};
-        u.number = static_cast<int16_t>(slot + 1);
-        u.x = static_cast<int16_t>(x);
-        u.y = static_cast<int16_t>(y);
-        u.stats = stats(ch, cls, mode, hp);
-        u.stats.hp = static_cast<int16_t>(hp);
-        g_occupancy.cells[y * MAP_SIDE + x] = static_cast<uint8_t>(slot + 1);
-        return &u;
+        return &place_record(slot, x, y, stats(ch, cls, mode, hp));
     }
     static void range(UnitRecord* u) {
         ASSERT_EQ(map_alloc_move_range(), 1);
