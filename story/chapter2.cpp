@@ -527,31 +527,31 @@ int32_t scn_ch2_unit_moved(UnitRecord* unit, int32_t, int32_t) {
 
 int32_t scn_ch2_before_battle(UnitRecord*, UnitRecord* second) {
     if (!second) return 0;
-    if (second->stats.ai_mode == 1) {
-        switch (scn_stage_no()) {
-            case 8: scn_message(50); second->stats.ai_mode = 2; break;
-            case 9: scn_message(49, g_class_names[35]); second->stats.ai_mode = 2; break;
-            case 10:
-                // The sage takes the knight away before any blow.
-                scn_message(56);
-                snd_play_effect(VANISH_SOUND);
-                map_move_unit_step(second, 6);
-                scn_wait(60);
-                scn_message(57);
-                scn_white_flash(1);
-                scn_message(97);
-                scn_message(98);
-                g_stage_end = 1;
-                return 1;
-            case 14: scn_message(52, "병사"); second->stats.ai_mode = 2; break;
-            case 15:
+    const bool contact = second->stats.ai_mode == 1;
+    switch (scn_stage_no()) {
+        case 8: return scn_boss_first_contact(second, 50, nullptr);
+        case 9: return scn_boss_first_contact(second, 49, g_class_names[35]);
+        case 10:
+            if (!contact) break;
+            // The sage takes the knight away before any blow.
+            scn_message(56);
+            snd_play_effect(VANISH_SOUND);
+            map_move_unit_step(second, 6);
+            scn_wait(60);
+            scn_message(57);
+            scn_white_flash(1);
+            scn_message(97);
+            scn_message(98);
+            g_stage_end = 1;
+            return 1;
+        case 14: return scn_boss_first_contact(second, 52, "병사");
+        case 15:
+            if (contact) {
                 scn_message(49, g_class_names[42]);
                 scn_wait(60);
-                scn_message(50);
-                second->stats.ai_mode = 2;
-                break;
-            default: break;
-        }
+            }
+            return scn_boss_first_contact(second, 50, nullptr);
+        default: break;
     }
     scn_boss_music(second);
     return 0;

@@ -405,30 +405,15 @@ int32_t scn_ch4_unit_moved(UnitRecord* unit, int32_t, int32_t) {
 
 int32_t scn_ch4_before_battle(UnitRecord*, UnitRecord* second) {
     if (!second) return 0;
-    if (second->stats.ai_mode == 1) {
-        switch (scn_stage_no()) {
-            case 25:
-                scn_message(50, class_name(SPEAKER_CLASS));
-                scn_message(51);
-                second->stats.ai_mode = 2;
-                break;
-            case 27:
-                scn_message(50, "수비대장");
-                second->stats.ai_mode = 2;
-                break;
-            case 28:
-                scn_message(49);
-                second->stats.ai_mode = 2;
-                break;
-            case 29:
-                scn_message(50);
-                second->stats.ai_mode = 2;
-                break;
-            default: break;
-        }
+    switch (scn_stage_no()) {
+        case 25:
+            if (second->stats.ai_mode == 1) scn_message(50, class_name(SPEAKER_CLASS));
+            return scn_boss_first_contact(second, 51, nullptr);
+        case 27: return scn_boss_first_contact(second, 50, "수비대장");
+        case 28: return scn_boss_first_contact(second, 49, nullptr);
+        case 29: return scn_boss_first_contact(second, 50, nullptr);
+        default: scn_boss_music(second); return 0;
     }
-    scn_boss_music(second);
-    return 0;
 }
 
 void scn_ch4_after_battle(UnitRecord*, UnitRecord* second) {

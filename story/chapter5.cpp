@@ -537,10 +537,7 @@ int32_t scn_ch5_before_battle(UnitRecord*, UnitRecord* second) {
                 scn_wait(60);
                 scn_message(52);
                 break;
-            case 39:
-                scn_message(49);
-                second->stats.ai_mode = 2;
-                break;
+            case 39: return scn_boss_first_contact(second, 49, nullptr);
             default: break;
         }
     }
