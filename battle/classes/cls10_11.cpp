@@ -70,6 +70,33 @@ bool conjure(Move& m) {
     return true;
 }
 
+// Moves 13 and 14 of the priest: the set-up and the conjuring, then `count`
+// pieces placed by place(i) that move by fly(i, piece) every frame, the
+// view panning fast; fly is true for a piece gone for good. Once every
+// piece is gone they are given back and the move ends.
+template <class Place, class Fly>
+uint16_t conjured_pieces(Move& m, int16_t sound, int32_t count, Place place, Fly fly) {
+    BattleActor& me = m.me;
+    switch (me.step) {
+        case 0: conjure_setup(m, sound); return 0;
+        case 1:
+            if (!conjure(m)) return 0;
+            for (int32_t i = 0; i < count; ++i) place(i);
+            return 0;
+        case 2: {
+            m.pan_fast();
+            int32_t gone = 0;
+            for (int32_t i = 0; i < count; ++i) gone += fly(i, m.fx(i)) ? 1 : 0;
+            if (gone == count) {
+                m.release();
+                me.step = 3;
+            }
+            return 0;
+        }
+        default: return m.finish(3, true);
+    }
+}
+
 // A wall of the orbs' box: the orb is put back on it and its speed turns
 // inward with the magnitude given.
 void bounce(int16_t& at, int16_t& speed, int32_t lo, int32_t hi, int32_t magnitude) {
@@ -273,110 +300,77 @@ uint16_t cls11_move12(int16_t side) {
 // Six rocks fall on and around the opponent; a hit bursts the rock.
 uint16_t cls11_move13(int16_t side) {
     Move m(side, Layers::Keep);
-    BattleActor& me = m.me;
-    constexpr int32_t ROCKS = 6;
-    switch (me.step) {
-        case 0: conjure_setup(m, 7); return 0;
-        case 1:
-            if (!conjure(m)) return 0;
-            for (int32_t i = 0; i < ROCKS; ++i) {
-                const int32_t x = side == 0 ? m.opp.x - 4 * i - 4 : m.opp.x + 4 * i - 4;
-                BattleActor& r = m.spawn(x, 32 - 32 * btl_random(8), 0);
-                r.timer = static_cast<int16_t>(btl_random(3));
-                r.frame = static_cast<int16_t>(10 + r.timer);
-                r.stash_x = static_cast<int16_t>(m.fwd(1 + btl_random(3)));
-                r.stash_y = 32;
+    constexpr int16_t FALLING = 0, BURSTING = 1, GONE = 2;
+    auto place = [&m, side](int32_t i) {
+        const int32_t x = side == 0 ? m.opp.x - 4 * i - 4 : m.opp.x + 4 * i - 4;
+        BattleActor& r = m.spawn(x, 32 - 32 * btl_random(8), 0);
+        r.timer = static_cast<int16_t>(btl_random(3));
+        r.frame = static_cast<int16_t>(10 + r.timer);
+        r.stash_x = static_cast<int16_t>(m.fwd(1 + btl_random(3)));
+        r.stash_y = 32;
+    };
+    auto fly = [&m](int32_t i, BattleActor& r) {
+        if (r.down_flag == FALLING) {
+            r.x = static_cast<int16_t>(r.x + r.stash_x);
+            r.y = static_cast<int16_t>(r.y + 32);
+            m.frame_loop(r, 10, 3);
+            if (m.hitbox(m.fx_id(i), -2, -32, 2, 32) && m.try_hit(2, 1, 8)) {
+                r.down_flag = BURSTING;
+                r.frame = 13;
+            } else if (r.y > 272) {
+                r.down_flag = GONE;
+                btl_actor_hide(m.fx_id(i));
             }
-            return 0;
-        case 2: {
-            m.pan_fast();
-            int32_t gone = 0;
-            for (int32_t i = 0; i < ROCKS; ++i) {
-                BattleActor& r = m.fx(i);
-                if (r.down_flag == 0) {
-                    r.x = static_cast<int16_t>(r.x + r.stash_x);
-                    r.y = static_cast<int16_t>(r.y + 32);
-                    m.frame_loop(r, 10, 3);
-                    if (m.hitbox(m.fx_id(i), -2, -32, 2, 32) && m.try_hit(2, 1, 8)) {
-                        r.down_flag = 1;
-                        r.frame = 13;
-                    } else if (r.y > 272) {
-                        r.down_flag = 2;
-                        btl_actor_hide(m.fx_id(i));
-                    }
-                } else if (r.down_flag == 1) {
-                    if (r.frame < 15) {
-                        ++r.frame;
-                    } else {
-                        r.down_flag = 2;
-                        btl_actor_hide(m.fx_id(i));
-                    }
-                }
-                gone += r.down_flag == 2;
+        } else if (r.down_flag == BURSTING) {
+            if (r.frame < 15) {
+                ++r.frame;
+            } else {
+                r.down_flag = GONE;
+                btl_actor_hide(m.fx_id(i));
             }
-            if (gone == ROCKS) {
-                m.release();
-                me.step = 3;
-            }
-            return 0;
         }
-        default: return m.finish(3, true);
-    }
+        return r.down_flag == GONE;
+    };
+    return conjured_pieces(m, 7, 6, place, fly);
 }
 
 // Nine lights rise from below around the opponent, swaying.
 uint16_t cls11_move14(int16_t side) {
     Move m(side, Layers::Keep);
-    BattleActor& me = m.me;
     constexpr int32_t LIGHTS = 9;
     constexpr int16_t GONE = -1;
     auto base = [](const BattleActor& l) { return l.down_flag == 1 ? 23 : 20; };
-    switch (me.step) {
-        case 0: conjure_setup(m, 54); return 0;
-        case 1:
-            if (!conjure(m)) return 0;
-            for (int32_t i = 0; i < LIGHTS; ++i) {
-                const int32_t x = m.opp.x + 2 * btl_random(16) - 16;
-                BattleActor& l = m.spawn(x, 272 + 32 * btl_random(6), 0);
-                l.down_flag = static_cast<int16_t>(btl_random(2));  // the kind
-                l.timer = static_cast<int16_t>(btl_random(3));
-                l.frame = static_cast<int16_t>(base(l) + l.timer % 3);
-                l.stash_x = static_cast<int16_t>(x);  // the sway's centre
-                l.stash_y = -24;
-                l.w24 = 1;  // the sway step
-            }
-            return 0;
-        case 2: {
-            m.pan_fast();
-            int32_t gone = 0;
-            for (int32_t i = 0; i < LIGHTS; ++i) {
-                BattleActor& l = m.fx(i);
-                if (l.down_flag == GONE) {
-                    ++gone;
-                    continue;
-                }
-                l.frame = static_cast<int16_t>(base(l) + l.timer % 3);
-                ++l.timer;
-                l.y = static_cast<int16_t>(l.y - std::abs(l.stash_y));
-                if (std::abs(l.stash_y) < 24) l.stash_y = static_cast<int16_t>(l.stash_y + 4);
-                l.x = static_cast<int16_t>(l.x + l.w24);
-                if (std::abs(l.x - l.stash_x) > 4) l.w24 = static_cast<int16_t>(-l.w24);
-                if (m.hitbox(m.fx_id(i), -2, -32, 2, 32)) m.try_hit(2, 1, 5);
-                if (l.y < 0) {
-                    l.down_flag = GONE;
-                    btl_actor_hide(m.fx_id(i));
-                    ++gone;
-                }
-            }
-            if (m.fx(LIGHTS - 1).timer % 8 == 0) btl_sound(54);
-            if (gone == LIGHTS) {
-                m.release();
-                me.step = 3;
-            }
-            return 0;
-        }
-        default: return m.finish(3, true);
-    }
+    auto place = [&m, base](int32_t) {
+        const int32_t x = m.opp.x + 2 * btl_random(16) - 16;
+        BattleActor& l = m.spawn(x, 272 + 32 * btl_random(6), 0);
+        l.down_flag = static_cast<int16_t>(btl_random(2));  // the kind
+        l.timer = static_cast<int16_t>(btl_random(3));
+        l.frame = static_cast<int16_t>(base(l) + l.timer % 3);
+        l.stash_x = static_cast<int16_t>(x);  // the sway's centre
+        l.stash_y = -24;
+        l.w24 = 1;  // the sway step
+    };
+    auto rise = [&m, base](int32_t i, BattleActor& l) {
+        if (l.down_flag == GONE) return true;
+        l.frame = static_cast<int16_t>(base(l) + l.timer % 3);
+        ++l.timer;
+        l.y = static_cast<int16_t>(l.y - std::abs(l.stash_y));
+        if (std::abs(l.stash_y) < 24) l.stash_y = static_cast<int16_t>(l.stash_y + 4);
+        l.x = static_cast<int16_t>(l.x + l.w24);
+        if (std::abs(l.x - l.stash_x) > 4) l.w24 = static_cast<int16_t>(-l.w24);
+        if (m.hitbox(m.fx_id(i), -2, -32, 2, 32)) m.try_hit(2, 1, 5);
+        if (l.y >= 0) return false;
+        l.down_flag = GONE;
+        btl_actor_hide(m.fx_id(i));
+        return true;
+    };
+    // The lights hum every eighth frame of the last one, after all have moved.
+    auto fly = [&m, rise](int32_t i, BattleActor& l) {
+        const bool gone = rise(i, l);
+        if (i == LIGHTS - 1 && m.fx(LIGHTS - 1).timer % 8 == 0) btl_sound(54);
+        return gone;
+    };
+    return conjured_pieces(m, 54, LIGHTS, place, fly);
 }
 
 // Four orbs bounce in a box on the opponent's half for up to 48 frames; a
