@@ -220,15 +220,17 @@ bool Move::approach(int32_t below, int32_t arrive_frame, const WalkStep& w) {
     return true;
 }
 
-bool Move::frame_run(BattleActor& a, int32_t first, int32_t last, int32_t per) {
-    ++a.timer;
+bool Move::frame_run(BattleActor& a, int32_t first, int32_t last, int32_t per, bool count_first) {
+    if (count_first) ++a.timer;
     a.frame = static_cast<int16_t>(first + a.timer / per);
+    if (!count_first) ++a.timer;
     return a.frame > last;
 }
 
-void Move::frame_loop(BattleActor& a, int32_t first, int32_t count, int32_t per) {
-    ++a.timer;
+void Move::frame_loop(BattleActor& a, int32_t first, int32_t count, int32_t per, bool count_first) {
+    if (count_first) ++a.timer;
     a.frame = static_cast<int16_t>(first + a.timer / per % count);
+    if (!count_first) ++a.timer;
 }
 
 void Move::take_off(int32_t rise, int32_t sound) const {

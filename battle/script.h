@@ -242,11 +242,13 @@ struct Move {
     // step in by one when less than 4 cells apart. True once at `last`.
     bool strike_frames(int32_t last) const;
     // A run of effect frames: the actor's timer + 1, then its frame `first`
-    // + timer / `per`; true once that frame is past `last`.
-    static bool frame_run(BattleActor& a, int32_t first, int32_t last, int32_t per = 1);
+    // + timer / `per` (the frame taken from the timer before it is stepped
+    // unless count_first); true once that frame is past `last`.
+    static bool frame_run(BattleActor& a, int32_t first, int32_t last, int32_t per = 1, bool count_first = true);
     // A loop of frames: the actor's timer + 1, then its frame `first` +
-    // (timer / `per`) mod `count`.
-    static void frame_loop(BattleActor& a, int32_t first, int32_t count, int32_t per = 1);
+    // (timer / `per`) mod `count` (taken before the timer is stepped unless
+    // count_first).
+    static void frame_loop(BattleActor& a, int32_t first, int32_t count, int32_t per = 1, bool count_first = true);
     // The opponent is the last form (class 46), which many moves neither turn
     // nor lift.
     bool opp_last_form() const { return opp.class_id == BTL_LAST_FORM_CLASS; }

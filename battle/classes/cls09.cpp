@@ -97,8 +97,7 @@ uint16_t cls09_move14(int16_t side) {
             return 0;
         case 2:
             m.pan_slow();
-            me.frame = static_cast<int16_t>(11 + me.timer % 6);
-            ++me.timer;
+            m.frame_loop(me, 11, 6, 1, false);
             if (m.idle() && m.opp.hit_count < 8 && me.timer % 6 % 3 == 1) {
                 m.opp.recoil = 0;
                 m.flinch(m.opp.hit_count % 2 ? 5 : 6, 28);

@@ -11,24 +11,25 @@ std::array<std::array<int16_t, 4>, 4> g_btl_orb_starts = {{{-14, -48, 2, -32}, {
 namespace {
 
 
-// The support move's set-up: busy, the sheet, frame 0.
-void support_setup(Move& m) { m.open(BTL_SHEET_B, {.frame = 0, .ground = true}); }
-
-// The walk to the partner: 2 cells a frame with sound 56 while 9 or more
-// cells away, then the cast message and frame 4. True then.
-bool walk_to_partner(Move& m) {
+// Steps 0 and 1 of the support move: the set-up (frame 0), then the walk
+// to the partner, 2 cells a frame with sound 56 while 9 or more cells away;
+// there the cast message, frame 4 and step 2.
+void walk_to_partner(Move& m) {
     BattleActor& me = m.me;
+    if (me.step == 0) {
+        m.open(BTL_SHEET_B, {.frame = 0, .ground = true});
+        return;
+    }
     m.pan_slow();
-    me.frame = static_cast<int16_t>(me.timer % 4);
-    ++me.timer;
+    m.frame_loop(me, 0, 4, 1, false);
     if (m.dist() >= 9) {
         me.x = static_cast<int16_t>(me.x + m.fwd(2));
         btl_sound(56);
-        return false;
+        return;
     }
     btl_msg_cast(m.side, 0);
     me.frame = 4;
-    return true;
+    me.step = 2;
 }
 
 // The spirit rising: 2 cells along its direction word (stash_x, 1 forward,
@@ -122,10 +123,8 @@ uint16_t cls10_move12(int16_t side) {
     Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0: support_setup(m); return 0;
-        case 1:
-            if (walk_to_partner(m)) me.step = 2;
-            return 0;
+        case 0:
+        case 1: walk_to_partner(m); return 0;
         case 2:
             btl_msg_cast(side, 0);
             if (++me.frame > 6) {
@@ -256,10 +255,8 @@ uint16_t cls11_move12(int16_t side) {
     Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0: support_setup(m); return 0;
-        case 1:
-            if (walk_to_partner(m)) me.step = 2;
-            return 0;
+        case 0:
+        case 1: walk_to_partner(m); return 0;
         case 2:
             btl_msg_cast(side, 0);
             m.spawn(me.x, BTL_GROUND_Y, 8).stash_x = 1;
@@ -288,8 +285,7 @@ uint16_t cls11_move12(int16_t side) {
             m.pan_slow();
             btl_sound(42);
             BattleActor& s = m.fx(0);
-            s.frame = static_cast<int16_t>(8 + s.timer % 2);
-            ++s.timer;
+            m.frame_loop(s, 8, 2, 1, false);
             spirit_rise(m, s, 192);
             return 0;
         }

@@ -12,8 +12,7 @@ bool gallop(Move& m, int32_t below) {
     BattleActor& me = m.me;
     m.pan_slow();
     m.draw_from_sheet();
-    me.frame = static_cast<int16_t>(me.timer % 4);
-    ++me.timer;
+    m.frame_loop(me, 0, 4, 1, false);
     me.x = static_cast<int16_t>(me.x + m.fwd(2));
     m.companion(4);
     if (me.frame != 1) m.footstep();
@@ -69,8 +68,7 @@ uint16_t cls12_move13(int16_t side) {
             }
             return 0;
         case 2:
-            me.frame = static_cast<int16_t>(10 + me.timer % 3);
-            ++me.timer;
+            m.frame_loop(me, 10, 3, 1, false);
             m.pan_slow();
             if (me.timer > 12) {
                 me.frame = 7;

@@ -26,8 +26,7 @@ void summon(Move& m, const Called& c) {
             return;
         case 1:
             if (me.timer < 16) {
-                me.frame = static_cast<int16_t>(me.timer % 2);
-                ++me.timer;
+                m.frame_loop(me, 0, 2, 1, false);
                 return;
             }
             me.frame = 2;

@@ -59,9 +59,7 @@ uint16_t cls18_move12(int16_t side) {
         case 3: {
             BattleActor& e = m.fx(0);
             // The burst: frames 5 and 6, then gone.
-            e.frame = static_cast<int16_t>(5 + e.timer / 2);
-            ++e.timer;
-            if (e.frame > 6) {
+            if (m.frame_run(e, 5, 6, 2, false)) {
                 btl_actor_hide(m.fx_id(0));
                 me.step = 4;
             }
@@ -119,9 +117,7 @@ uint16_t cls18_move13(int16_t side) {
         }
         case 4: {
             BattleActor& e = m.fx(0);
-            e.frame = static_cast<int16_t>(11 + e.timer / 2);
-            ++e.timer;
-            if (e.frame > 12) {
+            if (m.frame_run(e, 11, 12, 2, false)) {
                 m.opp.y = static_cast<int16_t>(m.opp.class_id == BTL_LAST_FORM_CLASS ? 224 : BTL_GROUND_Y);
                 btl_actor_hide(m.fx_id(0));
                 me.step = 5;

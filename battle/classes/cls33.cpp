@@ -22,8 +22,7 @@ uint16_t cls33_move12(int16_t side) {
             btl_sound(7);
             [[fallthrough]];
         case 1:
-            me.frame = me.timer % 2;
-            ++me.timer;
+            m.frame_loop(me, 0, 2, 1, false);
             me.x += m.fwd(2);
             m.pan_slow();
             if (m.dist() < 2) {

@@ -117,8 +117,7 @@ uint16_t cls36_move13(int16_t side) {
             break;
         case 3:
             m.wing_beat();
-            me.frame = (me.timer / 2) % 2;
-            ++me.timer;
+            m.frame_loop(me, 0, 2, 2, false);
             me.x += m.fwd(2);
             m.pan_slow();
             if (me.y > 120) me.y -= 8;
@@ -163,8 +162,7 @@ uint16_t cls36_move13(int16_t side) {
             }
             break;
         case 6:
-            me.frame = (me.timer / 2) % 2;
-            ++me.timer;
+            m.frame_loop(me, 0, 2, 2, false);
             if (land(m)) me.step = 7;
             break;
         case 7:

@@ -287,8 +287,7 @@ uint16_t cls46_move13(int16_t side) {
             return 0;
         case 3: {
             BattleActor& bolt = m.fx_base(0);
-            bolt.frame = 8 + bolt.timer % 2;
-            ++bolt.timer;
+            m.frame_loop(bolt, 8, 2, 1, false);
             bolt.x += m.fwd(4);
             bolt.y += 8;
             if (m.gap(bolt) < 4) {

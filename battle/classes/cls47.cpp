@@ -52,8 +52,7 @@ uint16_t cls47_move12(int16_t side) {
         }
         case 1: {
             BattleActor& g = m.fx(0);
-            g.frame = g.timer % 2;
-            ++g.timer;
+            m.frame_loop(g, 0, 2, 1, false);
             if (g.timer % 8 == 0) btl_sound(4);
             if (g.timer > 16) {
                 g.frame = 1;

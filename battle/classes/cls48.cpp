@@ -194,8 +194,7 @@ uint16_t cls48_move12(int16_t side) {
             return 0;
         case 1:
             if (me.timer == 0) btl_sound(54);
-            me.frame = 1 + (me.timer / 2) % 2;
-            ++me.timer;
+            m.frame_loop(me, 1, 2, 2, false);
             if (me.timer > 12) {
                 opp.state = 3 + me.timer % 2;
                 if (opp.y >= 177) opp.y -= 4;
@@ -208,8 +207,7 @@ uint16_t cls48_move12(int16_t side) {
             m.pan_fast();
             return 0;
         case 2:
-            me.frame = 1 + (me.timer / 2) % 2;
-            ++me.timer;
+            m.frame_loop(me, 1, 2, 2, false);
             opp.state = 3 + me.timer % 2;
             if (m.ahead(me.x, opp.x) > 12) {
                 opp.x -= m.fwd(3);  // pulled in
