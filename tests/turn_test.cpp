@@ -152,6 +152,22 @@ protected:
     void run(int resuming) {
         EXPECT_TRUE(ends_by_quit([&] { turn_run_stage_battle(resuming); }));
     }
+    // Runs the turn loop, ended 1000 ms from now, and gives the times (from
+    // now) at which a terrain window opened.
+    std::vector<uint32_t> terrain_windows_opened() {
+        at(1000, HeadlessKind::End);
+        const uint32_t t0 = sys_headless_clock();
+        std::vector<uint32_t> opened;
+        bool shown = false;
+        start_polling([&] {
+            const bool now = text_shown(32, 10, "방어율", 15);
+            if (now && !shown) opened.push_back(sys_headless_clock() - t0);
+            shown = now;
+        });
+        run(0);
+        polling = false;
+        return opened;
+    }
 };
 
 TEST_F(TurnStageTest, SavePromptOnlyOnTheFirstTurnOfStage2OnwardNotResuming) {
@@ -214,17 +230,7 @@ TEST_F(TurnStageTest, PicksReadTheUnitNumberBitsAndStayOnTheMap) {
     click_view(cell_px(2), 48, 500);
     click_view(cell_px(2), 48, 550);
     click_view(cell_px(3), 48, 600);
-    at(1000, HeadlessKind::End);
-    const uint32_t t0 = sys_headless_clock();
-    std::vector<uint32_t> opened;
-    bool shown = false;
-    start_polling([&] {
-        const bool now = text_shown(32, 10, "방어율", 15);
-        if (now && !shown) opened.push_back(sys_headless_clock() - t0);
-        shown = now;
-    });
-    run(0);
-    polling = false;
+    const std::vector<uint32_t> opened = terrain_windows_opened();
     // (1,1) and (2,1) read as empty cells; (3,1) opens the unit's menu.
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_GT(opened[0], 400u);
@@ -242,17 +248,7 @@ TEST_F(TurnStageTest, PickOffASmallMapIsIgnored) {
     click_view(0, 0, 50);                 // ends the banner
     click_view(16 + 12 * 32 + 16, 48, 400);  // cell (12,1), right of the map
     click_view(16 + 2 * 32 + 16, 48, 500);   // cell (2,1)
-    at(1000, HeadlessKind::End);
-    const uint32_t t0 = sys_headless_clock();
-    std::vector<uint32_t> opened;
-    bool shown = false;
-    start_polling([&] {
-        const bool now = text_shown(32, 10, "방어율", 15);
-        if (now && !shown) opened.push_back(sys_headless_clock() - t0);
-        shown = now;
-    });
-    run(0);
-    polling = false;
+    const std::vector<uint32_t> opened = terrain_windows_opened();
     // Only the cell on the map shows its terrain window.
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_GT(opened[0], 500u);
