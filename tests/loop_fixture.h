@@ -57,6 +57,18 @@ protected:
         MapTest::TearDown();
     }
 
+    // A fresh machine after a run that ended by quit (the quit stays
+    // posted): the map and interface sheets and the screens freed, the
+    // headless machine started again with the interface sheets.
+    void fresh_machine() {
+        map_free_map_graphics();
+        gfx_free_ui_sheets();
+        gfx_screens_free();
+        sys_shutdown();
+        start();
+        gfx_load_ui_sheets();
+    }
+
     HeadlessEvent poll_event() const {
         HeadlessEvent e;
         e.at = sys_headless_clock() + poll_period;

@@ -194,12 +194,7 @@ TEST_F(TurnStageTest, SavePromptOnlyOnTheFirstTurnOfStage2OnwardNotResuming) {
         polling = false;
         EXPECT_EQ(choosers > 0 ? 1 : 0, c.saves) << "stage " << c.stage << " turn " << c.turn;
         // The quit stays posted: a fresh machine for the next case.
-        map_free_map_graphics();
-        gfx_free_ui_sheets();
-        gfx_screens_free();
-        sys_shutdown();
-        start();
-        gfx_load_ui_sheets();
+        fresh_machine();
     }
 }
 
@@ -345,11 +340,6 @@ TEST_F(TurnEndTest, SpiritActsFirstTowardCharacter8OrWithoutAGoal) {
         for (int s = UNIT_PARTY_SLOTS; s < UNIT_SLOTS; ++s) EXPECT_EQ(g_units[static_cast<size_t>(s)].acted, 0);
         EXPECT_EQ(sp->x, with_summoner ? 23 : 20);
         EXPECT_EQ(sp->y, 30);
-        map_free_map_graphics();
-        gfx_free_ui_sheets();
-        gfx_screens_free();
-        sys_shutdown();
-        start();
-        gfx_load_ui_sheets();
+        fresh_machine();
     }
 }
