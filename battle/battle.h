@@ -284,6 +284,9 @@ void btl_choose_moves(int32_t attacker);
 void btl_choose_move_for_class(int32_t side, int32_t slot);
 void btl_scene_enter(int32_t side);
 void btl_run_move(int32_t side, int32_t slot);
+// The start of a move: the fighter in the move's state at step 0, its work
+// words cleared, neither side reacting.
+void btl_begin_move(int32_t side, uint16_t move);
 // Frames the last move took up to its end frame.
 int32_t btl_last_move_frames();
 void btl_open_message_box();

@@ -580,6 +580,16 @@ void btl_scene_enter(int32_t s) {
     actor(1).stash_y = 0;
 }
 
+void btl_begin_move(int32_t s, uint16_t move) {
+    BattleActor& f = actor(s);
+    f.state = static_cast<int16_t>(move);
+    f.step = 0;
+    f.w24 = f.ground_y = f.show_zero_damage = f.w27 = f.w28 = f.recoil = 0;
+    for (int16_t& w : f.w30) w = 0;
+    f.w42 = f.saved_slot = f.timer = f.stash_x = f.stash_y = f.hit_count = 0;
+    g_btl_hit_phase[0] = g_btl_hit_phase[1] = 0;
+}
+
 void btl_run_move(int32_t s, int32_t k) {
     const int32_t o = 1 - s;
     const uint16_t move = g_btl_move[k];
@@ -593,13 +603,8 @@ void btl_run_move(int32_t s, int32_t k) {
         if (shouted) shout(s);
         btl_frame();
     }
+    btl_begin_move(s, move);
     BattleActor& f = actor(s);
-    f.state = static_cast<int16_t>(move);
-    f.step = 0;
-    f.w24 = f.ground_y = f.show_zero_damage = f.w27 = f.w28 = f.recoil = 0;
-    for (int16_t& w : f.w30) w = 0;
-    f.w42 = f.saved_slot = f.timer = f.stash_x = f.stash_y = f.hit_count = 0;
-    g_btl_hit_phase[0] = g_btl_hit_phase[1] = 0;
     // The mover's handler runs before the done flag is tested, and a move
     // that never ends is stopped, so that no move can hang a battle.
     done = 0;

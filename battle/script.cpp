@@ -114,12 +114,14 @@ void btl_common_handler(int16_t side, uint16_t* done, const ClassHandlerFacts& f
 
 // --- the move toolkit -----------------------------------------------------------------
 
-Move::Move(int16_t s)
+Move::Move(int16_t s, Layers l)
     : side(static_cast<int16_t>(s & 1)),
       oside(static_cast<int16_t>((s & 1) ^ 1)),
       dir(static_cast<int16_t>((s & 1) == 0 ? 1 : -1)),
       me(g_btl_actor[static_cast<size_t>(s & 1)]),
-      opp(g_btl_actor[static_cast<size_t>((s & 1) ^ 1)]) {}
+      opp(g_btl_actor[static_cast<size_t>((s & 1) ^ 1)]) {
+    if (l == Layers::Set) layers();
+}
 
 int32_t Move::dist() const { return std::abs(opp.x - me.x); }
 int32_t Move::gap(const BattleActor& a) const { return std::abs(opp.x - a.x); }
@@ -206,6 +208,35 @@ void Move::walk_step(const WalkStep& w) const {
 bool Move::walk_up(int32_t below, int32_t arrive_frame, const WalkStep& w) const {
     walk_step(w);
     return arrive(below, arrive_frame);
+}
+
+bool Move::approach(int32_t below, int32_t arrive_frame, const WalkStep& w) {
+    if (me.step == 0) {
+        open(BTL_SHEET_B);
+        if (w.after_setup) return false;
+    }
+    if (!walk_up(below, arrive_frame, w)) return false;
+    me.step = 2;
+    return true;
+}
+
+bool Move::frame_run(BattleActor& a, int32_t first, int32_t last, int32_t per, bool count_first) {
+    if (count_first) ++a.timer;
+    a.frame = static_cast<int16_t>(first + a.timer / per);
+    if (!count_first) ++a.timer;
+    return a.frame > last;
+}
+
+void Move::frame_loop(BattleActor& a, int32_t first, int32_t count, int32_t per, bool count_first) {
+    if (count_first) ++a.timer;
+    a.frame = static_cast<int16_t>(first + a.timer / per % count);
+    if (!count_first) ++a.timer;
+}
+
+void Move::take_off(int32_t rise, int32_t sound) const {
+    me.stash_y = static_cast<int16_t>(rise);
+    me.ground_y = me.y;
+    btl_sound(sound);
 }
 
 void Move::close_in(int32_t n) const {
@@ -358,28 +389,18 @@ bool Move::strike_frames(int32_t last) const {
     return me.frame == last;
 }
 
-uint16_t btl_melee_strike(int16_t side, int32_t last) {
+uint16_t btl_melee_strike(int16_t side, int32_t below, int32_t arrive_frame, int32_t last) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.step = 1;
-            [[fallthrough]];
-        case 1:
-            if (m.walk_up(6, 3)) me.step = 2;
-            return 0;
+        case 1: m.approach(below, arrive_frame); return 0;
         case 2:
             if (m.strike_frames(last)) me.step = 3;
             if (m.in_reach(0, -48, 5, 32)) m.try_hit(1, 2, 1);
             m.pan_slow();
             return 0;
-        case 3:
-            m.pan_slow();
-            m.cleanup();
-            return 0;
-        default: return m.end();
+        default: return m.finish(3, true);
     }
 }
 
@@ -475,10 +496,14 @@ bool Move::cleanup_base() const {
     return true;
 }
 
-void Move::open(int32_t variant, bool draw) {
-    setup(variant, draw);
+void Move::open(int32_t variant, const Opening& o) {
+    setup(variant, o.draw);
     me.timer = 0;
     me.step = 1;
+    if (o.frame >= 0) me.frame = o.frame;
+    if (o.ground) me.ground_y = BTL_GROUND_Y;
+    if (o.pose >= 0) companion(o.pose);
+    btl_sound(o.sound);
 }
 
 bool Move::swing(int32_t hit_frame, int32_t end_frame, int32_t state, int32_t recoil) const {

@@ -76,6 +76,16 @@ struct WalkStep {
     int16_t pose = 3;           // companion pose while walking (below 0: left as it is)
     int16_t speed = 2;          // cells a frame
     bool quiet = false;         // no footstep (the move plays its own sound)
+    bool after_setup = false;   // approach: the walk starts in the frame after the set-up
+};
+
+// The set-up words of a move's opening besides the sheet.
+struct Opening {
+    bool draw = true;        // drawn from the move sheet from the set-up on
+    int16_t frame = -1;      // the mover's first frame (below 0: as it is)
+    bool ground = false;     // ground_y 240
+    int16_t pose = -1;       // companion pose (below 0: as it is)
+    int16_t sound = -1;      // the opening sound (below 0: none)
 };
 
 // A rain of falling pieces: how many, when they stop falling again and the
@@ -90,9 +100,14 @@ struct Rain {
     int32_t sound;        // with each hit
 };
 
+// Whether a move's frame starts by putting the mover over the opponent (as
+// every move does unless its entry leaves the layers as they are).
+enum class Layers : uint8_t { Set, Keep };
+
 // The mover, its opponent and the move's effect actors, with the named steps
 // of the common shape. "Forward" is toward the opponent: + for side 0,
-// - for side 1.
+// - for side 1. Made at the start of each frame of a move: it sets the
+// layers first unless told to keep them.
 struct Move {
     int16_t side;
     int16_t oside;
@@ -100,7 +115,7 @@ struct Move {
     BattleActor& me;
     BattleActor& opp;
 
-    explicit Move(int16_t s);
+    explicit Move(int16_t s, Layers l = Layers::Set);
 
     int32_t fwd(int32_t n) const { return n * dir; }
     // Cells between the opponent's column and the mover's (or an actor's).
@@ -146,6 +161,14 @@ struct Move {
     // the opponent's hit count 0, the frame given. True when it ended.
     void walk_step(const WalkStep& w = {}) const;
     bool walk_up(int32_t below, int32_t arrive_frame, const WalkStep& w = {}) const;
+    // Steps 0 and 1 of a move that walks up first: the opening drawing from
+    // sheet B (step 1), then walk_up from the set-up frame on (from the next
+    // frame with w.after_setup); step 2 once it has arrived. True in the
+    // frame of the arrival.
+    bool approach(int32_t below, int32_t arrive_frame, const WalkStep& w = {});
+    // The take-off of a leap at the end of a walk-up: stash_y the rise, the
+    // ground line the mover's row, the sound.
+    void take_off(int32_t rise = -64, int32_t sound = 47) const;
     // Close in by one while more than n cells apart.
     void close_in(int32_t n) const;
 
@@ -218,6 +241,14 @@ struct Move {
     // A strike's frames: while the frame is below `last`, frame + 1 and a
     // step in by one when less than 4 cells apart. True once at `last`.
     bool strike_frames(int32_t last) const;
+    // A run of effect frames: the actor's timer + 1, then its frame `first`
+    // + timer / `per` (the frame taken from the timer before it is stepped
+    // unless count_first); true once that frame is past `last`.
+    static bool frame_run(BattleActor& a, int32_t first, int32_t last, int32_t per = 1, bool count_first = true);
+    // A loop of frames: the actor's timer + 1, then its frame `first` +
+    // (timer / `per`) mod `count` (taken before the timer is stepped unless
+    // count_first).
+    static void frame_loop(BattleActor& a, int32_t first, int32_t count, int32_t per = 1, bool count_first = true);
     // The opponent is the last form (class 46), which many moves neither turn
     // nor lift.
     bool opp_first_form() const { return opp.class_id == CLASS_FIRST_FORM; }
@@ -284,8 +315,10 @@ struct Move {
     // freed, the damage message, step + 1 (true then); the caller puts back
     // what its move changed. The busy flag stays until the end step.
     bool cleanup_base() const;
-    // The usual opening: setup, then timer 0 and step 1.
-    void open(int32_t variant, bool draw_from_sheet = true);
+    // The usual opening: setup, timer 0, step 1, then the set-up words the
+    // move gives (its first frame, the ground line, the companion pose, the
+    // opening sound).
+    void open(int32_t variant, const Opening& o = {});
     // One frame of a blow after a walk-up: frame + 1, pan slow, at
     // `hit_frame` the hit (not reacting, no hit taken yet); true at `end_frame`.
     bool swing(int32_t hit_frame, int32_t end_frame, int32_t state, int32_t recoil) const;
@@ -307,14 +340,20 @@ int32_t btl_random(int32_t n);
 // A hit guard that lets any number of hits through (single-hit moves).
 constexpr int32_t BTL_ANY_HIT_COUNT = 0x7FFF;
 
-// The plain melee strike: the walk-up from the set-up frame to less than 6
-// cells, arriving on frame 3; the strike's frames up to `last` with a hit
-// test every frame (idle, no hit yet, reach box (0, -48, 5, 32): state 1,
-// recoil 2) and slow pan; the clean-up with slow pan; the end. Draws from
-// the class's sheet B.
-uint16_t btl_melee_strike(int16_t side, int32_t last);
+// The plain melee strike: the walk-up from the set-up frame to less than
+// `below` cells, arriving on frame `arrive_frame`; the strike's frames up to
+// `last` with a hit test every frame (idle, no hit yet, reach box (0, -48,
+// 5, 32): state 1, recoil 2) and slow pan; the clean-up with slow pan; the
+// end. Draws from the class's sheet B.
+uint16_t btl_melee_strike(int16_t side, int32_t below, int32_t arrive_frame, int32_t last);
 
 // --- handler facts and helpers of the later classes ----------------------------------
+
+// Facts that differ from f only in the highest move state.
+constexpr ClassHandlerFacts btl_facts_highest(ClassHandlerFacts f, uint8_t highest) {
+    f.highest = highest;
+    return f;
+}
 
 // The usual frames of classes 15 to 45: the downed fall on loop 2..5,
 // state 8 on frame 5, state 9 on frame 0.

@@ -305,10 +305,7 @@ void finale() {
 }  // namespace
 
 void scn_ch1_stage_start() {
-    scn_cutscene_begin();
-    scn_clear_occupancy();
-    g_view_x = 0;
-    g_view_y = 0;
+    scn_stage_start_prologue();
     if (g_stage_index < 0) g_stage_index = 0;
     if (g_stage_index == STAGE_1) {
         // A new game: nobody, nothing in the bag, no gold, then the

@@ -447,28 +447,13 @@ void vision15() {
 }  // namespace
 
 void scn_ch2_stage_start() {
-    scn_cutscene_begin();
-    scn_clear_occupancy();
-    g_view_x = 0;
-    g_view_y = 0;
-    switch (scn_stage_no()) {
-        case 2: stage2(); break;
-        case 3: stage3(); break;
-        case 4: stage4(); break;
-        case 5: stage5(); break;
-        case 6: scn_place_list(kStage6); break;
-        case 7: stage7(); break;
-        case 8: stage8(); break;
-        case 9: stage9(); break;
-        case 10: stage10(); break;
-        case 11: stage11(); break;
-        case 12: scn_place_list(kStage12); break;
-        case 13: scn_place_list(kStage13); break;
-        case 14: stage14(); break;
-        case 15: scn_place_list(kStage15); break;
-        default: break;
-    }
-    scn_cutscene_end();
+    static constexpr StageScene stages[] = {
+        {2, stage2, nullptr},   {3, stage3, nullptr},   {4, stage4, nullptr},   {5, stage5, nullptr},
+        {6, nullptr, kStage6},  {7, stage7, nullptr},   {8, stage8, nullptr},   {9, stage9, nullptr},
+        {10, stage10, nullptr}, {11, stage11, nullptr}, {12, nullptr, kStage12}, {13, nullptr, kStage13},
+        {14, stage14, nullptr}, {15, nullptr, kStage15},
+    };
+    scn_stage_start(stages);
 }
 
 void scn_ch2_turn_start() {
@@ -542,31 +527,31 @@ int32_t scn_ch2_unit_moved(UnitRecord* unit, int32_t, int32_t) {
 
 int32_t scn_ch2_before_battle(UnitRecord*, UnitRecord* second) {
     if (!second) return 0;
-    if (second->stats.ai_mode == 1) {
-        switch (scn_stage_no()) {
-            case 8: scn_message(50); second->stats.ai_mode = 2; break;
-            case 9: scn_message(49, g_class_names[CLASS_ORC]); second->stats.ai_mode = 2; break;
-            case 10:
-                // The sage takes the knight away before any blow.
-                scn_message(56);
-                snd_play_effect(VANISH_SOUND);
-                map_move_unit_step(second, 6);
-                scn_wait(60);
-                scn_message(57);
-                scn_white_flash(1);
-                scn_message(97);
-                scn_message(98);
-                g_stage_end = 1;
-                return 1;
-            case 14: scn_message(52, "병사"); second->stats.ai_mode = 2; break;
-            case 15:
+    const bool contact = second->stats.ai_mode == 1;
+    switch (scn_stage_no()) {
+        case 8: return scn_boss_first_contact(second, 50, nullptr);
+        case 9: return scn_boss_first_contact(second, 49, g_class_names[CLASS_ORC]);
+        case 10:
+            if (!contact) break;
+            // The sage takes the knight away before any blow.
+            scn_message(56);
+            snd_play_effect(VANISH_SOUND);
+            map_move_unit_step(second, 6);
+            scn_wait(60);
+            scn_message(57);
+            scn_white_flash(1);
+            scn_message(97);
+            scn_message(98);
+            g_stage_end = 1;
+            return 1;
+        case 14: return scn_boss_first_contact(second, 52, "병사");
+        case 15:
+            if (contact) {
                 scn_message(49, g_class_names[CLASS_WYVERN]);
                 scn_wait(60);
-                scn_message(50);
-                second->stats.ai_mode = 2;
-                break;
-            default: break;
-        }
+            }
+            return scn_boss_first_contact(second, 50, nullptr);
+        default: break;
     }
     scn_boss_music(second);
     return 0;

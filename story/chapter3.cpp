@@ -628,20 +628,11 @@ void stage21() {
 }  // namespace
 
 void scn_ch3_stage_start() {
-    scn_cutscene_begin();
-    scn_clear_occupancy();
-    g_view_x = 0;
-    g_view_y = 0;
-    switch (scn_stage_no()) {
-        case 16: scn_place_list(kStage16); break;
-        case 17: stage17(); break;
-        case 18: stage18(); break;
-        case 19: stage19(); break;
-        case 20: scn_place_list(kStage20); break;
-        case 21: stage21(); break;
-        default: break;
-    }
-    scn_cutscene_end();
+    static constexpr StageScene stages[] = {
+        {16, nullptr, kStage16}, {17, stage17, nullptr}, {18, stage18, nullptr},
+        {19, stage19, nullptr},  {20, nullptr, kStage20}, {21, stage21, nullptr},
+    };
+    scn_stage_start(stages);
 }
 
 void scn_ch3_turn_start() {
@@ -678,23 +669,19 @@ int32_t scn_ch3_unit_moved(UnitRecord* unit, int32_t, int32_t) {
 
 int32_t scn_ch3_before_battle(UnitRecord*, UnitRecord* second) {
     if (!second) return 0;
-    if (second->stats.ai_mode == 1) {
-        switch (scn_stage_no()) {
-            case 17:
-                scn_message(52);
-                second->stats.ai_mode = 2;
-                break;
-            case 19:
-                // The knight is called away before any blow.
-                scn_message(51);
-                snd_play_effect(VANISH_SOUND);
-                map_move_unit_step(second, 6);
-                scn_wait(60);
-                scn_message(52);
-                g_stage_end = 1;
-                return 1;
-            default: break;
-        }
+    switch (scn_stage_no()) {
+        case 17: return scn_boss_first_contact(second, 52, nullptr);
+        case 19:
+            if (second->stats.ai_mode != 1) break;
+            // The knight is called away before any blow.
+            scn_message(51);
+            snd_play_effect(VANISH_SOUND);
+            map_move_unit_step(second, 6);
+            scn_wait(60);
+            scn_message(52);
+            g_stage_end = 1;
+            return 1;
+        default: break;
     }
     scn_boss_music(second);
     return 0;

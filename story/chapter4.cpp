@@ -354,26 +354,12 @@ int32_t stage33_gate() {
 }  // namespace
 
 void scn_ch4_stage_start() {
-    scn_cutscene_begin();
-    scn_clear_occupancy();
-    g_view_x = 0;
-    g_view_y = 0;
-    switch (scn_stage_no()) {
-        case 22: scn_place_list(kStage22); break;
-        case 23: stage23(); break;
-        case 24: stage24(); break;
-        case 25: scn_place_list(kStage25); break;
-        case 26: stage26(); break;
-        case 27: stage27(); break;
-        case 28: scn_place_list(kStage28); break;
-        case 29: stage29(); break;
-        case 30: stage30(); break;
-        case 31: stage31(); break;
-        case 32: stage32(); break;
-        case 33: scn_place_list(kStage33); break;
-        default: break;
-    }
-    scn_cutscene_end();
+    static constexpr StageScene stages[] = {
+        {22, nullptr, kStage22}, {23, stage23, nullptr}, {24, stage24, nullptr}, {25, nullptr, kStage25},
+        {26, stage26, nullptr},  {27, stage27, nullptr}, {28, nullptr, kStage28}, {29, stage29, nullptr},
+        {30, stage30, nullptr},  {31, stage31, nullptr}, {32, stage32, nullptr},  {33, nullptr, kStage33},
+    };
+    scn_stage_start(stages);
 }
 
 void scn_ch4_turn_start() {
@@ -418,30 +404,15 @@ int32_t scn_ch4_unit_moved(UnitRecord* unit, int32_t, int32_t) {
 
 int32_t scn_ch4_before_battle(UnitRecord*, UnitRecord* second) {
     if (!second) return 0;
-    if (second->stats.ai_mode == 1) {
-        switch (scn_stage_no()) {
-            case 25:
-                scn_message(50, class_name(CLASS_MINOTAUR));
-                scn_message(51);
-                second->stats.ai_mode = 2;
-                break;
-            case 27:
-                scn_message(50, "수비대장");
-                second->stats.ai_mode = 2;
-                break;
-            case 28:
-                scn_message(49);
-                second->stats.ai_mode = 2;
-                break;
-            case 29:
-                scn_message(50);
-                second->stats.ai_mode = 2;
-                break;
-            default: break;
-        }
+    switch (scn_stage_no()) {
+        case 25:
+            if (second->stats.ai_mode == 1) scn_message(50, class_name(CLASS_MINOTAUR));
+            return scn_boss_first_contact(second, 51, nullptr);
+        case 27: return scn_boss_first_contact(second, 50, "수비대장");
+        case 28: return scn_boss_first_contact(second, 49, nullptr);
+        case 29: return scn_boss_first_contact(second, 50, nullptr);
+        default: scn_boss_music(second); return 0;
     }
-    scn_boss_music(second);
-    return 0;
 }
 
 void scn_ch4_after_battle(UnitRecord*, UnitRecord* second) {

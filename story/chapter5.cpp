@@ -448,21 +448,11 @@ void the_end(UnitRecord* target) {
 // --- the hooks' routines ----------------------------------------------------------------
 
 void scn_ch5_stage_start() {
-    scn_cutscene_begin();
-    scn_clear_occupancy();
-    g_view_x = 0;
-    g_view_y = 0;
-    switch (scn_stage_no()) {
-        case 34: scn_place_list(kStage34); break;
-        case 35: stage35(); break;
-        case 36: stage36(); break;
-        case 37: scn_place_list(kStage37); break;
-        case 38: scn_place_list(kStage38); break;
-        case 39: stage39(); break;
-        case 40: stage40(); break;
-        default: break;
-    }
-    scn_cutscene_end();
+    static constexpr StageScene stages[] = {
+        {34, nullptr, kStage34}, {35, stage35, nullptr}, {36, stage36, nullptr}, {37, nullptr, kStage37},
+        {38, nullptr, kStage38}, {39, stage39, nullptr}, {40, stage40, nullptr},
+    };
+    scn_stage_start(stages);
 }
 
 namespace {
@@ -543,10 +533,7 @@ int32_t scn_ch5_before_battle(UnitRecord*, UnitRecord* second) {
                 scn_wait(60);
                 scn_message(52);
                 break;
-            case 39:
-                scn_message(49);
-                second->stats.ai_mode = 2;
-                break;
+            case 39: return scn_boss_first_contact(second, 49, nullptr);
             default: break;
         }
     }

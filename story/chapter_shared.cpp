@@ -47,6 +47,26 @@ void scn_cutscene_end() {
     map_set_zoom(g_saved_zoom);
 }
 
+void scn_stage_start_prologue() {
+    scn_cutscene_begin();
+    scn_clear_occupancy();
+    g_view_x = 0;
+    g_view_y = 0;
+}
+
+void scn_stage_start(std::span<const StageScene> stages) {
+    scn_stage_start_prologue();
+    for (const StageScene& s : stages) {
+        if (s.stage != scn_stage_no()) continue;
+        if (s.scene)
+            s.scene();
+        else
+            scn_place_list(s.list);
+        break;
+    }
+    scn_cutscene_end();
+}
+
 void scn_clear_occupancy() { std::memset(&g_occupancy, 0, sizeof g_occupancy); }
 
 void scn_fade_out(int32_t delay) { gfx_fade_to_scene_wait(delay); }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "platform/heap.h"
 #include "platform/palette.h"
@@ -29,6 +30,20 @@ constexpr int32_t SCN_SCROLL_LEFT = 3;
 void scn_cutscene_begin();
 // Puts back what scn_cutscene_begin kept.
 void scn_cutscene_end();
+
+// The opening of every chapter's stage start: the cut-scene frame, the
+// occupancy grid cleared and the view at the map's corner (0,0).
+void scn_stage_start_prologue();
+// One stage's part of a chapter's stage start: a scene of its own, or only
+// the party placed by a list.
+struct StageScene {
+    int32_t stage;  // stage number (stage index + 1)
+    void (*scene)();
+    const PlacementEntry* list;  // placed when there is no scene
+};
+// A chapter's stage start: the prologue, the current stage's entry (nothing
+// for a stage the table lacks), then the cut-scene frame ends.
+void scn_stage_start(std::span<const StageScene> stages);
 // Empties the occupancy grid (a scene that places its own units).
 void scn_clear_occupancy();
 

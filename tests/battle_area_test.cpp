@@ -9,38 +9,24 @@
 #include "platform/shell.h"
 #include "tactics/map.h"
 #include "tactics/units.h"
-#include "tests/loop_fixture.h"
+#include "tests/scene_fixture.h"
 #include "tests/picture.h"
 
 namespace {
 
-class BattleAreaTest : public LoopTest {
+class BattleAreaTest : public BattleMapTest {
 protected:
     char saved_bmp_dir[160]{};
     TempDir pictures;
 
     void SetUp() override {
-        LoopTest::SetUp();
+        BattleMapTest::SetUp();
         std::memcpy(saved_bmp_dir, g_bmp_dir, sizeof saved_bmp_dir);
-        btl_reset();
-        set_map_size(20, 20);
-        g_map_tile_set = 0;
-        g_terrain_class_of_tile = g_tileset_terrain[0].data();
-        g_opt_battle_real = 0;
-        g_opt_battle_speed = 0;
         keep_clicking();
     }
     void TearDown() override {
         std::memcpy(g_bmp_dir, saved_bmp_dir, sizeof saved_bmp_dir);
-        btl_reset();
-        LoopTest::TearDown();
-    }
-    static UnitRecord* put(int x, int y, int ch, int cls, int mode, int weapon = 38, int hp = 20) {
-        UnitStats s = MapTest::stats(ch, cls, mode, hp);
-        s.weapon = static_cast<int16_t>(weapon);
-        UnitRecord* u = unit_place_new(x, y, &s);
-        EXPECT_NE(u, nullptr);
-        return u;
+        BattleMapTest::TearDown();
     }
     static UnitRecord* caster(int weapon, int attack = 12) {
         UnitRecord* a = put(10, 10, 10, 6, 0, weapon);

@@ -37,16 +37,10 @@ protected:
     // other fighter's, then each(frame). Returns the frame the move ended.
     template <class F>
     int step_move(int side, int move, F each) {
-        BattleActor& f = fighter(side);
         g_btl_move[0] = static_cast<uint16_t>(move);
         g_btl_counter_flag = g_btl_ghost_step = g_btl_pending_heal = 0;
         g_btl_hp_before = static_cast<uint16_t>(g_btl_combatant[1 - side]->hp);
-        f.state = static_cast<int16_t>(move);
-        f.step = 0;
-        f.w24 = f.ground_y = f.show_zero_damage = f.w27 = f.w28 = f.recoil = 0;
-        for (int16_t& w : f.w30) w = 0;
-        f.w42 = f.saved_slot = f.timer = f.stash_x = f.stash_y = f.hit_count = 0;
-        g_btl_hit_phase[0] = g_btl_hit_phase[1] = 0;
+        btl_begin_move(side, static_cast<uint16_t>(move));
         for (int frame = 1; frame < BTL_MOVE_FRAME_LIMIT; ++frame) {
             uint16_t done = 0, scratch = 0;
             btl_call_handler(side, &done);

@@ -5,7 +5,7 @@
 #include "battle/battle.h"
 #include "tactics/map.h"
 #include "tactics/units.h"
-#include "tests/loop_fixture.h"
+#include "tests/scene_fixture.h"
 
 namespace {
 
@@ -152,28 +152,8 @@ TEST_F(BattleExpTest, SpoilsDropTheItemOnADrawBelow25ElseGold) {
 
 // --- targeting and the attack command -------------------------------------------
 
-class BattleTargetTest : public LoopTest {
+class BattleTargetTest : public BattleMapTest {
 protected:
-    void SetUp() override {
-        LoopTest::SetUp();
-        btl_reset();
-        set_map_size(20, 20);
-        g_map_tile_set = 0;
-        g_terrain_class_of_tile = g_tileset_terrain[0].data();
-        g_opt_battle_real = 0;
-        g_opt_battle_speed = 0;
-    }
-    void TearDown() override {
-        btl_reset();
-        LoopTest::TearDown();
-    }
-    static UnitRecord* put(int x, int y, int ch, int cls, int mode, int weapon = 38) {
-        UnitStats s = MapTest::stats(ch, cls, mode);
-        s.weapon = static_cast<int16_t>(weapon);
-        UnitRecord* u = unit_place_new(x, y, &s);
-        EXPECT_NE(u, nullptr);
-        return u;
-    }
     static std::vector<UnitRecord*> found(int n) {
         return {g_unit_target_list.begin(), g_unit_target_list.begin() + n};
     }

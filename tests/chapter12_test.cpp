@@ -458,12 +458,7 @@ TEST_F(ChapterTest, ChapterTwoBossesFall) {
     UnitRecord* lead = party(1, 0, 5, 5);
     UnitRecord* boss = enemy(10, 35, 2, 6, 5);
     UnitRecord* grunt = enemy(10, 35, 7, 9, 9);
-    scn_after_battle(lead, boss);
-    EXPECT_EQ(g_stage_end, 0);  // still standing
-    boss->stats.hp = 0;
-    g_occupancy.cells[5 * MAP_SIDE + 6] = 0;
-    scn_after_battle(lead, boss);
-    EXPECT_EQ(g_stage_end, 1);
+    beat_boss(lead, boss);
     EXPECT_EQ(grunt->number, 0);
     EXPECT_EQ(messages(), std::vector<int>{50});
     EXPECT_TRUE(music_opened(g_stage_music[5]));

@@ -332,12 +332,7 @@ TEST_F(Chapter3Test, BossesFall) {
     play_on(15);
     UnitRecord* lead = unit(1, 0, 0, 5, 5);
     UnitRecord* boss = unit(10, 35, 2, 6, 5);
-    scn_after_battle(lead, boss);
-    EXPECT_EQ(g_stage_end, 0);  // still standing
-    boss->stats.hp = 0;
-    g_occupancy.cells[5 * MAP_SIDE + 6] = 0;
-    scn_after_battle(lead, boss);
-    EXPECT_EQ(g_stage_end, 1);
+    beat_boss(lead, boss);
     EXPECT_EQ(messages(), (std::vector<int>{51, 52}));
     const UnitRecord* body = unit_at_cell(6, 5);
     ASSERT_NE(body, nullptr);

@@ -312,12 +312,7 @@ TEST_F(Chapter4Test, BossesFall) {
         UnitRecord* lead = unit(1, 0, 0, 5, 5);
         UnitRecord* boss = unit(20, 35, 2, 6, 5);
         UnitRecord* grunt = unit(21, 35, 7, 9, 9);
-        scn_after_battle(lead, boss);
-        EXPECT_EQ(g_stage_end, 0);  // still standing
-        boss->stats.hp = 0;
-        g_occupancy.cells[5 * MAP_SIDE + 6] = 0;
-        scn_after_battle(lead, boss);
-        EXPECT_EQ(g_stage_end, 1);
+        beat_boss(lead, boss);
         EXPECT_EQ(grunt->number, 0);
         EXPECT_EQ(messages(), f.ids);
         if (f.music > 0) {

@@ -92,6 +92,16 @@ protected:
         // Only the party stands on the grid: walk-on units are gone.
         EXPECT_EQ(units_on_grid(), static_cast<int>(party.size()));
     }
+    // The boss's fall: a battle it survives ends nothing; once it is beaten
+    // and off its cell, the battle's aftermath ends the stage.
+    static void beat_boss(UnitRecord* lead, UnitRecord* boss) {
+        scn_after_battle(lead, boss);
+        EXPECT_EQ(g_stage_end, 0);  // still standing
+        boss->stats.hp = 0;
+        g_occupancy.cells[boss->y * MAP_SIDE + boss->x] = 0;
+        scn_after_battle(lead, boss);
+        EXPECT_EQ(g_stage_end, 1);
+    }
     static int tile(int x, int y) { return g_map.cells[y * MAP_SIDE + x] & ~MAP_MARK; }
     static int enemy_records() {
         int n = 0;

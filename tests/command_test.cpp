@@ -20,13 +20,6 @@
 
 namespace {
 
-std::array<uint32_t, MAP_TILES> identity_terrain() {
-    std::array<uint32_t, MAP_TILES> t{};
-    for (uint32_t i = 0; i < MAP_TILES; ++i) t[i] = i <= 10 ? i : 0;
-    return t;
-}
-const std::array<uint32_t, MAP_TILES> kTerrainIsTile = identity_terrain();
-
 class CommandTest : public MapTest {
 protected:
     std::function<void()> on_shot;
@@ -36,14 +29,8 @@ protected:
             if (on_shot) on_shot();
         };
         MapTest::SetUp();
-        ASSERT_EQ(map_load_stage_map(0), 1);
-        map_load_map_graphics(0);
-        g_terrain_class_of_tile = kTerrainIsTile.data();
-        set_map_size(20, 14);
-        for (int y = 0; y < MAP_SIDE; ++y)
-            for (int x = 0; x < MAP_SIDE; ++x) g_map.cells[y * MAP_SIDE + x] = 1;
-        map_set_zoom(1);
-        g_sfx_enabled = 1;
+        load_first_stage(0);
+        flat_map();
         g_enemy_phase = 0;
     }
     void TearDown() override {
@@ -52,15 +39,8 @@ protected:
         MapTest::TearDown();
     }
     static UnitRecord* place(int slot, int x, int y, int cls, int mode, int ch = 2, int weapon = 38) {
-        UnitRecord& r = g_units[static_cast<size_t>(slot)];
-        r = {};
-        r.number = static_cast<int16_t>(slot + 1);
-        r.x = static_cast<int16_t>(x);
-        r.y = static_cast<int16_t>(y);
-        r.status = 100;
-        r.stats = stats(ch, cls, mode);
+        UnitRecord& r = place_record(slot, x, y, stats(ch, cls, mode), 100);
         r.stats.weapon = static_cast<int16_t>(weapon);
-        g_occupancy.cells[y * MAP_SIDE + x] = static_cast<uint8_t>(slot + 1);
         return &r;
     }
     // Client position of a map cell's centre; the view stays at (0, 0) here.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <vector>
@@ -165,6 +166,29 @@ protected:
     void at(uint32_t delay, HeadlessKind kind, int x = 0, int y = 0, uint32_t key = 0) {
         headless_at(delay, kind, x, y, key);
     }
+};
+
+// The back image's fill before each drawing test: a value no test picture holds.
+constexpr uint8_t TEST_BACK_FILL = 253;
+
+// A headless test that draws on a back image filled with TEST_BACK_FILL, and
+// checks at its end that nothing drawn landed in the image's header and
+// colour table (marked at the start).
+class BackImageTest : public HeadlessTest {
+protected:
+    std::vector<uint8_t> header_before;
+
+    void SetUp() override {
+        HeadlessTest::SetUp();
+        std::memset(gfx_dib_pixels(g_back_dib), TEST_BACK_FILL, SCREEN_IMAGE_SIZE);
+        for (size_t i = 0; i < SCREEN_HEADER_SIZE; ++i) g_back_dib[i] = static_cast<uint8_t>(i * 31);
+        header_before.assign(g_back_dib, g_back_dib + SCREEN_HEADER_SIZE);
+    }
+    void TearDown() override {
+        EXPECT_EQ(0, std::memcmp(header_before.data(), g_back_dib, SCREEN_HEADER_SIZE));
+        HeadlessTest::TearDown();
+    }
+    static uint8_t px(int x, int y) { return *gfx_screen_pixel(g_back_dib, x, y); }
 };
 
 // Runs the whole program from win_main on the headless back end with a

@@ -89,19 +89,10 @@ inline ViewPoint prompt_choice_at(const char* text, int32_t col, int32_t row, in
 // stays at the top left for units there), with a script of spaced clicks.
 class ItemTest : public LoopTest {
 protected:
-    std::array<uint32_t, MAP_TILES> terrain{};
-
     void SetUp() override {
         LoopTest::SetUp();
-        ASSERT_EQ(map_load_stage_map(0), 1);
-        map_load_map_graphics(0);
-        for (uint32_t i = 0; i < MAP_TILES; ++i) terrain[i] = i <= 10 ? i : 0;
-        g_terrain_class_of_tile = terrain.data();
-        set_map_size(20, 14);
-        for (int y = 0; y < MAP_SIDE; ++y)
-            for (int x = 0; x < MAP_SIDE; ++x) g_map.cells[y * MAP_SIDE + x] = 1;
-        map_set_zoom(1);
-        g_sfx_enabled = 1;
+        load_first_stage(0);
+        flat_map();
         g_turn = 0;
         sys_log_clear();
     }
@@ -111,16 +102,9 @@ protected:
     }
 
     static UnitRecord* place(int slot, int x, int y, int cls, int ch = 2, int mode = 0) {
-        UnitRecord& r = g_units[static_cast<size_t>(slot)];
-        r = {};
-        r.number = static_cast<int16_t>(slot + 1);
-        r.x = static_cast<int16_t>(x);
-        r.y = static_cast<int16_t>(y);
-        r.status = 100;
-        r.stats = stats(ch, cls, mode, 50);
+        UnitRecord& r = place_record(slot, x, y, stats(ch, cls, mode, 50), 100);
         r.stats.weapon = 0;
         r.equipped_slot = ITEM_NO_SLOT;
-        g_occupancy.cells[y * MAP_SIDE + x] = static_cast<uint8_t>(slot + 1);
         return &r;
     }
 

@@ -28,13 +28,6 @@
 #include "tools/kit.h"
 #include "tools/kit_goals.h"
 
-#ifndef ROWEN_KIT_DIR
-#define ROWEN_KIT_DIR "."
-#endif
-#ifndef ROWEN_MARKED_KIT_DIR
-#define ROWEN_MARKED_KIT_DIR ROWEN_KIT_DIR
-#endif
-
 namespace {
 
 using Bytes = std::vector<uint8_t>;

@@ -42,6 +42,18 @@ protected:
         MapTest::TearDown();
     }
 
+    // A fresh machine after a run that ended by quit (the quit stays
+    // posted): the map and interface sheets and the screens freed, the
+    // headless machine started again with the interface sheets.
+    void fresh_machine() {
+        map_free_map_graphics();
+        gfx_free_ui_sheets();
+        gfx_screens_free();
+        sys_shutdown();
+        start();
+        gfx_load_ui_sheets();
+    }
+
     HeadlessEvent poll_event() const {
         HeadlessEvent e;
         e.at = sys_headless_clock() + poll_period;
@@ -63,6 +75,22 @@ protected:
     void end_soon() {
         polling = false;
         at(5, HeadlessKind::End);
+    }
+
+    // 1 when text in colour stands at (col, row) of the back image: drawing
+    // it again changes no pixel.
+    static bool text_shown(int col, int row, const char* text, int colour) {
+        std::vector<uint8_t> before(g_back_dib, g_back_dib + SCREEN_DIB_SIZE);
+        txt_draw_string(col, row, text, colour);
+        const bool same = std::memcmp(before.data(), g_back_dib, SCREEN_DIB_SIZE) == 0;
+        std::memcpy(g_back_dib, before.data(), SCREEN_DIB_SIZE);
+        return same;
+    }
+    // A program folder of the test's own, holding the font: the saves and
+    // the settings go beside the program.
+    static void use_program_folder(const TempDir& folder) {
+        std::filesystem::create_symlink(std::filesystem::path(ROWEN_KIT_DIR) / "k.fnt", folder.path / "k.fnt");
+        std::snprintf(g_exe_dir, sizeof g_exe_dir, "%s", folder.str().c_str());
     }
 
     // 1 when the "*" window of text (centred on row 9) is on the back image:

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -43,6 +44,45 @@ protected:
         const int16_t ww = static_cast<int16_t>(w), hh = static_cast<int16_t>(h);
         std::memcpy(g_map.header + 6, &ww, 2);
         std::memcpy(g_map.header + 8, &hh, 2);
+    }
+    // Stage 1's map read from the data folder and the map pictures of a tile
+    // set (by default stage 1's own).
+    static void load_first_stage(int32_t tile_set = g_stage_tileset[0]) {
+        ASSERT_EQ(map_load_stage_map(0), 1);
+        map_load_map_graphics(tile_set);
+    }
+    // A terrain table in which tiles 0 to 10 are of the class of their own
+    // number and every other tile of class 0.
+    static const uint32_t* terrain_is_tile() {
+        static const std::array<uint32_t, MAP_TILES> t = [] {
+            std::array<uint32_t, MAP_TILES> a{};
+            for (uint32_t i = 0; i < MAP_TILES; ++i) a[i] = i <= 10 ? i : 0;
+            return a;
+        }();
+        return t.data();
+    }
+    // A 20 x 14 map of tile 1 read through terrain_is_tile (terrain class
+    // 1), at zoom 1 with the sound effects on.
+    static void flat_map() {
+        g_terrain_class_of_tile = terrain_is_tile();
+        set_map_size(20, 14);
+        for (int y = 0; y < MAP_SIDE; ++y)
+            for (int x = 0; x < MAP_SIDE; ++x) g_map.cells[y * MAP_SIDE + x] = 1;
+        map_set_zoom(1);
+        g_sfx_enabled = 1;
+    }
+    // A fresh record in unit slot `slot` with the stats and status counter
+    // given, standing on the grid at (x, y).
+    static UnitRecord& place_record(int slot, int x, int y, const UnitStats& s, int16_t status = 0) {
+        UnitRecord& r = g_units[static_cast<size_t>(slot)];
+        r = {};
+        r.number = static_cast<int16_t>(slot + 1);
+        r.x = static_cast<int16_t>(x);
+        r.y = static_cast<int16_t>(y);
+        r.status = status;
+        r.stats = s;
+        g_occupancy.cells[y * MAP_SIDE + x] = static_cast<uint8_t>(slot + 1);
+        return r;
     }
     static size_t memory_errors() {
         return static_cast<size_t>(std::count(sys_log_lines().begin(), sys_log_lines().end(), "msgbox |Memory Error"));

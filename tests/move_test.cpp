@@ -16,13 +16,6 @@
 
 namespace {
 
-std::array<uint32_t, MAP_TILES> identity_terrain() {
-    std::array<uint32_t, MAP_TILES> t{};
-    for (uint32_t i = 0; i < MAP_TILES; ++i) t[i] = i <= 10 ? i : 0;
-    return t;
-}
-const std::array<uint32_t, MAP_TILES> kTerrainIsTile = identity_terrain();
-
 
 // The fill written as a plain depth-first recursion that re-enters a cell
 // whenever it arrives with no fewer points: the reference the fill must
@@ -55,7 +48,7 @@ class MoveTest : public MapTest {
 protected:
     void SetUp() override {
         MapTest::SetUp();
-        g_terrain_class_of_tile = kTerrainIsTile.data();
+        g_terrain_class_of_tile = terrain_is_tile();
         g_enemy_phase = 0;
     }
     void TearDown() override {
@@ -77,15 +70,7 @@ protected:
         for (int x = 0; x < w; ++x) set_terrain(x, 1, 1);
     }
     static UnitRecord* place(int slot, int x, int y, int cls, int mode, int hp = 20, int ch = 2) {
-        UnitRecord& u = g_units[static_cast<size_t>(slot)];
-        u = {};
-        u.number = static_cast<int16_t>(slot + 1);
-        u.x = static_cast<int16_t>(x);
-        u.y = static_cast<int16_t>(y);
-        u.stats = stats(ch, cls, mode, hp);
-        u.stats.hp = static_cast<int16_t>(hp);
-        g_occupancy.cells[y * MAP_SIDE + x] = static_cast<uint8_t>(slot + 1);
-        return &u;
+        return &place_record(slot, x, y, stats(ch, cls, mode, hp));
     }
     static void range(UnitRecord* u) {
         ASSERT_EQ(map_alloc_move_range(), 1);

@@ -18,8 +18,7 @@ class PickTest : public MapTest {
 protected:
     void SetUp() override {
         MapTest::SetUp();
-        ASSERT_EQ(map_load_stage_map(0), 1);
-        map_load_map_graphics(g_stage_tileset[0]);
+        load_first_stage();
         map_set_zoom(1);
         g_cell_cursor_x = g_cell_cursor_y = -1;
     }
@@ -27,14 +26,7 @@ protected:
     static int cx(int vx) { return 16 + vx * 32 + 16; }
     static int cy(int vy) { return vy * 32 + 16 + 48; }
     static UnitRecord* place(int slot, int x, int y, int cls, int mode, int hp = 20, int ch = 2) {
-        UnitRecord& r = g_units[static_cast<size_t>(slot)];
-        r = {};
-        r.number = static_cast<int16_t>(slot + 1);
-        r.x = static_cast<int16_t>(x);
-        r.y = static_cast<int16_t>(y);
-        r.stats = stats(ch, cls, mode, hp);
-        g_occupancy.cells[y * MAP_SIDE + x] = static_cast<uint8_t>(slot + 1);
-        return &r;
+        return &place_record(slot, x, y, stats(ch, cls, mode, hp));
     }
     static void unmark(int x, int y) { g_map.cells[y * MAP_SIDE + x] &= static_cast<uint8_t>(~MAP_MARK); }
 };

@@ -11,15 +11,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// 1 when text in colour stands at (col, row): drawing it again changes no pixel.
-bool text_shown(int col, int row, const char* text, int colour) {
-    std::vector<uint8_t> before(g_back_dib, g_back_dib + SCREEN_DIB_SIZE);
-    txt_draw_string(col, row, text, colour);
-    const bool same = std::memcmp(before.data(), g_back_dib, SCREEN_DIB_SIZE) == 0;
-    std::memcpy(g_back_dib, before.data(), SCREEN_DIB_SIZE);
-    return same;
-}
-
 int row_y(int slot) { return (3 + slot) * 20 + 10; }
 
 }  // namespace
@@ -30,9 +21,7 @@ protected:
 
     void SetUp() override {
         LoopTest::SetUp();
-        // The saves go beside the program: a folder of their own, with the font.
-        std::filesystem::create_symlink(std::filesystem::path(ROWEN_KIT_DIR) / "k.fnt", folder.path / "k.fnt");
-        std::snprintf(g_exe_dir, sizeof g_exe_dir, "%s", folder.str().c_str());
+        use_program_folder(folder);
         g_save_index = {};
         g_save_index_state = 0;
         g_reserved_state_word = 0;

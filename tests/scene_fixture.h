@@ -1,6 +1,7 @@
-// Test fixture for battle scenes: two fighters of the wizard's class, a
+// Test fixtures for battle scenes: two fighters of the wizard's class, a
 // scene set up as the entries set it up, one move run as the exchange runs
-// it, and the reaction states a fighter takes while something runs.
+// it, and the reaction states a fighter takes while something runs; and
+// fighters put on a map for the attack command.
 #pragma once
 
 #include <vector>
@@ -73,5 +74,31 @@ protected:
         f();
         polling = false;
         return seen;
+    }
+};
+
+// Fighters put on a 20 x 20 map of tile set 0, their battles played plain
+// and at once: targeting and the attack command.
+class BattleMapTest : public LoopTest {
+protected:
+    void SetUp() override {
+        LoopTest::SetUp();
+        btl_reset();
+        set_map_size(20, 20);
+        g_map_tile_set = 0;
+        g_terrain_class_of_tile = g_tileset_terrain[0].data();
+        g_opt_battle_real = 0;
+        g_opt_battle_speed = 0;
+    }
+    void TearDown() override {
+        btl_reset();
+        LoopTest::TearDown();
+    }
+    static UnitRecord* put(int x, int y, int ch, int cls, int mode, int weapon = 38, int hp = 20) {
+        UnitStats s = MapTest::stats(ch, cls, mode, hp);
+        s.weapon = static_cast<int16_t>(weapon);
+        UnitRecord* u = unit_place_new(x, y, &s);
+        EXPECT_NE(u, nullptr);
+        return u;
     }
 };

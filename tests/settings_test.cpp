@@ -5,14 +5,6 @@
 
 namespace {
 
-bool text_shown(int col, int row, const char* text, int colour) {
-    std::vector<uint8_t> before(g_back_dib, g_back_dib + SCREEN_DIB_SIZE);
-    txt_draw_string(col, row, text, colour);
-    const bool same = std::memcmp(before.data(), g_back_dib, SCREEN_DIB_SIZE) == 0;
-    std::memcpy(g_back_dib, before.data(), SCREEN_DIB_SIZE);
-    return same;
-}
-
 // Middle of a choice's hit rect: row r of the dialog, choice starting at column c.
 int choice_y(int r) { return (6 + 2 * r) * 20 + 10; }
 
@@ -23,13 +15,11 @@ protected:
     TempDir folder;
     void SetUp() override {
         LoopTest::SetUp();
-        std::filesystem::create_symlink(std::filesystem::path(ROWEN_KIT_DIR) / "k.fnt", folder.path / "k.fnt");
-        std::snprintf(g_exe_dir, sizeof g_exe_dir, "%s", folder.str().c_str());
+        use_program_folder(folder);
         g_opt_move_anim = g_opt_battle_real = g_opt_side_marks = 1;
         g_opt_battle_speed = 3;
         g_stage_index = 0;
-        ASSERT_EQ(map_load_stage_map(0), 1);
-        map_load_map_graphics(g_stage_tileset[0]);
+        load_first_stage();
         map_set_zoom(1);
         map_redraw_view();
     }

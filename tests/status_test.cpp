@@ -35,8 +35,7 @@ protected:
     void SetUp() override {
         LoopTest::SetUp();
         g_stage_index = 0;
-        ASSERT_EQ(map_load_stage_map(0), 1);
-        map_load_map_graphics(g_stage_tileset[0]);
+        load_first_stage();
         map_set_zoom(1);
         map_redraw_view();
     }

@@ -10,16 +10,6 @@
 
 namespace {
 
-// 1 when text in colour stands at (col, row) of the back image: drawing it
-// again changes no pixel.
-bool text_shown(int col, int row, const char* text, int colour) {
-    std::vector<uint8_t> before(g_back_dib, g_back_dib + SCREEN_DIB_SIZE);
-    txt_draw_string(col, row, text, colour);
-    const bool same = std::memcmp(before.data(), g_back_dib, SCREEN_DIB_SIZE) == 0;
-    std::memcpy(g_back_dib, before.data(), SCREEN_DIB_SIZE);
-    return same;
-}
-
 // A tile of the tile set whose terrain class is the one asked for.
 int tile_of_class(int tile_set, uint32_t terrain) {
     for (int t = 0; t < MAP_TILES; ++t)
@@ -162,6 +152,22 @@ protected:
     void run(int resuming) {
         EXPECT_TRUE(ends_by_quit([&] { turn_run_stage_battle(resuming); }));
     }
+    // Runs the turn loop, ended 1000 ms from now, and gives the times (from
+    // now) at which a terrain window opened.
+    std::vector<uint32_t> terrain_windows_opened() {
+        at(1000, HeadlessKind::End);
+        const uint32_t t0 = sys_headless_clock();
+        std::vector<uint32_t> opened;
+        bool shown = false;
+        start_polling([&] {
+            const bool now = text_shown(32, 10, "방어율", 15);
+            if (now && !shown) opened.push_back(sys_headless_clock() - t0);
+            shown = now;
+        });
+        run(0);
+        polling = false;
+        return opened;
+    }
 };
 
 TEST_F(TurnStageTest, SavePromptOnlyOnTheFirstTurnOfStage2OnwardNotResuming) {
@@ -188,12 +194,7 @@ TEST_F(TurnStageTest, SavePromptOnlyOnTheFirstTurnOfStage2OnwardNotResuming) {
         polling = false;
         EXPECT_EQ(choosers > 0 ? 1 : 0, c.saves) << "stage " << c.stage << " turn " << c.turn;
         // The quit stays posted: a fresh machine for the next case.
-        map_free_map_graphics();
-        gfx_free_ui_sheets();
-        gfx_screens_free();
-        sys_shutdown();
-        start();
-        gfx_load_ui_sheets();
+        fresh_machine();
     }
 }
 
@@ -224,17 +225,7 @@ TEST_F(TurnStageTest, PicksReadTheUnitNumberBitsAndStayOnTheMap) {
     click_view(cell_px(2), 48, 500);
     click_view(cell_px(2), 48, 550);
     click_view(cell_px(3), 48, 600);
-    at(1000, HeadlessKind::End);
-    const uint32_t t0 = sys_headless_clock();
-    std::vector<uint32_t> opened;
-    bool shown = false;
-    start_polling([&] {
-        const bool now = text_shown(32, 10, "방어율", 15);
-        if (now && !shown) opened.push_back(sys_headless_clock() - t0);
-        shown = now;
-    });
-    run(0);
-    polling = false;
+    const std::vector<uint32_t> opened = terrain_windows_opened();
     // (1,1) and (2,1) read as empty cells; (3,1) opens the unit's menu.
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_GT(opened[0], 400u);
@@ -252,17 +243,7 @@ TEST_F(TurnStageTest, PickOffASmallMapIsIgnored) {
     click_view(0, 0, 50);                 // ends the banner
     click_view(16 + 12 * 32 + 16, 48, 400);  // cell (12,1), right of the map
     click_view(16 + 2 * 32 + 16, 48, 500);   // cell (2,1)
-    at(1000, HeadlessKind::End);
-    const uint32_t t0 = sys_headless_clock();
-    std::vector<uint32_t> opened;
-    bool shown = false;
-    start_polling([&] {
-        const bool now = text_shown(32, 10, "방어율", 15);
-        if (now && !shown) opened.push_back(sys_headless_clock() - t0);
-        shown = now;
-    });
-    run(0);
-    polling = false;
+    const std::vector<uint32_t> opened = terrain_windows_opened();
     // Only the cell on the map shows its terrain window.
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_GT(opened[0], 500u);
@@ -359,11 +340,6 @@ TEST_F(TurnEndTest, SpiritActsFirstTowardCharacter8OrWithoutAGoal) {
         for (int s = UNIT_PARTY_SLOTS; s < UNIT_SLOTS; ++s) EXPECT_EQ(g_units[static_cast<size_t>(s)].acted, 0);
         EXPECT_EQ(sp->x, with_summoner ? 23 : 20);
         EXPECT_EQ(sp->y, 30);
-        map_free_map_graphics();
-        gfx_free_ui_sheets();
-        gfx_screens_free();
-        sys_shutdown();
-        start();
-        gfx_load_ui_sheets();
+        fresh_machine();
     }
 }

@@ -30,15 +30,12 @@ void sparkle(Move& m, BattleActor& e, const SupportLook& look) {
 // The support move: the cast message for seven frames, the sparkle flies to
 // the partner and swings around it seven times, then the recovery.
 uint16_t support(int16_t side, const SupportLook& look) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.timer = 0;
-            me.ground_y = BTL_GROUND_Y;
+            m.open(BTL_SHEET_B, {.ground = true});
             me.frame = look.ready;
-            me.step = 1;
             return 0;
         case 1:
             btl_msg_cast(side, 0);
@@ -112,12 +109,8 @@ uint16_t cls00_move12(int16_t side) { return support(side, {3, 4, 16}); }
 // Feint and strike.
 uint16_t cls00_move13(int16_t side) {
     Move m(side);
-    m.layers();
     switch (m.me.step) {
-        case 0:
-            m.setup(BTL_SHEET_B);
-            m.me.step = 1;
-            return 0;
+        case 0: m.open(BTL_SHEET_B); return 0;
         case 1:
         case 2:
         case 3: feint_and_strike(m); return 0;
@@ -129,13 +122,10 @@ uint16_t cls00_move13(int16_t side) {
 // on the way down.
 uint16_t cls00_move14(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.ground_y = BTL_GROUND_Y;
-            me.step = 1;
+            m.open(BTL_SHEET_B, {.ground = true});
             return 0;
         case 1:
         case 2:
@@ -181,16 +171,10 @@ uint16_t cls01_move12(int16_t side) { return support(side, {17, 18, 21}); }
 // opponent is in reach and idle again.
 uint16_t cls01_move13(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.step = 1;
-            return 0;
-        case 1:
-            if (m.walk_up(6, 3)) me.step = 2;
-            return 0;
+        case 1: m.approach(6, 3, {.after_setup = true}); return 0;
         case 2:
             if (me.frame < 6) ++me.frame;
             m.close_in(6);
@@ -219,13 +203,11 @@ uint16_t cls01_move13(int16_t side) {
 
 // A bolt that flies to the opponent and strikes on arrival.
 uint16_t cls01_move14(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.frame = 17;
-            me.step = 1;
+            m.open(BTL_SHEET_B, {.frame = 17});
             [[fallthrough]];
         case 1:
             ++me.timer;
@@ -239,8 +221,7 @@ uint16_t cls01_move14(int16_t side) {
             return 0;
         case 2: {
             BattleActor& b = m.fx(0);
-            ++b.timer;
-            b.frame = static_cast<int16_t>(19 + b.timer % 2);
+            m.frame_loop(b, 19, 2);
             if (m.ahead(b.x, m.opp.x) > 4) {
                 b.x = static_cast<int16_t>(b.x + m.fwd(3));
                 m.opp.hit_count = 0;
@@ -259,15 +240,12 @@ uint16_t cls01_move14(int16_t side) {
 // A flurry of six flinches, then a leap back with the one damaging hit.
 uint16_t cls01_move15(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     m.companion_glide(210);
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.ground_y = BTL_GROUND_Y;
+            m.open(BTL_SHEET_B, {.ground = true});
             me.stash_y = 60;
-            me.step = 1;
             return 0;
         case 1:
             if (m.walk_up(6, 3)) {
@@ -309,10 +287,6 @@ uint16_t cls01_move15(int16_t side) {
 
 void cls01_handler(int16_t side, uint16_t* done) {
     static constexpr MoveTable moves = {cls01_move12, cls01_move13, cls01_move14, cls01_move15};
-    static constexpr ClassHandlerFacts facts = [] {
-        ClassHandlerFacts f = BTL_COMMON_FACTS;
-        f.highest = 15;
-        return f;
-    }();
+    static constexpr ClassHandlerFacts facts = btl_facts_highest(BTL_COMMON_FACTS, 15);
     btl_common_handler(side, done, facts, moves);
 }

@@ -7,15 +7,11 @@
 // and strikes on contact (no guards).
 uint16_t cls02_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B, false);
-            me.frame = 0;
-            me.timer = 0;
+            m.open(BTL_SHEET_B, {.draw = false, .frame = 0});
             m.opp.hit_count = 0;
-            me.step = 1;
             return 0;
         case 1:
             if (m.dist() >= 15) {
@@ -41,16 +37,10 @@ uint16_t cls02_move12(int16_t side) {
 // Walk-up from the set-up frame, then the strike at frame 8.
 uint16_t cls02_move13(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.step = 1;
-            [[fallthrough]];
-        case 1:
-            if (m.walk_up(8, 4)) me.step = 2;
-            return 0;
+        case 1: m.approach(8, 4); return 0;
         case 2:
             m.pan_slow();
             if (m.strike_frames(8)) {
@@ -64,10 +54,6 @@ uint16_t cls02_move13(int16_t side) {
 
 void cls02_handler(int16_t side, uint16_t* done) {
     static constexpr MoveTable moves = {cls02_move12, cls02_move13, nullptr, nullptr};
-    static constexpr ClassHandlerFacts facts = [] {
-        ClassHandlerFacts f = BTL_COMMON_FACTS;
-        f.highest = 13;
-        return f;
-    }();
+    static constexpr ClassHandlerFacts facts = btl_facts_highest(BTL_COMMON_FACTS, 13);
     btl_common_handler(side, done, facts, moves);
 }

@@ -25,28 +25,15 @@ bool flight(Move& m, int32_t line) {
     return true;
 }
 
-// The take-off at the end of a walk-up.
-void take_off(Move& m) {
-    m.me.stash_y = -64;
-    m.me.ground_y = m.me.y;
-    btl_sound(47);
-}
-
 }  // namespace
 
 // A strike that steps back while too close; one hit in reach.
 uint16_t cls03_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.step = 1;
-            return 0;
-        case 1:
-            if (m.walk_up(6, 3, {.count_first = true})) me.step = 2;
-            return 0;
+        case 1: m.approach(6, 3, {.count_first = true, .after_setup = true}); return 0;
         case 2:
             ++me.frame;
             if (m.dist() < 4) me.x = static_cast<int16_t>(me.x - m.dir);
@@ -64,18 +51,11 @@ uint16_t cls03_move12(int16_t side) {
 // A jump from 24 cells that strikes on landing, then five frames of rest.
 uint16_t cls03_move13(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.step = 1;
-            [[fallthrough]];
         case 1:
-            if (m.walk_up(24, 6)) {
-                take_off(m);
-                me.step = 2;
-            }
+            if (m.approach(24, 6)) m.take_off();
             return 0;
         case 2:
             if (flight(m, 208)) m.try_hit(2, 2, 1);
@@ -95,14 +75,10 @@ uint16_t cls03_move13(int16_t side) {
 // wave on the opponent's column with the one unguarded hit.
 uint16_t cls03_move14(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.frame = 9;
-            btl_sound(4);
-            me.step = 1;
+            m.open(BTL_SHEET_B, {.frame = 9, .sound = 4});
             [[fallthrough]];
         case 1:
             ++me.timer;
@@ -115,7 +91,7 @@ uint16_t cls03_move14(int16_t side) {
             return 0;
         case 2:
             if (m.walk_up(24, 14, {.base = 11})) {
-                take_off(m);
+                m.take_off();
                 me.step = 3;
             }
             return 0;

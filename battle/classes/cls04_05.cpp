@@ -28,9 +28,8 @@ bool valkyrie_frame(Move& m) {
     m.me.ground_y = BTL_GROUND_Y;
     m.companion_glide(BTL_ON_GROUND_Y);
     if (m.me.step != 0) return false;
-    m.setup(BTL_SHEET_B);
+    m.open(BTL_SHEET_B);
     m.me.y = BTL_GROUND_Y;
-    m.me.step = 1;
     return true;
 }
 
@@ -55,15 +54,13 @@ void song_message(int16_t side) {
 // start of each frame or, when `pose_after`, after its work.
 uint16_t glide_strike(int16_t side, int16_t arrive, int16_t strike, int16_t last, int32_t line, bool pose_after) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     me.ground_y = BTL_GROUND_Y;
     if (!pose_after) m.companion_glide(line);
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
+            m.open(BTL_SHEET_B);
             me.y = BTL_GROUND_Y;
-            me.step = 1;
             [[fallthrough]];
         case 1:
             m.wing_beat();
@@ -107,7 +104,7 @@ void cls04_msg_power_up(int16_t side) {
 // The song: its message, a note that hops to the partner and bounces three
 // times, the partner's message. No sheet, the mover never busy, no layers.
 uint16_t cls04_move12(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
@@ -201,7 +198,6 @@ void cls04_handler(int16_t side, uint16_t* done) {
 // picture to column -5. The glide starts in the set-up frame.
 uint16_t cls05_move13(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     valkyrie_frame(m);
     switch (me.step) {
@@ -243,7 +239,6 @@ uint16_t cls05_move13(int16_t side) {
 // frame does nothing else.
 uint16_t cls05_move14(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     if (valkyrie_frame(m)) return 0;
     switch (me.step) {
@@ -276,8 +271,7 @@ uint16_t cls05_move14(int16_t side) {
         }
         case 3: {
             BattleActor& burst = m.fx(1);
-            ++burst.timer;
-            burst.frame = static_cast<int16_t>(10 + burst.timer % 3);
+            m.frame_loop(burst, 10, 3);
             if (burst.frame == 12) m.try_hit(1, 2, 2);
             if (m.opp.hit_count >= 2 || !m.alive()) {
                 btl_actor_hide(m.fx_id(1));

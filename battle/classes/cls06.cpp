@@ -4,26 +4,20 @@
 #include "battle/classes/classes.h"
 
 // The strike: one frame (4) after the walk-up.
-uint16_t cls06_move12(int16_t side) { return btl_melee_strike(side, 4); }
+uint16_t cls06_move12(int16_t side) { return btl_melee_strike(side, 6, 3, 4); }
 
 // The jump attack: up while stash_y climbs to 0, down at 28 px a frame with
 // the hit test, frame 7 on landing.
 uint16_t cls06_move13(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.frame = 0;
-            me.ground_y = BTL_GROUND_Y;
-            me.step = 1;
+            m.open(BTL_SHEET_B, {.frame = 0, .ground = true});
             break;
         case 1:
             if (m.walk_up(24, 5)) {
-                me.stash_y = -28;
-                me.ground_y = me.y;
-                btl_sound(47);
+                m.take_off(-28);
                 me.step = 2;
             }
             break;
@@ -63,9 +57,8 @@ uint16_t cls06_move13(int16_t side) {
 void cls06_handler(int16_t side, uint16_t* done) {
     static constexpr MoveTable moves = {cls06_move12, cls06_move13, nullptr, nullptr};
     static constexpr ClassHandlerFacts facts = [] {
-        ClassHandlerFacts f = BTL_COMMON_FACTS;
+        ClassHandlerFacts f = btl_facts_highest(BTL_COMMON_FACTS, 13);
         f.pose[0] = 2;
-        f.highest = 13;
         return f;
     }();
     btl_common_handler(side, done, facts, moves);

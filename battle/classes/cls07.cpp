@@ -5,14 +5,13 @@
 #include "battle/classes/classes.h"
 
 // The strike up to frame 5.
-uint16_t cls07_move12(int16_t side) { return btl_melee_strike(side, 5); }
+uint16_t cls07_move12(int16_t side) { return btl_melee_strike(side, 6, 3, 5); }
 
 // Two strikes, then a vault over the opponent with a third hit, landing
 // behind it and turning about. A beaten opponent ends the combo before the
 // vault (the skip mark in stash_x), and the mover then does not turn.
 uint16_t cls07_move13(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     m.companion_by_height(5, 7);
     auto skip_when_beaten = [&m, &me](int32_t next) {
@@ -23,9 +22,7 @@ uint16_t cls07_move13(int16_t side) {
     };
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.ground_y = BTL_GROUND_Y;
-            me.step = 1;
+            m.open(BTL_SHEET_B, {.ground = true});
             [[fallthrough]];
         case 1:
             if (m.walk_up(6, 3)) me.step = 2;
@@ -74,29 +71,26 @@ uint16_t cls07_move13(int16_t side) {
 // top and drops back down; it turns back at the clean-up.
 uint16_t cls07_move14(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     m.companion_by_height(5, 7);
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.ground_y = BTL_GROUND_Y;
+            m.open(BTL_SHEET_B, {.ground = true});
             m.turn(me);
             me.frame = 9;
             btl_sound(5);
-            me.step = 1;
             return 0;
-        case 1:
-            ++me.timer;
-            me.frame = static_cast<int16_t>(me.timer + 9);
+        case 1: {
+            const bool risen = m.frame_run(me, 9, 14);
             if (me.timer == 1) me.y = static_cast<int16_t>(me.y - 16);
             m.companion(me.y >= BTL_GROUND_Y ? 3 : 6);
-            if (me.frame > 14) {
+            if (risen) {
                 me.timer = 0;
                 me.y = 400;
                 me.step = 2;
             }
             return 0;
+        }
         case 2:
             m.pan_fast();
             if (m.dist() >= 5) {

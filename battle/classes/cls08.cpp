@@ -5,27 +5,23 @@
 #include "battle/classes/classes.h"
 
 // The thrust up to frame 6.
-uint16_t cls08_move12(int16_t side) { return btl_melee_strike(side, 6); }
+uint16_t cls08_move12(int16_t side) { return btl_melee_strike(side, 6, 3, 6); }
 
 // The leap to column 60 (side 0) or 20 (side 1), where the opponent freezes;
 // on to the far edge, three frames clinging there, then the dive back with
 // one hit, landing turned about.
 uint16_t cls08_move13(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     m.companion_by_height(5, 7);
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.ground_y = BTL_GROUND_Y;
-            me.step = 1;
+            m.open(BTL_SHEET_B, {.ground = true});
             [[fallthrough]];
         case 1: {
             const int32_t near = m.opp_first_form() ? 14 : 16;
             if (m.walk_up(near, 7)) {
-                me.stash_y = -48;
-                me.ground_y = me.y;
+                m.take_off(-48, -1);
                 me.step = 2;
             }
             return 0;
@@ -97,10 +93,6 @@ uint16_t cls08_move13(int16_t side) {
 
 void cls08_handler(int16_t side, uint16_t* done) {
     static constexpr MoveTable moves = {cls08_move12, cls08_move13, nullptr, nullptr};
-    static constexpr ClassHandlerFacts facts = [] {
-        ClassHandlerFacts f = BTL_COMMON_FACTS;
-        f.highest = 13;
-        return f;
-    }();
+    static constexpr ClassHandlerFacts facts = btl_facts_highest(BTL_COMMON_FACTS, 13);
     btl_common_handler(side, done, facts, moves);
 }

@@ -10,16 +10,10 @@
 // about at the clean-up.
 uint16_t cls09_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.step = 1;
-            [[fallthrough]];
-        case 1:
-            if (m.walk_up(6, 3)) me.step = 2;
-            return 0;
+        case 1: m.approach(6, 3); return 0;
         case 2:
             me.x = static_cast<int16_t>(me.x + m.fwd(2));
             m.pan_slow();
@@ -46,13 +40,11 @@ uint16_t cls09_move12(int16_t side) {
 // A wave that grows as it crosses the middle of the field and strikes up to
 // twice as it passes the opponent.
 uint16_t cls09_move13(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.frame = 8;
-            me.step = 1;
+            m.open(BTL_SHEET_B, {.frame = 8});
             return 0;
         case 1:
             if (++me.frame == 9) {
@@ -98,23 +90,15 @@ uint16_t cls09_move13(int16_t side) {
 // through the opponent and off the field with one hit.
 uint16_t cls09_move14(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.step = 1;
-            return 0;
         case 1:
-            if (m.walk_up(11, 10)) {
-                m.trail(2, side);
-                me.step = 2;
-            }
+            if (m.approach(11, 10, {.after_setup = true})) m.trail(2, side);
             return 0;
         case 2:
             m.pan_slow();
-            me.frame = static_cast<int16_t>(11 + me.timer % 6);
-            ++me.timer;
+            m.frame_loop(me, 11, 6, 1, false);
             if (m.idle() && m.opp.hit_count < 8 && me.timer % 6 % 3 == 1) {
                 m.opp.recoil = 0;
                 m.flinch(m.opp.hit_count % 2 ? 5 : 6, 28);

@@ -12,30 +12,25 @@ std::array<std::array<int16_t, 4>, 4> g_btl_orb_starts = {{{-14, -48, 2, -32}, {
 namespace {
 
 
-// The support move's set-up: busy, the sheet, frame 0.
-void support_setup(Move& m) {
-    m.setup(BTL_SHEET_B);
-    m.me.timer = 0;
-    m.me.ground_y = BTL_GROUND_Y;
-    m.me.frame = 0;
-    m.me.step = 1;
-}
-
-// The walk to the partner: 2 cells a frame with sound 56 while 9 or more
-// cells away, then the cast message and frame 4. True then.
-bool approach(Move& m) {
+// Steps 0 and 1 of the support move: the set-up (frame 0), then the walk
+// to the partner, 2 cells a frame with sound 56 while 9 or more cells away;
+// there the cast message, frame 4 and step 2.
+void walk_to_partner(Move& m) {
     BattleActor& me = m.me;
+    if (me.step == 0) {
+        m.open(BTL_SHEET_B, {.frame = 0, .ground = true});
+        return;
+    }
     m.pan_slow();
-    me.frame = static_cast<int16_t>(me.timer % 4);
-    ++me.timer;
+    m.frame_loop(me, 0, 4, 1, false);
     if (m.dist() >= 9) {
         me.x = static_cast<int16_t>(me.x + m.fwd(2));
         btl_sound(56);
-        return false;
+        return;
     }
     btl_msg_cast(m.side, 0);
     me.frame = 4;
-    return true;
+    me.step = 2;
 }
 
 // The spirit rising: 2 cells along its direction word (stash_x, 1 forward,
@@ -57,13 +52,9 @@ void spirit_rise(Move& m, BattleActor& s, int32_t top) {
 }
 
 // The set-up of the priest's conjurings: frame 6, the opening sound.
-void conjure_setup(Move& m, int32_t sound) {
-    m.setup(BTL_SHEET_B);
-    m.me.frame = 6;
-    m.me.ground_y = BTL_GROUND_Y;
+void conjure_setup(Move& m, int16_t sound) {
+    m.open(BTL_SHEET_B, {.frame = 6, .ground = true, .sound = sound});
     m.pan_fast();
-    btl_sound(sound);
-    m.me.step = 1;
 }
 
 // Their first step: frame 7, then nine frames of count, fast pan
@@ -79,6 +70,33 @@ bool conjure(Move& m) {
     me.timer = 0;
     me.step = 2;
     return true;
+}
+
+// Moves 13 and 14 of the priest: the set-up and the conjuring, then `count`
+// pieces placed by place(i) that move by fly(i, piece) every frame, the
+// view panning fast; fly is true for a piece gone for good. Once every
+// piece is gone they are given back and the move ends.
+template <class Place, class Fly>
+uint16_t conjured_pieces(Move& m, int16_t sound, int32_t count, Place place, Fly fly) {
+    BattleActor& me = m.me;
+    switch (me.step) {
+        case 0: conjure_setup(m, sound); return 0;
+        case 1:
+            if (!conjure(m)) return 0;
+            for (int32_t i = 0; i < count; ++i) place(i);
+            return 0;
+        case 2: {
+            m.pan_fast();
+            int32_t gone = 0;
+            for (int32_t i = 0; i < count; ++i) gone += fly(i, m.fx(i)) ? 1 : 0;
+            if (gone == count) {
+                m.release();
+                me.step = 3;
+            }
+            return 0;
+        }
+        default: return m.finish(3, true);
+    }
 }
 
 // A wall of the orbs' box: the orb is put back on it and its speed turns
@@ -103,13 +121,11 @@ void bounce(int16_t& at, int16_t& speed, int32_t lo, int32_t hi, int32_t magnitu
 // Support: the walk, three frames of casting, a spirit rising from the
 // partner's column.
 uint16_t cls10_move12(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0: support_setup(m); return 0;
-        case 1:
-            if (approach(m)) me.step = 2;
-            return 0;
+        case 0:
+        case 1: walk_to_partner(m); return 0;
         case 2:
             btl_msg_cast(side, 0);
             if (++me.frame > 6) {
@@ -136,14 +152,11 @@ uint16_t cls10_move12(int16_t side) {
 
 // A summoned runner that strikes once on reaching the opponent.
 uint16_t cls10_move13(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.frame = 7;
-            me.ground_y = BTL_GROUND_Y;
-            me.step = 1;
+            m.open(BTL_SHEET_B, {.frame = 7, .ground = true});
             return 0;
         case 1:
             if (++me.frame == 9) {
@@ -180,16 +193,13 @@ uint16_t cls10_move13(int16_t side) {
 
 // Five critters hop across the field from behind the mover, up to five hits.
 uint16_t cls10_move14(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     constexpr int32_t CRITTERS = 5;
     auto start_speed = [](int32_t i) { return static_cast<int16_t>(-32 - 4 * (i % 3)); };
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.frame = 7;
-            me.ground_y = BTL_GROUND_Y;
-            me.step = 1;
+            m.open(BTL_SHEET_B, {.frame = 7, .ground = true});
             return 0;
         case 1:
             if (++me.frame == 9) {
@@ -243,13 +253,11 @@ void cls10_handler(int16_t side, uint16_t* done) {
 // Support: the walk, a spirit that leaves the mover, sinks toward the
 // partner and then rises swinging around it.
 uint16_t cls11_move12(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0: support_setup(m); return 0;
-        case 1:
-            if (approach(m)) me.step = 2;
-            return 0;
+        case 0:
+        case 1: walk_to_partner(m); return 0;
         case 2:
             btl_msg_cast(side, 0);
             m.spawn(me.x, BTL_GROUND_Y, 8).stash_x = 1;
@@ -278,8 +286,7 @@ uint16_t cls11_move12(int16_t side) {
             m.pan_slow();
             btl_sound(42);
             BattleActor& s = m.fx(0);
-            s.frame = static_cast<int16_t>(8 + s.timer % 2);
-            ++s.timer;
+            m.frame_loop(s, 8, 2, 1, false);
             spirit_rise(m, s, 192);
             return 0;
         }
@@ -289,118 +296,84 @@ uint16_t cls11_move12(int16_t side) {
 
 // Six rocks fall on and around the opponent; a hit bursts the rock.
 uint16_t cls11_move13(int16_t side) {
-    Move m(side);
-    BattleActor& me = m.me;
-    constexpr int32_t ROCKS = 6;
-    switch (me.step) {
-        case 0: conjure_setup(m, 7); return 0;
-        case 1:
-            if (!conjure(m)) return 0;
-            for (int32_t i = 0; i < ROCKS; ++i) {
-                const int32_t x = side == 0 ? m.opp.x - 4 * i - 4 : m.opp.x + 4 * i - 4;
-                BattleActor& r = m.spawn(x, 32 - 32 * btl_random(8), 0);
-                r.timer = static_cast<int16_t>(btl_random(3));
-                r.frame = static_cast<int16_t>(10 + r.timer);
-                r.stash_x = static_cast<int16_t>(m.fwd(1 + btl_random(3)));
-                r.stash_y = 32;
+    Move m(side, Layers::Keep);
+    constexpr int16_t FALLING = 0, BURSTING = 1, GONE = 2;
+    auto place = [&m, side](int32_t i) {
+        const int32_t x = side == 0 ? m.opp.x - 4 * i - 4 : m.opp.x + 4 * i - 4;
+        BattleActor& r = m.spawn(x, 32 - 32 * btl_random(8), 0);
+        r.timer = static_cast<int16_t>(btl_random(3));
+        r.frame = static_cast<int16_t>(10 + r.timer);
+        r.stash_x = static_cast<int16_t>(m.fwd(1 + btl_random(3)));
+        r.stash_y = 32;
+    };
+    auto fly = [&m](int32_t i, BattleActor& r) {
+        if (r.down_flag == FALLING) {
+            r.x = static_cast<int16_t>(r.x + r.stash_x);
+            r.y = static_cast<int16_t>(r.y + 32);
+            m.frame_loop(r, 10, 3);
+            if (m.hitbox(m.fx_id(i), -2, -32, 2, 32) && m.try_hit(2, 1, 8)) {
+                r.down_flag = BURSTING;
+                r.frame = 13;
+            } else if (r.y > 272) {
+                r.down_flag = GONE;
+                btl_actor_hide(m.fx_id(i));
             }
-            return 0;
-        case 2: {
-            m.pan_fast();
-            int32_t gone = 0;
-            for (int32_t i = 0; i < ROCKS; ++i) {
-                BattleActor& r = m.fx(i);
-                if (r.down_flag == 0) {
-                    r.x = static_cast<int16_t>(r.x + r.stash_x);
-                    r.y = static_cast<int16_t>(r.y + 32);
-                    ++r.timer;
-                    r.frame = static_cast<int16_t>(10 + r.timer % 3);
-                    if (m.hitbox(m.fx_id(i), -2, -32, 2, 32) && m.try_hit(2, 1, 8)) {
-                        r.down_flag = 1;
-                        r.frame = 13;
-                    } else if (r.y > 272) {
-                        r.down_flag = 2;
-                        btl_actor_hide(m.fx_id(i));
-                    }
-                } else if (r.down_flag == 1) {
-                    if (r.frame < 15) {
-                        ++r.frame;
-                    } else {
-                        r.down_flag = 2;
-                        btl_actor_hide(m.fx_id(i));
-                    }
-                }
-                gone += r.down_flag == 2;
+        } else if (r.down_flag == BURSTING) {
+            if (r.frame < 15) {
+                ++r.frame;
+            } else {
+                r.down_flag = GONE;
+                btl_actor_hide(m.fx_id(i));
             }
-            if (gone == ROCKS) {
-                m.release();
-                me.step = 3;
-            }
-            return 0;
         }
-        default: return m.finish(3, true);
-    }
+        return r.down_flag == GONE;
+    };
+    return conjured_pieces(m, 7, 6, place, fly);
 }
 
 // Nine lights rise from below around the opponent, swaying.
 uint16_t cls11_move14(int16_t side) {
-    Move m(side);
-    BattleActor& me = m.me;
+    Move m(side, Layers::Keep);
     constexpr int32_t LIGHTS = 9;
     constexpr int16_t GONE = -1;
     auto base = [](const BattleActor& l) { return l.down_flag == 1 ? 23 : 20; };
-    switch (me.step) {
-        case 0: conjure_setup(m, 54); return 0;
-        case 1:
-            if (!conjure(m)) return 0;
-            for (int32_t i = 0; i < LIGHTS; ++i) {
-                const int32_t x = m.opp.x + 2 * btl_random(16) - 16;
-                BattleActor& l = m.spawn(x, 272 + 32 * btl_random(6), 0);
-                l.down_flag = static_cast<int16_t>(btl_random(2));  // the kind
-                l.timer = static_cast<int16_t>(btl_random(3));
-                l.frame = static_cast<int16_t>(base(l) + l.timer % 3);
-                l.stash_x = static_cast<int16_t>(x);  // the sway's centre
-                l.stash_y = -24;
-                l.w24 = 1;  // the sway step
-            }
-            return 0;
-        case 2: {
-            m.pan_fast();
-            int32_t gone = 0;
-            for (int32_t i = 0; i < LIGHTS; ++i) {
-                BattleActor& l = m.fx(i);
-                if (l.down_flag == GONE) {
-                    ++gone;
-                    continue;
-                }
-                l.frame = static_cast<int16_t>(base(l) + l.timer % 3);
-                ++l.timer;
-                l.y = static_cast<int16_t>(l.y - std::abs(l.stash_y));
-                if (std::abs(l.stash_y) < 24) l.stash_y = static_cast<int16_t>(l.stash_y + 4);
-                l.x = static_cast<int16_t>(l.x + l.w24);
-                if (std::abs(l.x - l.stash_x) > 4) l.w24 = static_cast<int16_t>(-l.w24);
-                if (m.hitbox(m.fx_id(i), -2, -32, 2, 32)) m.try_hit(2, 1, 5);
-                if (l.y < 0) {
-                    l.down_flag = GONE;
-                    btl_actor_hide(m.fx_id(i));
-                    ++gone;
-                }
-            }
-            if (m.fx(LIGHTS - 1).timer % 8 == 0) btl_sound(54);
-            if (gone == LIGHTS) {
-                m.release();
-                me.step = 3;
-            }
-            return 0;
-        }
-        default: return m.finish(3, true);
-    }
+    auto place = [&m, base](int32_t) {
+        const int32_t x = m.opp.x + 2 * btl_random(16) - 16;
+        BattleActor& l = m.spawn(x, 272 + 32 * btl_random(6), 0);
+        l.down_flag = static_cast<int16_t>(btl_random(2));  // the kind
+        l.timer = static_cast<int16_t>(btl_random(3));
+        l.frame = static_cast<int16_t>(base(l) + l.timer % 3);
+        l.stash_x = static_cast<int16_t>(x);  // the sway's centre
+        l.stash_y = -24;
+        l.w24 = 1;  // the sway step
+    };
+    auto rise = [&m, base](int32_t i, BattleActor& l) {
+        if (l.down_flag == GONE) return true;
+        l.frame = static_cast<int16_t>(base(l) + l.timer % 3);
+        ++l.timer;
+        l.y = static_cast<int16_t>(l.y - std::abs(l.stash_y));
+        if (std::abs(l.stash_y) < 24) l.stash_y = static_cast<int16_t>(l.stash_y + 4);
+        l.x = static_cast<int16_t>(l.x + l.w24);
+        if (std::abs(l.x - l.stash_x) > 4) l.w24 = static_cast<int16_t>(-l.w24);
+        if (m.hitbox(m.fx_id(i), -2, -32, 2, 32)) m.try_hit(2, 1, 5);
+        if (l.y >= 0) return false;
+        l.down_flag = GONE;
+        btl_actor_hide(m.fx_id(i));
+        return true;
+    };
+    // The lights hum every eighth frame of the last one, after all have moved.
+    auto fly = [&m, rise](int32_t i, BattleActor& l) {
+        const bool gone = rise(i, l);
+        if (i == LIGHTS - 1 && m.fx(LIGHTS - 1).timer % 8 == 0) btl_sound(54);
+        return gone;
+    };
+    return conjured_pieces(m, 54, LIGHTS, place, fly);
 }
 
 // Four orbs bounce in a box on the opponent's half for up to 48 frames; a
 // hit bursts the orb, the others fade at the end.
 uint16_t cls11_move15(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     constexpr int32_t ORBS = 4;
     constexpr int16_t FLYING = 0, BURSTING = 1, FADING = 2, FINISHED = 3;
@@ -479,10 +452,6 @@ uint16_t cls11_move15(int16_t side) {
 
 void cls11_handler(int16_t side, uint16_t* done) {
     static constexpr MoveTable moves = {cls11_move12, cls11_move13, cls11_move14, cls11_move15};
-    static constexpr ClassHandlerFacts facts = [] {
-        ClassHandlerFacts f = CLS10_FACTS;
-        f.highest = 15;
-        return f;
-    }();
+    static constexpr ClassHandlerFacts facts = btl_facts_highest(CLS10_FACTS, 15);
     btl_common_handler(side, done, facts, moves);
 }

@@ -13,8 +13,7 @@ bool gallop(Move& m, int32_t below) {
     BattleActor& me = m.me;
     m.pan_slow();
     m.draw_from_sheet();
-    me.frame = static_cast<int16_t>(me.timer % 4);
-    ++me.timer;
+    m.frame_loop(me, 0, 4, 1, false);
     me.x = static_cast<int16_t>(me.x + m.fwd(2));
     m.companion(4);
     if (me.frame != 1) m.footstep();
@@ -29,12 +28,10 @@ bool gallop(Move& m, int32_t below) {
 // The gallop, two flinches and the kick that does the damage.
 uint16_t cls12_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B, false);
-            me.step = 1;
+            m.open(BTL_SHEET_B, {.draw = false});
             return 0;
         case 1:
             if (gallop(m, 6)) {
@@ -45,8 +42,7 @@ uint16_t cls12_move12(int16_t side) {
         case 2:
             m.pan_slow();
             m.close_in(4);
-            ++me.timer;
-            me.frame = static_cast<int16_t>(4 + me.timer % 3);
+            m.frame_loop(me, 4, 3);
             if (me.timer == 1) m.flinch(6, 28);
             if (me.timer == 4) m.flinch(5, 28);
             if (me.timer == 7) {
@@ -61,12 +57,10 @@ uint16_t cls12_move12(int16_t side) {
 // The gallop, a rear of thirteen frames, a lunge and the stamp.
 uint16_t cls12_move13(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.step = 1;
+            m.open(BTL_SHEET_B);
             return 0;
         case 1:
             if (gallop(m, 8)) {
@@ -75,8 +69,7 @@ uint16_t cls12_move13(int16_t side) {
             }
             return 0;
         case 2:
-            me.frame = static_cast<int16_t>(10 + me.timer % 3);
-            ++me.timer;
+            m.frame_loop(me, 10, 3, 1, false);
             m.pan_slow();
             if (me.timer > 12) {
                 me.frame = 7;
@@ -106,10 +99,6 @@ uint16_t cls12_move13(int16_t side) {
 
 void cls12_handler(int16_t side, uint16_t* done) {
     static constexpr MoveTable moves = {cls12_move12, cls12_move13, nullptr, nullptr};
-    static constexpr ClassHandlerFacts facts = [] {
-        ClassHandlerFacts f = CLS10_FACTS;
-        f.highest = 13;
-        return f;
-    }();
+    static constexpr ClassHandlerFacts facts = btl_facts_highest(CLS10_FACTS, 13);
     btl_common_handler(side, done, facts, moves);
 }

@@ -22,16 +22,11 @@ void blaze_spot(Move& m, BattleActor& e) {
 // Move 12: thirteen bolts, one more each frame; bolts 2, 6 and 10 strike.
 uint16_t cls13_move12(int16_t side) {
     Move m(side);
-    m.layers();
     constexpr int32_t BOLTS = 13;
     switch (m.me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            m.me.frame = 2;
-            m.me.timer = 0;
+            m.open(BTL_SHEET_B, {.frame = 2, .sound = 44});
             for (int32_t i = 0; i < BOLTS; ++i) m.spawn(m.me.x + m.fwd(3), 0, 29 - std::abs(i % 4 - 2));
-            btl_sound(44);
-            m.me.step = 1;
             [[fallthrough]];
         case 1:
             casting_frame(m);
@@ -56,20 +51,15 @@ uint16_t cls13_move12(int16_t side) {
 // Move 13: twenty pieces rain down on the opponent from the ninth frame.
 uint16_t cls13_move13(int16_t side) {
     Move m(side);
-    m.layers();
     constexpr int32_t PIECES = 20;
     switch (m.me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            m.me.frame = 2;
-            m.me.timer = 0;
+            m.open(BTL_SHEET_B, {.frame = 2, .sound = 41});
             for (int32_t i = 0; i < PIECES; ++i) {
                 const int32_t y = -32 * btl_random(10);
                 BattleActor& p = m.spawn(m.me.x + m.fwd(2 * i + 8), y, (i % 2 == 0 ? 10 : 7) + i % 3);
                 p.timer = static_cast<int16_t>(btl_random(3));
             }
-            btl_sound(41);
-            m.me.step = 1;
             [[fallthrough]];
         case 1:
             casting_frame(m);
@@ -98,21 +88,16 @@ uint16_t cls13_move13(int16_t side) {
 // flames at the opponent's sides, E3 the flame on it.
 uint16_t cls13_move14(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
         case 1:
             if (me.step == 0) {
-                m.setup(BTL_SHEET_B);
-                me.frame = 0;
-                me.timer = 0;
+                m.open(BTL_SHEET_B, {.frame = 0, .sound = 54});
                 m.spawn(side == 0 ? -4 : 84, BTL_GROUND_Y, 13);
                 m.spawn(m.opp.x + m.dir, 0, 17).flags = static_cast<int16_t>(me.flags ^ 1);
                 m.spawn(m.opp.x - m.dir, 0, 18).flags = static_cast<int16_t>(me.flags ^ 1);
                 m.spawn(m.opp.x, 0, 19);
-                btl_sound(54);
-                me.step = 1;
             }
             // Casting: 1, 0, 1, 0, 1, 0, 1, 0, 1, 4, 4, 5, 5, 6, 6, and the
             // walk starts on the sixteenth frame.

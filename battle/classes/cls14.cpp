@@ -23,15 +23,11 @@ void summon(Move& m, const Called& c) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.timer = 0;
-            btl_sound(7);
-            me.step = 1;
+            m.open(BTL_SHEET_B, {.sound = 7});
             return;
         case 1:
             if (me.timer < 16) {
-                me.frame = static_cast<int16_t>(me.timer % 2);
-                ++me.timer;
+                m.frame_loop(me, 0, 2, 1, false);
                 return;
             }
             me.frame = 2;
@@ -66,7 +62,7 @@ void hide_circle(Move& m) { m.hide_effects(3); }
 // The spirit beast grows from the circle, leaps at the opponent with one
 // unguarded hit and runs off the field.
 uint16_t cls14_move12(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
@@ -112,7 +108,7 @@ uint16_t cls14_move12(int16_t side) {
 // The whirlwind catches the opponent (caught: reacting, no damage), lifts
 // and shakes it, swallows it out of sight and throws it up with the one hit.
 uint16_t cls14_move13(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     BattleActor& opp = m.opp;
     const bool held = !m.opp_first_form();
@@ -210,15 +206,12 @@ uint16_t cls14_move13(int16_t side) {
 // The sub-phase of the meteor and the spirit is kept in stash_x.
 uint16_t cls14_move14(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     int16_t& sub = me.stash_x;
     constexpr int32_t E2 = 2, E3 = 3, E4 = 4;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_C);
-            me.frame = 0;
-            me.ground_y = BTL_GROUND_Y;
+            m.open(BTL_SHEET_C, {.frame = 0, .ground = true});
             m.spawn(me.x, BTL_GROUND_Y, 4);
             m.spawn(me.x, BTL_GROUND_Y, 6).layer = 2;
             m.spawn(me.x + m.fwd(10), 0, 8).layer = 2;
@@ -227,7 +220,6 @@ uint16_t cls14_move14(int16_t side) {
             m.trail(1, m.fx_id(E4));
             sub = 0;
             btl_sound(7);
-            me.step = 1;
             [[fallthrough]];
         case 1: {
             const bool charging = sub >= 4;

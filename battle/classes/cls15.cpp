@@ -11,16 +11,11 @@
 // from behind the mover; the first to reach the opponent strikes once.
 uint16_t cls15_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
+            m.open(BTL_SHEET_B, {.ground = true, .pose = 0, .sound = 6});
             me.timer = 2;
-            me.ground_y = BTL_GROUND_Y;
-            m.companion(0);
-            btl_sound(6);
-            me.step = 1;
             [[fallthrough]];
         case 1:
             if (me.timer < 10) me.frame = 2;
@@ -74,19 +69,13 @@ uint16_t cls15_move12(int16_t side) {
 // alternate 2, 1, 2.
 uint16_t cls15_move13(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     constexpr int32_t ROCKS = 5;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.timer = 0;
-            m.companion(0);
-            me.ground_y = BTL_GROUND_Y;
-            me.frame = 0;
+            m.open(BTL_SHEET_B, {.frame = 0, .ground = true, .pose = 0});
             m.spawn(me.x, me.y, 4);
             btl_sound(53);
-            me.step = 1;
             [[fallthrough]];
         case 1: {
             BattleActor& stone = m.fx(0);

@@ -26,10 +26,8 @@ bool call_wisp(Move& m) {
 bool settle_wisp(Move& m, int32_t trail_step, int16_t end_frame) {
     BattleActor& me = m.me;
     BattleActor& e = m.fx(0);
-    ++me.timer;
-    me.frame = static_cast<int16_t>(1 + me.timer % 2);
-    ++e.timer;
-    e.frame = static_cast<int16_t>(4 + e.timer % 3);
+    m.frame_loop(me, 1, 2);
+    m.frame_loop(e, 4, 3);
     e.y += 16;
     if (e.timer % 4 == 0) btl_sound(30);
     if (e.y < BTL_GROUND_Y) return false;
@@ -49,8 +47,7 @@ bool settle_wisp(Move& m, int32_t trail_step, int16_t end_frame) {
 
 // The wisp's frame of the recovery and its bob.
 void bob_wisp(BattleActor& e) {
-    ++e.timer;
-    e.frame = static_cast<int16_t>(10 + e.timer % 3);
+    Move::frame_loop(e, 10, 3);
     Move::bob(e);
 }
 
@@ -59,15 +56,11 @@ void bob_wisp(BattleActor& e) {
 // Move 12: the recovery. The wisp glides to the partner, circles it seven
 // times and gives the recovery; no damage message.
 uint16_t cls16_move12(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.timer = 0;
-            me.ground_y = BTL_GROUND_Y;
-            me.frame = 0;
-            me.step = 1;
+            m.open(BTL_SHEET_B, {.frame = 0, .ground = true});
             [[fallthrough]];
         case 1:
             btl_msg_cast(side, 0);
@@ -102,14 +95,10 @@ uint16_t cls16_move12(int16_t side) {
 // frames and strikes up to twice.
 uint16_t cls16_move13(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.timer = 0;
-            me.frame = 0;
-            me.step = 1;
+            m.open(BTL_SHEET_B, {.frame = 0});
             [[fallthrough]];
         case 1:
             if (call_wisp(m)) me.step = 2;
@@ -119,8 +108,7 @@ uint16_t cls16_move13(int16_t side) {
             return 0;
         case 3: {
             BattleActor& e = m.fx(0);
-            ++e.timer;
-            e.frame = static_cast<int16_t>(7 + e.timer % 3);
+            m.frame_loop(e, 7, 3);
             e.x += m.fwd(2);
             e.y = static_cast<int16_t>(BTL_GROUND_Y + kWave[e.timer % 12]);
             m.pan_slow();

@@ -13,17 +13,13 @@ constexpr int32_t FLOAT_Y = BTL_GROUND_Y - 20;  // the held hover height g_btl_h
 // opponent's feet; one hit.
 uint16_t cls17_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.timer = 0;
-            me.frame = 0;
+            m.open(BTL_SHEET_B, {.frame = 0});
             me.y = FLOAT_Y;
             m.spawn(me.x + m.fwd(3), 0, 5);
             m.trail(2, m.fx_id(0));
-            me.step = 1;
             [[fallthrough]];
         case 1: {
             BattleActor& e = m.fx(0);
@@ -60,16 +56,13 @@ uint16_t cls17_move12(int16_t side) {
 uint16_t cls17_move13(int16_t side) {
     static constexpr int16_t kDelay[10] = {0, 1, 3, 2, 2, 0, 3, 2, 1, 0};
     constexpr int32_t PILLARS = 10;
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.frame = 0;
+            m.open(BTL_SHEET_B, {.frame = 0});
             me.y = FLOAT_Y;
             m.opp.hit_count = 0;
-            me.timer = 0;
-            me.step = 1;
             [[fallthrough]];
         case 1:
             ++me.timer;

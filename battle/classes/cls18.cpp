@@ -14,9 +14,7 @@ void churn(BattleActor& e, int32_t base) {
 
 // The opening of both moves: the water `ahead` of the mover at row y.
 void open(Move& m, int16_t y, int16_t frame) {
-    m.setup(BTL_SHEET_B);
-    m.me.timer = 0;
-    m.me.frame = 0;
+    m.open(BTL_SHEET_B, {.frame = 0});
     m.spawn(m.me.x + m.fwd(6), y, frame);
 }
 
@@ -35,12 +33,11 @@ bool swell(Move& m, int32_t base, int32_t frames, int32_t sound) {
 // Move 12: the ball swells in front of the mover, drifts down to the
 // opponent and bursts on it; one hit, no guards.
 uint16_t cls18_move12(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
             open(m, 144, 2);
-            me.step = 1;
             [[fallthrough]];
         case 1:
             if (swell(m, 2, 6, 1)) me.step = 2;
@@ -63,9 +60,7 @@ uint16_t cls18_move12(int16_t side) {
         case 3: {
             BattleActor& e = m.fx(0);
             // The burst: frames 5 and 6, then gone.
-            e.frame = static_cast<int16_t>(5 + e.timer / 2);
-            ++e.timer;
-            if (e.frame > 6) {
+            if (m.frame_run(e, 5, 6, 2, false)) {
                 btl_actor_hide(m.fx_id(0));
                 me.step = 4;
             }
@@ -79,13 +74,12 @@ uint16_t cls18_move12(int16_t side) {
 // Move 13: the spout reaches the opponent, lifts it 24 pixels and spins it
 // for 13 frames, then strikes and sets it down facing the mover.
 uint16_t cls18_move13(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
             open(m, 160, 8);
             btl_sound(54);
-            me.step = 1;
             [[fallthrough]];
         case 1:
             if (swell(m, 8, 12, 47)) me.step = 2;
@@ -124,9 +118,7 @@ uint16_t cls18_move13(int16_t side) {
         }
         case 4: {
             BattleActor& e = m.fx(0);
-            e.frame = static_cast<int16_t>(11 + e.timer / 2);
-            ++e.timer;
-            if (e.frame > 12) {
+            if (m.frame_run(e, 11, 12, 2, false)) {
                 m.opp.y = static_cast<int16_t>(m.opp.class_id == CLASS_FIRST_FORM ? 224 : BTL_GROUND_Y);
                 btl_actor_hide(m.fx_id(0));
                 me.step = 5;

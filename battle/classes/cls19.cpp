@@ -22,13 +22,10 @@ void stride(Move& m) {
 // Move 12: the charge; one hit at frame 5.
 uint16_t cls19_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.timer = 0;
-            me.step = 1;
+            m.open(BTL_SHEET_B);
             [[fallthrough]];
         case 1:
             stride(m);
@@ -54,18 +51,15 @@ uint16_t cls19_move12(int16_t side) {
 // the damage comes when it lands.
 uint16_t cls19_move13(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     BattleActor& opp = m.opp;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.timer = 0;
+            m.open(BTL_SHEET_B);
             me.stash_y = side;   // the focus direction
             me.stash_x = me.x;   // the focus column
             me.frame = 3;
             btl_sound(2);
-            me.step = 1;
             [[fallthrough]];
         case 1:
             me.frame = static_cast<int16_t>(8 + me.timer % 3);
@@ -130,13 +124,10 @@ uint16_t cls19_move13(int16_t side) {
 // frees it and the knight stays drawn from it.
 uint16_t cls19_move14(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_C);
-            me.timer = 0;
-            me.step = 1;
+            m.open(BTL_SHEET_C);
             [[fallthrough]];
         case 1:
             stride(m);
@@ -196,12 +187,10 @@ uint16_t cls19_move14(int16_t side) {
 // field; up to three hits, the third with recoil 2.
 uint16_t cls19_move15(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_C);
-            me.timer = 0;
+            m.open(BTL_SHEET_C);
             me.stash_x = 0;
             me.frame = 8;
             me.ground_y = BTL_GROUND_Y;
@@ -209,7 +198,6 @@ uint16_t cls19_move15(int16_t side) {
             for (int32_t i = 0; i < WAVES; ++i) m.spawn(me.x + m.fwd(4), 0, 15);
             m.trail(2, m.fx_id(WAVES - 1));
             btl_sound(19);
-            me.step = 1;
             [[fallthrough]];
         case 1:
             if (me.frame < 14 && me.stash_x == 0) {

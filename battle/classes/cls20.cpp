@@ -15,12 +15,7 @@ void same_layer(Move& m) {
 }
 
 // The opening of both moves.
-void open(Move& m, int32_t sound) {
-    m.setup(BTL_SHEET_B);
-    m.me.timer = 0;
-    m.me.ground_y = BTL_GROUND_Y;
-    btl_sound(sound);
-}
+void open(Move& m, int16_t sound) { m.open(BTL_SHEET_B, {.ground = true, .sound = sound}); }
 
 // Step 1 of both moves: the casting frames 0, 1 ... then 2 and 3; true in
 // the frame that would show 4.
@@ -35,13 +30,12 @@ bool casting(Move& m) {
 // Move 12: the spirit swoops down to the ground, climbs into the opponent
 // and turns back twice; the passes give stagger, stagger, damage.
 uint16_t cls20_move12(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     same_layer(m);
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
             open(m, 52);
-            me.step = 1;
             [[fallthrough]];
         case 1:
             if (casting(m)) {
@@ -125,13 +119,12 @@ uint16_t cls20_move12(int16_t side) {
 // Move 13: a focus runs to the opponent, a claw rises from below the field
 // beside it and strikes five times: pins, a hit, pins, a hit.
 uint16_t cls20_move13(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     same_layer(m);
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
             open(m, 7);
-            me.step = 1;
             [[fallthrough]];
         case 1:
             if (casting(m)) {

@@ -15,20 +15,14 @@ constexpr int32_t BLADES = 12;
 // opponent and leaps on it; one hit at its frame 19.
 uint16_t cls21_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.timer = 0;
-            me.ground_y = BTL_GROUND_Y;
-            m.companion(2);
-            me.frame = 2;
+            m.open(BTL_SHEET_B, {.frame = 2, .ground = true, .pose = 2});
             me.stash_y = 1;  // the fiend's swing
             m.opp.hit_count = 0;
             m.spawn(me.x + m.fwd(4), me.y, 13);
             btl_sound(53);
-            me.step = 1;
             [[fallthrough]];
         case 1: {
             BattleActor& e = m.fx(0);
@@ -105,17 +99,14 @@ uint16_t cls21_move12(int16_t side) {
 // to five hits, the reactions 1, 2, 1, 2, 1 by a toggle.
 uint16_t cls21_move13(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.timer = 0;
+            m.open(BTL_SHEET_B);
             me.stash_x = me.x;  // the focus
             me.frame = 0;
             me.ground_y = BTL_GROUND_Y;
             btl_sound(44);
-            me.step = 1;
             [[fallthrough]];
         case 1:
             m.draw_from_sheet();

@@ -18,15 +18,10 @@ void hover_spirit(const Move& m, BattleActor& e) {
 // times and gives the recovery; no damage message.
 uint16_t cls22_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.timer = 0;
-            me.frame = 8;
-            m.companion(2);
-            me.step = 1;
+            m.open(BTL_SHEET_B, {.frame = 8, .pose = 2});
             [[fallthrough]];
         case 1:
             btl_msg_cast(side, 0);
@@ -70,15 +65,12 @@ uint16_t cls22_move12(int16_t side) {
 // blasts the opponent with its palm; one hit.
 uint16_t cls22_move13(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
+            m.open(BTL_SHEET_B);
             me.stash_x = 0;
             me.stash_y = 999;
-            me.timer = 0;
-            me.step = 1;
             [[fallthrough]];
         case 1:
             if (m.dist() >= 8) {

@@ -40,15 +40,12 @@ void end_flash(BattleActor& me) {
 // dives on it; the landing shakes the field and the blow strikes once.
 uint16_t cls23_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.timer = 0;
+            m.open(BTL_SHEET_B);
             me.stash_y = -60;
             me.frame = 1;
-            me.step = 1;
             [[fallthrough]];
         case 1:
             wing_beat(me);
@@ -105,15 +102,10 @@ uint16_t cls23_move12(int16_t side) {
 // each hit flashes the scene red for one frame. Up to three hits.
 uint16_t cls23_move13(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.timer = 0;
-            me.frame = 5;
-            btl_sound(6);
-            me.step = 1;
+            m.open(BTL_SHEET_B, {.frame = 5, .sound = 6});
             return 0;
         case 1:
             if (++me.timer > 6) {
@@ -132,8 +124,7 @@ uint16_t cls23_move13(int16_t side) {
             return 0;
         case 3: {
             const int32_t opp_x = m.opp.x;  // as it stands at the start of the frame
-            ++me.timer;
-            me.frame = static_cast<int16_t>(9 + me.timer % 2);
+            m.frame_loop(me, 9, 2);
             m.pan_fast();
             end_flash(me);
             for (int32_t i = 0; i < FLAMES; ++i) {
@@ -166,10 +157,9 @@ uint16_t cls23_move13(int16_t side) {
 
 void cls23_handler(int16_t side, uint16_t* done) {
     static constexpr ClassHandlerFacts facts = [] {
-        ClassHandlerFacts f = BTL_USUAL_FACTS;
+        ClassHandlerFacts f = btl_facts_highest(BTL_USUAL_FACTS, 13);
         f.stand_ground_y = -1;
         f.flags = HF_STATE4_HITS | HF_POSE0_GROUND0;
-        f.highest = 13;
         return f;
     }();
     static constexpr MoveTable moves = {cls23_move12, cls23_move13, nullptr, nullptr};

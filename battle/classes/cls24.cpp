@@ -12,15 +12,10 @@ constexpr int32_t SWARM = 5;
 // Move 12: the tail flicks a spike across the field; up to two hits.
 uint16_t cls24_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.timer = 0;
-            me.ground_y = BTL_GROUND_Y;
-            m.companion(2);
-            me.step = 1;
+            m.open(BTL_SHEET_B, {.ground = true, .pose = 2});
             [[fallthrough]];
         case 1:
             me.frame = static_cast<int16_t>(me.timer < 6 ? 5 + me.timer % 2 : me.timer + 1);
@@ -57,17 +52,10 @@ uint16_t cls24_move12(int16_t side) {
 uint16_t cls24_move13(int16_t side) {
     static constexpr int16_t kBehind[SWARM] = {20, 30, 40, 40, 70};
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.timer = 0;
-            me.ground_y = BTL_GROUND_Y;
-            m.companion(2);
-            me.frame = 0;
-            btl_sound(38);
-            me.step = 1;
+            m.open(BTL_SHEET_B, {.frame = 0, .ground = true, .pose = 2, .sound = 38});
             return 0;
         case 1:
             ++me.timer;

@@ -17,13 +17,10 @@ bool charge_step(Move& m) {
 // Move 12: the charge; one unguarded hit at frame 5.
 uint16_t cls25_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.timer = 0;
-            me.step = 1;
+            m.open(BTL_SHEET_B);
             return 0;
         case 1:
             if (charge_step(m)) {
@@ -49,16 +46,11 @@ uint16_t cls25_move12(int16_t side) {
 // frames with a second blow at its height.
 uint16_t cls25_move13(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     const uint16_t result = [&]() -> uint16_t {
         switch (me.step) {
             case 0:
-                m.setup(BTL_SHEET_B);
-                me.ground_y = BTL_GROUND_Y;
-                me.frame = 0;
-                me.timer = 0;
-                me.step = 1;
+                m.open(BTL_SHEET_B, {.frame = 0, .ground = true});
                 return 0;
             case 1:
                 if (charge_step(m)) {

@@ -27,23 +27,18 @@ void orbit(const Move& m, BattleActor& w, int32_t n) {
 // field; any number of hits.
 uint16_t cls26_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.frame = 0;
-            me.timer = 0;
+            m.open(BTL_SHEET_B, {.frame = 0});
             me.stash_x = 0;
             m.spawn(me.x + m.fwd(3), 0, 3);
             m.spawn(me.x + m.fwd(3), 0, 10);
             btl_sound(54);
-            me.step = 1;
             [[fallthrough]];
         case 1: {
             BattleActor& glow = m.fx(0);
-            ++me.timer;
-            me.frame = static_cast<int16_t>(me.timer % 2);
+            m.frame_loop(me, 0, 2);
             if (me.timer >= 5) {
                 glow.y = BTL_GROUND_Y;
                 glow.frame = static_cast<int16_t>(3 + me.timer % 2);
@@ -99,13 +94,10 @@ uint16_t cls26_move12(int16_t side) {
 // three hits.
 uint16_t cls26_move13(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.frame = 0;
-            me.timer = 0;
+            m.open(BTL_SHEET_B, {.frame = 0, .sound = 6});
             me.stash_x = 0;
             for (int32_t i = 0; i < WISPS; ++i) {
                 const int32_t p = i / 2;
@@ -114,12 +106,9 @@ uint16_t cls26_move13(int16_t side) {
                 w.stash_x = w.x;
                 w.stash_y = w.y;
             }
-            btl_sound(6);
-            me.step = 1;
             [[fallthrough]];
         case 1:
-            ++me.timer;
-            me.frame = static_cast<int16_t>(me.timer % 2);
+            m.frame_loop(me, 0, 2);
             if (me.timer >= 13) {
                 for (int32_t i = 0; i < WISPS; ++i) {
                     BattleActor& w = m.fx(i);

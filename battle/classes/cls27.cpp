@@ -9,15 +9,10 @@
 // wave crosses the field; up to two hits.
 uint16_t cls27_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.setup(BTL_SHEET_B);
-            me.timer = 0;
-            me.ground_y = BTL_GROUND_Y;
-            m.companion(2);
-            me.step = 1;
+            m.open(BTL_SHEET_B, {.ground = true, .pose = 2});
             [[fallthrough]];
         case 1:
             m.walk_step({.sound = 15, .pose = -1});
@@ -25,11 +20,9 @@ uint16_t cls27_move12(int16_t side) {
             if (m.dist() < 38) {
                 me.timer = 0;
                 me.frame = 3;
-                me.stash_y = -64;
                 me.stash_x = 1;  // the wave still to come
-                me.ground_y = me.y;
                 m.opp.hit_count = 0;
-                btl_sound(47);
+                m.take_off();
                 me.step = 2;
             }
             return 0;
@@ -86,7 +79,7 @@ uint16_t cls27_move12(int16_t side) {
 // head, hurls it up and leaps after it; the blow at frame 5 throws it away
 // with a recoil of 10 columns a reaction frame.
 uint16_t cls27_move13(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     m.me.layer = 1;
     m.opp.layer = 3;  // the opponent is drawn in front of the mover
     BattleActor& me = m.me;
@@ -94,11 +87,8 @@ uint16_t cls27_move13(int16_t side) {
     const uint16_t result = [&]() -> uint16_t {
         switch (me.step) {
             case 0:
-                m.setup(BTL_SHEET_B);
-                me.timer = 0;
-                me.ground_y = BTL_GROUND_Y;
+                m.open(BTL_SHEET_B, {.ground = true});
                 me.stash_x = 0;
-                me.step = 1;
                 [[fallthrough]];
             case 1:
                 ++me.timer;

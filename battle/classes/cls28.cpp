@@ -20,8 +20,7 @@ void hide_circle(const Move& m, int32_t count) {
 
 // The circle's glow: frames 3 and 4 by its own timer.
 void glow(BattleActor& e0) {
-    e0.frame = static_cast<int16_t>(3 + e0.timer % 2);
-    ++e0.timer;
+    Move::frame_loop(e0, 3, 2, 1, false);
 }
 
 // A bat's wing beat: frames 34.. (odd bats) or 30.. by its own timer.
@@ -48,8 +47,7 @@ void circle_grows(Move& m, int32_t move) {
     BattleActor& me = m.me;
     BattleActor& e1 = m.fx(E1);
     BattleActor& e2 = m.fx(E2);
-    me.frame = static_cast<int16_t>(me.timer % 2);
-    ++me.timer;
+    m.frame_loop(me, 0, 2, 1, false);
     glow(m.fx(E0));
     if (++e1.frame < 15) {
         ++e2.frame;
@@ -174,8 +172,7 @@ bool shards_fall(Move& m, int32_t move) {
 bool lightning(Move& m) {
     if (g_btl_animated) gfx_set_palette16(&g_btl_palette);
     BattleActor& bolt = m.fx(SPELL);
-    bolt.frame = static_cast<int16_t>(38 + bolt.timer % 3);
-    ++bolt.timer;
+    m.frame_loop(bolt, 38, 3, 1, false);
     if (m.idle() && m.opp.hit_count < 3 && bolt.timer % 3 != 0) m.hit(2, 1);
     return bolt.timer > 6;
 }
@@ -204,17 +201,14 @@ bool bats_dive(Move& m) {
 }
 
 uint16_t count_spell(int16_t side, int32_t move) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
         case 0: {
-            m.setup(BTL_SHEET_B);
-            me.timer = 0;
-            me.ground_y = BTL_GROUND_Y;
+            m.open(BTL_SHEET_B, {.ground = true});
             BattleActor& e0 = m.spawn(me.x, BTL_GROUND_Y, 3);
             e0.layer = 2;
             e0.stash_x = 1;
-            me.step = 1;
             return 0;
         }
         case 1:

@@ -6,7 +6,6 @@
 // Move 12: it swoops in along the hover curve and claws once.
 uint16_t cls29_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     me.ground_y = BTL_GROUND_Y;
     m.companion_glide(BTL_ON_GROUND_Y);
@@ -54,12 +53,11 @@ uint16_t cls29_move12(int16_t side) {
 
 // Move 13: a fire shot flies from its claws; the opponent is knocked up.
 uint16_t cls29_move13(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B);
-            me.frame = 2;
+            m.open(BTL_SHEET_B, {.frame = 2});
             m.opp.hit_count = 0;
             [[fallthrough]];
         case 1:
@@ -75,8 +73,7 @@ uint16_t cls29_move13(int16_t side) {
         case 2: {
             BattleActor& e = m.fx(0);
             e.x += m.fwd(3);
-            ++e.timer;
-            e.frame = 8 + e.timer % 4;
+            m.frame_loop(e, 8, 4);
             m.pan_slow();
             if (m.gap(e) < 4 && m.opp.hit_count < 1 && m.idle()) {
                 m.hit(1, 2);

@@ -10,16 +10,13 @@ constexpr int32_t HORSES = 9;
 // Move 12: it gallops in and, trailing an after-image, runs the opponent down.
 uint16_t cls30_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B);
-            m.companion(2);
+            m.open(BTL_SHEET_B, {.pose = 2});
             [[fallthrough]];
         case 1:
-            ++me.timer;
-            me.frame = me.timer % 4;
+            m.frame_loop(me, 0, 4);
             me.x += m.fwd(2);
             m.pan_slow();
             if (me.frame != 1) m.footstep();
@@ -49,15 +46,10 @@ uint16_t cls30_move12(int16_t side) {
 // horses 2 and 6 strike when the horse before them stands on its column.
 uint16_t cls30_move13(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B);
-            me.ground_y = BTL_GROUND_Y;
-            m.companion(2);
-            me.frame = 5;
-            btl_sound(7);
+            m.open(BTL_SHEET_B, {.frame = 5, .ground = true, .pose = 2, .sound = 7});
             [[fallthrough]];
         case 1:
             if (++me.frame > 14) {

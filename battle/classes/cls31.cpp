@@ -33,14 +33,11 @@ void bat_fly(Move& m, int32_t i, int32_t cells) {
 // picture and drops it on its head.
 uint16_t cls31_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     BattleActor& opp = m.opp;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B);
-            me.frame = 0;
-            btl_sound(54);
+            m.open(BTL_SHEET_B, {.frame = 0, .sound = 54});
             [[fallthrough]];
         case 1:
             ++me.timer;
@@ -124,12 +121,10 @@ uint16_t cls31_move12(int16_t side) {
 // Move 13: three bats peck the opponent six times, then strike.
 uint16_t cls31_move13(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B);
-            me.frame = 8;
+            m.open(BTL_SHEET_B, {.frame = 8});
             for (int32_t i = 0; i < BATS; ++i) m.spawn(side == 0 ? 2 * i : 80 - 2 * i, 0, 9 + i % 2);
             m.opp.hit_count = 0;
             [[fallthrough]];

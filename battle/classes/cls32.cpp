@@ -16,11 +16,10 @@ bool crawl(Move& m, int32_t arrive_frame) {
 // Move 12: it gathers itself for five frames and pounces once.
 uint16_t cls32_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B, false);
+            m.open(BTL_SHEET_B, {.draw = false});
             [[fallthrough]];
         case 1:
             if (crawl(m, 10)) me.step = 2;
@@ -51,11 +50,10 @@ uint16_t cls32_move12(int16_t side) {
 // opponent is beaten.
 uint16_t cls32_move13(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B, false);
+            m.open(BTL_SHEET_B, {.draw = false});
             [[fallthrough]];
         case 1:
             if (crawl(m, 3)) me.step = 2;

@@ -14,7 +14,6 @@ void float_up(Move& m) {
 // Move 12: it rushes through to the opponent and backs off.
 uint16_t cls33_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
@@ -24,8 +23,7 @@ uint16_t cls33_move12(int16_t side) {
             btl_sound(7);
             [[fallthrough]];
         case 1:
-            me.frame = me.timer % 2;
-            ++me.timer;
+            m.frame_loop(me, 0, 2, 1, false);
             me.x += m.fwd(2);
             m.pan_slow();
             if (m.dist() < 2) {
@@ -49,12 +47,10 @@ uint16_t cls33_move12(int16_t side) {
 // Move 13: a bolt gathers, flies at the opponent and bursts on it.
 uint16_t cls33_move13(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B);
-            me.frame = 3;
+            m.open(BTL_SHEET_B, {.frame = 3});
             float_up(m);
             [[fallthrough]];
         case 1:
@@ -68,9 +64,7 @@ uint16_t cls33_move13(int16_t side) {
             return 0;
         case 2: {
             BattleActor& e = m.fx(0);
-            ++e.timer;
-            e.frame = e.timer / 3 + 5;
-            if (e.frame > 7) {
+            if (m.frame_run(e, 5, 7, 3)) {
                 e.x += m.fwd(2);
                 m.pan_slow();
                 e.frame = 8;
@@ -81,8 +75,7 @@ uint16_t cls33_move13(int16_t side) {
         }
         case 3: {
             BattleActor& e = m.fx(0);
-            ++e.timer;
-            e.frame = 8 + (e.timer / 2) % 2;
+            m.frame_loop(e, 8, 2, 2);
             e.x += m.fwd(2);
             m.pan_slow();
             if (m.gap(e) < 4) {
@@ -95,10 +88,8 @@ uint16_t cls33_move13(int16_t side) {
         }
         case 4: {
             BattleActor& e = m.fx(0);
-            ++e.timer;
-            e.frame = e.timer / 3 + 10;
             m.pan_slow();
-            if (e.frame > 12) {
+            if (m.frame_run(e, 10, 12, 3)) {
                 e.frame = 12;
                 me.step = 5;
             }

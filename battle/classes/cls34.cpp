@@ -12,16 +12,10 @@ void leap_pose(Move& m) { m.companion(m.me.y >= 208 ? 5 : 7); }
 // Move 12: it stomps up and swings its club once.
 uint16_t cls34_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B, false);
-            me.frame = 0;
-            [[fallthrough]];
-        case 1:
-            if (m.walk_up(8, 3, STOMP)) me.step = 2;
-            return 0;
+        case 1: m.approach(8, 3, STOMP); return 0;
         case 2:
             if (m.swing(5, 6, 1, 2)) me.step = 3;
             return 0;
@@ -33,20 +27,11 @@ uint16_t cls34_move12(int16_t side) {
 // off on the far side; both end turned toward each other.
 uint16_t cls34_move13(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B, false);
-            me.frame = 0;
-            [[fallthrough]];
         case 1:
-            if (m.walk_up(18, 7, STOMP)) {
-                me.stash_y = -64;
-                me.ground_y = me.y;
-                btl_sound(47);
-                me.step = 2;
-            }
+            if (m.approach(18, 7, STOMP)) m.take_off();
             return 0;
         case 2:
         case 3:

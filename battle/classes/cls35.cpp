@@ -13,15 +13,10 @@ bool axe_reach(const Move& m) { return m.in_reach(0, -48, 5, 32); }
 // Move 12: it walks up and swings its axe.
 uint16_t cls35_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B, false);
-            [[fallthrough]];
-        case 1:
-            if (m.walk_up(6, 3)) me.step = 2;
-            return 0;
+        case 1: m.approach(6, 3); return 0;
         case 2:
             m.pan_slow();
             if (me.frame < 6) {
@@ -42,19 +37,11 @@ uint16_t cls35_move12(int16_t side) {
 // Move 13: it jumps from far off and chops as it lands.
 uint16_t cls35_move13(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B, false);
-            [[fallthrough]];
         case 1:
-            if (m.walk_up(24, 7)) {
-                me.stash_y = -64;
-                me.ground_y = me.y;
-                btl_sound(47);
-                me.step = 2;
-            }
+            if (m.approach(24, 7)) m.take_off();
             return 0;
         case 2:
             if (m.dist() > 4) me.x += m.fwd(2);

@@ -51,7 +51,6 @@ void awaken(Move& m) {
 // Move 12: a flying strike.
 uint16_t cls36_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     uint16_t result = 0;
     switch (me.step) {
@@ -99,7 +98,6 @@ uint16_t cls36_move12(int16_t side) {
 // Move 13: it rises high, pecks the opponent twice from above, then dives.
 uint16_t cls36_move13(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     uint16_t result = 0;
     switch (me.step) {
@@ -111,8 +109,7 @@ uint16_t cls36_move13(int16_t side) {
             break;
         case 2:
             m.wing_beat();
-            ++me.timer;
-            me.frame = (me.timer / 2) % 2;
+            m.frame_loop(me, 0, 2, 2);
             me.y -= 4;
             if (me.y < 201) {
                 me.y = 200;
@@ -121,8 +118,7 @@ uint16_t cls36_move13(int16_t side) {
             break;
         case 3:
             m.wing_beat();
-            me.frame = (me.timer / 2) % 2;
-            ++me.timer;
+            m.frame_loop(me, 0, 2, 2, false);
             me.x += m.fwd(2);
             m.pan_slow();
             if (me.y > 120) me.y -= 8;
@@ -167,8 +163,7 @@ uint16_t cls36_move13(int16_t side) {
             }
             break;
         case 6:
-            me.frame = (me.timer / 2) % 2;
-            ++me.timer;
+            m.frame_loop(me, 0, 2, 2, false);
             if (land(m)) me.step = 7;
             break;
         case 7:

@@ -7,11 +7,10 @@
 // the far edge, where it stays.
 uint16_t cls37_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B, false);
+            m.open(BTL_SHEET_B, {.draw = false});
             [[fallthrough]];
         case 1:
             m.walk_step();
@@ -49,11 +48,10 @@ uint16_t cls37_move12(int16_t side) {
 // Move 13: three stabs, states 1, 2, 1; it stops once the opponent is beaten.
 uint16_t cls37_move13(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B, false);
+            m.open(BTL_SHEET_B, {.draw = false});
             [[fallthrough]];
         case 1:
             m.walk_step();

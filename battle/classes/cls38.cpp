@@ -25,7 +25,6 @@ void high_pose(Move& m) { m.companion(m.me.y >= 224 ? 8 : 6); }
 // it to the ground three times; the third slam deals the damage.
 uint16_t cls38_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     BattleActor& opp = m.opp;
     // The distance at the start, kept in a work word of its own (the
@@ -160,13 +159,11 @@ uint16_t cls38_move12(int16_t side) {
 // Move 13: it flies over the opponent and lets four stones fall on it, each
 // of them twice at most.
 uint16_t cls38_move13(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B);
-            me.frame = 0;
-            me.ground_y = BTL_GROUND_Y;
+            m.open(BTL_SHEET_B, {.frame = 0, .ground = true});
             me.y -= 16;
             m.companion(6);
             [[fallthrough]];

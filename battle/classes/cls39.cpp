@@ -6,15 +6,10 @@
 // Move 12: it walks up and cuts once.
 uint16_t cls39_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B, false);
-            [[fallthrough]];
-        case 1:
-            if (m.walk_up(8, 3)) me.step = 2;
-            return 0;
+        case 1: m.approach(8, 3); return 0;
         case 2:
             if (m.swing(4, 5, 1, 2)) me.step = 3;
             return 0;
@@ -27,12 +22,10 @@ uint16_t cls39_move12(int16_t side) {
 // later call repeats its last step and reports done.
 uint16_t cls39_move13(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B);
-            me.frame = 6;
+            m.open(BTL_SHEET_B, {.frame = 6});
             return 0;
         case 1:
             ++me.timer;

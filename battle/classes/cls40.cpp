@@ -10,17 +10,11 @@ constexpr WalkStep SHAMBLE = {.count_first = true};
 // Move 12: it shambles up and lashes once as it arrives.
 uint16_t cls40_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B, false);
-            [[fallthrough]];
         case 1:
-            if (m.walk_up(6, 3, SHAMBLE)) {
-                m.hit(1, 2);
-                me.step = 2;
-            }
+            if (m.approach(6, 3, SHAMBLE)) m.hit(1, 2);
             return 0;
         case 2:
             ++me.timer;
@@ -51,15 +45,14 @@ uint16_t cls40_move12(int16_t side) {
 // rocks while it squeezes and then throws it out. E0 the coffin, E1 the
 // bandage's root, E2 its tip.
 uint16_t cls40_move13(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     BattleActor& opp = m.opp;
     me.layer = 2;
     opp.layer = 1;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B);
-            me.frame = 5;
+            m.open(BTL_SHEET_B, {.frame = 5});
             m.spawn(me.x, me.y, 14).layer = 2;
             [[fallthrough]];
         case 1:

@@ -25,11 +25,10 @@ bool gallop(Move& m, int32_t cells, int32_t below) {
 // charges back through it to its own half.
 uint16_t cls41_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B, false);
+            m.open(BTL_SHEET_B, {.draw = false});
             return 0;
         case 1:
             if (gallop(m, 2, 6)) {
@@ -85,13 +84,13 @@ uint16_t cls41_move12(int16_t side) {
 // Move 13: it catches the opponent on its horns, carries it, and tosses it
 // over its head; the damage comes on landing.
 uint16_t cls41_move13(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     BattleActor& opp = m.opp;
     me.layer = opp.layer = 1;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B, false);
+            m.open(BTL_SHEET_B, {.draw = false});
             me.stash_y = -80;
             [[fallthrough]];
         case 1:

@@ -8,14 +8,11 @@
 // Move 12: it glides in, strikes with its tail and backs off.
 uint16_t cls42_move12(int16_t side) {
     Move m(side);
-    m.layers();
     m.hovers = true;
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B);
-            me.frame = 0;
-            me.ground_y = BTL_GROUND_Y;
+            m.open(BTL_SHEET_B, {.frame = 0, .ground = true});
             if (g_btl_animated) btl_sound(4);
             [[fallthrough]];
         case 1:
@@ -43,17 +40,14 @@ uint16_t cls42_move12(int16_t side) {
 
 // Move 13: it breathes a fireball across the field.
 uint16_t cls42_move13(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B);
-            me.ground_y = BTL_GROUND_Y;
-            me.frame = 5;
+            m.open(BTL_SHEET_B, {.frame = 5, .ground = true});
             [[fallthrough]];
         case 1:
-            ++me.timer;
-            me.frame = 5 + (me.timer / 2) % 2;
+            m.frame_loop(me, 5, 2, 2);
             if (g_btl_animated && me.timer % 2 == 1) btl_sound(1);
             if (me.timer > 8) {
                 me.frame = 6;
@@ -64,8 +58,7 @@ uint16_t cls42_move13(int16_t side) {
             return 0;
         case 2: {
             BattleActor& e = m.fx(0);
-            ++e.timer;
-            e.frame = 7 + e.timer % 3;
+            m.frame_loop(e, 7, 3);
             e.x += m.fwd(4);
             m.pan_fast();
             if (m.gap(e) < 4 && m.opp.hit_count < 2 && m.idle()) m.hit(1, 2);

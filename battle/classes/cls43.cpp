@@ -11,14 +11,11 @@ constexpr int32_t HOUNDS = 2;
 // five squeezes without damage, then the blow. E0 the tentacle, E1 its tip.
 uint16_t cls43_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     BattleActor& opp = m.opp;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B);
-            me.frame = 0;
-            btl_sound(6);
+            m.open(BTL_SHEET_B, {.frame = 0, .sound = 6});
             [[fallthrough]];
         case 1:
             m.draw_from_sheet();
@@ -86,13 +83,12 @@ uint16_t cls43_move12(int16_t side) {
 // drop back behind it and bite it eight times: bites 1, 4 and 7 deal damage,
 // the others hold it in poses 3 and 4.
 uint16_t cls43_move13(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     BattleActor& opp = m.opp;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B);
-            me.frame = 10;
+            m.open(BTL_SHEET_B, {.frame = 10});
             me.stash_x = 0;  // hounds out
             btl_sound(6);
             [[fallthrough]];

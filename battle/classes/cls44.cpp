@@ -12,15 +12,10 @@ bool claw_reach(const Move& m) { return m.in_reach(0, -48, 5, 32); }
 // opponent.
 uint16_t cls44_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B, false);
-            [[fallthrough]];
-        case 1:
-            if (m.walk_up(6, 6)) me.step = 2;
-            return 0;
+        case 1: m.approach(6, 6); return 0;
         case 2:
             ++me.frame;
             if (m.dist() > 6) me.x += m.fwd(1);
@@ -52,13 +47,11 @@ uint16_t cls44_move12(int16_t side) {
 // and bites.
 uint16_t cls44_move13(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     m.companion_glide(BTL_ON_GROUND_Y);
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B, false);
-            me.ground_y = BTL_GROUND_Y;
+            m.open(BTL_SHEET_B, {.draw = false, .ground = true});
             me.stash_y = 0;
             [[fallthrough]];
         case 1:
@@ -70,8 +63,7 @@ uint16_t cls44_move13(int16_t side) {
             if (m.arrive(4, 4)) me.step = 2;
             return 0;
         case 2:
-            ++me.timer;
-            me.frame = 4 + (me.timer / 2) % 2;
+            m.frame_loop(me, 4, 2, 2);
             m.pan_slow();
             if (me.timer == 2) m.flinch(4, 28);
             if (me.timer == 6) m.flinch(3, 28);

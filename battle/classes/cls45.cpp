@@ -34,14 +34,11 @@ int32_t cls45_slope_step(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
 // beyond the far edge, where it stays.
 uint16_t cls45_move12(int16_t side) {
     Move m(side);
-    m.layers();
     BattleActor& me = m.me;
     uint16_t result = 0;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B, false);
-            me.ground_y = BTL_GROUND_Y;
-            me.frame = 0;
+            m.open(BTL_SHEET_B, {.draw = false, .frame = 0, .ground = true});
             [[fallthrough]];
         case 1:
             m.walk_step(RATTLE);
@@ -55,8 +52,7 @@ uint16_t cls45_move12(int16_t side) {
             }
             break;
         case 2:
-            ++me.timer;
-            me.frame = 7 + me.timer % 4;
+            m.frame_loop(me, 7, 4);
             me.x += m.fwd(3);
             m.pan_slow();
             if (m.idle() && m.opp.hit_count < 1 && m.dist() < 4) m.hit(1, 2);
@@ -76,12 +72,11 @@ uint16_t cls45_move12(int16_t side) {
 // opponent, each knocking it back a little, and the skull's strike follows;
 // then it flies back together.
 uint16_t cls45_move13(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B);
-            me.frame = 11;
+            m.open(BTL_SHEET_B, {.frame = 11});
             [[fallthrough]];
         case 1:
             ++me.timer;

@@ -173,7 +173,7 @@ void cls46_defeat(int16_t actor) {
 
 // Move 12: an orb swells in its hands and is hurled down at the opponent.
 uint16_t cls46_move12(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
@@ -256,7 +256,7 @@ uint16_t cls46_move12(int16_t side) {
 // Move 13: its parts charge a bolt that flies down at the opponent and
 // bursts on it; the burst can strike a second time.
 uint16_t cls46_move13(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     BattleActor& p0 = part(me, 0);
     BattleActor& p1 = part(me, 1);
@@ -288,8 +288,7 @@ uint16_t cls46_move13(int16_t side) {
             return 0;
         case 3: {
             BattleActor& bolt = m.fx_base(0);
-            bolt.frame = 8 + bolt.timer % 2;
-            ++bolt.timer;
+            m.frame_loop(bolt, 8, 2, 1, false);
             bolt.x += m.fwd(4);
             bolt.y += 8;
             if (m.gap(bolt) < 4) {
@@ -325,7 +324,7 @@ uint16_t cls46_move13(int16_t side) {
 // Move 14: a flash, then a wave runs along the ground through the opponent,
 // tossing it up to four times.
 uint16_t cls46_move14(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:

@@ -12,8 +12,7 @@ constexpr int32_t PARTICLES = 20;
 // The glow's flicker: one frame of G, with `sound` every `period` frames.
 void glow(Move& m, int32_t period, int32_t sound) {
     BattleActor& g = m.fx(0);
-    ++g.timer;
-    g.frame = 1 + g.timer % 2;
+    m.frame_loop(g, 1, 2);
     if (period > 0 && g.timer % period == 0) btl_sound(sound);
 }
 
@@ -23,7 +22,7 @@ void particles_step(Move& m) {
 }  // namespace
 
 void cls47_particle_step(int16_t actor, int16_t i) {
-    Move m(actor);
+    Move m(actor, Layers::Keep);
     BattleActor& p = m.fx(2 + i);
     p.y += p.stash_y;
     if (p.y < 0) {
@@ -37,7 +36,7 @@ void cls47_particle_step(int16_t actor, int16_t i) {
 // The move leaves the fighter in state 12: every later call gives its actors
 // back and reports done.
 uint16_t cls47_move12(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     auto own = [&m](BattleActor& e) -> BattleActor& {
         e.slot = m.me.slot;
@@ -54,8 +53,7 @@ uint16_t cls47_move12(int16_t side) {
         }
         case 1: {
             BattleActor& g = m.fx(0);
-            g.frame = g.timer % 2;
-            ++g.timer;
+            m.frame_loop(g, 0, 2, 1, false);
             if (g.timer % 8 == 0) btl_sound(4);
             if (g.timer > 16) {
                 g.frame = 1;

@@ -184,7 +184,7 @@ void cls48_defeat(int16_t actor) {
 // Move 12: it lifts the opponent, pulls it in and hurls it down; the hurl
 // and the landing both strike.
 uint16_t cls48_move12(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     BattleActor& opp = m.opp;
     switch (me.step) {
@@ -195,8 +195,7 @@ uint16_t cls48_move12(int16_t side) {
             return 0;
         case 1:
             if (me.timer == 0) btl_sound(54);
-            me.frame = 1 + (me.timer / 2) % 2;
-            ++me.timer;
+            m.frame_loop(me, 1, 2, 2, false);
             if (me.timer > 12) {
                 opp.state = 3 + me.timer % 2;
                 if (opp.y >= 177) opp.y -= 4;
@@ -209,8 +208,7 @@ uint16_t cls48_move12(int16_t side) {
             m.pan_fast();
             return 0;
         case 2:
-            me.frame = 1 + (me.timer / 2) % 2;
-            ++me.timer;
+            m.frame_loop(me, 1, 2, 2, false);
             opp.state = 3 + me.timer % 2;
             if (m.ahead(me.x, opp.x) > 12) {
                 opp.x -= m.fwd(3);  // pulled in
@@ -259,7 +257,7 @@ uint16_t cls48_move12(int16_t side) {
 // Move 13: it gathers a wave that runs along the ground through the
 // opponent, tossing it up to three times.
 uint16_t cls48_move13(int16_t side) {
-    Move m(side);
+    Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
@@ -276,8 +274,7 @@ uint16_t cls48_move13(int16_t side) {
             return 0;
         case 2: {
             BattleActor& wave = m.fx_base(0);
-            ++wave.timer;
-            wave.frame = 15 + wave.timer % 3;
+            m.frame_loop(wave, 15, 3);
             if (wave.timer > 8) btl_sound(5);
             if (wave.timer > 12 && ++me.frame >= 13) {
                 wave.x -= 17;
@@ -289,8 +286,7 @@ uint16_t cls48_move13(int16_t side) {
             return 0;
         }
         case 3:
-            ++me.timer;
-            me.frame = 13 + me.timer % 2;
+            m.frame_loop(me, 13, 2);
             if (cls46_wave_sweep(m, 0, 26, 3)) me.step = 4;
             m.pan_fast();
             return 0;
