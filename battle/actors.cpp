@@ -232,7 +232,7 @@ struct PoseRow {
     PoseY y;
     int8_t dy, flags;
 };
-constexpr std::array<PoseRow, 10> kDryPoses = {{
+constexpr std::array<PoseRow, 10> DRY_POSES = {{
     {17, -1, PoseY::Kept, 0, -1},
     {0, 2, PoseY::Owner, 0, -1},
     {1, 2, PoseY::Owner, 0, -1},
@@ -246,7 +246,7 @@ constexpr std::array<PoseRow, 10> kDryPoses = {{
 }};
 // On water; poses 3 and 4 alternate two frames, and poses 5 and 7 of an owner
 // standing on the ground line show the splash in front instead.
-constexpr std::array<PoseRow, 10> kWaterPoses = {{
+constexpr std::array<PoseRow, 10> WATER_POSES = {{
     {17, -1, PoseY::Kept, 0, -1},
     {2, 1, PoseY::Owner, 16, 1},
     {3, 3, PoseY::Owner, 16, 1},
@@ -272,7 +272,7 @@ void btl_actor_update_companion(int32_t actor) {
     if (right && (right->class_id == CLASS_FIRST_FORM || right->class_id == CLASS_LAST_FORM)) pose = 0;
     if (pose >= 0 && pose <= 9) {
         const bool water = g_btl_backdrop_kind == BTL_WATER;
-        PoseRow row = (water ? kWaterPoses : kDryPoses)[static_cast<size_t>(pose)];
+        PoseRow row = (water ? WATER_POSES : DRY_POSES)[static_cast<size_t>(pose)];
         if (water && (pose == 5 || pose == 7) && o.y == BTL_GROUND_Y) row = {2, 3, PoseY::Owner, 16, row.flags};
         if (water && (pose == 3 || pose == 4)) {
             s.first_effect = i16(s.first_effect ? 0 : 1);  // the two frames in turn

@@ -32,7 +32,7 @@ constexpr int32_t ERUPTION_ROW = 320;    // top line of the frames in the pictur
 constexpr int32_t ANGEL_W = 216, ANGEL_H = 168, ANGEL_ROW = 248, ANGEL_X = 212;
 
 // The angel's light strokes: start offset from the centre, then 8 steps.
-constexpr int8_t kStrokes[6][18] = {
+constexpr int8_t STROKES[6][18] = {
     {-57, 34, 1, -1, 1, -1, 0, -1, 1, -1, 0, -1, 1, -1, 0, -1, 0, 0},
     {-1, -64, 0, 1, 1, 1, 0, 1, 1, 1, 0, 1, 1, 1, 1, 1, 0, 0},
     {56, 34, -1, 0, -1, 0, -1, 0, -1, 0, -1, 0, -1, 0, -1, 0, -1, 0},
@@ -232,7 +232,7 @@ void btl_spell_angel_anim(int32_t col, int32_t y) {
         std::memcpy(back_colour(16), back_colour(bright ? 15 : 8), 4);
         pace(start);
     };
-    for (const auto& s : kStrokes) {
+    for (const auto& s : STROKES) {
         int32_t x = cx + s[0], py = cy + s[1];
         for (int32_t f = 0; f < 14; ++f) {
             const uint32_t start = sys_tick_count();

@@ -41,14 +41,14 @@ int32_t btl_find_targets(int32_t x, int32_t y, UnitRecord* a, int32_t mode) {
     if (!a) return 0;
     const uint32_t f = reach_flags(a);
     const bool support = support_unit(a);
-    static constexpr int32_t kStep[4][2] = {{1, 1}, {-1, 1}, {-1, -1}, {1, -1}};
+    static constexpr int32_t STEP[4][2] = {{1, 1}, {-1, 1}, {-1, -1}, {1, -1}};
     int32_t n = 0;
     for (int32_t r = 1; r <= 3; ++r) {
         const bool ring = (r == 1 && ((mode & 4) || support || (f & 1))) || (r == 2 && (support || (f & 2))) ||
                           (r == 3 && (f & 4));
         if (!ring) continue;
         int32_t cx = x, cy = y - r;
-        for (const auto& step : kStep)
+        for (const auto& step : STEP)
             for (int32_t i = 0; i < r; ++i) {
                 cx += step[0];
                 cy += step[1];

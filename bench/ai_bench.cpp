@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr int kSide = 40;
+constexpr int BENCH_SIDE = 40;
 
 int tile_of_class(uint32_t terrain) {
     for (int t = 0; t < MAP_TILES; ++t)
@@ -28,14 +28,14 @@ int tile_of_class(uint32_t terrain) {
 void set_up_field() {
     std::memset(&g_map, 0, sizeof g_map);
     std::memset(&g_occupancy, 0, sizeof g_occupancy);
-    const int16_t side = kSide;
+    const int16_t side = BENCH_SIDE;
     std::memcpy(g_map.header + 6, &side, 2);
     std::memcpy(g_map.header + 8, &side, 2);
     g_map_tile_set = 0;
     g_terrain_class_of_tile = g_tileset_terrain[0].data();
     const int tiles[3] = {tile_of_class(1), tile_of_class(2), tile_of_class(5)};
-    for (int y = 0; y < kSide; ++y)
-        for (int x = 0; x < kSide; ++x)
+    for (int y = 0; y < BENCH_SIDE; ++y)
+        for (int x = 0; x < BENCH_SIDE; ++x)
             g_map.cells[y * MAP_SIDE + x] = static_cast<uint8_t>(tiles[(x * 7 + y * 13) % 11 == 0 ? 2 : (x + y) % 5 == 0]);
     g_units = {};
     for (int i = 0; i < 10; ++i) {

@@ -133,7 +133,7 @@ constexpr int32_t STAGE_1 = 0;
 constexpr int32_t GATE_SOUND = 15;
 constexpr uint32_t DEBUG_SKIP_FINALE = 0x400;
 
-const PlacementEntry kFinaleParty[] = {{1, 19, 1}, {2, 20, 1}, {12, 19, 2}, {-1, 0, 0}};
+const PlacementEntry FINALE_PARTY[] = {{1, 19, 1}, {2, 20, 1}, {12, 19, 2}, {-1, 0, 0}};
 
 void set_view(int32_t x, int32_t y) {
     g_view_x = x;
@@ -256,7 +256,7 @@ void finale() {
     scn_fade_out(2);
     unit_remove_enemies();
     scn_clear_occupancy();
-    scn_place_list(kFinaleParty);
+    scn_place_list(FINALE_PARTY);
     scn_centre_on_char(CHAR_LEADER);
     map_redraw_view();
     scn_fade_in(2);

@@ -28,27 +28,27 @@ constexpr int32_t VANISH_SOUND = 53;
 
 // --- placement lists -----------------------------------------------------------------
 
-const PlacementEntry kStage2[] = {{1, 4, 17}, {2, 3, 17}, {-1, 0, 0}};
-const PlacementEntry kStage3Scene[] = {{1, 8, 5}, {2, 9, 5}, {3, 10, 5}, {-1, 0, 0}};
-const PlacementEntry kStage3[] = {{1, 6, 28}, {2, 5, 28}, {3, 5, 27}, {-1, 0, 0}};
-const PlacementEntry kStage4[] = {{1, 19, 4}, {2, 20, 4}, {3, 38, 20}, {4, 37, 20}, {-1, 0, 0}};
-const PlacementEntry kStage5Scene[] = {{1, 19, 30}, {2, 20, 30}, {3, 20, 29}, {4, 21, 30}, {-1, 0, 0}};
-const PlacementEntry kStage5Scene2[] = {{1, 8, 5}, {2, 9, 5}, {3, 10, 5}, {4, 9, 6}, {-1, 0, 0}};
-const PlacementEntry kStage5[] = {{1, 3, 1}, {2, 4, 1}, {3, 3, 0}, {4, 2, 1}, {-1, 0, 0}};
-const PlacementEntry kStage6[] = {{1, 33, 15}, {2, 34, 15}, {3, 34, 14}, {4, 34, 16}, {-1, 0, 0}};
-const PlacementEntry kStage7[] = {{1, 5, 21}, {2, 4, 21}, {3, 5, 20}, {4, 6, 21}, {-1, 0, 0}};
-const PlacementEntry kStage8Scene[] = {{1, 9, 8}, {2, 8, 8}, {3, 10, 8}, {4, 9, 9}, {-1, 0, 0}};
-const PlacementEntry kStage8[] = {{1, 18, 28}, {2, 17, 28}, {3, 19, 28}, {4, 18, 29}, {-1, 0, 0}};
-const PlacementEntry kStage9Scene[] = {{1, 9, 9}, {2, 8, 9}, {3, 10, 9}, {4, 9, 10}, {-1, 0, 0}};
-const PlacementEntry kStage9[] = {{1, 9, 22}, {2, 10, 22}, {3, 8, 22}, {4, 9, 21}, {-1, 0, 0}};
-const PlacementEntry kStage10Scene[] = {{1, 21, 4}, {2, 19, 4}, {3, 20, 5}, {4, 20, 4}, {-1, 0, 0}};
-const PlacementEntry kStage10[] = {{1, 19, 20}, {2, 20, 20}, {3, 18, 20}, {4, 19, 21}, {-1, 0, 0}};
-const PlacementEntry kStage11[] = {{1, 19, 23}, {2, 20, 23}, {3, 19, 22}, {4, 18, 23}, {5, 17, 23}, {-1, 0, 0}};
-const PlacementEntry kStage12[] = {{1, 8, 29}, {2, 9, 29}, {3, 9, 30}, {4, 10, 29}, {5, 10, 30}, {-1, 0, 0}};
-const PlacementEntry kStage13[] = {{1, 5, 15}, {2, 4, 15}, {3, 4, 14}, {4, 4, 16}, {5, 3, 15}, {-1, 0, 0}};
-const PlacementEntry kStage14Scene[] = {{1, 8, 5}, {2, 7, 6}, {3, 9, 7}, {4, 10, 6}, {5, 9, 5}, {-1, 0, 0}};
-const PlacementEntry kStage14[] = {{1, 25, 20}, {2, 24, 20}, {3, 24, 19}, {4, 24, 21}, {5, 23, 20}, {-1, 0, 0}};
-const PlacementEntry kStage15[] = {{1, 36, 27}, {2, 37, 27}, {3, 35, 27}, {4, 37, 28}, {5, 36, 28}, {-1, 0, 0}};
+const PlacementEntry STAGE_2[] = {{1, 4, 17}, {2, 3, 17}, {-1, 0, 0}};
+const PlacementEntry STAGE_3_SCENE[] = {{1, 8, 5}, {2, 9, 5}, {3, 10, 5}, {-1, 0, 0}};
+const PlacementEntry STAGE_3[] = {{1, 6, 28}, {2, 5, 28}, {3, 5, 27}, {-1, 0, 0}};
+const PlacementEntry STAGE_4[] = {{1, 19, 4}, {2, 20, 4}, {3, 38, 20}, {4, 37, 20}, {-1, 0, 0}};
+const PlacementEntry STAGE_5_SCENE[] = {{1, 19, 30}, {2, 20, 30}, {3, 20, 29}, {4, 21, 30}, {-1, 0, 0}};
+const PlacementEntry STAGE_5_SCENE_2[] = {{1, 8, 5}, {2, 9, 5}, {3, 10, 5}, {4, 9, 6}, {-1, 0, 0}};
+const PlacementEntry STAGE_5[] = {{1, 3, 1}, {2, 4, 1}, {3, 3, 0}, {4, 2, 1}, {-1, 0, 0}};
+const PlacementEntry STAGE_6[] = {{1, 33, 15}, {2, 34, 15}, {3, 34, 14}, {4, 34, 16}, {-1, 0, 0}};
+const PlacementEntry STAGE_7[] = {{1, 5, 21}, {2, 4, 21}, {3, 5, 20}, {4, 6, 21}, {-1, 0, 0}};
+const PlacementEntry STAGE_8_SCENE[] = {{1, 9, 8}, {2, 8, 8}, {3, 10, 8}, {4, 9, 9}, {-1, 0, 0}};
+const PlacementEntry STAGE_8[] = {{1, 18, 28}, {2, 17, 28}, {3, 19, 28}, {4, 18, 29}, {-1, 0, 0}};
+const PlacementEntry STAGE_9_SCENE[] = {{1, 9, 9}, {2, 8, 9}, {3, 10, 9}, {4, 9, 10}, {-1, 0, 0}};
+const PlacementEntry STAGE_9[] = {{1, 9, 22}, {2, 10, 22}, {3, 8, 22}, {4, 9, 21}, {-1, 0, 0}};
+const PlacementEntry STAGE_10_SCENE[] = {{1, 21, 4}, {2, 19, 4}, {3, 20, 5}, {4, 20, 4}, {-1, 0, 0}};
+const PlacementEntry STAGE_10[] = {{1, 19, 20}, {2, 20, 20}, {3, 18, 20}, {4, 19, 21}, {-1, 0, 0}};
+const PlacementEntry STAGE_11[] = {{1, 19, 23}, {2, 20, 23}, {3, 19, 22}, {4, 18, 23}, {5, 17, 23}, {-1, 0, 0}};
+const PlacementEntry STAGE_12[] = {{1, 8, 29}, {2, 9, 29}, {3, 9, 30}, {4, 10, 29}, {5, 10, 30}, {-1, 0, 0}};
+const PlacementEntry STAGE_13[] = {{1, 5, 15}, {2, 4, 15}, {3, 4, 14}, {4, 4, 16}, {5, 3, 15}, {-1, 0, 0}};
+const PlacementEntry STAGE_14_SCENE[] = {{1, 8, 5}, {2, 7, 6}, {3, 9, 7}, {4, 10, 6}, {5, 9, 5}, {-1, 0, 0}};
+const PlacementEntry STAGE_14[] = {{1, 25, 20}, {2, 24, 20}, {3, 24, 19}, {4, 24, 21}, {5, 23, 20}, {-1, 0, 0}};
+const PlacementEntry STAGE_15[] = {{1, 36, 27}, {2, 37, 27}, {3, 35, 27}, {4, 37, 28}, {5, 36, 28}, {-1, 0, 0}};
 
 // --- helpers --------------------------------------------------------------------------
 
@@ -103,7 +103,7 @@ void wait_click() {
 // --- stage scenes ---------------------------------------------------------------------
 
 void stage2() {
-    scn_stage_map(1, kStage2);
+    scn_stage_map(1, STAGE_2);
     scn_centre_on_char(CHAR_LEADER);
     snd_play_music(8);
     scn_fade_in(2);
@@ -125,11 +125,11 @@ void stage2() {
     scn_message(50);
     scn_walk(member(CHAR_LEADER), 0, 1);
     scn_message(51);
-    scn_scene_close(kStage2);
+    scn_scene_close(STAGE_2);
 }
 
 void stage3() {
-    scn_scene_map(52, 4, kStage3Scene);
+    scn_scene_map(52, 4, STAGE_3_SCENE);
     scn_extra(61, 9, 2);
     poses({0, 2, 4}, 10);
     snd_play_music(8);
@@ -139,7 +139,7 @@ void stage3() {
     UnitRecord* caller = scn_extra(6, 9, 12);
     scn_walk(caller, 0, 4);
     scn_message(49);
-    scn_scene_close(kStage3);
+    scn_scene_close(STAGE_3);
 }
 
 void stage4() {
@@ -149,7 +149,7 @@ void stage4() {
     scn_wait(30);
     scn_message(49);
     scn_fade_out(2);
-    scn_scene_map(51, g_stage_tileset[3], kStage4);
+    scn_scene_map(51, g_stage_tileset[3], STAGE_4);
     poses({0, 2}, 10);
     UnitRecord* stranger = scn_extra(54, 19, 1);
     scn_fade_in(2);
@@ -170,11 +170,11 @@ void stage4() {
     }
     scn_wait(30);
     scn_message(53);
-    scn_scene_close(kStage4);
+    scn_scene_close(STAGE_4);
 }
 
 void stage5() {
-    scn_scene_map(3, g_stage_tileset[3], kStage5Scene);
+    scn_scene_map(3, g_stage_tileset[3], STAGE_5_SCENE);
     UnitRecord* ghost = scn_extra(60, 20, 31);
     snd_play_music(8);
     scn_fade_in(2);
@@ -184,7 +184,7 @@ void stage5() {
     scn_wait(60);
     scn_message(56);
     scn_fade_out(2);
-    scn_scene_map(52, 4, kStage5Scene2);
+    scn_scene_map(52, 4, STAGE_5_SCENE_2);
     scn_extra(61, 9, 2);
     g_view_x = 0;
     g_view_y = 0;
@@ -201,11 +201,11 @@ void stage5() {
     scn_walk(second, 0, 1);
     scn_wait(120);
     scn_message(50);
-    scn_scene_close(kStage5);
+    scn_scene_close(STAGE_5);
 }
 
 void stage7() {
-    scn_stage_map(6, kStage7);
+    scn_stage_map(6, STAGE_7);
     scn_play_stage_music();
     scn_message(48, "???");
     scn_fade_out(2);
@@ -226,20 +226,20 @@ void stage7() {
     scn_leave(elder);
     scn_wait(60);
     scn_message(53);
-    scn_scene_close(kStage7);
+    scn_scene_close(STAGE_7);
 }
 
 void stage8() {
     scn_message(97);
     scn_fade_out(2);
-    scn_scene_map(53, 1, kStage8Scene);
+    scn_scene_map(53, 1, STAGE_8_SCENE);
     poses({0, 2, 4, 6}, 10);
     scn_extra(64, 9, 5);
     scn_fade_in(2);
     snd_play_music(8);
     scn_message(98, "모친");
     scn_fade_out(2);
-    scn_stage_map(7, kStage8);
+    scn_stage_map(7, STAGE_8);
     scn_play_stage_music();
     scn_extra(55, 19, 5);
     if (const UnitRecord* lord = scn_extra(31, 19, 4)) map_center_view_on(lord->x, lord->y);
@@ -248,11 +248,11 @@ void stage8() {
     scn_scroll_view(SCN_SCROLL_DOWN, MAP_SIDE);
     scn_wait(30);
     scn_message(49);
-    scn_scene_close(kStage8);
+    scn_scene_close(STAGE_8);
 }
 
 void stage9() {
-    scn_scene_map(53, 1, kStage9Scene);
+    scn_scene_map(53, 1, STAGE_9_SCENE);
     poses({0, 2, 4, 6}, 10);
     scn_extra(56, 10, 5);
     scn_extra(64, 9, 5);
@@ -263,12 +263,12 @@ void stage9() {
     scn_walk(child, 0, 2);
     scn_message(98, "모친");
     scn_message(99);
-    scn_scene_close(kStage9);
+    scn_scene_close(STAGE_9);
 }
 
 void stage10() {
     const int32_t prev = g_stage_index - 1;
-    scn_scene_map(prev, g_stage_tileset[static_cast<size_t>(prev)], kStage10Scene);
+    scn_scene_map(prev, g_stage_tileset[static_cast<size_t>(prev)], STAGE_10_SCENE);
     scn_pose_party(10);
     scn_centre_on_char(CHAR_BACCHUS);
     snd_play_music(g_stage_music[static_cast<size_t>(prev)]);
@@ -293,7 +293,7 @@ void stage10() {
     scn_message(51);
     scn_fade_out(2);
 
-    scn_stage_map(9, kStage10);
+    scn_stage_map(9, STAGE_10);
     UnitRecord* sage = scn_extra(8, 19, 19);
     map_apply_walk_sprite(8, 10);
     scn_pose_party(10);
@@ -318,11 +318,11 @@ void stage10() {
     while (g_fade_running) win_wait_units(1);
     scn_wait(30);
     scn_message(55);
-    scn_scene_close(kStage10);
+    scn_scene_close(STAGE_10);
 }
 
 void stage11() {
-    scn_stage_map(10, kStage11);
+    scn_stage_map(10, STAGE_11);
     snd_play_music(9);
     scn_message(48);
     scn_fade_out(2);
@@ -341,11 +341,11 @@ void stage11() {
     scn_fade_out(1);
     map_free_map_graphics();
     scn_clear_occupancy();
-    scn_place_list(kStage11);
+    scn_place_list(STAGE_11);
 }
 
 void stage14() {
-    scn_scene_map(54, 1, kStage14Scene);
+    scn_scene_map(54, 1, STAGE_14_SCENE);
     map_apply_walk_sprite(2, 7);
     map_apply_walk_sprite(6, 4);
     map_apply_walk_sprite(4, 10);
@@ -359,7 +359,7 @@ void stage14() {
     scn_walk(barkeeper, 2, 3);
     scn_walk(barkeeper, 3, 2);
     scn_message(49, "바텐");
-    scn_scene_close(kStage14);
+    scn_scene_close(STAGE_14);
 }
 
 // --- turn-start events ------------------------------------------------------------------
@@ -449,9 +449,9 @@ void vision15() {
 void scn_ch2_stage_start() {
     static constexpr StageScene stages[] = {
         {2, stage2, nullptr},   {3, stage3, nullptr},   {4, stage4, nullptr},   {5, stage5, nullptr},
-        {6, nullptr, kStage6},  {7, stage7, nullptr},   {8, stage8, nullptr},   {9, stage9, nullptr},
-        {10, stage10, nullptr}, {11, stage11, nullptr}, {12, nullptr, kStage12}, {13, nullptr, kStage13},
-        {14, stage14, nullptr}, {15, nullptr, kStage15},
+        {6, nullptr, STAGE_6},  {7, stage7, nullptr},   {8, stage8, nullptr},   {9, stage9, nullptr},
+        {10, stage10, nullptr}, {11, stage11, nullptr}, {12, nullptr, STAGE_12}, {13, nullptr, STAGE_13},
+        {14, stage14, nullptr}, {15, nullptr, STAGE_15},
     };
     scn_stage_start(stages);
 }

@@ -44,29 +44,29 @@ int32_t class_of(int32_t char_id) {
 
 // --- placement lists -----------------------------------------------------------------
 
-const PlacementEntry kStage16[] = {{1, 19, 28}, {2, 20, 28}, {3, 18, 29}, {4, 20, 29}, {5, 18, 28}, {6, 19, 29},
+const PlacementEntry STAGE_16[] = {{1, 19, 28}, {2, 20, 28}, {3, 18, 29}, {4, 20, 29}, {5, 18, 28}, {6, 19, 29},
                                    {-1, 0, 0}};
-const PlacementEntry kStage17Scene[] = {{1, 8, 9}, {2, 10, 9}, {3, 8, 10}, {4, 10, 10}, {5, 9, 10}, {6, 9, 9},
+const PlacementEntry STAGE_17_SCENE[] = {{1, 8, 9}, {2, 10, 9}, {3, 8, 10}, {4, 10, 10}, {5, 9, 10}, {6, 9, 9},
                                         {-1, 0, 0}};
-const PlacementEntry kStage17[] = {{1, 22, 28}, {2, 23, 28}, {3, 21, 29}, {4, 23, 29}, {5, 21, 28}, {6, 22, 29},
+const PlacementEntry STAGE_17[] = {{1, 22, 28}, {2, 23, 28}, {3, 21, 29}, {4, 23, 29}, {5, 21, 28}, {6, 22, 29},
                                    {-1, 0, 0}};
-const PlacementEntry kStage18Scene[] = {{1, 17, 3}, {2, 18, 4}, {3, 16, 4}, {4, 18, 3}, {5, 16, 3}, {6, 17, 4},
+const PlacementEntry STAGE_18_SCENE[] = {{1, 17, 3}, {2, 18, 4}, {3, 16, 4}, {4, 18, 3}, {5, 16, 3}, {6, 17, 4},
                                         {7, 17, 5}, {-1, 0, 0}};
-const PlacementEntry kStage18[] = {{1, 20, 28}, {2, 21, 28}, {3, 19, 29}, {4, 21, 29}, {5, 19, 28}, {6, 20, 29},
+const PlacementEntry STAGE_18[] = {{1, 20, 28}, {2, 21, 28}, {3, 19, 29}, {4, 21, 29}, {5, 19, 28}, {6, 20, 29},
                                    {7, 20, 30}, {-1, 0, 0}};
-const PlacementEntry kStage19[] = {{1, 37, 8}, {2, 37, 7}, {3, 38, 9}, {4, 38, 7}, {5, 38, 8}, {6, 37, 9},
+const PlacementEntry STAGE_19[] = {{1, 37, 8}, {2, 37, 7}, {3, 38, 9}, {4, 38, 7}, {5, 38, 8}, {6, 37, 9},
                                    {7, 39, 8}, {-1, 0, 0}};
-const PlacementEntry kStage20[] = {{1, 34, 15}, {2, 34, 14}, {3, 35, 16}, {4, 35, 14}, {5, 35, 15}, {6, 34, 16},
+const PlacementEntry STAGE_20[] = {{1, 34, 15}, {2, 34, 14}, {3, 35, 16}, {4, 35, 14}, {5, 35, 15}, {6, 34, 16},
                                    {7, 36, 15}, {-1, 0, 0}};
-const PlacementEntry kStage21[] = {{1, 19, 29}, {2, 20, 29}, {3, 19, 30}, {4, 21, 29}, {5, 18, 29}, {6, 20, 30},
+const PlacementEntry STAGE_21[] = {{1, 19, 29}, {2, 20, 29}, {3, 19, 30}, {4, 21, 29}, {5, 18, 29}, {6, 20, 30},
                                    {7, 18, 30}, {-1, 0, 0}};
-const PlacementEntry kVision1[] = {{1, 9, 8}, {2, 8, 8}, {3, 10, 8}, {4, 8, 9}, {5, 9, 9}, {6, 10, 9}, {7, 9, 10},
+const PlacementEntry VISION_1[] = {{1, 9, 8}, {2, 8, 8}, {3, 10, 8}, {4, 8, 9}, {5, 9, 9}, {6, 10, 9}, {7, 9, 10},
                                    {-1, 0, 0}};
-const PlacementEntry kVision2[] = {{2, 8, 8}, {3, 10, 8}, {4, 11, 10}, {5, 10, 10}, {6, 7, 9}, {7, 8, 10},
+const PlacementEntry VISION_2[] = {{2, 8, 8}, {3, 10, 8}, {4, 11, 10}, {5, 10, 10}, {6, 7, 9}, {7, 8, 10},
                                    {-1, 0, 0}};
-const PlacementEntry kVision3[] = {{1, 8, 5}, {2, 9, 5}, {6, 10, 5}, {3, 8, 6}, {4, 9, 6}, {5, 10, 6}, {7, 9, 7},
+const PlacementEntry VISION_3[] = {{1, 8, 5}, {2, 9, 5}, {6, 10, 5}, {3, 8, 6}, {4, 9, 6}, {5, 10, 6}, {7, 9, 7},
                                    {-1, 0, 0}};
-const PlacementEntry kVision5[] = {{1, 8, 16}, {2, 9, 17}, {6, 10, 16}, {3, 9, 14}, {4, 9, 15}, {5, 8, 15},
+const PlacementEntry VISION_5[] = {{1, 8, 16}, {2, 9, 17}, {6, 10, 16}, {3, 9, 14}, {4, 9, 15}, {5, 8, 15},
                                    {7, 10, 14}, {-1, 0, 0}};
 
 // --- scene helpers --------------------------------------------------------------------
@@ -215,7 +215,7 @@ namespace {
 // --- stage scenes ---------------------------------------------------------------------
 
 void stage17() {
-    scn_scene_map(55, 6, kStage17Scene);
+    scn_scene_map(55, 6, STAGE_17_SCENE);
     scn_pose_party(10);
     snd_play_music(10);
     UnitRecord* guest = scn_extra(10, 9, 5);
@@ -227,12 +227,12 @@ void stage17() {
     scn_message(49);
     scn_wait(60);
     scn_message(50);
-    scn_scene_close(kStage17);
+    scn_scene_close(STAGE_17);
 }
 
 void stage18() {
     const int32_t prev = g_stage_index - 1;
-    scn_scene_map(prev, g_stage_tileset[static_cast<size_t>(prev)], kStage18Scene);
+    scn_scene_map(prev, g_stage_tileset[static_cast<size_t>(prev)], STAGE_18_SCENE);
     snd_play_music(g_stage_music[static_cast<size_t>(prev)]);
     scn_pose_party(10);
     UnitRecord* caller = scn_extra(26, 17, 1);
@@ -259,11 +259,11 @@ void stage18() {
     scn_white_flash(4);
     scn_wait(60);
     scn_message(100);
-    scn_scene_close(kStage18);
+    scn_scene_close(STAGE_18);
 }
 
 void stage19() {
-    scn_stage_map(18, kStage19);
+    scn_stage_map(18, STAGE_19);
     scn_centre_on_char(CHAR_LEADER);
     scn_play_stage_music();
     scn_fade_in(2);
@@ -279,13 +279,13 @@ void stage19() {
     scn_leave(knight);
     scn_wait(30);
     scn_message(50);
-    scn_scene_close(kStage19);
+    scn_scene_close(STAGE_19);
 }
 
 // --- the vision of stage 21 ----------------------------------------------------------------
 
 void vision_dream() {
-    scn_scene_map(56, 0, kVision1);
+    scn_scene_map(56, 0, VISION_1);
     scn_pose_party(10);
     scn_centre_on_char(CHAR_LEADER);
     snd_play_music(10);
@@ -343,7 +343,7 @@ void vision_dream() {
             scn_off_grid(&u);
         }
     }
-    scn_place_list(kVision2);
+    scn_place_list(VISION_2);
     gfx_fade_to_wait(&g_white_palette, 4);
     map_redraw_view();
     scn_wait(30);
@@ -389,7 +389,7 @@ void vision_dream() {
     wait_fade();
 
     // The two who remember.
-    scn_scene_map(52, 4, kVision3);
+    scn_scene_map(52, 4, VISION_3);
     scn_pose_party(10);
     scn_extra(61, 9, 2);
     scn_extra(14, 10, 2);
@@ -459,10 +459,10 @@ void vision_stills() {
         gfx_set_scene_palettes(&b_colours, &g_white_palette, &g_scene_palette);
         draw_frame(g_shadow_dib, TL, STILL_X, STILL_Y);
         gfx_fade_to_wait(&g_default_palette, 4);
-        static const Quarter kCycle[4] = {TL, TR, BL, TR};
+        static const Quarter CYCLE[4] = {TL, TR, BL, TR};
         for (int32_t k = 0; (k < 100 || g_fade_running) && k < LOOP_BOUND; ++k) {
             const uint32_t start = sys_tick_count();
-            draw_frame(g_shadow_dib, kCycle[k % 4], STILL_X, STILL_Y);
+            draw_frame(g_shadow_dib, CYCLE[k % 4], STILL_X, STILL_Y);
             if (k == 99) gfx_fade_to(&g_white_palette, 4);
             pace(start, 2);
         }
@@ -551,7 +551,7 @@ void vision_road() {
     scn_message(70);
     scn_fade_out(2);
     scn_clear_occupancy();
-    scn_place_list(kVision5);
+    scn_place_list(VISION_5);
     scn_extra(62, 9, 16);
     scn_extra(14, 8, 14);
     if (UnitRecord* second = member(CHAR_SECOND_LEADER)) second->stats.class_id = CLASS_LORD;
@@ -622,15 +622,15 @@ void stage21() {
     vision_stills();
     vision_road();
     vision_farewell();
-    scn_place_list(kStage21);
+    scn_place_list(STAGE_21);
 }
 
 }  // namespace
 
 void scn_ch3_stage_start() {
     static constexpr StageScene stages[] = {
-        {16, nullptr, kStage16}, {17, stage17, nullptr}, {18, stage18, nullptr},
-        {19, stage19, nullptr},  {20, nullptr, kStage20}, {21, stage21, nullptr},
+        {16, nullptr, STAGE_16}, {17, stage17, nullptr}, {18, stage18, nullptr},
+        {19, stage19, nullptr},  {20, nullptr, STAGE_20}, {21, stage21, nullptr},
     };
     scn_stage_start(stages);
 }

@@ -38,43 +38,43 @@ const char* class_name(int32_t class_id) { return g_class_names[static_cast<size
 
 // --- placement lists -----------------------------------------------------------------
 
-const PlacementEntry kStage22[] = {{1, 5, 21}, {2, 6, 21}, {3, 5, 24}, {4, 6, 22}, {5, 6, 23},
+const PlacementEntry STAGE_22[] = {{1, 5, 21}, {2, 6, 21}, {3, 5, 24}, {4, 6, 22}, {5, 6, 23},
                                    {6, 5, 22}, {7, 5, 23}, {8, 6, 24}, {-1, 0, 0}};
-const PlacementEntry kStage23Scene[] = {{1, 9, 8}, {2, 8, 8}, {3, 10, 8}, {4, 9, 9},  {5, 10, 9},
+const PlacementEntry STAGE_23_SCENE[] = {{1, 9, 8}, {2, 8, 8}, {3, 10, 8}, {4, 9, 9},  {5, 10, 9},
                                         {6, 8, 9}, {7, 9, 10}, {8, 10, 10}, {-1, 0, 0}};
 // Stages 23 and 24 start on the same cells.
-const PlacementEntry kStage23[] = {{1, 36, 14}, {2, 36, 15}, {3, 37, 15}, {4, 36, 13}, {5, 37, 13},
+const PlacementEntry STAGE_23[] = {{1, 36, 14}, {2, 36, 15}, {3, 37, 15}, {4, 36, 13}, {5, 37, 13},
                                    {6, 36, 16}, {7, 37, 14}, {8, 37, 16}, {-1, 0, 0}};
-const PlacementEntry kStage25[] = {{1, 20, 26}, {2, 21, 26}, {3, 19, 27}, {4, 19, 26}, {5, 18, 26},
+const PlacementEntry STAGE_25[] = {{1, 20, 26}, {2, 21, 26}, {3, 19, 27}, {4, 19, 26}, {5, 18, 26},
                                    {6, 18, 27}, {7, 20, 27}, {8, 21, 27}, {-1, 0, 0}};
-const PlacementEntry kStage26Scene[] = {{1, 11, 6}, {2, 10, 6}, {3, 13, 7}, {4, 11, 8}, {5, 12, 8},
+const PlacementEntry STAGE_26_SCENE[] = {{1, 11, 6}, {2, 10, 6}, {3, 13, 7}, {4, 11, 8}, {5, 12, 8},
                                         {6, 12, 6}, {7, 13, 6}, {8, 10, 7}, {-1, 0, 0}};
-const PlacementEntry kStage26[] = {{1, 12, 6}, {2, 13, 6}, {4, 11, 6}, {5, 10, 6}, {6, 13, 5},
+const PlacementEntry STAGE_26[] = {{1, 12, 6}, {2, 13, 6}, {4, 11, 6}, {5, 10, 6}, {6, 13, 5},
                                    {3, 12, 5}, {7, 11, 5}, {8, 10, 5}, {-1, 0, 0}};
-const PlacementEntry kStage27Scene[] = {{1, 4, 8}, {2, 5, 8}, {3, 6, 10}, {4, 4, 10}, {5, 5, 10},
+const PlacementEntry STAGE_27_SCENE[] = {{1, 4, 8}, {2, 5, 8}, {3, 6, 10}, {4, 4, 10}, {5, 5, 10},
                                         {6, 6, 8}, {7, 3, 8}, {8, 3, 10}, {-1, 0, 0}};
-const PlacementEntry kStage27[] = {{1, 35, 28}, {2, 36, 28}, {3, 37, 28}, {4, 35, 29}, {5, 36, 29},
+const PlacementEntry STAGE_27[] = {{1, 35, 28}, {2, 36, 28}, {3, 37, 28}, {4, 35, 29}, {5, 36, 29},
                                    {6, 37, 29}, {7, 36, 30}, {8, 37, 30}, {-1, 0, 0}};
 // Stage 28 starts, and stage 29's scene stands, on these cells.
-const PlacementEntry kStage28[] = {{1, 17, 3}, {2, 18, 3}, {3, 17, 4}, {4, 19, 3}, {5, 20, 3},
+const PlacementEntry STAGE_28[] = {{1, 17, 3}, {2, 18, 3}, {3, 17, 4}, {4, 19, 3}, {5, 20, 3},
                                    {6, 18, 4}, {7, 20, 4}, {8, 19, 4}, {-1, 0, 0}};
-const PlacementEntry kStage29[] = {{1, 19, 3}, {2, 20, 3}, {3, 19, 4}, {4, 21, 3}, {5, 22, 3},
+const PlacementEntry STAGE_29[] = {{1, 19, 3}, {2, 20, 3}, {3, 19, 4}, {4, 21, 3}, {5, 22, 3},
                                    {6, 20, 4}, {7, 22, 4}, {8, 21, 4}, {-1, 0, 0}};
-const PlacementEntry kStage30[] = {{1, 16, 16}, {2, 16, 15}, {3, 17, 15}, {4, 16, 17}, {5, 16, 18},
+const PlacementEntry STAGE_30[] = {{1, 16, 16}, {2, 16, 15}, {3, 17, 15}, {4, 16, 17}, {5, 16, 18},
                                    {6, 17, 16}, {7, 17, 17}, {8, 17, 18}, {-1, 0, 0}};
-const PlacementEntry kStage31Scene[] = {{1, 9, 15}, {2, 10, 16}, {3, 10, 13}, {4, 8, 13}, {5, 9, 13},
+const PlacementEntry STAGE_31_SCENE[] = {{1, 9, 15}, {2, 10, 16}, {3, 10, 13}, {4, 8, 13}, {5, 9, 13},
                                         {6, 10, 12}, {7, 8, 12}, {8, 9, 12}, {-1, 0, 0}};
-const PlacementEntry kStage31[] = {{1, 3, 29}, {2, 3, 28}, {3, 2, 31}, {4, 3, 30}, {5, 3, 31},
+const PlacementEntry STAGE_31[] = {{1, 3, 29}, {2, 3, 28}, {3, 2, 31}, {4, 3, 30}, {5, 3, 31},
                                    {6, 2, 30}, {7, 2, 28}, {8, 2, 29}, {-1, 0, 0}};
-const PlacementEntry kStage32Scene[] = {{1, 11, 8}, {2, 11, 9}, {3, 15, 2}, {4, 12, 4}, {5, 11, 4},
+const PlacementEntry STAGE_32_SCENE[] = {{1, 11, 8}, {2, 11, 9}, {3, 15, 2}, {4, 12, 4}, {5, 11, 4},
                                         {6, 3, 8},  {7, 15, 8}, {8, 6, 10}, {-1, 0, 0}};
-const PlacementEntry kStage32[] = {{1, 4, 23}, {2, 5, 23}, {3, 7, 24}, {4, 6, 23}, {5, 7, 23},
+const PlacementEntry STAGE_32[] = {{1, 4, 23}, {2, 5, 23}, {3, 7, 24}, {4, 6, 23}, {5, 7, 23},
                                    {6, 4, 24}, {7, 5, 24}, {8, 6, 24}, {-1, 0, 0}};
-const PlacementEntry kStage33[] = {{1, 32, 22}, {2, 33, 22}, {3, 35, 23}, {4, 34, 22}, {5, 35, 22},
+const PlacementEntry STAGE_33[] = {{1, 32, 22}, {2, 33, 22}, {3, 35, 23}, {4, 34, 22}, {5, 35, 22},
                                    {6, 32, 23}, {7, 33, 23}, {8, 34, 23}, {-1, 0, 0}};
-const PlacementEntry kStage33Gate[] = {{1, 9, 1}, {2, 10, 1}, {3, 7, 2}, {4, 8, 1}, {5, 7, 1},
+const PlacementEntry STAGE_33_GATE[] = {{1, 9, 1}, {2, 10, 1}, {3, 7, 2}, {4, 8, 1}, {5, 7, 1},
                                        {6, 10, 2}, {7, 9, 2}, {8, 8, 2}, {-1, 0, 0}};
-const PlacementEntry kNobody[] = {{-1, 0, 0}};
+const PlacementEntry NOBODY[] = {{-1, 0, 0}};
 
 // --- scene helpers --------------------------------------------------------------------
 
@@ -100,7 +100,7 @@ void place_fresh(const PlacementEntry* list) {
 // --- stage scenes ---------------------------------------------------------------------
 
 void stage23() {
-    scn_scene_map(SCENE_MAP_HALL, SCENE_TILESET, kStage23Scene);
+    scn_scene_map(SCENE_MAP_HALL, SCENE_TILESET, STAGE_23_SCENE);
     scn_pose_party(10);
     scn_fade_in(2);
     snd_play_music(8);
@@ -117,11 +117,11 @@ void stage23() {
     scn_message(98);
     for (int32_t i = 0; i < 40; ++i) scn_wait(2);
     scn_message(99);
-    scn_scene_close(kStage23);
+    scn_scene_close(STAGE_23);
 }
 
 void stage24() {
-    scn_stage_map(g_stage_index, kNobody);
+    scn_stage_map(g_stage_index, NOBODY);
     unit_load_stage_units(g_stage_index, 1);
     map_redraw_view();
     scn_centre_on_char(CHAR_JIROKICHI);
@@ -129,17 +129,17 @@ void stage24() {
     scn_fade_in(2);
     scn_wait(60);
     scn_message(48);
-    scn_scene_close(kStage23);
+    scn_scene_close(STAGE_23);
 }
 
 }  // namespace
 
 void scn_ch4_walk_in_party() {
-    static const int32_t kOrder[] = {2, 4, 1, 6, 5, 3, 8, 7, -1};
-    for (int32_t i = 0; kOrder[i] >= 0; ++i) {
-        UnitRecord* u = member(kOrder[i]);
+    static const int32_t ORDER[] = {2, 4, 1, 6, 5, 3, 8, 7, -1};
+    for (int32_t i = 0; ORDER[i] >= 0; ++i) {
+        UnitRecord* u = member(ORDER[i]);
         if (!in_use(u)) continue;
-        if (kOrder[i] == 3) scn_walk(u, 2, 1);
+        if (ORDER[i] == 3) scn_walk(u, 2, 1);
         scn_walk_while(u, 3, [](const UnitRecord& r) { return r.x >= 7; });
         scn_walk_while(u, 2, [](const UnitRecord& r) { return r.y < 10; });
         map_move_unit_step(u, 5);
@@ -152,7 +152,7 @@ namespace {
 
 void stage26() {
     // The hall: a hole opens and its keeper leads the party down.
-    scn_scene_map(SCENE_MAP_HALL, SCENE_TILESET, kStage26Scene);
+    scn_scene_map(SCENE_MAP_HALL, SCENE_TILESET, STAGE_26_SCENE);
     scn_pose_char(CHAR_BACCHUS, 10);
     scn_pose_char(CHAR_LAPAR, 10);
     scn_pose_char(CHAR_WINIA, 4);
@@ -192,7 +192,7 @@ void stage26() {
     scn_fade_out(2);
 
     // The stage's own map: the rider arrives and the ground shakes.
-    scn_stage_map(g_stage_index, kNobody);
+    scn_stage_map(g_stage_index, NOBODY);
     gfx_clear_screen();
     gfx_fade_start(&g_default_palette, 0);
     scn_message(50);
@@ -215,7 +215,7 @@ void stage26() {
     snd_play_music(-1);
     gfx_shake_stop();
     scn_wait(60);
-    place_fresh(kStage26);
+    place_fresh(STAGE_26);
     scn_message(52);
     scn_fade_out(2);
     scn_centre_on_char(CHAR_LEADER);
@@ -223,11 +223,11 @@ void stage26() {
     scn_fade_in(2);
     scn_wait(60);
     scn_message(53);
-    scn_scene_close(kStage26);
+    scn_scene_close(STAGE_26);
 }
 
 void stage27() {
-    scn_scene_map(SCENE_MAP_FORT, SCENE_TILESET, kStage27Scene);
+    scn_scene_map(SCENE_MAP_FORT, SCENE_TILESET, STAGE_27_SCENE);
     for (int32_t c : {4, 5, 3, 8}) scn_pose_char(c, 10);
     scn_centre_on_char(CHAR_LEADER);
     map_redraw_view();
@@ -235,11 +235,11 @@ void stage27() {
     scn_fade_in(2);
     scn_wait(60);
     scn_message(48);
-    scn_scene_close(kStage27);
+    scn_scene_close(STAGE_27);
 }
 
 void stage29() {
-    scn_stage_map(g_stage_index, kStage28);
+    scn_stage_map(g_stage_index, STAGE_28);
     unit_load_stage_units(g_stage_index, 1);
     scn_centre_on_char(CHAR_LEADER);
     map_redraw_view();
@@ -250,11 +250,11 @@ void stage29() {
     scn_scroll_view(SCN_SCROLL_DOWN, MAP_SIDE);
     scn_wait(60);
     scn_message(49);
-    scn_scene_close(kStage29);
+    scn_scene_close(STAGE_29);
 }
 
 void stage30() {
-    scn_stage_map(g_stage_index, kStage30);
+    scn_stage_map(g_stage_index, STAGE_30);
     g_view_x = 7;
     g_view_y = 11;
     scn_pose_party(4);
@@ -276,12 +276,12 @@ void stage30() {
     }
     scn_play_stage_music();
     scn_message(99);
-    scn_scene_close(kStage30);
+    scn_scene_close(STAGE_30);
 }
 
 void stage31() {
     const int32_t prev = g_stage_index - 1;
-    scn_scene_map(prev, g_stage_tileset[static_cast<size_t>(prev)], kStage31Scene);
+    scn_scene_map(prev, g_stage_tileset[static_cast<size_t>(prev)], STAGE_31_SCENE);
     scn_pose_char(CHAR_SECOND_LEADER, 4);
     UnitRecord* spirit = scn_extra(65, 9, 16);
     if (spirit) map_center_view_on(spirit->x, spirit->y);
@@ -293,12 +293,12 @@ void stage31() {
     scn_blink_out(spirit);
     scn_wait(60);
     scn_message(98);
-    scn_scene_close(kStage31);
+    scn_scene_close(STAGE_31);
     snd_play_music(-1);
 }
 
 void stage32() {
-    scn_scene_map(SCENE_MAP_FORT, SCENE_TILESET, kStage32Scene);
+    scn_scene_map(SCENE_MAP_FORT, SCENE_TILESET, STAGE_32_SCENE);
     scn_pose_char(CHAR_SECOND_LEADER, 10);
     scn_pose_char(CHAR_SUMMONER, 10);
     scn_pose_char(CHAR_NOS, 4);
@@ -323,14 +323,14 @@ void stage32() {
     snd_play_effect(GATE_SOUND);
     scn_wait(30);
     scn_message(100);
-    scn_scene_close(kStage32);
+    scn_scene_close(STAGE_32);
 }
 
 // Stage 33's gate: the party gathers and the stairs open.
 int32_t stage33_gate() {
     scn_fade_out(2);
     scn_cutscene_begin();
-    place_fresh(kStage33Gate);
+    place_fresh(STAGE_33_GATE);
     for (int32_t s = 0; s < UNIT_SLOTS; ++s) {
         const UnitRecord& u = g_units[static_cast<size_t>(s)];
         if (u.number != 0) map_apply_walk_sprite(u.stats.class_id, 10);
@@ -355,9 +355,9 @@ int32_t stage33_gate() {
 
 void scn_ch4_stage_start() {
     static constexpr StageScene stages[] = {
-        {22, nullptr, kStage22}, {23, stage23, nullptr}, {24, stage24, nullptr}, {25, nullptr, kStage25},
-        {26, stage26, nullptr},  {27, stage27, nullptr}, {28, nullptr, kStage28}, {29, stage29, nullptr},
-        {30, stage30, nullptr},  {31, stage31, nullptr}, {32, stage32, nullptr},  {33, nullptr, kStage33},
+        {22, nullptr, STAGE_22}, {23, stage23, nullptr}, {24, stage24, nullptr}, {25, nullptr, STAGE_25},
+        {26, stage26, nullptr},  {27, stage27, nullptr}, {28, nullptr, STAGE_28}, {29, stage29, nullptr},
+        {30, stage30, nullptr},  {31, stage31, nullptr}, {32, stage32, nullptr},  {33, nullptr, STAGE_33},
     };
     scn_stage_start(stages);
 }

@@ -34,7 +34,7 @@ constexpr int32_t AMBUSH_MUSIC = 12;
 constexpr int32_t HIDDEN_MODE = 16;
 constexpr int32_t WALK_ON_MODE = 19;
 // The final chamber's 3 x 3 tiles, row by row, as the characters' codes.
-constexpr char kChamberTiles[] = "PQRSTUVde";
+constexpr char CHAMBER_TILES[] = "PQRSTUVde";
 constexpr int32_t CLEARED_TILE = 4;
 constexpr int32_t ALTAR_TILE = 96;
 constexpr int32_t STILL_X = 160, STILL_Y = 100, STILL_W = 320, STILL_H = 200;
@@ -52,28 +52,28 @@ bool on_grid(const UnitRecord* u) {
 
 // --- placement lists -----------------------------------------------------------------
 
-const PlacementEntry kStage34[] = {{1, 5, 29}, {2, 6, 29}, {3, 3, 30}, {4, 4, 29}, {5, 3, 29},
+const PlacementEntry STAGE_34[] = {{1, 5, 29}, {2, 6, 29}, {3, 3, 30}, {4, 4, 29}, {5, 3, 29},
                                    {6, 5, 30}, {7, 6, 30}, {8, 4, 30}, {-1, 0, 0}};
-const PlacementEntry kStage35Scene[] = {{1, 22, 6}, {2, 23, 6}, {3, 21, 8}, {4, 23, 7}, {5, 22, 7},
+const PlacementEntry STAGE_35_SCENE[] = {{1, 22, 6}, {2, 23, 6}, {3, 21, 8}, {4, 23, 7}, {5, 22, 7},
                                         {6, 21, 7}, {7, 23, 8}, {8, 22, 8}, {-1, 0, 0}};
-const PlacementEntry kStage35[] = {{1, 18, 4}, {2, 19, 4}, {3, 20, 3}, {4, 17, 3}, {5, 18, 3},
+const PlacementEntry STAGE_35[] = {{1, 18, 4}, {2, 19, 4}, {3, 20, 3}, {4, 17, 3}, {5, 18, 3},
                                    {6, 20, 4}, {7, 17, 4}, {8, 19, 3}, {-1, 0, 0}};
-const PlacementEntry kStage36[] = {{1, 20, 9},  {2, 21, 9},  {3, 19, 11}, {4, 19, 10}, {5, 20, 10},
+const PlacementEntry STAGE_36[] = {{1, 20, 9},  {2, 21, 9},  {3, 19, 11}, {4, 19, 10}, {5, 20, 10},
                                    {6, 21, 10}, {7, 21, 11}, {8, 20, 11}, {-1, 0, 0}};
-const PlacementEntry kStage37[] = {{1, 21, 22}, {2, 22, 22}, {3, 19, 23}, {4, 19, 22}, {5, 20, 22},
+const PlacementEntry STAGE_37[] = {{1, 21, 22}, {2, 22, 22}, {3, 19, 23}, {4, 19, 22}, {5, 20, 22},
                                    {6, 21, 23}, {7, 22, 23}, {8, 20, 23}, {-1, 0, 0}};
-const PlacementEntry kStage38[] = {{1, 21, 30}, {2, 22, 30}, {3, 19, 31}, {4, 19, 30}, {5, 20, 30},
+const PlacementEntry STAGE_38[] = {{1, 21, 30}, {2, 22, 30}, {3, 19, 31}, {4, 19, 30}, {5, 20, 30},
                                    {6, 21, 31}, {7, 22, 31}, {8, 20, 31}, {-1, 0, 0}};
-const PlacementEntry kAmbush[] = {{1, 20, 9},  {2, 21, 9},  {3, 19, 10}, {4, 22, 9}, {5, 19, 9},
+const PlacementEntry AMBUSH[] = {{1, 20, 9},  {2, 21, 9},  {3, 19, 10}, {4, 22, 9}, {5, 19, 9},
                                   {6, 21, 10}, {7, 22, 10}, {8, 20, 10}, {-1, 0, 0}};
-const PlacementEntry kStage39Scene[] = {{1, 21, 6}, {2, 20, 7}, {3, 22, 4}, {4, 22, 5}, {5, 21, 5},
+const PlacementEntry STAGE_39_SCENE[] = {{1, 21, 6}, {2, 20, 7}, {3, 22, 4}, {4, 22, 5}, {5, 21, 5},
                                         {6, 20, 4}, {7, 20, 5}, {8, 20, 6}, {-1, 0, 0}};
-const PlacementEntry kStage39[] = {{1, 19, 20}, {2, 20, 20}, {3, 17, 21}, {4, 17, 20}, {5, 18, 20},
+const PlacementEntry STAGE_39[] = {{1, 19, 20}, {2, 20, 20}, {3, 17, 21}, {4, 17, 20}, {5, 18, 20},
                                    {6, 19, 21}, {7, 20, 21}, {8, 18, 21}, {-1, 0, 0}};
 // Stage 40's first scene, and the closing scene, on stage 39's map.
-const PlacementEntry kAltar[] = {{1, 19, 7}, {2, 20, 7}, {3, 17, 8}, {4, 17, 7}, {5, 18, 7},
+const PlacementEntry ALTAR[] = {{1, 19, 7}, {2, 20, 7}, {3, 17, 8}, {4, 17, 7}, {5, 18, 7},
                                  {6, 19, 8}, {7, 20, 8}, {8, 18, 8}, {-1, 0, 0}};
-const PlacementEntry kStage40[] = {{1, 19, 15}, {2, 20, 15}, {3, 18, 17}, {4, 18, 16}, {5, 19, 16},
+const PlacementEntry STAGE_40[] = {{1, 19, 15}, {2, 20, 15}, {3, 18, 17}, {4, 18, 16}, {5, 19, 16},
                                    {6, 20, 16}, {7, 20, 17}, {8, 19, 17}, {-1, 0, 0}};
 
 // --- scene helpers --------------------------------------------------------------------
@@ -116,7 +116,7 @@ void walk_to_the_door(UnitRecord* u) {
 
 void stage35() {
     const int32_t prev = g_stage_index - 1;
-    previous_stage_map(kStage35Scene);
+    previous_stage_map(STAGE_35_SCENE);
     snd_play_music(g_stage_music[static_cast<size_t>(prev)]);
     scn_pose_party(10);
     scn_centre_on_char(CHAR_LEADER);
@@ -145,11 +145,11 @@ void stage35() {
     snd_play_music(8);
     scn_wait(120);
     scn_message(100);
-    scn_scene_close(kStage35);
+    scn_scene_close(STAGE_35);
 }
 
 void stage36() {
-    scn_stage_map(g_stage_index, kStage36);
+    scn_stage_map(g_stage_index, STAGE_36);
     scn_pose_party(10);
     UnitRecord* knight = scn_extra(50, 20, 7);
     centre_on(knight);
@@ -163,11 +163,11 @@ void stage36() {
     appear(50, 15, 3);
     scn_wait(60);
     scn_message(50);
-    scn_scene_close(kStage36);
+    scn_scene_close(STAGE_36);
 }
 
 void stage39() {
-    previous_stage_map(kStage39Scene);
+    previous_stage_map(STAGE_39_SCENE);
     scn_pose_char(CHAR_SECOND_LEADER, 7);
     UnitRecord* sage = scn_extra(66, 21, 7);
     centre_on(sage);
@@ -195,13 +195,13 @@ void stage39() {
         scn_message(u->stats.char_id == CHAR_SECOND_LEADER ? 99 : 100);
         scn_off_grid(u);
     }
-    scn_scene_close(kStage39);
+    scn_scene_close(STAGE_39);
 }
 
 void stage40() {
     // On the altar: the dark one speaks and the ground shakes.
     const int32_t prev = g_stage_index - 1;
-    previous_stage_map(kAltar);
+    previous_stage_map(ALTAR);
     snd_play_music(g_stage_music[static_cast<size_t>(prev)]);
     UnitRecord* dark = scn_extra(28, 19, 5);
     centre_on(dark);
@@ -222,7 +222,7 @@ void stage40() {
     gfx_shake_stop();
 
     // The stage's own map: the way up to the last chamber.
-    scn_stage_map(g_stage_index, kStage40);
+    scn_stage_map(g_stage_index, STAGE_40);
     scn_centre_on_char(CHAR_LEADER);
     map_redraw_view();
     scn_fade_in(2);
@@ -234,7 +234,7 @@ void stage40() {
     scn_scroll_view(SCN_SCROLL_UP, MAP_SIDE);
     scn_wait(60);
     scn_message(67);
-    scn_scene_close(kStage40);
+    scn_scene_close(STAGE_40);
 }
 
 // --- stage 38: the pads and the ambush ------------------------------------------------------
@@ -270,7 +270,7 @@ int32_t ambush() {
     scn_cutscene_begin();
     for (int32_t s = 0; s < UNIT_PARTY_SLOTS; ++s) scn_off_grid(&g_units[static_cast<size_t>(s)]);
     unit_remove_enemies();
-    scn_place_list(kAmbush);
+    scn_place_list(AMBUSH);
     scn_centre_on_char(CHAR_LEADER);
     map_redraw_view();
     scn_fade_in(2);
@@ -324,8 +324,8 @@ void true_shape(UnitRecord* boss, int32_t class_id, int32_t last_words) {
 // The five cells of the last enemy's body, its own and the four around it,
 // take its unit number; or, emptying, lose it.
 void fill_body(const UnitRecord* u, bool empty = false) {
-    static const int32_t kAround[5][2] = {{0, 0}, {1, 0}, {-1, 0}, {0, 1}, {0, -1}};
-    for (const auto& d : kAround) {
+    static const int32_t AROUND[5][2] = {{0, 0}, {1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+    for (const auto& d : AROUND) {
         const int32_t x = u->x + d[0], y = u->y + d[1];
         if (!map_on_map(x, y)) continue;
         if (!empty)
@@ -371,7 +371,7 @@ void second_rising(UnitRecord* first, UnitRecord* target) {
     if (body && body != target) target->number = 0;
     fill_body(body ? body : target);
     for (int32_t k = 0; k < 9; ++k)
-        scn_set_tile(target->x - 1 + k % 3, target->y - 1 + k / 3, static_cast<uint8_t>(kChamberTiles[k]));
+        scn_set_tile(target->x - 1 + k % 3, target->y - 1 + k / 3, static_cast<uint8_t>(CHAMBER_TILES[k]));
     map_redraw_view();
     scn_fade_in(2);
     scn_wait(60);
@@ -398,7 +398,7 @@ void the_end(UnitRecord* target) {
     scn_message(51);
     fade_to_white();
     map_free_map_graphics();
-    previous_stage_map(kAltar);
+    previous_stage_map(ALTAR);
     scn_pose_party(10);
     UnitRecord* elder = scn_extra(27, 19, 5, HIDDEN_MODE);
     centre_on(elder);
@@ -449,8 +449,8 @@ void the_end(UnitRecord* target) {
 
 void scn_ch5_stage_start() {
     static constexpr StageScene stages[] = {
-        {34, nullptr, kStage34}, {35, stage35, nullptr}, {36, stage36, nullptr}, {37, nullptr, kStage37},
-        {38, nullptr, kStage38}, {39, stage39, nullptr}, {40, stage40, nullptr},
+        {34, nullptr, STAGE_34}, {35, stage35, nullptr}, {36, stage36, nullptr}, {37, nullptr, STAGE_37},
+        {38, nullptr, STAGE_38}, {39, stage39, nullptr}, {40, stage40, nullptr},
     };
     scn_stage_start(stages);
 }

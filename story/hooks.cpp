@@ -16,14 +16,14 @@ std::array<uint16_t, SCN_STAGE_FLAGS> g_stage_flags{};
 
 namespace {
 
-constexpr ShopStockRow kHerbAndTequila = {{1, 5, 0, 0}};
+constexpr ShopStockRow HERB_AND_TEQUILA = {{1, 5, 0, 0}};
 
 }  // namespace
 
 const std::array<ShopStockRow, SCN_STAGES> g_shop_stock = [] {
     std::array<ShopStockRow, SCN_STAGES> rows{};
-    rows[1] = kHerbAndTequila;
-    rows[2] = kHerbAndTequila;
+    rows[1] = HERB_AND_TEQUILA;
+    rows[2] = HERB_AND_TEQUILA;
     rows[4] = {{20, 14, 1, 5}};
     rows[11] = {{32, 26, 1, 5}};
     rows[14] = {{21, 14, 38, 5}};

@@ -44,7 +44,7 @@ struct WindowLayout {
     int32_t text_col;
     int32_t first_row;
 };
-constexpr WindowLayout kWindows[2] = {{4, 20, 26, 3}, {56, 200, 6, 12}};
+constexpr WindowLayout WINDOWS[2] = {{4, 20, 26, 3}, {56, 200, 6, 12}};
 constexpr int32_t FRAME_COL = 6;
 constexpr int32_t FRAME_COLS = 68;
 constexpr int32_t TEXT_ROWS = 5;
@@ -70,7 +70,7 @@ void put_back(const SavedArea& area) {
 struct MessageRun {
     std::initializer_list<MsgArg> args;
     int32_t window = 1;
-    int32_t row = kWindows[1].first_row;
+    int32_t row = WINDOWS[1].first_row;
     int32_t indent = 0;
     SavedArea text_area[2];
     SavedArea face_box[2];
@@ -82,7 +82,7 @@ struct MessageRun {
         if (cursor_was_shown) win_cursor_flag_on();
     }
 
-    const WindowLayout& layout() const { return kWindows[window]; }
+    const WindowLayout& layout() const { return WINDOWS[window]; }
 
     // Argument n when it is given and of the kind asked for, else null.
     const UnitRecord* unit_arg(int32_t n) const {

@@ -29,7 +29,7 @@ constexpr int32_t NO_DISTANCE = 99;
 constexpr uint8_t OCC_MARKS = OCC_MARK_A | OCC_MARK_B;
 
 // Ring steps: (right, down), (down, left), (left, up), (up, right).
-constexpr int32_t kRingStep[4][2] = {{1, 1}, {-1, 1}, {-1, -1}, {1, -1}};
+constexpr int32_t RING_STEP[4][2] = {{1, 1}, {-1, 1}, {-1, -1}, {1, -1}};
 
 int32_t slot_of(const UnitRecord* u) { return static_cast<int32_t>(u - g_units.data()); }
 bool party_slot(const UnitRecord* u) { return slot_of(u) < UNIT_PARTY_SLOTS; }
@@ -59,7 +59,7 @@ int32_t range_points(int32_t x, int32_t y) { return g_move_range ? g_move_range[
 template <class F>
 void walk_ring(int32_t cx, int32_t cy, int32_t r, F f) {
     int32_t x = cx, y = cy - r;
-    for (const auto& step : kRingStep)
+    for (const auto& step : RING_STEP)
         for (int32_t s = 0; s < r; ++s) {
             x += step[0];
             y += step[1];

@@ -284,11 +284,11 @@ void map_mark_attack_ring(UnitRecord* u) {
     const uint32_t f = item_get(u->stats.weapon).flags;
     const bool healer = is_healer(u);
     const bool reach[4] = {false, healer || (f & ITEM_DIRECT), healer || (f & ITEM_NEAR), (f & ITEM_FAR) != 0};
-    static constexpr int32_t kStep[4][2] = {{1, 1}, {-1, 1}, {-1, -1}, {1, -1}};
+    static constexpr int32_t STEP[4][2] = {{1, 1}, {-1, 1}, {-1, -1}, {1, -1}};
     for (int32_t r = 1; r <= 3; ++r) {
         if (!reach[r]) continue;
         int32_t x = u->x, y = u->y - r;
-        for (const auto& step : kStep)
+        for (const auto& step : STEP)
             for (int32_t s = 0; s < r; ++s) {
                 x += step[0];
                 y += step[1];

@@ -32,8 +32,8 @@ const std::array<SummonRow, SUMMON_ROWS> g_summon_rows = {{
 
 namespace {
 
-constexpr int32_t kMaxHpCap = 150;
-constexpr int32_t kStatCap = 99;
+constexpr int32_t MAX_HP_CAP = 150;
+constexpr int32_t STAT_CAP = 99;
 
 // A stat booster: the stat it raises, by how much, its cap and its line.
 struct Booster {
@@ -43,19 +43,19 @@ struct Booster {
     int32_t cap;
     const char* line;
 };
-constexpr Booster kBoosters[] = {
-    {7, &UnitStats::max_hp, 5, kMaxHpCap, "/7체력의 한계/*가 5 올라갔다!"},
-    {8, &UnitStats::intelligence, 3, kStatCap, "   /7지력/* 이 3 올라갔다!    "},
-    {9, &UnitStats::agility, 3, kStatCap, "  /7민첩성/* 이 3 올라갔다!   "},
-    {10, &UnitStats::defence, 3, kStatCap, "  /7방어력/* 이 3 올라갔다!   "},
-    {11, &UnitStats::attack, 3, kStatCap, "  /7공격력/* 이 3 올라갔다!   "},
-    {12, &UnitStats::magic_defence, 3, kStatCap, " /7마법방어/* 가 3 올라갔다!  "},
+constexpr Booster BOOSTERS[] = {
+    {7, &UnitStats::max_hp, 5, MAX_HP_CAP, "/7체력의 한계/*가 5 올라갔다!"},
+    {8, &UnitStats::intelligence, 3, STAT_CAP, "   /7지력/* 이 3 올라갔다!    "},
+    {9, &UnitStats::agility, 3, STAT_CAP, "  /7민첩성/* 이 3 올라갔다!   "},
+    {10, &UnitStats::defence, 3, STAT_CAP, "  /7방어력/* 이 3 올라갔다!   "},
+    {11, &UnitStats::attack, 3, STAT_CAP, "  /7공격력/* 이 3 올라갔다!   "},
+    {12, &UnitStats::magic_defence, 3, STAT_CAP, " /7마법방어/* 가 3 올라갔다!  "},
 };
 
-const char* const kSummonMenu[] = {g_summon_rows[0].line, g_summon_rows[1].line, g_summon_rows[2].line,
+const char* const SUMMON_MENU[] = {g_summon_rows[0].line, g_summon_rows[1].line, g_summon_rows[2].line,
                                    g_summon_rows[3].line, nullptr};
 
-constexpr const char* kPickUnitText = "유닛을 선택해 주십시오.";
+constexpr const char* PICK_UNIT_TEXT = "유닛을 선택해 주십시오.";
 
 uint8_t& occ_at(int32_t x, int32_t y) { return g_occupancy.cells[y * MAP_SIDE + x]; }
 
@@ -63,8 +63,8 @@ uint8_t& occ_at(int32_t x, int32_t y) { return g_occupancy.cells[y * MAP_SIDE + 
 // stands in the lower half of the view.
 void draw_pick_window(const UnitRecord* user) {
     const int32_t row = user->y - g_view_y > g_view_rows / 2 ? 2 : 16;
-    menu_draw_window(6, row, static_cast<int32_t>(std::strlen(kPickUnitText)), 1);
-    txt_draw_string(6, row, kPickUnitText, 15);
+    menu_draw_window(6, row, static_cast<int32_t>(std::strlen(PICK_UNIT_TEXT)), 1);
+    txt_draw_string(6, row, PICK_UNIT_TEXT, 15);
 }
 
 void take_one_piece(BagEntry& e) {
@@ -199,7 +199,7 @@ void summon_or_dismiss(UnitRecord* user) {
         }
         return;
     }
-    const int32_t k = menu_list_select(-1, -1, kSummonMenu, -1, 1);
+    const int32_t k = menu_list_select(-1, -1, SUMMON_MENU, -1, 1);
     if (k < 0 || k >= SUMMON_ROWS) return;
     const SummonRow& row = g_summon_rows[static_cast<size_t>(k)];
     UnitStats stats = user->stats;
@@ -242,7 +242,7 @@ void use_booster(UnitRecord* target, BagEntry& entry) {
     take_one_piece(entry);
     menu_draw_window(25, 9, 30, 1);
     const Booster* booster = nullptr;
-    for (const Booster& b : kBoosters)
+    for (const Booster& b : BOOSTERS)
         if (b.item_id == id) booster = &b;
     if (booster) {
         int16_t& value = target->stats.*(booster->stat);

@@ -24,11 +24,11 @@
 
 namespace {
 
-constexpr int32_t kShopMusic = 13;
-constexpr int32_t kBagListCol = 5;
-constexpr int32_t kBagListRow = 4;
+constexpr int32_t SHOP_MUSIC = 13;
+constexpr int32_t BAG_LIST_COL = 5;
+constexpr int32_t BAG_LIST_ROW = 4;
 
-const char* const kBagActions[] = {"  본  다  ", "  쓴  다  ", "  판  다  ", "  5개 판다 ", " 10개 판다 ", nullptr};
+const char* const BAG_ACTIONS[] = {"  본  다  ", "  쓴  다  ", "  판  다  ", "  5개 판다 ", " 10개 판다 ", nullptr};
 enum { ACT_LOOK, ACT_USE, ACT_SELL1, ACT_SELL5, ACT_SELL10 };
 
 void draw_money_line() {
@@ -42,7 +42,7 @@ void draw_bag_list(UnitRecord* unit) {
     const int32_t cls = unit ? unit->stats.class_id : -1;
     for (int32_t i = 0; i < BAG_ENTRIES; ++i) {
         const BagEntry& e = g_bag[static_cast<size_t>(i)];
-        item_draw_list_line(kBagListCol, kBagListRow + i, e.item_id, e.count, cls);
+        item_draw_list_line(BAG_LIST_COL, BAG_LIST_ROW + i, e.item_id, e.count, cls);
     }
 }
 
@@ -114,7 +114,7 @@ int32_t item_bag_screen(const char* title, UnitRecord* unit) {
 
     menu_clear_hit_rects();
     for (int32_t i = 0; i < BAG_ENTRIES; ++i)
-        menu_set_hit_rect(i, 40, (kBagListRow + i) * MENU_ROW_H, 560, MENU_ROW_H, menu_hover_box_light);
+        menu_set_hit_rect(i, 40, (BAG_LIST_ROW + i) * MENU_ROW_H, 560, MENU_ROW_H, menu_hover_box_light);
     draw_bag_list(unit);
     draw_money_line();
     gfx_fade_to(&colours, 1);
@@ -126,7 +126,7 @@ int32_t item_bag_screen(const char* title, UnitRecord* unit) {
         const int32_t id = g_bag[static_cast<size_t>(k)].item_id;
         if (id == 0) continue;
         menu_hover_box_light(1, &g_hit_rects[k]);
-        const int32_t action = menu_list_select(30, k + 2, kBagActions, -1, 1);
+        const int32_t action = menu_list_select(30, k + 2, BAG_ACTIONS, -1, 1);
         menu_hover_box_light(0, &g_hit_rects[k]);
         if (action == ACT_LOOK) {
             gfx_fill_rect(32, 240, 607, 371, 14);
@@ -159,7 +159,7 @@ int32_t item_bag_screen(const char* title, UnitRecord* unit) {
 void item_shop_buy(UnitRecord* customer, const ShopStockRow& stock) {
     if (!customer) return;
     const int32_t saved_track = g_music_track;
-    snd_play_music(kShopMusic);
+    snd_play_music(SHOP_MUSIC);
     const int32_t talk = 576 + customer->stats.char_id;
     const char* customer_name = unit_display_name(&customer->stats);
 

@@ -130,112 +130,112 @@ std::array<ChestRecord, CHEST_RECORDS> g_chests{};
 
 namespace {
 
-constexpr ChestRecord kChestEnd = {0, -1, -1, 0, 0};
+constexpr ChestRecord CHEST_END = {0, -1, -1, 0, 0};
 
-constexpr ChestRecord kChests00[] = {
+constexpr ChestRecord CHESTS_00[] = {
     {CHEST_FOUND, 30, 19, 0, 1}, {CHEST_FOUND, 16, 8, 0, 4}, {CHEST_FOUND, 23, 8, 0, 4},
-    kChestEnd};
-constexpr ChestRecord kChests01[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_01[] = {
     {CHEST_HIDDEN, 4, 27, 0, 5}, {CHEST_HIDDEN, 33, 26, 0, 5},
-    kChestEnd};
-constexpr ChestRecord kChests02[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_02[] = {
     {CHEST_HIDDEN, 9, 10, 0, 5}, {CHEST_HIDDEN, 32, 17, 0, 5}, {CHEST_HIDDEN, 31, 28, 0, 5},
-    kChestEnd};
-constexpr ChestRecord kChests03[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_03[] = {
     {CHEST_FOUND, 18, 21, 0, 8}, {CHEST_FOUND, 19, 21, 0, 9}, {CHEST_FOUND, 20, 21, 0, 10}, {CHEST_FOUND, 21, 21, 0, 11},
     {CHEST_FOUND, 22, 21, 0, 12},
-    kChestEnd};
-constexpr ChestRecord kChests04[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_04[] = {
     {CHEST_HIDDEN, 4, 19, 0, 5},
-    kChestEnd};
-constexpr ChestRecord kChests05[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_05[] = {
     {CHEST_FOUND, 20, 10, 0, 4}, {CHEST_FOUND, 16, 21, 0, 4}, {CHEST_FOUND, 24, 21, 0, 5}, {CHEST_FOUND, 24, 18, 0, 5},
-    kChestEnd};
-constexpr ChestRecord kChests10[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_10[] = {
     {CHEST_OPENED, 22, 9, 0, 0}, {CHEST_OPENED, 23, 9, 0, 0}, {CHEST_OPENED, 10, 10, 0, 0}, {CHEST_OPENED, 9, 1, 0, 0},
     {CHEST_OPENED, 25, 1, 0, 0}, {CHEST_OPENED, 22, 1, 0, 0}, {CHEST_OPENED, 23, 1, 0, 0}, {CHEST_OPENED, 17, 14, 0, 0},
     {CHEST_OPENED, 18, 14, 0, 0}, {CHEST_OPENED, 19, 14, 0, 0}, {CHEST_OPENED, 20, 14, 0, 0}, {CHEST_OPENED, 26, 20, 0, 0},
     {CHEST_OPENED, 27, 20, 0, 0}, {CHEST_OPENED, 28, 20, 0, 0}, {CHEST_FOUND, 3, 11, 0, 4}, {CHEST_FOUND, 34, 11, 0, 4},
-    kChestEnd};
-constexpr ChestRecord kChests11[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_11[] = {
     {CHEST_HIDDEN, 26, 25, 0, 4}, {CHEST_HIDDEN, 3, 2, 0, 4},
-    kChestEnd};
-constexpr ChestRecord kChests12[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_12[] = {
     {CHEST_FOUND, 16, 8, 0, 8}, {CHEST_FOUND, 24, 18, 0, 9}, {CHEST_FOUND, 19, 20, 0, 10}, {CHEST_FOUND, 20, 20, 0, 11},
     {CHEST_FOUND, 21, 20, 0, 12},
-    kChestEnd};
-constexpr ChestRecord kChests13[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_13[] = {
     {CHEST_HIDDEN, 36, 13, 0, 4},
-    kChestEnd};
-constexpr ChestRecord kChests14[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_14[] = {
     {CHEST_HIDDEN, 11, 3, 0, 4},
-    kChestEnd};
-constexpr ChestRecord kChests15[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_15[] = {
     {CHEST_HIDDEN, 30, 23, 0, 50},
-    kChestEnd};
-constexpr ChestRecord kChests16[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_16[] = {
     {CHEST_HIDDEN, 29, 26, 0, 51},
-    kChestEnd};
-constexpr ChestRecord kChests17[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_17[] = {
     {CHEST_FOUND, 16, 24, 0, 52},
-    kChestEnd};
-constexpr ChestRecord kChests18[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_18[] = {
     {CHEST_FOUND, 29, 26, 0, 5},
-    kChestEnd};
-constexpr ChestRecord kChests19[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_19[] = {
     {CHEST_FOUND, 16, 28, 0, 7}, {CHEST_FOUND, 24, 18, 0, 5},
-    kChestEnd};
-constexpr ChestRecord kChests20[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_20[] = {
     {CHEST_FOUND, 27, 18, 0, 7}, {CHEST_FOUND, 20, 18, 0, 15}, {CHEST_FOUND, 29, 18, 0, 27}, {CHEST_FOUND, 9, 18, 0, 33},
     {CHEST_FOUND, 10, 18, 0, 5}, {CHEST_FOUND, 11, 18, 0, 10}, {CHEST_FOUND, 7, 2, 0, 10}, {CHEST_FOUND, 8, 2, 0, 12},
     {CHEST_FOUND, 30, 8, 0, 9}, {CHEST_FOUND, 31, 8, 0, 9}, {CHEST_FOUND, 7, 8, 0, 12}, {CHEST_FOUND, 8, 8, 0, 5},
-    kChestEnd};
-constexpr ChestRecord kChests23[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_23[] = {
     {CHEST_HIDDEN, 38, 1, 0, 5},
-    kChestEnd};
-constexpr ChestRecord kChests26[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_26[] = {
     {CHEST_HIDDEN, 8, 30, 0, 7}, {CHEST_HIDDEN, 14, 4, 0, 5}, {CHEST_HIDDEN, 37, 12, 0, 4},
-    kChestEnd};
-constexpr ChestRecord kChests27[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_27[] = {
     {CHEST_FOUND, 29, 9, 0, 16}, {CHEST_FOUND, 8, 9, 0, 28}, {CHEST_FOUND, 35, 19, 0, 34}, {CHEST_FOUND, 2, 19, 0, 4},
-    kChestEnd};
-constexpr ChestRecord kChests28[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_28[] = {
     {CHEST_FOUND, 35, 21, 0, 7}, {CHEST_FOUND, 2, 21, 0, 5},
-    kChestEnd};
-constexpr ChestRecord kChests29[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_29[] = {
     {CHEST_HIDDEN, 24, 16, 0, 12}, {CHEST_FOUND, 30, 6, 0, 5},
-    kChestEnd};
-constexpr ChestRecord kChests31[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_31[] = {
     {CHEST_FOUND, 37, 24, 0, 7}, {CHEST_FOUND, 37, 0, 0, 40}, {CHEST_FOUND, 0, 0, 0, 45}, {CHEST_FOUND, 29, 0, 0, 53},
     {CHEST_FOUND, 30, 13, 0, 56}, {CHEST_FOUND, 4, 4, 0, 5}, {CHEST_FOUND, 17, 2, 0, 9}, {CHEST_FOUND, 32, 18, 0, 4},
-    kChestEnd};
-constexpr ChestRecord kChests32[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_32[] = {
     {CHEST_FOUND, 1, 23, 0, 7}, {CHEST_FOUND, 1, 15, 0, 6}, {CHEST_FOUND, 13, 15, 0, 46}, {CHEST_FOUND, 20, 1, 0, 6},
     {CHEST_FOUND, 34, 1, 0, 6}, {CHEST_FOUND, 27, 13, 0, 6},
-    kChestEnd};
-constexpr ChestRecord kChests33[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_33[] = {
     {CHEST_FOUND, 1, 2, 0, 7}, {CHEST_FOUND, 10, 2, 0, 6}, {CHEST_FOUND, 30, 2, 0, 6}, {CHEST_FOUND, 1, 9, 0, 35},
     {CHEST_FOUND, 2, 16, 0, 17}, {CHEST_FOUND, 17, 16, 0, 5}, {CHEST_FOUND, 26, 16, 0, 57}, {CHEST_FOUND, 13, 24, 0, 29},
     {CHEST_FOUND, 21, 24, 0, 23}, {CHEST_FOUND, 30, 25, 0, 6},
-    kChestEnd};
-constexpr ChestRecord kChests34[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_34[] = {
     {CHEST_FOUND, 7, 22, 0, 47}, {CHEST_FOUND, 30, 22, 0, 5},
-    kChestEnd};
-constexpr ChestRecord kChests35[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_35[] = {
     {CHEST_FOUND, 19, 13, 0, 7}, {CHEST_FOUND, 21, 13, 0, 6},
-    kChestEnd};
-constexpr ChestRecord kChests36[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_36[] = {
     {CHEST_FOUND, 29, 18, 0, 7}, {CHEST_FOUND, 41, 8, 0, 6}, {CHEST_FOUND, 4, 21, 0, 41},
-    kChestEnd};
-constexpr ChestRecord kChests37[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_37[] = {
     {CHEST_FOUND, 4, 7, 0, 7}, {CHEST_FOUND, 5, 7, 0, 24}, {CHEST_FOUND, 36, 7, 0, 18}, {CHEST_FOUND, 37, 7, 0, 48},
     {CHEST_FOUND, 1, 20, 0, 36}, {CHEST_FOUND, 2, 20, 0, 30}, {CHEST_FOUND, 39, 20, 0, 42}, {CHEST_FOUND, 40, 20, 0, 54},
-    kChestEnd};
-constexpr ChestRecord kChests38[] = {
+    CHEST_END};
+constexpr ChestRecord CHESTS_38[] = {
     {CHEST_FOUND, 31, 5, 0, 7}, {CHEST_FOUND, 32, 5, 0, 6}, {CHEST_FOUND, 5, 5, 0, 6}, {CHEST_FOUND, 6, 5, 0, 6},
-    kChestEnd};
+    CHEST_END};
 
-constexpr int32_t kChestOpenEffect = 55;
+constexpr int32_t CHEST_OPEN_EFFECT = 55;
 
 // Message sections of the item texts in the shared file 51.
 int32_t info_message_id(int32_t item_id) { return item_id < 62 ? 321 + item_id : 360 + item_id; }
@@ -261,14 +261,14 @@ void draw_change_mark(int32_t diff) {
 }  // namespace
 
 const std::array<const ChestRecord*, CHEST_STAGES> g_stage_chests = {
-    kChests00, kChests01, kChests02, kChests03, kChests04,
-    kChests05, nullptr, nullptr, nullptr, nullptr,
-    kChests10, kChests11, kChests12, kChests13, kChests14,
-    kChests15, kChests16, kChests17, kChests18, kChests19,
-    kChests20, nullptr, nullptr, kChests23, nullptr,
-    nullptr, kChests26, kChests27, kChests28, kChests29,
-    nullptr, kChests31, kChests32, kChests33, kChests34,
-    kChests35, kChests36, kChests37, kChests38, nullptr,
+    CHESTS_00, CHESTS_01, CHESTS_02, CHESTS_03, CHESTS_04,
+    CHESTS_05, nullptr, nullptr, nullptr, nullptr,
+    CHESTS_10, CHESTS_11, CHESTS_12, CHESTS_13, CHESTS_14,
+    CHESTS_15, CHESTS_16, CHESTS_17, CHESTS_18, CHESTS_19,
+    CHESTS_20, nullptr, nullptr, CHESTS_23, nullptr,
+    nullptr, CHESTS_26, CHESTS_27, CHESTS_28, CHESTS_29,
+    nullptr, CHESTS_31, CHESTS_32, CHESTS_33, CHESTS_34,
+    CHESTS_35, CHESTS_36, CHESTS_37, CHESTS_38, nullptr,
 };
 
 const ItemRecord& item_get(int32_t item_id) {
@@ -316,8 +316,8 @@ int32_t item_usable_by_class(int32_t item_id, int32_t class_id) {
 }
 
 int32_t unit_class_is_final(int32_t class_id) {
-    static constexpr int32_t kBaseClasses[7] = {0, 2, 4, 6, 8, 10, 12};
-    for (int32_t c : kBaseClasses)
+    static constexpr int32_t BASE_CLASSES[7] = {0, 2, 4, 6, 8, 10, 12};
+    for (int32_t c : BASE_CLASSES)
         if (c == class_id) return 0;
     return 1;
 }
@@ -399,7 +399,7 @@ void item_check_treasure(UnitRecord* unit) {
         if (dir != 4 || chest.state != CHEST_FOUND) continue;
 
         std::string text = "보물상자 안";
-        snd_play_effect(kChestOpenEffect);
+        snd_play_effect(CHEST_OPEN_EFFECT);
         bool taken = true;
         if (chest.gold >= 1) {
             text += "텅 빔 /9";
@@ -470,9 +470,9 @@ void item_show_kind(UnitRecord* unit, int32_t item_id, int32_t kinds) {
     case ITEM_FAR: return txt_draw_string(-1, 0, "원거리", 6);
     default: break;
     }
-    static constexpr std::pair<uint32_t, const char*> kLetters[3] = {{ITEM_DIRECT, "직"}, {ITEM_NEAR, "근"}, {ITEM_FAR, "원"}};
+    static constexpr std::pair<uint32_t, const char*> LETTERS[3] = {{ITEM_DIRECT, "직"}, {ITEM_NEAR, "근"}, {ITEM_FAR, "원"}};
     bool first = true;
-    for (const auto& [bit, letter] : kLetters) {
+    for (const auto& [bit, letter] : LETTERS) {
         if (!(f & bit)) continue;
         if (!first) txt_draw_string(-1, 0, "／", 15);
         txt_draw_string(-1, 0, letter, 9);

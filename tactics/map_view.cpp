@@ -47,7 +47,7 @@ constexpr int32_t VIEW_LEFT = 16;
 constexpr int32_t VIEW_BOTTOM = 384;      // lines 384..415 are the margin below the view
 constexpr int32_t SCROLL_PIXELS = 32;
 constexpr int32_t WALK_FRAMES = 16;
-const int32_t kWalkSteps[4] = {0, 1, 2, 1};
+const int32_t WALK_STEPS[4] = {0, 1, 2, 1};
 
 // Chest icon for a map cell: the first chest record there that is found (2)
 // or opened (3) gives icon 2 or 4; -1 none (hidden chests are not drawn).
@@ -437,7 +437,7 @@ void map_move_unit_step(UnitRecord* unit, int32_t direction) {
             const int32_t fx = x0 + (x1 - x0) * f / WALK_FRAMES;
             const int32_t fy = y0 + (y1 - y0) * f / WALK_FRAMES;
             walk_save(under, fx, fy);
-            gfx_draw_cell32_sheet(fx, fy, base + kWalkSteps[(g_walk_frame_counter / 4) % 4]);
+            gfx_draw_cell32_sheet(fx, fy, base + WALK_STEPS[(g_walk_frame_counter / 4) % 4]);
             g_walk_frame_counter = (g_walk_frame_counter + 1) % WALK_FRAMES;
             sys_invalidate(g_hwnd_game);
             wait_one_ms();

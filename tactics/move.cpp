@@ -78,8 +78,8 @@ uint8_t* g_move_range = nullptr;
 namespace {
 
 // Neighbour offsets by direction code: up, right, down, left.
-constexpr int32_t kDx[4] = {0, 1, 0, -1};
-constexpr int32_t kDy[4] = {-1, 0, 1, 0};
+constexpr int32_t DX[4] = {0, 1, 0, -1};
+constexpr int32_t DY[4] = {-1, 0, 1, 0};
 
 bool computer_side(const UnitRecord* u) { return u->stats.ai_mode > 0; }
 bool walk_on(const UnitRecord* u) { return u->stats.ai_mode == AI_MODE_WALK_ON; }
@@ -122,7 +122,7 @@ void flood(UnitRecord* unit, int32_t sx, int32_t sy, const int32_t costs[11], in
             // the start cell is exempt.
             if (level != MOVE_BUDGET && map_zoc_check(unit, x, y)) continue;
             for (int32_t d = 0; d < 4; ++d) {
-                const int32_t nx = x + kDx[d], ny = y + kDy[d];
+                const int32_t nx = x + DX[d], ny = y + DY[d];
                 if (nx < 0 || ny < 0 || nx >= w || ny >= h) continue;
                 const int32_t left = level - costs[map_terrain_class_at(nx, ny)];
                 uint8_t& cell = range_at(nx, ny);
@@ -190,7 +190,7 @@ void map_flood_move_range(UnitRecord* unit, int32_t x, int32_t y, const int32_t 
 int32_t map_zoc_check(const UnitRecord* unit, int32_t x, int32_t y) {
     if (walk_on(unit)) return 0;
     for (int32_t d = 0; d < 4; ++d) {
-        const int32_t nx = x + kDx[d], ny = y + kDy[d];
+        const int32_t nx = x + DX[d], ny = y + DY[d];
         if (!map_on_map(nx, ny)) continue;
         const UnitRecord* occ = unit_at_cell(nx, ny);
         if (!occ || occ->stats.hp == 0 || walk_on(occ) || computer_side(occ) == computer_side(unit)) continue;
@@ -211,15 +211,15 @@ int32_t map_trace_move_path(UnitRecord* unit, int32_t tx, int32_t ty, MovePath& 
         const int32_t want = (range_at(x, y) + costs[map_terrain_class_at(x, y)]) & 0xFF;
         int32_t found = -1;
         for (int32_t d = 0; d < 4 && found < 0; ++d) {
-            const int32_t nx = x + kDx[d], ny = y + kDy[d];
+            const int32_t nx = x + DX[d], ny = y + DY[d];
             if (!map_on_map(nx, ny) || range_at(nx, ny) != want) continue;
             if ((nx == unit->x && ny == unit->y) || !map_zoc_check(unit, nx, ny)) found = d;
         }
         // No predecessor, or a path longer than the budget allows.
         if (found < 0 || steps >= MOVE_PATH_MAX) return 0;
         out[static_cast<size_t>(steps++)] = (found + 2) & 3;
-        x += kDx[found];
-        y += kDy[found];
+        x += DX[found];
+        y += DY[found];
         if (range_at(x, y) == MOVE_BUDGET) return steps;
     }
 }

@@ -58,8 +58,8 @@ bool cell_allowed(int32_t mode, int32_t x, int32_t y) {
 // The multi-cell boss: every part shows the lowest HP of the parts next to
 // it, so pointing at one part lowers its HP to that of a weaker neighbour.
 void sync_multi_cell_hp(UnitRecord* u) {
-    static constexpr int32_t kOff[8][2] = {{1, 0}, {2, 0}, {-1, 0}, {-2, 0}, {0, 1}, {0, 2}, {0, -1}, {0, -2}};
-    for (const auto& o : kOff) {
+    static constexpr int32_t NEAR_OFFSETS[8][2] = {{1, 0}, {2, 0}, {-1, 0}, {-2, 0}, {0, 1}, {0, 2}, {0, -1}, {0, -2}};
+    for (const auto& o : NEAR_OFFSETS) {
         const int32_t x = u->x + o[0], y = u->y + o[1];
         if (!map_on_map(x, y)) continue;
         const UnitRecord* p = unit_at_cell(x, y);

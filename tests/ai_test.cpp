@@ -11,8 +11,8 @@
 
 namespace {
 
-constexpr int kWeaponNear = 38;     // reaches distance 1
-constexpr int kWeaponNearFar = 41;  // reaches distances 1 and 2
+constexpr int WEAPON_NEAR = 38;     // reaches distance 1
+constexpr int WEAPON_NEAR_FAR = 41;  // reaches distances 1 and 2
 
 int tile_of_class(uint32_t terrain) {
     for (int t = 0; t < MAP_TILES; ++t)
@@ -45,14 +45,14 @@ protected:
         g_map.cells[y * MAP_SIDE + x] = static_cast<uint8_t>(t);
     }
     // An orc (class 35: cost 4 on plain ground, 5 steps) of the given mode.
-    static UnitRecord* enemy(int x, int y, int mode, int weapon = kWeaponNear) {
+    static UnitRecord* enemy(int x, int y, int mode, int weapon = WEAPON_NEAR) {
         UnitStats s = MapTest::stats(10, 35, mode);
         s.weapon = static_cast<int16_t>(weapon);
         UnitRecord* u = unit_place_new(x, y, &s);
         EXPECT_NE(u, nullptr);
         return u;
     }
-    static UnitRecord* party(int x, int y, int ch = 10, int weapon = kWeaponNear, int cls = 6) {
+    static UnitRecord* party(int x, int y, int ch = 10, int weapon = WEAPON_NEAR, int cls = 6) {
         UnitStats s = MapTest::stats(ch, cls, 0);
         s.weapon = static_cast<int16_t>(weapon);
         UnitRecord* u = unit_place_new(x, y, &s);
@@ -116,7 +116,7 @@ TEST_F(AiTest, StandingModesPickTheTargetByCoverAndStrikeBack) {
     g_units = {};
     std::memset(&g_occupancy, 0, sizeof g_occupancy);
     btl_reset();
-    UnitRecord* l = enemy(5, 5, 1, kWeaponNearFar);
+    UnitRecord* l = enemy(5, 5, 1, WEAPON_NEAR_FAR);
     set_terrain(5, 4, 2);
     set_terrain(7, 5, 5);  // 60 %
     party(5, 4);

@@ -8,8 +8,8 @@
 
 namespace {
 
-constexpr int kShortSword = 38;  // attack 14 at distance 1, reach 1
-constexpr int kTalisman = 46;    // magic 20 / 20, the class-change flag
+constexpr int SHORT_SWORD = 38;  // attack 14 at distance 1, reach 1
+constexpr int TALISMAN = 46;    // magic 20 / 20, the class-change flag
 
 class BattleRulesTest : public LoopTest {
 protected:
@@ -56,10 +56,10 @@ TEST_F(BattleRulesTest, DamageOfStatsItemTerrainAndDistance) {
     d.class_id = 35;
     d.ai_mode = 3;
     // The class-change talisman keeps its magic part: only flag 0x8 removes it.
-    a.weapon = kTalisman;
+    a.weapon = TALISMAN;
     EXPECT_EQ(hit(0), (20 + 20 - 5) * 70 / 100);
     // At least 1, at most the defender's HP.
-    a.weapon = kShortSword;
+    a.weapon = SHORT_SWORD;
     a.attack = 0;
     d.defence = 50;
     EXPECT_EQ(hit(0), 1);

@@ -68,7 +68,7 @@ bool reach_goal(const KitStageGoal& g) { return g.kind == KIT_GOAL_REACH || g.ki
 bool boss_goal(const KitStageGoal& g) { return g.kind == KIT_GOAL_BOSS || g.kind == KIT_GOAL_CONTACT; }
 
 // The first stage number of chapters 1..5, and 41 for the end.
-constexpr int kFirstStage[7] = {0, 1, 2, 16, 22, 34, 41};
+constexpr int FIRST_STAGE[7] = {0, 1, 2, 16, 22, 34, 41};
 
 // ---- positions --------------------------------------------------------------------
 
@@ -188,20 +188,20 @@ bool must_act(const UnitRecord& e) {
     std::priority_queue<Item, std::vector<Item>, std::greater<Item>> q;
     d[static_cast<size_t>(e.y * w + e.x)] = 0;
     q.push({0, e.y * w + e.x});
-    static constexpr int kDir[4][2] = {{0, -1}, {1, 0}, {0, 1}, {-1, 0}};
+    static constexpr int DIRECTIONS[4][2] = {{0, -1}, {1, 0}, {0, 1}, {-1, 0}};
     while (!q.empty()) {
         const auto [cost, i] = q.top();
         q.pop();
         if (cost > d[static_cast<size_t>(i)]) continue;
         const int x = i % w, y = i / w;
-        if (cost > 0 && std::any_of(std::begin(kDir), std::end(kDir), [&](const int* k) {
+        if (cost > 0 && std::any_of(std::begin(DIRECTIONS), std::end(DIRECTIONS), [&](const int* k) {
                 return party_on(x + k[0], y + k[1]);
             })) {
             // Beside the party: the plan lists it from here, with a point to spare.
             if (cost < 20 && map_terrain_class_at(x, y) > 0) return true;
             continue;
         }
-        for (const auto& k : kDir) {
+        for (const auto& k : DIRECTIONS) {
             const int nx = x + k[0], ny = y + k[1];
             if (!map_on_map(nx, ny) || unit_on(nx, ny)) continue;
             const int next = cost + costs[std::clamp(map_terrain_class_at(nx, ny), 0, 10)];
@@ -448,7 +448,7 @@ private:
         // hand-over.
         if (stage_ >= 1) {
             const int chapter = scn_chapter_of_stage(stage_ - 1);
-            if (stage_ == kFirstStage[chapter + 1] - 1 && static_cast<int>(g_chapter) == chapter) {
+            if (stage_ == FIRST_STAGE[chapter + 1] - 1 && static_cast<int>(g_chapter) == chapter) {
                 party_end_.assign(g_units.begin(), g_units.begin() + UNIT_PARTY_SLOTS);
                 std::memcpy(bag_end_.data(), g_bag.data(), sizeof bag_end_);
                 gold_end_ = g_gold;
@@ -467,7 +467,7 @@ private:
             armed_ = enemy_seen_ = enemies_acted_ = false;
             must_acter_.clear();
             (loading_ ? resumed : started).push_back(stage);
-            if (!loading_ && stage == kFirstStage[g_chapter] && !party_end_.empty()) check_hand_over();
+            if (!loading_ && stage == FIRST_STAGE[g_chapter] && !party_end_.empty()) check_hand_over();
         }
         if (in_stage() && !loading_) {
             if (g_turn > 30 && !done_) {
@@ -660,7 +660,7 @@ private:
         if (part_ == 1 && stage_ == 1 && !settings_done_) return Task::Settings;
         if (part_ == 1 && stage_ == 1 && g_turn >= 1 && !ch1_saved_) return Task::Save;
         if (part_ == 1 && stage_ == 1 && ch1_saved_ && !ch1_loaded_) return Task::Load;
-        if (part_ <= 4 && stage_ == kFirstStage[part_ + 1]) return Task::Save;
+        if (part_ <= 4 && stage_ == FIRST_STAGE[part_ + 1]) return Task::Save;
         return Task::None;
     }
 
@@ -774,7 +774,7 @@ private:
         }
         int costs[11];
         unit_get_move_costs(&u, costs);
-        static constexpr int kDir[4][2] = {{0, -1}, {1, 0}, {0, 1}, {-1, 0}};
+        static constexpr int DIRECTIONS[4][2] = {{0, -1}, {1, 0}, {0, 1}, {-1, 0}};
         while (!q.empty()) {
             const auto [dist, i] = q.top();
             q.pop();
@@ -782,7 +782,7 @@ private:
             const int x = i % w, y = i / w;
             const int enter = costs[std::clamp(map_terrain_class_at(x, y), 0, 10)];
             if (enter >= MOVE_COST_BLOCKED) continue;
-            for (const auto& k : kDir) {
+            for (const auto& k : DIRECTIONS) {
                 const int nx = x + k[0], ny = y + k[1];
                 if (!map_on_map(nx, ny)) continue;
                 const size_t j = static_cast<size_t>(ny * w + nx);
@@ -954,9 +954,9 @@ private:
             if (late(2000)) give_up();
             return;
         }
-        static constexpr int kY[3] = {MOVE_FAST_Y, BATTLE_PLAIN_Y, SPEED_FAST_Y};
+        static constexpr int SETTING_Y[3] = {MOVE_FAST_Y, BATTLE_PLAIN_Y, SPEED_FAST_Y};
         if (settings_step_ < 3) {
-            click(SETTING_X, kY[settings_step_++], 60);
+            click(SETTING_X, SETTING_Y[settings_step_++], 60);
             return;
         }
         EXPECT_EQ(g_opt_move_anim, 0);
@@ -1050,7 +1050,7 @@ std::string message_fault(int stage, const std::vector<int>& shown, bool from_st
 // order, the hand-over it crossed, its save and its load, and the messages
 // of every stage it played.
 void expect_part(const Campaign& c, int chapter) {
-    const int first = kFirstStage[chapter], next = kFirstStage[chapter + 1];
+    const int first = FIRST_STAGE[chapter], next = FIRST_STAGE[chapter + 1];
     EXPECT_EQ(c.resumed, chapter == 1 ? std::vector<int>{} : std::vector<int>{first});
     EXPECT_EQ(c.started, chapter == 1 ? range(1, 2) : chapter == 5 ? range(first + 1, 40) : range(first + 1, next));
     EXPECT_EQ(c.won, range(first, next - 1));

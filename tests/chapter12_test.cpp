@@ -230,7 +230,7 @@ struct StageStart {
     std::vector<std::array<int, 3>> party;  // character, x, y at the end
 };
 
-const StageStart kStageStarts[] = {
+const StageStart STAGE_STARTS[] = {
     {2, {48, 49, 50, 51}, 9, {{1, 4, 17}, {2, 3, 17}}},
     {3, {48, 49}, 8, {{1, 6, 28}, {2, 5, 28}, {3, 5, 27}}},
     {4, {48, 49, 50, 51, 52, 53}, -1, {{1, 19, 4}, {2, 20, 4}, {3, 38, 20}, {4, 37, 20}}},
@@ -250,7 +250,7 @@ const StageStart kStageStarts[] = {
 }  // namespace
 
 TEST_F(ChapterTest, EveryChapterTwoStageStartShowsItsSceneAndPlacesTheParty) {
-    for (const StageStart& c : kStageStarts) {
+    for (const StageStart& c : STAGE_STARTS) {
         SCOPED_TRACE("stage " + std::to_string(c.stage));
         g_units = {};
         std::memset(&g_occupancy, 0, sizeof g_occupancy);

@@ -44,7 +44,7 @@ struct StageStart {
     std::vector<std::tuple<int, int, int>> party;
 };
 
-const StageStart kStarts[] = {
+const StageStart STARTS[] = {
     {16, {}, -1, {{1, 19, 28}, {2, 20, 28}, {3, 18, 29}, {4, 20, 29}, {5, 18, 28}, {6, 19, 29}}},
     {17, {48, 49, 50}, 10, {{1, 22, 28}, {2, 23, 28}, {3, 21, 29}, {4, 23, 29}, {5, 21, 28}, {6, 22, 29}}},
     {18,
@@ -61,7 +61,7 @@ const StageStart kStarts[] = {
 }  // namespace
 
 TEST_F(Chapter3Test, EveryStageStartShowsItsSceneAndPlacesTheParty) {
-    for (const StageStart& c : kStarts) {
+    for (const StageStart& c : STARTS) {
         SCOPED_TRACE("stage " + std::to_string(c.stage));
         reset_stage();
         party_off_grid({0, 2, 4, 6, 8, 10, 12});

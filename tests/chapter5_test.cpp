@@ -89,7 +89,7 @@ struct StageStart {
     Cells party;
 };
 
-const StageStart kStarts[] = {
+const StageStart STARTS[] = {
     {34, {}, {}, {{1, 5, 29}, {2, 6, 29}, {3, 3, 30}, {4, 4, 29}, {5, 3, 29}, {6, 5, 30}, {7, 6, 30}, {8, 4, 30}}},
     {35,
      {97, 98, 99, 100},
@@ -122,7 +122,7 @@ const StageStart kStarts[] = {
 // --- stage starts ----------------------------------------------------------------------
 
 TEST_F(Chapter5Test, EveryStageStartShowsItsSceneAndPlacesTheParty) {
-    for (const StageStart& c : kStarts) check_stage_start(5, c.stage, c.messages, c.music, c.party);
+    for (const StageStart& c : STARTS) check_stage_start(5, c.stage, c.messages, c.music, c.party);
 }
 
 TEST_F(Chapter5Test, StageStartsSkipAMissingCharacter) {

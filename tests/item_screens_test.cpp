@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr const char* kSellPrompt = "팔겠습니까? { 예 }{ 아니오 }";
+constexpr const char* SELL_PROMPT = "팔겠습니까? { 예 }{ 아니오 }";
 
 // Text pixels (colour 15) in a text row from column c0 to column c1.
 int text_pixels(int row, int c0, int c1) {
@@ -35,7 +35,7 @@ protected:
     // Action a (0 look, 1 use, 2 sell one, 3 sell five, 4 sell ten) of the
     // list opened on entry k.
     static Input action(int k, int a) { return {280, (k + 2 + a) * 20 + 10}; }
-    static Input sell_yes() { return choice(kSellPrompt, 28, 12, 0); }
+    static Input sell_yes() { return choice(SELL_PROMPT, 28, 12, 0); }
     static Input shop_row(int i) { return {400, (i + 3) * 20 + 10}; }
 
     int32_t bag(UnitRecord* u, const std::vector<Input>& inputs) {
@@ -63,7 +63,7 @@ TEST_F(ItemScreenTest, SellingTakesPiecesAndPaysHalfThePrice) {
     // The screen sorts the bag first: 두꺼비 기름 is now entry 0. Ten of
     // seven is refused; one is sold; saying no sells nothing.
     EXPECT_EQ(bag(u, {bag_entry(0), action(0, 4), any_click(), bag_entry(0), action(0, 2), sell_yes(), bag_entry(0),
-                      action(0, 2), choice(kSellPrompt, 28, 12, 1), right_click()}),
+                      action(0, 2), choice(SELL_PROMPT, 28, 12, 1), right_click()}),
               -1);
     EXPECT_EQ(g_bag[0].item_id, 3);
     EXPECT_EQ(g_bag[0].count, 6);

@@ -34,18 +34,18 @@ constexpr int TPQ = 480;  // ticks per quarter note
 
 Bytes make_song(int i) {
     Rng rng(0x5EED0000u + static_cast<uint32_t>(i) * 7919u);
-    static const int kModes[5][7] = {
+    static const int MODES[5][7] = {
         {0, 2, 4, 5, 7, 9, 11}, {0, 2, 3, 5, 7, 8, 10}, {0, 2, 3, 5, 7, 9, 10}, {0, 2, 4, 7, 9, 12, 14}, {0, 2, 3, 5, 7, 8, 11},
     };
-    static const int kLead[20] = {0, 73, 40, 56, 46, 11, 19, 48, 71, 24, 68, 60, 80, 8, 13, 22, 65, 74, 61, 49};
-    static const int kBass[4] = {32, 33, 35, 43};
-    static const int kProg[4][4] = {{0, 4, 5, 3}, {0, 5, 2, 6}, {0, 3, 4, 0}, {5, 3, 0, 4}};
-    const int* mode = kModes[i % 5];
+    static const int LEAD[20] = {0, 73, 40, 56, 46, 11, 19, 48, 71, 24, 68, 60, 80, 8, 13, 22, 65, 74, 61, 49};
+    static const int BASS[4] = {32, 33, 35, 43};
+    static const int PROG[4][4] = {{0, 4, 5, 3}, {0, 5, 2, 6}, {0, 3, 4, 0}, {5, 3, 0, 4}};
+    const int* mode = MODES[i % 5];
     const int bpm = 72 + (i * 29) % 88;
     const int beats = std::max(4, static_cast<int>(std::lround(4.0 * bpm / 60.0 / 4.0)) * 4);
     const uint32_t total = static_cast<uint32_t>(beats) * TPQ;
     const int root = 55 + (i * 5) % 12;
-    const int* prog = kProg[i % 4];
+    const int* prog = PROG[i % 4];
     const bool drums = i % 3 == 1, pad = i % 2 == 0;
     const uint32_t chord_len = total / 4;  // four chords a piece
 
@@ -70,8 +70,8 @@ Bytes make_song(int i) {
     uint32_t us = static_cast<uint32_t>(60000000 / bpm);
     push(0, -2, {0xFF, 0x51, 0x03, static_cast<uint8_t>(us >> 16), static_cast<uint8_t>(us >> 8), static_cast<uint8_t>(us)});
     push(0, -2, {0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08});
-    push(0, -1, {0xC0, static_cast<uint8_t>(kLead[i % 20])});
-    push(0, -1, {0xC1, static_cast<uint8_t>(kBass[i % 4])});
+    push(0, -1, {0xC0, static_cast<uint8_t>(LEAD[i % 20])});
+    push(0, -1, {0xC1, static_cast<uint8_t>(BASS[i % 4])});
     push(0, -1, {0xC2, static_cast<uint8_t>(pad ? 89 : 48)});
     push(0, -1, {0xB0, 0x07, 100});
     push(0, -1, {0xB1, 0x07, 90});
@@ -93,8 +93,8 @@ Bytes make_song(int i) {
     uint32_t at = 0;
     const uint32_t eighth = TPQ / 2;
     while (at < total) {
-        static const int kLens[6] = {1, 1, 2, 2, 3, 4};
-        uint32_t len = kLens[rng.range(0, 5)] * eighth;
+        static const int LENS[6] = {1, 1, 2, 2, 3, 4};
+        uint32_t len = LENS[rng.range(0, 5)] * eighth;
         if (at + len >= total - eighth) len = total - at;
         deg += rng.range(-2, 2);
         deg = std::clamp(deg, 3, 13);
@@ -176,8 +176,8 @@ Bytes make_effect(int e) {
                 break;
             }
             case 3: {  // a three-note arpeggio, triangle wave
-                static const double kStep[3] = {1.0, 1.26, 1.5};
-                double g = f0 * kStep[std::min(2, static_cast<int>(u * 3))];
+                static const double STEP[3] = {1.0, 1.26, 1.5};
+                double g = f0 * STEP[std::min(2, static_cast<int>(u * 3))];
                 mod += g / RATE;
                 double x = mod - std::floor(mod);
                 v = 4 * std::abs(x - 0.5) - 1;

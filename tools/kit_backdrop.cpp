@@ -43,7 +43,7 @@ struct Kind {
     uint8_t sky_top, sky_low, far, far_dark, ground, ground_dark;
 };
 
-const Kind kKinds[26] = {
+const Kind KINDS[26] = {
     {"plains", Style::Field, BLUE, SILVER, OLIVE, DGREY, LIME, OLIVE},               // A
     {"forest", Style::Forest, BLUE, CREAM, OLIVE, DGREY, OLIVE, BROWN},              // B
     {"water", Style::Water, BLUE, WHITE, LIME, OLIVE, BLUE, NAVY},                   // C
@@ -146,7 +146,7 @@ void far_layer(Image& img, const Kind& k, int x0, Rng& rng) {
 
 // The whole band of kind n, in the marked kit with the ruler and names.
 Image band(const Kit& kit, int n) {
-    const Kind& k = kKinds[n];
+    const Kind& k = KINDS[n];
     Image img(BAND_W, BAND_H, k.sky_top);
     for (int y = 0; y < FOOT; ++y) {  // the sky, lighter toward the horizon
         uint8_t* row = img.px.data() + static_cast<size_t>(y) * BAND_W;
@@ -231,7 +231,7 @@ void write_backdrop(const Kit& kit, int n) {
     for (size_t t = 0; t < tiles.size(); ++t)
         for (int y = 0; y < 16; ++y)
             std::memcpy(&sheet.px[(t / 40 * 16 + y) * 640 + t % 40 * 16], px + (tiles[t] / COLS * 16 + y) * BAND_W + tiles[t] % COLS * 16, 16);
-    font_text(sheet, kit.font, 4, rows * 16, (name + "  " + kKinds[n].name).c_str(), WHITE);
+    font_text(sheet, kit.font, 4, rows * 16, (name + "  " + KINDS[n].name).c_str(), WHITE);
     write_file(kit.bmp(name + ".BMP"), bmp_encode(sheet));
 }
 

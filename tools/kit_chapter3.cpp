@@ -26,9 +26,9 @@ void frame(const Kit& kit, Image& img, int q, uint8_t fill, const std::string& l
 }
 
 Image sheet(const Kit& kit, const std::string& name, const uint8_t (&fills)[4]) {
-    static const char* const kQuarter[4] = {" TL", " TR", " BL", " BR"};
+    static const char* const QUARTER[4] = {" TL", " TR", " BL", " BR"};
     Image img(2 * FRAME_W, 2 * FRAME_H, BLACK);
-    for (int q = 0; q < 4; ++q) frame(kit, img, q, fills[q], name + kQuarter[q]);
+    for (int q = 0; q < 4; ++q) frame(kit, img, q, fills[q], name + QUARTER[q]);
     return img;
 }
 

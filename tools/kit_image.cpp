@@ -160,9 +160,9 @@ Image code_part(int a, int b) {
 // ---- story scenes ----------------------------------------------------------------
 
 void story_scene(Image& img, int x0, int y0, int w, int h, uint8_t tone, int seed) {
-    static const uint8_t kLighter[16] = {NAVY,   CREAM, CREAM, TAUPE, ORANGE, LIME,  CREAM, WHITE,
+    static const uint8_t LIGHTER[16] = {NAVY,   CREAM, CREAM, TAUPE, ORANGE, LIME,  CREAM, WHITE,
                                          SILVER, CREAM, ORANGE, BLUE, SILVER, WHITE, SILVER, SILVER};
-    const uint8_t low = kLighter[tone & 15];
+    const uint8_t low = LIGHTER[tone & 15];
     const int horizon = y0 + h * 3 / 5;
     for (int y = y0; y < y0 + h; ++y)
         for (int x = x0; x < x0 + w; ++x) img.set(x, y, bayer4(x, y) < (y - y0) * 16 / std::max(1, horizon - y0) ? low : tone);
@@ -220,7 +220,7 @@ struct TinyGlyph {
     const char* rows[5];
 };
 
-const TinyGlyph kTiny[] = {
+const TinyGlyph TINY[] = {
     {'0', {"###", "#.#", "#.#", "#.#", "###"}}, {'1', {"#", "#", "#", "#", "#"}},
     {'2', {"###", "..#", "###", "#..", "###"}}, {'3', {"###", "..#", "###", "..#", "###"}},
     {'4', {"#.#", "#.#", "###", "..#", "..#"}}, {'5', {"###", "#..", "###", "..#", "###"}},
@@ -246,7 +246,7 @@ const TinyGlyph kTiny[] = {
 
 const TinyGlyph* tiny_glyph(char c) {
     c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    for (const auto& g : kTiny)
+    for (const auto& g : TINY)
         if (g.c == c) return &g;
     return nullptr;
 }

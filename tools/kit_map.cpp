@@ -23,7 +23,7 @@ namespace {
 
 // Colours 0..13: the map palette that colour cycling expects; 14 the key
 // (magenta); 15 white. Blue, green, red as 4-bit values.
-const uint8_t kPalette[16][3] = {
+const uint8_t PALETTE[16][3] = {
     {0, 0, 0},   {8, 12, 15}, {5, 9, 13},  {3, 3, 3},   {3, 4, 8},  {1, 7, 5},   {3, 12, 10}, {7, 13, 15},
     {14, 3, 3},  {0, 10, 15}, {0, 4, 15},  {8, 2, 0},   {6, 7, 8},  {10, 11, 12}, {15, 0, 15}, {15, 15, 15},
 };
@@ -78,7 +78,7 @@ bool write_bmp(const std::string& path, const Canvas& c) {
     put32(f, 256);
     put32(f, 0);
     for (int i = 0; i < 256; ++i) {
-        for (int k = 0; k < 3; ++k) f.push_back(i < 16 ? static_cast<uint8_t>(kPalette[i][k] * 0x11) : 0);
+        for (int k = 0; k < 3; ++k) f.push_back(i < 16 ? static_cast<uint8_t>(PALETTE[i][k] * 0x11) : 0);
         f.push_back(0);
     }
     for (int y = c.h - 1; y >= 0; --y)
@@ -87,7 +87,7 @@ bool write_bmp(const std::string& path, const Canvas& c) {
 }
 
 // 3 x 5 digits, one row of three bits per line.
-const uint8_t kDigits[10][5] = {
+const uint8_t DIGITS[10][5] = {
     {7, 5, 5, 5, 7}, {2, 6, 2, 2, 7}, {7, 1, 7, 4, 7}, {7, 1, 7, 1, 7}, {5, 5, 7, 1, 1},
     {7, 4, 7, 1, 7}, {7, 4, 7, 5, 7}, {7, 1, 1, 2, 2}, {7, 5, 7, 5, 7}, {7, 5, 7, 1, 7},
 };
@@ -100,7 +100,7 @@ void draw_number(Canvas& c, int x, int y, int n, int scale, uint8_t ink, uint8_t
     for (size_t d = 0; d < s.size(); ++d)
         for (int r = 0; r < 5; ++r)
             for (int b = 0; b < 3; ++b)
-                if (kDigits[s[d] - '0'][r] & (4 >> b))
+                if (DIGITS[s[d] - '0'][r] & (4 >> b))
                     c.rect(x + scale + static_cast<int>(d) * 4 * scale + b * scale, y + scale + r * scale, scale, scale, ink);
 }
 
@@ -113,23 +113,23 @@ void draw_number(Canvas& c, int x, int y, int n, int scale, uint8_t ink, uint8_t
 // last hall); sets 3 and 4 have no such tile and set 5's is a pillar, so
 // their maps have no hills (their class 9 is stairs, not a hill).
 enum Feature { GROUND, ROAD, FOREST, HILL, WATER, TOWN, WALL, FORT, FEATURES };
-const int kFeatureTile[8][FEATURES] = {
+const int FEATURE_TILE[8][FEATURES] = {
     {1, 0, 8, 59, 11, 15, 46, 44},    {20, 20, 14, 116, -1, -1, 0, 42}, {5, 1, 33, 50, -1, -1, 14, 8},
     {0, 0, 74, -1, 4, -1, 10, -1},    {24, 3, 5, -1, -1, 85, 0, 18},    {14, 0, 15, -1, 57, -1, 1, 10},
     {1, 0, 8, 44, -1, 110, 10, -1},   {4, 4, -1, 67, -1, -1, 7, 96},
 };
 // The flag on the goal cells of a stage: per tile set a tile of the same
 // terrain class as its ground, which the maps use nowhere else.
-const int kFlagTile[8] = {2, 21, 6, 1, 45, 18, 2, 16};
+const int FLAG_TILE[8] = {2, 21, 6, 1, 45, 18, 2, 16};
 // Tile fill colour by feature.
-const uint8_t kFeatureColour[FEATURES] = {6, 1, 5, 4, 8, 10, 3, 13};
-const bool kCycling[8] = {true, false, false, true, false, true, false, false};
+const uint8_t FEATURE_COLOUR[FEATURES] = {6, 1, 5, 4, 8, 10, 3, 13};
+const bool CYCLING[8] = {true, false, false, true, false, true, false, false};
 
-int flag_tile(int set) { return kFlagTile[set]; }
+int flag_tile(int set) { return FLAG_TILE[set]; }
 
 int feature_of_tile(int set, int tile) {
     for (int f = 0; f < FEATURES; ++f)
-        if (kFeatureTile[set][f] == tile) return f;
+        if (FEATURE_TILE[set][f] == tile) return f;
     return -1;
 }
 
@@ -141,7 +141,7 @@ void write_tile_sheet(const std::string& path, int set) {
         const int f = feature_of_tile(set, t);
         // Tiles the maps use show their feature's colour; the others a
         // quiet grey-brown with a colour stripe by number.
-        const uint8_t fill = f >= 0 ? kFeatureColour[f] : 12;
+        const uint8_t fill = f >= 0 ? FEATURE_COLOUR[f] : 12;
         const int x = (t % 20) * 32, y = (t / 20) * 32;
         c.rect(x, y, 32, 32, fill);
         c.rect(x, y + 31, 32, 1, 0);
@@ -151,7 +151,7 @@ void write_tile_sheet(const std::string& path, int set) {
             for (int k = 0; k < 3; ++k) c.rect(x + 4 + k * 9, y + 16, 6, 8, 11);
         if (f == HILL)
             for (int k = 0; k < 10; ++k) c.rect(x + 16 - k, y + 14 + k, 2 * k + 1, 1, 12);
-        if (f == WATER && kCycling[set])
+        if (f == WATER && CYCLING[set])
             for (int k = 0; k < 3; ++k) c.rect(x + 4 + k * 9, y + 20 + (k & 1) * 4, 6, 2, KEY);
         if (f == TOWN) c.rect(x + 10, y + 14, 12, 12, 15);
         if (f == WALL) c.rect(x + 4, y + 14, 24, 14, 0);
@@ -160,7 +160,7 @@ void write_tile_sheet(const std::string& path, int set) {
         const int tz = t / 20 < 3 ? (t / 20) * 40 + t % 20 : (t / 20 - 3) * 40 + t % 20 + 20;
         const int sx = (tz % 40) * 16, sy = 192 + (tz / 40) * 16;
         c.rect(sx, sy, 16, 16, fill);
-        if (f == WATER && kCycling[set]) c.rect(sx + 2, sy + 12, 12, 1, KEY);
+        if (f == WATER && CYCLING[set]) c.rect(sx + 2, sy + 12, 12, 1, KEY);
         draw_number(c, sx, sy, t, 1, 15, 0);
     }
     write_bmp(path, c);
@@ -302,7 +302,7 @@ void write_plain_walk_sheet(const std::string& path, int cls) {
 
 // Every cell that the story names on some map: kept plain ground everywhere,
 // so goals, placements and walks never land on a wall.
-const char* kNamedCells =
+const char* NAMED_CELLS =
 #include "tools/kit_named_cells.inc"
 
 struct MapSpec {
@@ -319,8 +319,8 @@ uint32_t mix(uint32_t a, uint32_t b, uint32_t c) {
 }
 
 int tile_or_ground(int set, Feature f) {
-    const int t = kFeatureTile[set][f];
-    return t >= 0 ? t : kFeatureTile[set][GROUND];
+    const int t = FEATURE_TILE[set][f];
+    return t >= 0 ? t : FEATURE_TILE[set][GROUND];
 }
 
 std::vector<uint8_t> make_map(const MapSpec& m, const std::vector<std::pair<int, int>>& keep, const KitStageGoal* goal) {
@@ -351,7 +351,7 @@ std::vector<uint8_t> make_map(const MapSpec& m, const std::vector<std::pair<int,
         for (const KitCellArea& a : goal->cells)
             for (int y = a.y1; a.x1 >= 0 && y <= a.y2; ++y)
                 for (int x = a.x1; x <= a.x2; ++x)
-                    if (x < m.w && y < m.h) at(x, y) = static_cast<uint8_t>(kFlagTile[m.set]);
+                    if (x < m.w && y < m.h) at(x, y) = static_cast<uint8_t>(FLAG_TILE[m.set]);
     return cells;
 }
 
@@ -370,7 +370,7 @@ void write_map(const std::string& dat, const MapSpec& m, const std::vector<std::
     write_file(dat + name, f);
 }
 
-const int kStageTileset[40] = {4, 0, 0, 1, 0, 5, 6, 6, 5, 0, 1, 0, 5, 0, 0, 0, 0, 5, 0, 5,
+const int STAGE_TILESET[40] = {4, 0, 0, 1, 0, 5, 6, 6, 5, 0, 1, 0, 5, 0, 0, 0, 0, 5, 0, 5,
                                5, 6, 2, 2, 1, 0, 0, 3, 3, 0, 2, 3, 3, 5, 5, 4, 4, 4, 4, 7};
 
 // ---- the stage unit file --------------------------------------------------------------
@@ -422,11 +422,11 @@ int16_t starting_weapon(int cls) {
 // class, and always more than the biggest hit that leaves it standing earns
 // (half its HP). Party records start at 0.
 int enemy_experience(int cls, int level) {
-    static const int kStrong[] = {23, 24, 27, 28, 41, 42};
-    static const int kMiddle[] = {19, 20, 21, 22, 25, 26, 30, 31, 34, 36, 38, 39, 40, 43};
+    static const int STRONG[] = {23, 24, 27, 28, 41, 42};
+    static const int MIDDLE[] = {19, 20, 21, 22, 25, 26, 30, 31, 34, 36, 38, 39, 40, 43};
     int tier = cls >= 46 && cls <= 48 ? 5 : 0;
-    for (int c : kStrong) tier = c == cls ? 2 : tier;
-    for (int c : kMiddle) tier = c == cls ? 1 : tier;
+    for (int c : STRONG) tier = c == cls ? 2 : tier;
+    for (int c : MIDDLE) tier = c == cls ? 1 : tier;
     return 20 + 2 * level + 4 * tier;
 }
 
@@ -443,7 +443,7 @@ UnitDef unit(int x, int y, int ch, int cls, int level, int mode) {
 
 // Enemy classes by chapter module: classes of the module's unit sheet that
 // have a battle script.
-const std::vector<int> kEnemyClasses[6] = {
+const std::vector<int> ENEMY_CLASSES[6] = {
     {}, {25, 29, 37, 32}, {29, 32, 35, 37, 36, 44, 42, 31, 20}, {29, 31, 32, 35, 37, 40, 45, 28, 26},
     {19, 34, 35, 38, 41, 42, 43, 45, 40}, {27, 23, 24, 28, 19, 39, 40, 36},
 };
@@ -492,7 +492,7 @@ std::vector<UnitDef> stage_units(int s, const std::vector<std::pair<int, int>>& 
     if (s == 20) u.push_back(unit(21, 30, 8, 11, 11, 0));
 
     // Bosses: first contact (AI mode 1), or a boss to beat (2).
-    const std::vector<int>& pool = kEnemyClasses[module_of_stage(s)];
+    const std::vector<int>& pool = ENEMY_CLASSES[module_of_stage(s)];
     static const int contact[] = {7, 8, 9, 13, 14, 16, 18, 24, 26, 27, 28, 35, 36, 38};
     static const int beaten[] = {5, 12, 15, 17, 19, 29};
     int boss_class = pool[static_cast<size_t>(s) % pool.size()];
@@ -530,8 +530,8 @@ void write_units(const std::string& dat, const std::vector<std::pair<int, int>>&
     for (int s = 0; s < 40; ++s) blocks[static_cast<size_t>(s)] = stage_units(s, keep);
     // Stage 40's reinforcements, west and east.
     for (int k = 0; k < 4; ++k) {
-        blocks[43].push_back(unit(3 + k % 2, 10 + k / 2, 10, kEnemyClasses[5][static_cast<size_t>(k)], 22, 7));
-        blocks[44].push_back(unit(34 + k % 2, 10 + k / 2, 10, kEnemyClasses[5][static_cast<size_t>(k + 4)], 22, 7));
+        blocks[43].push_back(unit(3 + k % 2, 10 + k / 2, 10, ENEMY_CLASSES[5][static_cast<size_t>(k)], 22, 7));
+        blocks[44].push_back(unit(34 + k % 2, 10 + k / 2, 10, ENEMY_CLASSES[5][static_cast<size_t>(k + 4)], 22, 7));
     }
     // The chapter-3 vision's enemies (scene map 57).
     blocks[47].push_back(unit(9, 4, 13, 27, 15, 2));
@@ -558,7 +558,7 @@ void write_units(const std::string& dat, const std::vector<std::pair<int, int>>&
 void kit_write_maps_and_units(const std::string& out_dir, bool marked) {
     const std::string dat = out_dir + "/dat", bmp = out_dir + "/bmp";
     std::vector<std::pair<int, int>> keep;
-    std::istringstream in(kNamedCells);
+    std::istringstream in(NAMED_CELLS);
     for (std::string item; in >> item;) {
         int x = 0, y = 0;
         if (std::sscanf(item.c_str(), "%d,%d", &x, &y) == 2) keep.emplace_back(x, y);
@@ -567,7 +567,7 @@ void kit_write_maps_and_units(const std::string& out_dir, bool marked) {
     for (const auto& c : std::vector<std::pair<int, int>>{{19, 36}, {20, 36}, {19, 37}})
         keep.push_back(c);
 
-    for (int s = 0; s < 40; ++s) write_map(dat, MapSpec{s + 1, 40, 40, kStageTileset[s]}, keep, &g_kit_stage_goals[s]);
+    for (int s = 0; s < 40; ++s) write_map(dat, MapSpec{s + 1, 40, 40, STAGE_TILESET[s]}, keep, &g_kit_stage_goals[s]);
     // Scene maps, sized to every cell their scenes name.
     const MapSpec scenes[] = {{51, 24, 40, 4}, {52, 40, 32, 1}, {53, 24, 26, 4}, {54, 20, 14, 1}, {55, 20, 14, 1},
                               {56, 20, 14, 6}, {57, 20, 14, 0}, {60, 20, 16, 1}, {61, 20, 14, 1}};

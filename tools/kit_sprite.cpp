@@ -440,7 +440,7 @@ struct ClassLook {
 };
 
 // Per class id: body plan, colours and the frames its reactions use.
-const ClassLook kClass[49] = {
+const ClassLook CLASS_LOOKS[49] = {
     {Plan::Human, RED, CREAM, TAN, Prop::None, false, 2, 6},       // 0
     {Plan::Human, WHITE, BLUE, TAN, Prop::Sword, false, 2, 6},     // 1
     {Plan::Human, BLUE, CREAM, TAN, Prop::Sword, false, 2, 6},     // 2
@@ -496,12 +496,12 @@ const ClassLook kClass[49] = {
 
 FigureLook figure_look(int cls) {
     if (cls < 0 || cls >= 49) {  // the people of the story scenes
-        static const uint8_t kCloth[6] = {BROWN, OLIVE, NAVY, TAUPE, RED, BLUE};
-        static const uint8_t kHair[4] = {BLACK, BROWN, TAN, DGREY};
+        static const uint8_t CLOTH[6] = {BROWN, OLIVE, NAVY, TAUPE, RED, BLUE};
+        static const uint8_t HAIR[4] = {BLACK, BROWN, TAN, DGREY};
         const int n = cls < 0 ? 0 : cls;
-        return {Body::Person, kCloth[n % 6], CREAM, kHair[n / 6 % 4], false, false};
+        return {Body::Person, CLOTH[n % 6], CREAM, HAIR[n / 6 % 4], false, false};
     }
-    const ClassLook& c = kClass[cls];
+    const ClassLook& c = CLASS_LOOKS[cls];
     const Body body = c.plan == Plan::Human ? Body::Person : c.plan == Plan::Beast ? Body::Beast : Body::Round;
     return {body, c.main, c.second, c.accent, c.prop == Prop::Staff, c.prop == Prop::Sword};
 }
@@ -605,7 +605,7 @@ const std::vector<MoveSheet>& move_sheets() {
 int frame_count(int highest) { return std::max(16, (highest + 5 + 15) / 16 * 16); }
 
 FrameLook fighter_look(int cls, int f) {
-    const ClassLook& c = kClass[cls];
+    const ClassLook& c = CLASS_LOOKS[cls];
     if (cls == 46) {  // the body, then its two parts
         static const FrameLook k46[8] = {fig(Look::Stand), fig(Look::Hit), fig(Look::Knocked), fx_at(Fx::Claw, 0),
                                          fx_at(Fx::Claw, 1), fx_at(Fx::Claw, 2), fx_at(Fx::Wing, 0), fx_at(Fx::Wing, 1)};
@@ -667,7 +667,7 @@ Image recoloured(const Image& src, int top, int h, int up, const ClassLook& c) {
 }
 
 Picture class_picture(int cls, const FrameLook& l) {
-    const ClassLook& c = kClass[cls];
+    const ClassLook& c = CLASS_LOOKS[cls];
     if (l.is_fx) {
         const Image& e = effect(l.fx, l.step);
         return {recoloured(e, 0, e.h, 0, c), 0};

@@ -44,25 +44,25 @@ struct Speaker {
     const char* code;
     const char* face;
 };
-const Speaker kSpeakers[] = {
+const Speaker SPEAKERS[] = {
     {"ku", "00"}, {"sh", "10"}, {"wi", "20"}, {"bu", "40"}, {"la", "30"}, {"al", "62"}, {"no", "50"},
     {"lu", "70"}, {"pw", "a2"}, {"ge", "i0"}, {"ak", "j2"}, {"ti", "d5"}, {"ji", "d1"}, {"nu", "g0"},
 };
-constexpr int kSpeakerCount = sizeof kSpeakers / sizeof kSpeakers[0];
+constexpr int SPEAKER_COUNT = sizeof SPEAKERS / sizeof SPEAKERS[0];
 
 // Sections that the chapter scenes show with speaker strings as arguments
 // ("/0", "/1"): stage, section, number of speakers.
 struct ArgSection {
     int stage, id, speakers;
 };
-const ArgSection kArgSections[] = {
+const ArgSection ARG_SECTIONS[] = {
     {1, 52, 1},  {1, 101, 1}, {7, 48, 1},  {8, 48, 1},  {8, 98, 1},  {9, 49, 1},  {9, 97, 1},
     {9, 98, 1},  {11, 49, 2}, {11, 50, 2}, {14, 49, 1}, {14, 52, 1}, {15, 49, 1}, {15, 51, 1},
     {16, 49, 1}, {21, 98, 1}, {25, 48, 1}, {25, 50, 1}, {27, 50, 1},
 };
 
 int arg_speakers(int stage, int id) {
-    for (const ArgSection& a : kArgSections)
+    for (const ArgSection& a : ARG_SECTIONS)
         if (a.stage == stage && a.id == id) return a.speakers;
     return 0;
 }
@@ -97,8 +97,8 @@ void clear_conditions(Script& s, int stage) {
 // continuation lines, comments, closing both windows, click waits.
 void dialogue(Script& s, int stage, int id) {
     const std::string tag = "[" + two(stage) + "-" + std::to_string(id) + "] ";
-    const Speaker& a = kSpeakers[(stage + id) % kSpeakerCount];
-    const Speaker& b = kSpeakers[(stage + id + 5) % kSpeakerCount];
+    const Speaker& a = SPEAKERS[(stage + id) % SPEAKER_COUNT];
+    const Speaker& b = SPEAKERS[(stage + id + 5) % SPEAKER_COUNT];
     s.section(id);
 
     if (const int n = arg_speakers(stage, id)) {

@@ -23,9 +23,9 @@ namespace {
 
 constexpr int SHEET_W = 640, SHEET_H = 400, FRAME_W = 320, FRAME_H = 200;
 
-const uint8_t kFirstSet[4] = {NAVY, BROWN, OLIVE, DGREY};
-const uint8_t kSecondSet[4] = {TAUPE, RED, ORANGE, LIME};
-const uint8_t kEnding[8] = {NAVY, BROWN, OLIVE, DGREY, TAUPE, RED, ORANGE, LIME};
+const uint8_t FIRST_SET[4] = {NAVY, BROWN, OLIVE, DGREY};
+const uint8_t SECOND_SET[4] = {TAUPE, RED, ORANGE, LIME};
+const uint8_t ENDING[8] = {NAVY, BROWN, OLIVE, DGREY, TAUPE, RED, ORANGE, LIME};
 
 std::string upper(std::string s) {
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -47,11 +47,11 @@ void write(const Kit& kit, const std::string& name, const Image& img) {
 }
 
 Image frame_sheet(const std::string& name, bool second_set) {
-    static const char* const kQuarter[4] = {"TL", "TR", "BL", "BR"};
+    static const char* const QUARTER[4] = {"TL", "TR", "BL", "BR"};
     Image img(SHEET_W, SHEET_H, BLACK);
     for (int q = 0; q < 4; ++q) {
         const int x0 = (q % 2) * FRAME_W, y0 = (q / 2) * FRAME_H;
-        const uint8_t fill = second_set ? kSecondSet[q] : kFirstSet[q];
+        const uint8_t fill = second_set ? SECOND_SET[q] : FIRST_SET[q];
         img.fill(x0, y0, x0 + FRAME_W - 1, y0 + FRAME_H - 1, fill);
         if (g_names)
             img.rect(x0 + 2, y0 + 2, x0 + FRAME_W - 3, y0 + FRAME_H - 3, SILVER);
@@ -63,7 +63,7 @@ Image frame_sheet(const std::string& name, bool second_set) {
                 img.fill(x0 + 12, y + 4, x0 + FRAME_W - 13, y + 5, CREAM);
             }
         centred_label(img, upper(name), x0 + FRAME_W / 2, y0 + 50, 8);
-        centred_label(img, kQuarter[q], x0 + FRAME_W / 2, y0 + 110, 6, CREAM);
+        centred_label(img, QUARTER[q], x0 + FRAME_W / 2, y0 + 110, 6, CREAM);
     }
     return img;
 }
@@ -181,7 +181,7 @@ Image blink_still() {
 Image ending_still(int i) {
     char name[8];
     std::snprintf(name, sizeof name, "ED_0%d", i);
-    return still(name, kEnding[i]);
+    return still(name, ENDING[i]);
 }
 
 Image finale(const Kit& kit) {

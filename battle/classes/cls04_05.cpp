@@ -13,7 +13,7 @@ namespace {
 
 
 // The hover stand; every other pose two frames later than the wizard's.
-constexpr ClassHandlerFacts kFloatFacts = [] {
+constexpr ClassHandlerFacts FLOAT_FACTS = [] {
     ClassHandlerFacts f = BTL_COMMON_FACTS;
     f.frames = {{{0, 2}, {0, 3}, {0, 4}, {3, 3}, {4, 4}, {3, 3}, {3, 4}, {4, 8}, {8, 8}, {7, 7}}};
     f.stand = StandCall::Hover;
@@ -188,7 +188,7 @@ uint16_t cls04_move14(int16_t side) { return glide_strike(side, 6, 7, 9, 210, tr
 
 void cls04_handler(int16_t side, uint16_t* done) {
     static constexpr MoveTable moves = {cls04_move12, cls04_move13, cls04_move14, nullptr};
-    btl_common_handler(side, done, kFloatFacts, moves);
+    btl_common_handler(side, done, FLOAT_FACTS, moves);
 }
 
 // --- class 5 ----------------------------------------------------------------------
@@ -300,5 +300,5 @@ uint16_t cls05_move14(int16_t side) {
 
 void cls05_handler(int16_t side, uint16_t* done) {
     static constexpr MoveTable moves = {cls04_move12, cls05_move13, cls05_move14, nullptr};
-    btl_common_handler(side, done, kFloatFacts, moves);
+    btl_common_handler(side, done, FLOAT_FACTS, moves);
 }

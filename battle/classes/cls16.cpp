@@ -7,7 +7,7 @@
 namespace {
 
 // The whole part of 32 sin(30 t degrees), t mod 12.
-constexpr int16_t kWave[12] = {0, 16, 27, 32, 27, 16, 0, -16, -27, -32, -27, -16};
+constexpr int16_t WAVE_Y[12] = {0, 16, 27, 32, 27, 16, 0, -16, -27, -32, -27, -16};
 
 // Step 1 of both moves: nine frames of casting, then the wisp above the
 // mover. True when it appeared.
@@ -110,7 +110,7 @@ uint16_t cls16_move13(int16_t side) {
             BattleActor& e = m.fx(0);
             m.frame_loop(e, 7, 3);
             e.x += m.fwd(2);
-            e.y = static_cast<int16_t>(BTL_GROUND_Y + kWave[e.timer % 12]);
+            e.y = static_cast<int16_t>(BTL_GROUND_Y + WAVE_Y[e.timer % 12]);
             m.pan_slow();
             if (m.gap(e) < 4) m.try_hit(1, 1, 2);
             if (side == 0 ? e.x >= 91 : e.x < -10) {

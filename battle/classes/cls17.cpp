@@ -54,7 +54,7 @@ uint16_t cls17_move12(int16_t side) {
 // around the opponent, each showing after its own delay; up to three hits
 // with no position test.
 uint16_t cls17_move13(int16_t side) {
-    static constexpr int16_t kDelay[10] = {0, 1, 3, 2, 2, 0, 3, 2, 1, 0};
+    static constexpr int16_t DELAY[10] = {0, 1, 3, 2, 2, 0, 3, 2, 1, 0};
     constexpr int32_t PILLARS = 10;
     Move m(side, Layers::Keep);
     BattleActor& me = m.me;
@@ -86,7 +86,7 @@ uint16_t cls17_move13(int16_t side) {
             ++me.timer;
             for (int32_t i = 0; i < PILLARS; ++i) {
                 BattleActor& p = m.fx(i);
-                if (me.timer - 1 >= kDelay[i]) p.y = BTL_GROUND_Y;
+                if (me.timer - 1 >= DELAY[i]) p.y = BTL_GROUND_Y;
                 if (p.y == BTL_GROUND_Y && ++p.frame > 15) p.frame = 12;
             }
             // The phase ends before a fourth hit, or once the opponent is

@@ -50,7 +50,7 @@ uint16_t cls24_move12(int16_t side) {
 // above and below once within 20 columns of the opponent; any number of
 // hits.
 uint16_t cls24_move13(int16_t side) {
-    static constexpr int16_t kBehind[SWARM] = {20, 30, 40, 40, 70};
+    static constexpr int16_t BEHIND[SWARM] = {20, 30, 40, 40, 70};
     Move m(side);
     BattleActor& me = m.me;
     switch (me.step) {
@@ -65,7 +65,7 @@ uint16_t cls24_move13(int16_t side) {
                 m.opp.hit_count = 0;
                 for (int32_t i = 0; i < SWARM; ++i) {
                     const int32_t y = i == SWARM - 1 ? BTL_GROUND_Y : i % 2 == 0 ? 140 : 340;
-                    m.spawn(me.x - m.fwd(kBehind[i]), y, i == SWARM - 1 ? 13 : 12);
+                    m.spawn(me.x - m.fwd(BEHIND[i]), y, i == SWARM - 1 ? 13 : 12);
                 }
                 m.trail(1, m.fx_id(SWARM - 1));
                 btl_sound(52);

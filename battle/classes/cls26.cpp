@@ -10,14 +10,14 @@ constexpr int32_t WISPS = 6;
 
 // The wisp orbit: rows in 16-pixel units by phase, and the columns and rows
 // of the three pairs' centres.
-constexpr int16_t kOrbit[12] = {0, -2, -3, -3, -3, -2, 0, 2, 3, 3, 3, 2};
-constexpr int16_t kPairX[3] = {1, 3, 8};
-constexpr int16_t kPairY[3] = {0, -7, -3};
+constexpr int16_t ORBIT[12] = {0, -2, -3, -3, -3, -2, 0, 2, 3, 3, 3, 2};
+constexpr int16_t PAIR_X[3] = {1, 3, 8};
+constexpr int16_t PAIR_Y[3] = {0, -7, -3};
 
 // A wisp's place on its orbit at phase n around its centre (stash_x, stash_y).
 void orbit(const Move& m, BattleActor& w, int32_t n) {
     const int32_t k = n % 12;
-    w.y = static_cast<int16_t>(w.stash_y + 16 * kOrbit[k]);
+    w.y = static_cast<int16_t>(w.stash_y + 16 * ORBIT[k]);
     w.x = static_cast<int16_t>(m.side == 0 ? w.stash_x - std::abs(6 - k) + 2 : w.stash_x + std::abs(6 - k) - 3);
 }
 
@@ -101,7 +101,7 @@ uint16_t cls26_move13(int16_t side) {
             me.stash_x = 0;
             for (int32_t i = 0; i < WISPS; ++i) {
                 const int32_t p = i / 2;
-                BattleActor& w = m.spawn(me.x + m.fwd(kPairX[p] + 5), BTL_GROUND_Y + 16 * (kPairY[p] + 11),
+                BattleActor& w = m.spawn(me.x + m.fwd(PAIR_X[p] + 5), BTL_GROUND_Y + 16 * (PAIR_Y[p] + 11),
                                          i % 2 == 1 ? 13 : 17);
                 w.stash_x = w.x;
                 w.stash_y = w.y;
