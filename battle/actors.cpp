@@ -135,8 +135,7 @@ void btl_free_slot(int32_t slot) {
 int32_t btl_slot_drawable(int32_t slot) {
     if (!slot_ok(slot)) return 0;
     const size_t s = static_cast<size_t>(slot);
-    return g_btl_sprite_loaded[s] && g_btl_frames_loaded[s] && g_btl_sprite_image[s] && g_btl_sprite_frames[s] ? 1
-                                                                                                                : 0;
+    return g_btl_sprite_loaded[s] && g_btl_frames_loaded[s] && g_btl_sprite_image[s] && g_btl_sprite_frames[s] ? 1 : 0;
 }
 
 // --- the renderer ----------------------------------------------------------------
@@ -146,9 +145,7 @@ void btl_actor_set_present(int32_t actor, bool present) {
     a.present[0] = a.present[1] = present ? 0 : BTL_ABSENT;
 }
 
-bool btl_actor_present(int32_t actor, int32_t parity) {
-    return act(actor).present[parity & 1] != BTL_ABSENT;
-}
+bool btl_actor_present(int32_t actor, int32_t parity) { return act(actor).present[parity & 1] != BTL_ABSENT; }
 
 int32_t btl_collect_layer_sorted(int32_t layer) {
     if (layer == 0) return 0;  // layer 0 is never drawn

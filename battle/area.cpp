@@ -27,8 +27,8 @@ int32_t g_area_target_count = 0;
 
 namespace {
 
-constexpr int32_t FRAME_SIDE = 96;       // one eruption frame
-constexpr int32_t ERUPTION_ROW = 320;    // top line of the frames in the picture
+constexpr int32_t FRAME_SIDE = 96;     // one eruption frame
+constexpr int32_t ERUPTION_ROW = 320;  // top line of the frames in the picture
 constexpr int32_t ANGEL_W = 216, ANGEL_H = 168, ANGEL_ROW = 248, ANGEL_X = 212;
 
 // The angel's light strokes: start offset from the centre, then 8 steps.
@@ -334,8 +334,7 @@ void btl_map_spell(const int16_t terrain[2], UnitRecord* a, UnitRecord** target)
             txt_show_message(610);
             btl_spell_angel_anim(col, y);
             break;
-        default:
-            break;
+        default: break;
     }
     g_area_damage = {};
     uint32_t sum = 0;

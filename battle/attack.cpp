@@ -44,8 +44,8 @@ int32_t btl_find_targets(int32_t x, int32_t y, UnitRecord* a, int32_t mode) {
     static constexpr int32_t STEP[4][2] = {{1, 1}, {-1, 1}, {-1, -1}, {1, -1}};
     int32_t n = 0;
     for (int32_t r = 1; r <= 3; ++r) {
-        const bool ring = (r == 1 && ((mode & 4) || support || (f & 1))) || (r == 2 && (support || (f & 2))) ||
-                          (r == 3 && (f & 4));
+        const bool ring =
+            (r == 1 && ((mode & 4) || support || (f & 1))) || (r == 2 && (support || (f & 2))) || (r == 3 && (f & 4));
         if (!ring) continue;
         int32_t cx = x, cy = y - r;
         for (const auto& step : STEP)
@@ -134,8 +134,7 @@ void btl_attack_command(UnitRecord* a, UnitRecord* t) {
     }
     if (t->stats.hp == 0) ++a->victories;
     if (t->stats.hp == 0 && t->stats.ai_mode > 0 && t->stats.char_id != CHAR_LAST_ENEMY) map_move_unit_step(t, 6);
-    if (a->stats.ai_mode == 0 && unit_class_is_spirit(a->stats.class_id) && a->stats.hp == 0)
-        map_move_unit_step(a, 6);
+    if (a->stats.ai_mode == 0 && unit_class_is_spirit(a->stats.class_id) && a->stats.hp == 0) map_move_unit_step(a, 6);
     g_colour_cycle_block = 0;
     scn_after_battle(a, t);
     finish(a, t);

@@ -11,15 +11,15 @@
 #include "platform/draw.h"
 #include "platform/files.h"
 #include "platform/input.h"
-#include "platform/shell.h"
-#include "platform/sprite.h"
 #include "platform/palette.h"
 #include "platform/screen.h"
+#include "platform/shell.h"
+#include "platform/sprite.h"
 #include "tactics/map.h"
 
 int32_t g_btl_backdrop_kind = 0;
-const std::array<uint8_t, 40> g_btl_stage_backdrop = {4, 0, 0, 15, 0, 9, 5, 8, 9, 0, 15, 0, 9, 1, 0, 0, 0, 9, 0, 9,
-                                                      9, 5, 3, 3, 16, 0, 0, 7, 7, 0, 3, 7, 4, 4, 4, 4, 4, 4, 4, 25};
+const std::array<uint8_t, 40> g_btl_stage_backdrop = {4, 0, 0, 15, 0,  9, 5, 8, 9, 0, 15, 0, 9, 1, 0, 0, 0, 9, 0, 9,
+                                                      9, 5, 3, 3,  16, 0, 0, 7, 7, 0, 3,  7, 4, 4, 4, 4, 4, 4, 4, 25};
 HeapBlock g_btl_bmap_image;
 HeapBlock g_btl_bmap_grid;
 

@@ -24,7 +24,7 @@ struct BattleActor {
     int16_t y;           // foot line in pixels, ground 240
     int16_t frame;
     int16_t slot;
-    int16_t flags;       // bit 0 mirror left-right
+    int16_t flags;  // bit 0 mirror left-right
     int16_t drawn_x[2];
     int16_t drawn_y[2];
     int16_t drawn_frame[2];
@@ -43,7 +43,7 @@ struct BattleActor {
     int16_t w27;
     int16_t w28;
     int16_t recoil;
-    int16_t w30[11];     // w30..w40
+    int16_t w30[11];  // w30..w40
     int16_t down_flag;
     int16_t w42;
     int16_t saved_slot;
@@ -61,18 +61,18 @@ constexpr int32_t BTL_ACTORS = 42;
 constexpr int16_t BTL_ABSENT = -1;
 constexpr uint16_t BTL_NO_MOVE = 0xFFFF;
 constexpr int32_t BTL_MOVE_FRAME_LIMIT = 3000;
-constexpr int32_t BTL_CLASSES = 49;          // classes with a battle script
-constexpr int32_t BTL_ACTOR_LIMIT = 40;      // g_btl_next_actor never passes it
-constexpr int32_t MOVE_SHEET_ACTOR = 31;     // holds the running move's sheet slot
-constexpr int32_t COMMON_SHEET_ACTOR = 41;   // holds the slot of sheet 99
+constexpr int32_t BTL_CLASSES = 49;         // classes with a battle script
+constexpr int32_t BTL_ACTOR_LIMIT = 40;     // g_btl_next_actor never passes it
+constexpr int32_t MOVE_SHEET_ACTOR = 31;    // holds the running move's sheet slot
+constexpr int32_t COMMON_SHEET_ACTOR = 41;  // holds the slot of sheet 99
 constexpr int32_t BTL_COMMON_SHEET = 99;
 constexpr int32_t BTL_GROUND_Y = 240;
-constexpr int32_t BTL_ON_GROUND_Y = 226;     // a y of 226 or more stands on the ground
+constexpr int32_t BTL_ON_GROUND_Y = 226;  // a y of 226 or more stands on the ground
 constexpr int32_t BTL_PARKED_Y = -99;
 constexpr int32_t BTL_PAN_SLOW = 4;
 constexpr int32_t BTL_PAN_FAST = 10;
 constexpr int32_t BTL_SCROLL_MAX = 80;
-constexpr int32_t BTL_WATER = 2;             // the water backdrop kind
+constexpr int32_t BTL_WATER = 2;  // the water backdrop kind
 constexpr int32_t BTL_BACKDROP_KINDS = 26;
 constexpr int32_t BMAP_COLS = 80, BMAP_ROWS = 15;
 constexpr uint32_t BMAP_FILE_SIZE = 2436;

@@ -6,12 +6,12 @@
 #include <cstdlib>
 
 #include "battle/battle.h"
-#include "sys/sys.h"
 #include "platform/draw.h"
 #include "platform/menu.h"
 #include "platform/palette.h"
 #include "platform/shell.h"
 #include "platform/text.h"
+#include "sys/sys.h"
 #include "tactics/map.h"
 #include "tactics/units.h"
 
@@ -349,12 +349,14 @@ void btl_draw_status_panel() {
         menu_draw_window(4 + off, 15, 18, 3);
         txt_draw_string(3 + off, 15, unit_display_name(stats(s)), 15);
         char text[64];
-        std::snprintf(text, sizeof text, "LV %s", txt_format_uint(static_cast<uint32_t>(std::max<int16_t>(stats(s)->level, 0)), 2));
+        std::snprintf(text, sizeof text, "LV %s",
+                      txt_format_uint(static_cast<uint32_t>(std::max<int16_t>(stats(s)->level, 0)), 2));
         txt_draw_string(17 + off, 15, text, 15);
         const int32_t kind = std::clamp<int32_t>(g_btl_terrain[s] + 1, 1, 10);
         txt_draw_string(3 + off, 17, floor ? "바닥" : g_terrain_names[tile_set][kind], 15);
-        std::snprintf(text, sizeof text, "방어율 %s％",
-                      txt_format_uint(static_cast<uint32_t>(100 - g_terrain_defence[static_cast<size_t>(kind - 1)]), 2));
+        std::snprintf(
+            text, sizeof text, "방어율 %s％",
+            txt_format_uint(static_cast<uint32_t>(100 - g_terrain_defence[static_cast<size_t>(kind - 1)]), 2));
         txt_draw_string(11 + off, 17, text, 15);
     }
     btl_draw_hp_bars();

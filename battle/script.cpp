@@ -321,9 +321,7 @@ uint16_t Move::end() const {
 
 void Move::opp_companion(int32_t pose) const { set_companion_pose(opp, pose); }
 
-void Move::companion_glide(int32_t line) const {
-    companion(me.y >= BTL_GROUND_Y ? 3 : me.y >= line ? 5 : 7);
-}
+void Move::companion_glide(int32_t line) const { companion(me.y >= BTL_GROUND_Y ? 3 : me.y >= line ? 5 : 7); }
 
 void Move::recover() const {
     int16_t& counter = *g_btl_target_status_ptr;
@@ -450,7 +448,6 @@ const std::array<uint16_t, 49> g_class_grounded = [] {
     return t;
 }();
 
-
 void btl_companion_pose(int32_t a, int32_t pose) { set_companion_pose(actor(a), pose); }
 
 bool Move::arrive(int32_t below, int32_t arrive_frame) const {
@@ -464,7 +461,6 @@ bool Move::arrive(int32_t below, int32_t arrive_frame) const {
 void Move::walk_frame(int32_t base) const {
     me.frame = static_cast<int16_t>(base + g_btl_walk_frames[static_cast<size_t>(me.timer & 3)]);
 }
-
 
 bool Move::past_far_edge(const BattleActor& a, int32_t margin) const {
     return side == 0 ? a.x > 80 + margin : a.x < -margin;

@@ -18,15 +18,15 @@ constexpr int8_t POSE_KEEP = -1;       // the state leaves the companion pose as
 constexpr int8_t POSE_BY_HEIGHT = -2;  // the ground pose on the ground, the air pose above it
 
 enum class StandCall : uint8_t {
-    NextFrame,   // btl_actor_next_frame on the stand loop
-    Hover,       // btl_actor_hover (floating classes)
-    HoverHeld,   // the hover phase held at 8 before each hover: a steady float
+    NextFrame,  // btl_actor_next_frame on the stand loop
+    Hover,      // btl_actor_hover (floating classes)
+    HoverHeld,  // the hover phase held at 8 before each hover: a steady float
 };
 
 // Handler flags.
-constexpr uint8_t HF_STATE4_HITS = 1;       // state 4 also calls btl_apply_hit
-constexpr uint8_t HF_FALL_POSE_FIRST = 2;   // the fall's pose is set before btl_anim_fall
-constexpr uint8_t HF_POSE0_GROUND0 = 4;     // after every call, every state: companion pose 0, ground_y 0
+constexpr uint8_t HF_STATE4_HITS = 1;      // state 4 also calls btl_apply_hit
+constexpr uint8_t HF_FALL_POSE_FIRST = 2;  // the fall's pose is set before btl_anim_fall
+constexpr uint8_t HF_POSE0_GROUND0 = 4;    // after every call, every state: companion pose 0, ground_y 0
 
 // What one class's handler does in each state. frames[s] is the frame loop
 // (first, last) of state s; states 3, 4, 8 and 9 show frames[s][0].
@@ -35,10 +35,10 @@ struct ClassHandlerFacts {
     std::array<int8_t, 10> pose;  // companion pose per state, or POSE_KEEP / POSE_BY_HEIGHT
     int8_t pose_ground;           // the pair by height
     int8_t pose_air;
-    int16_t height_line;          // y at or below which the fighter counts as on the ground
-    int16_t stand_ground_y;       // ground_y set at stand, -1 for none
+    int16_t height_line;     // y at or below which the fighter counts as on the ground
+    int16_t stand_ground_y;  // ground_y set at stand, -1 for none
     StandCall stand;
-    uint8_t highest;              // highest move state handled
+    uint8_t highest;  // highest move state handled
     uint8_t flags;
 };
 
@@ -70,22 +70,22 @@ void btl_common_handler(int16_t side, uint16_t* done, const ClassHandlerFacts& f
 
 // A walk toward the opponent: the options of one walk frame.
 struct WalkStep {
-    int16_t base = 0;           // first walk frame (frame = base + walk frame)
-    int16_t sound = -1;         // sound on frame base + 1 (animated only); -1: the footstep (56, 51 on water)
-    bool count_first = false;   // timer + 1 before the frame is picked
-    int16_t pose = 3;           // companion pose while walking (below 0: left as it is)
-    int16_t speed = 2;          // cells a frame
-    bool quiet = false;         // no footstep (the move plays its own sound)
-    bool after_setup = false;   // approach: the walk starts in the frame after the set-up
+    int16_t base = 0;          // first walk frame (frame = base + walk frame)
+    int16_t sound = -1;        // sound on frame base + 1 (animated only); -1: the footstep (56, 51 on water)
+    bool count_first = false;  // timer + 1 before the frame is picked
+    int16_t pose = 3;          // companion pose while walking (below 0: left as it is)
+    int16_t speed = 2;         // cells a frame
+    bool quiet = false;        // no footstep (the move plays its own sound)
+    bool after_setup = false;  // approach: the walk starts in the frame after the set-up
 };
 
 // The set-up words of a move's opening besides the sheet.
 struct Opening {
-    bool draw = true;        // drawn from the move sheet from the set-up on
-    int16_t frame = -1;      // the mover's first frame (below 0: as it is)
-    bool ground = false;     // ground_y 240
-    int16_t pose = -1;       // companion pose (below 0: as it is)
-    int16_t sound = -1;      // the opening sound (below 0: none)
+    bool draw = true;     // drawn from the move sheet from the set-up on
+    int16_t frame = -1;   // the mover's first frame (below 0: as it is)
+    bool ground = false;  // ground_y 240
+    int16_t pose = -1;    // companion pose (below 0: as it is)
+    int16_t sound = -1;   // the opening sound (below 0: none)
 };
 
 // A rain of falling pieces: how many, when they stop falling again and the

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "battle/battle.h"
 #include "bench/bench_machine.h"
 #include "platform/input.h"
 #include "platform/screen.h"
@@ -11,7 +12,6 @@
 #include "sys/headless/headless.h"
 #include "tactics/map.h"
 #include "tactics/map_view.h"
-#include "battle/battle.h"
 #include "tactics/turn.h"
 #include "tactics/units.h"
 
@@ -36,7 +36,8 @@ void set_up_field() {
     const int tiles[3] = {tile_of_class(1), tile_of_class(2), tile_of_class(5)};
     for (int y = 0; y < BENCH_SIDE; ++y)
         for (int x = 0; x < BENCH_SIDE; ++x)
-            g_map.cells[y * MAP_SIDE + x] = static_cast<uint8_t>(tiles[(x * 7 + y * 13) % 11 == 0 ? 2 : (x + y) % 5 == 0]);
+            g_map.cells[y * MAP_SIDE + x] =
+                static_cast<uint8_t>(tiles[(x * 7 + y * 13) % 11 == 0 ? 2 : (x + y) % 5 == 0]);
     g_units = {};
     for (int i = 0; i < 10; ++i) {
         UnitStats s{};

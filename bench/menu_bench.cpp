@@ -4,13 +4,12 @@
 // headless machine (paints and waits included).
 #include <benchmark/benchmark.h>
 
-#include "bench/bench_machine.h"
-
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "bench/bench_machine.h"
 #include "platform/input.h"
 #include "platform/menu.h"
 #include "platform/screen.h"
@@ -39,9 +38,8 @@ void fill_font() {
     g_font_loaded = 1;
 }
 
-const char* const g_ten_items[] = {" 턴 종료 ",  " 확대맵 ", " 축소맵 ", " 유닛 일람 ", " 클리어 조건 ",
-                                   " 시스템 ",   "  행동  ", "  무기  ", "  도구  ",     "  교환  ",
-                                   nullptr};
+const char* const g_ten_items[] = {" 턴 종료 ", " 확대맵 ", " 축소맵 ", " 유닛 일람 ", " 클리어 조건 ", " 시스템 ",
+                                   "  행동  ",  "  무기  ", "  도구  ", "  교환  ",    nullptr};
 
 }  // namespace
 
@@ -118,8 +116,8 @@ static void BM_ListMenuTenItemsClicked(benchmark::State& state) {
         if (r != 5) state.SkipWithError("wrong item");
         virtual_ms += sys_headless_clock() - t0;
     }
-    state.counters["virtual_ms"] = benchmark::Counter(static_cast<double>(virtual_ms),
-                                                      benchmark::Counter::kAvgIterations);
+    state.counters["virtual_ms"] =
+        benchmark::Counter(static_cast<double>(virtual_ms), benchmark::Counter::kAvgIterations);
     g_sheet_winchip = nullptr;
     menu_reset();
     txt_font_reset();

@@ -51,8 +51,8 @@ enum class Mode { Opaque, Keyed, KeyedMirror, Halftone, Silhouette };
 // is even. Silhouette writes 0 for source 0 and `colour` for any other
 // source pixel but the key.
 template <Mode M>
-void blit_block(uint8_t* dib, const Pic& p, int64_t cx, int64_t cline, int64_t cw, int64_t ch, int64_t dx,
-                int64_t dy, uint8_t colour = 0) {
+void blit_block(uint8_t* dib, const Pic& p, int64_t cx, int64_t cline, int64_t cw, int64_t ch, int64_t dx, int64_t dy,
+                uint8_t colour = 0) {
     if (!dib || !p.bits) return;
     const int64_t k0 = std::max({int64_t{0}, -cline, -dy});
     const int64_t k1 = std::min({ch, p.h - cline, int64_t{SCREEN_H} - dy});
@@ -99,9 +99,7 @@ uint8_t* screen_row(uint8_t* dib, int64_t r) {
     return gfx_dib_pixels(dib) + r * SCREEN_W;
 }
 
-const uint8_t* screen_row(const uint8_t* dib, int64_t r) {
-    return screen_row(const_cast<uint8_t*>(dib), r);
-}
+const uint8_t* screen_row(const uint8_t* dib, int64_t r) { return screen_row(const_cast<uint8_t*>(dib), r); }
 
 // Copies memory row sr of one screen image over row dr of another.
 void copy_screen_row(uint8_t* dst, int64_t dr, const uint8_t* src, int64_t sr) {
@@ -213,8 +211,7 @@ void gfx_draw_icon32_silhouette(int32_t col, int32_t y, int32_t, int32_t, int32_
 
 void gfx_draw_cell32_sheet(int32_t x, int32_t y, int32_t n) {
     if (n < 0) return;
-    blit_block<Mode::Keyed>(g_back_dib, pic_of(g_cell32_sheet), int64_t{n / 3} * 32, int64_t{n % 3} * 32, 32, 32,
-                            x, y);
+    blit_block<Mode::Keyed>(g_back_dib, pic_of(g_cell32_sheet), int64_t{n / 3} * 32, int64_t{n % 3} * 32, 32, 32, x, y);
 }
 
 void gfx_draw_map_tile_overlay(int32_t col, int32_t y, int32_t id) {
@@ -286,8 +283,8 @@ void gfx_copy_rect(uint8_t* dst, int32_t dx, int32_t dy, const uint8_t* src, int
         std::memmove(screen_row(dst, dy + k) + dx + i0, screen_row(src, sy + k) + sx + i0, static_cast<size_t>(n));
 }
 
-void gfx_copy_rect_keyed(uint8_t* dst, int32_t dx, int32_t dy, const uint8_t* src, int32_t sx, int32_t sy,
-                         int32_t w, int32_t h, int32_t key) {
+void gfx_copy_rect_keyed(uint8_t* dst, int32_t dx, int32_t dy, const uint8_t* src, int32_t sx, int32_t sy, int32_t w,
+                         int32_t h, int32_t key) {
     if (!dst || !src) return;
     int64_t i0, n, k0, rows;
     if (!clip_copy(dx, dy, sx, sy, w, h, &i0, &n, &k0, &rows)) return;

@@ -41,8 +41,7 @@ void gfx_blit_image_keyed_mirror(int32_t col, int32_t y, const uint8_t* picture)
 void gfx_draw_window_chip(int32_t col, int32_t y, int32_t unused_w, int32_t unused_h, int32_t n);
 void gfx_draw_icon32(int32_t col, int32_t y, int32_t unused_w, int32_t unused_h, int32_t n);
 void gfx_draw_icon(int32_t col, int32_t y, int32_t n);
-void gfx_draw_icon32_silhouette(int32_t col, int32_t y, int32_t unused_w, int32_t unused_h, int32_t colour,
-                                int32_t n);
+void gfx_draw_icon32_silhouette(int32_t col, int32_t y, int32_t unused_w, int32_t unused_h, int32_t colour, int32_t n);
 void gfx_draw_cell32_sheet(int32_t x, int32_t y, int32_t n);
 void gfx_draw_map_tile_overlay(int32_t col, int32_t y, int32_t id);
 void gfx_draw_map_tile_base(int32_t col, int32_t y, int32_t id);
@@ -52,8 +51,8 @@ void gfx_draw_tile16(int32_t col, int32_t y, const uint8_t* sheet, int32_t n);
 // screen line 415 - r).
 void gfx_copy_rect(uint8_t* dst, int32_t dx, int32_t dy, const uint8_t* src, int32_t sx, int32_t sy, int32_t w,
                    int32_t h);
-void gfx_copy_rect_keyed(uint8_t* dst, int32_t dx, int32_t dy, const uint8_t* src, int32_t sx, int32_t sy,
-                         int32_t w, int32_t h, int32_t key);
+void gfx_copy_rect_keyed(uint8_t* dst, int32_t dx, int32_t dy, const uint8_t* src, int32_t sx, int32_t sy, int32_t w,
+                         int32_t h, int32_t key);
 // Copies n bytes, skipping those equal to the key. The caller keeps both runs
 // inside their buffers.
 void gfx_copy_row_keyed(uint8_t* dst, const uint8_t* src, int32_t n, int32_t key);

@@ -296,9 +296,9 @@ int32_t menu_prompt(int32_t col, int32_t row, const char* text, int32_t default_
     if (p.choices > 0) {
         HitRect rects[MENU_PROMPT_CHOICES];
         for (int32_t n = 0; n < p.choices; ++n)
-            rects[n] = HitRect{static_cast<uint32_t>(n),     (col + p.start[n]) * 8,
-                               row * MENU_ROW_H,             (col + p.end[n]) * 8 - 1,
-                               row * MENU_ROW_H + MENU_ROW_H - 1, menu_hover_box_dark};
+            rects[n] = HitRect{
+                static_cast<uint32_t>(n),          (col + p.start[n]) * 8, row * MENU_ROW_H, (col + p.end[n]) * 8 - 1,
+                row * MENU_ROW_H + MENU_ROW_H - 1, menu_hover_box_dark};
         if (default_choice >= 0 && default_choice < p.choices) {
             const HitRect& d = rects[default_choice];
             win_set_mouse_pos((d.x1 + d.x2) / 2, (d.y1 + d.y2) / 2);
@@ -348,12 +348,13 @@ int32_t menu_list_select(int32_t col, int32_t row, const char* const* list, int3
     menu_draw_window(c, r, w, n);
     HitRect items[MENU_LIST_MAX];
     for (int32_t i = 0; i < n; ++i) {
-        items[i] = HitRect{static_cast<uint32_t>(i), c * 8, (r + i) * MENU_ROW_H, (c + w) * 8 - 1,
+        items[i] = HitRect{static_cast<uint32_t>(i),     c * 8,
+                           (r + i) * MENU_ROW_H,         (c + w) * 8 - 1,
                            (r + i + 1) * MENU_ROW_H - 1, menu_hover_box_dark};
         txt_draw_string(c, r + i, list[i], 15);
     }
-    if (start >= 0 && start < n) win_set_mouse_pos((items[start].x1 + items[start].x2) / 2,
-                                                   (items[start].y1 + items[start].y2) / 2);
+    if (start >= 0 && start < n)
+        win_set_mouse_pos((items[start].x1 + items[start].x2) / 2, (items[start].y1 + items[start].y2) / 2);
     const int32_t result = menu_run(cancel_allowed, items, n);
     auto wait = [] {
         g_redraw_pending = 1;

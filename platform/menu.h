@@ -17,10 +17,10 @@
 // asked rectangle that lies inside the back image is kept: x, y, w, h
 // describe that part (w or h 0 when nothing of it is inside).
 struct SavedRect {
-    int32_t x;  // left pixel
-    int32_t y;  // top screen line
-    int32_t w;  // width in pixels
-    int32_t h;  // height in lines
+    int32_t x;                    // left pixel
+    int32_t y;                    // top screen line
+    int32_t w;                    // width in pixels
+    int32_t h;                    // height in lines
     std::vector<uint8_t> pixels;  // w x h, top line first
 };
 

@@ -31,7 +31,7 @@ int32_t g_cycle_direction = 0;
 const int32_t g_cycle_period = 4;
 
 const std::array<int32_t, 20> g_fade_easing = {0,  16, 27, 37, 44, 51, 56, 61, 66, 70,
-                                                74, 77, 80, 83, 86, 88, 91, 93, 95, 98};
+                                               74, 77, 80, 83, 86, 88, 91, 93, 95, 98};
 
 const std::array<ColourEntry, 6> g_cycle_colours = {{
     {0xff, 0xbb, 0x88, 0},

@@ -139,9 +139,15 @@ void gfx_cursor_draw() {
     }
     switch (g_cursor_shape) {
         case 1: y -= 8; break;
-        case 2: x -= 15; y -= 8; break;
+        case 2:
+            x -= 15;
+            y -= 8;
+            break;
         case 3: x -= 8; break;
-        case 4: x -= 8; y -= 15; break;
+        case 4:
+            x -= 8;
+            y -= 15;
+            break;
         default: break;
     }
     // Four columns from the column that holds x cover the whole 24-pixel

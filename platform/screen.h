@@ -31,10 +31,10 @@ static_assert(offsetof(DibInfoHeader, clr_used) == 32);
 
 constexpr int SCREEN_W = 640;
 constexpr int SCREEN_H = 416;
-constexpr int SCREEN_SHOWN_LINES = 400;        // lines 400..415 are a margin never shown
-constexpr size_t SCREEN_HEADER_SIZE = 1064;     // information header and 256 colours
-constexpr size_t SCREEN_IMAGE_SIZE = 266240;    // 640 x 416
-constexpr size_t SCREEN_DIB_SIZE = 267304;      // header + pixels
+constexpr int SCREEN_SHOWN_LINES = 400;       // lines 400..415 are a margin never shown
+constexpr size_t SCREEN_HEADER_SIZE = 1064;   // information header and 256 colours
+constexpr size_t SCREEN_IMAGE_SIZE = 266240;  // 640 x 416
+constexpr size_t SCREEN_DIB_SIZE = 267304;    // header + pixels
 
 // The three images (blocks of SCREEN_DIB_SIZE bytes), null before set-up.
 extern uint8_t* g_back_dib;

@@ -56,8 +56,7 @@ void note_failed_file(const char* path) {
 // when a data file it needed ended it.
 int exit_code(int code) {
     if (!g_failed_file[0]) return code;
-    std::fprintf(stderr, "rowenbel: missing or unreadable data file: %s\n",
-                 sys_resolve_path(g_failed_file).c_str());
+    std::fprintf(stderr, "rowenbel: missing or unreadable data file: %s\n", sys_resolve_path(g_failed_file).c_str());
     return 1;
 }
 
@@ -338,27 +337,20 @@ int32_t win_main_proc(SysWnd w, uint32_t msg, uint32_t wparam, uint32_t lparam) 
             if (g_hwnd_game == 0) return on_create(w);
             return 0;
         case WM_DESTROY:
-        case MSG_SCENE_QUIT:
-            on_destroy(w);
-            return 0;
+        case MSG_SCENE_QUIT: on_destroy(w); return 0;
         case WM_MOVE:
         case WM_CLOSE:
         case WM_MOUSEMOVE:
         case WM_PALETTECHANGED:
         case 1124:
         case 1125:
-        case 1126:
-            return 0;
+        case 1126: return 0;
         case WM_ACTIVATE:
-        case WM_ACTIVATEAPP:
-            g_saved_cursor = sys_get_cursor();
-            return 0;
+        case WM_ACTIVATEAPP: g_saved_cursor = sys_get_cursor(); return 0;
         case WM_SETCURSOR:
             if (g_saved_cursor) sys_set_cursor(g_saved_cursor);
             return 0;
-        case WM_PAINT:
-            on_paint(w);
-            return 0;
+        case WM_PAINT: on_paint(w); return 0;
         case WM_KEYDOWN:
             if (wparam == VK_RETURN) sys_post_message(g_hwnd_game, WM_LBUTTONDOWN, 0, 0);
             if (wparam == VK_F12 && g_shake_lock == 0) {
@@ -370,18 +362,14 @@ int32_t win_main_proc(SysWnd w, uint32_t msg, uint32_t wparam, uint32_t lparam) 
             // Enter's release ends the left press it stood for.
             if (wparam == VK_RETURN) g_left_held = 0;
             return 0;
-        case WM_TIMER:
-            on_timer();
-            return 0;
+        case WM_TIMER: on_timer(); return 0;
         case WM_LBUTTONDOWN:
             g_click[0].count += 1;
             g_click[0].x = static_cast<int32_t>(lparam & 0xFFFF);
             g_click[0].y = static_cast<int32_t>(lparam >> 16);
             g_left_held = 1;
             return 0;
-        case WM_LBUTTONUP:
-            g_left_held = 0;
-            return 0;
+        case WM_LBUTTONUP: g_left_held = 0; return 0;
         case WM_RBUTTONDOWN:
             g_click[1].count += 1;
             g_click[1].x = static_cast<int32_t>(lparam & 0xFFFF);
@@ -393,17 +381,10 @@ int32_t win_main_proc(SysWnd w, uint32_t msg, uint32_t wparam, uint32_t lparam) 
             else
                 snd_mci_replay();
             return 0;
-        case MSG_SCENE_TITLE:
-            on_scene_title();
-            return 0;
-        case MSG_SCENE_TITLE_REPOST:
-            sys_post_message(w, MSG_SCENE_TITLE, 0, 0);
-            return 0;
-        case MSG_SCENE_GAME:
-            on_scene_game();
-            return 0;
-        default:
-            return sys_default_proc(w, msg, wparam, lparam);
+        case MSG_SCENE_TITLE: on_scene_title(); return 0;
+        case MSG_SCENE_TITLE_REPOST: sys_post_message(w, MSG_SCENE_TITLE, 0, 0); return 0;
+        case MSG_SCENE_GAME: on_scene_game(); return 0;
+        default: return sys_default_proc(w, msg, wparam, lparam);
     }
 }
 

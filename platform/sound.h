@@ -7,11 +7,11 @@
 
 #include "sys/sys.h"
 
-extern int32_t g_music_track;    // current track, -1 none
-extern char g_music_path[260];   // path of the current track's file
-extern int32_t g_mci_open;       // 1 while MUSIC is open and playing
+extern int32_t g_music_track;        // current track, -1 none
+extern char g_music_path[260];       // path of the current track's file
+extern int32_t g_mci_open;           // 1 while MUSIC is open and playing
 extern int32_t g_mci_ignore_notify;  // 1: the next end notice is swallowed
-extern int32_t g_sfx_enabled;    // the sound-effect setting
+extern int32_t g_sfx_enabled;        // the sound-effect setting
 
 // Sends one sequencer command string ("open \"<path>\" type sequencer alias
 // MUSIC", "play MUSIC from 0 notify", "close all"); 1 when accepted, 0 when

@@ -48,8 +48,8 @@ constexpr int SPRITE_BAND_TOP = 32;
 constexpr int SPRITE_BAND_LAST_TOP = 271;
 constexpr int SPRITE_MAX_X = 632;  // a part is drawn only left of this pixel
 
-extern uint8_t g_flat_colour;       // the colour of the flat variant
-extern int32_t g_btl_view_scroll;   // the battle view's scroll in 8-pixel columns (the battle camera's)
+extern uint8_t g_flat_colour;      // the colour of the flat variant
+extern int32_t g_btl_view_scroll;  // the battle view's scroll in 8-pixel columns (the battle camera's)
 
 // Draws frame `frame` of a sprite file of file_size bytes (as loaded by
 // file_load_data, its size in g_loaded_file_size) with its centre at cell x

@@ -26,7 +26,6 @@
 
 namespace {
 
-
 bool in_use(const UnitRecord* unit) { return unit && unit->number != 0; }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/draw.h"
+#include "platform/files.h"
 #include "platform/input.h"
 #include "platform/palette.h"
 #include "platform/screen.h"
@@ -14,7 +15,6 @@
 #include "story/chapters.h"
 #include "story/hooks.h"
 #include "story/message.h"
-#include "platform/files.h"
 #include "tactics/game.h"
 #include "tactics/map.h"
 #include "tactics/map_view.h"
@@ -448,9 +448,9 @@ void vision15() {
 
 void scn_ch2_stage_start() {
     static constexpr StageScene stages[] = {
-        {2, stage2, nullptr},   {3, stage3, nullptr},   {4, stage4, nullptr},   {5, stage5, nullptr},
-        {6, nullptr, STAGE_6},  {7, stage7, nullptr},   {8, stage8, nullptr},   {9, stage9, nullptr},
-        {10, stage10, nullptr}, {11, stage11, nullptr}, {12, nullptr, STAGE_12}, {13, nullptr, STAGE_13},
+        {2, stage2, nullptr},   {3, stage3, nullptr},    {4, stage4, nullptr},    {5, stage5, nullptr},
+        {6, nullptr, STAGE_6},  {7, stage7, nullptr},    {8, stage8, nullptr},    {9, stage9, nullptr},
+        {10, stage10, nullptr}, {11, stage11, nullptr},  {12, nullptr, STAGE_12}, {13, nullptr, STAGE_13},
         {14, stage14, nullptr}, {15, nullptr, STAGE_15},
     };
     scn_stage_start(stages);

@@ -1,6 +1,8 @@
 // Chapter 3 (stages 16 to 21): the stage scenes and where the party starts,
 // the turn-start events, the goal of stage 21, the bosses and their ends,
 // and the vision that opens stage 21 with its two drawing effects.
+#include "story/chapter3.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -16,7 +18,6 @@
 #include "story/chapter12.h"
 #include "story/chapter_shared.h"
 #include "story/chapters.h"
-#include "story/chapter3.h"
 #include "story/hooks.h"
 #include "tactics/game.h"
 #include "tactics/items.h"
@@ -44,30 +45,29 @@ int32_t class_of(int32_t char_id) {
 
 // --- placement lists -----------------------------------------------------------------
 
-const PlacementEntry STAGE_16[] = {{1, 19, 28}, {2, 20, 28}, {3, 18, 29}, {4, 20, 29}, {5, 18, 28}, {6, 19, 29},
-                                   {-1, 0, 0}};
-const PlacementEntry STAGE_17_SCENE[] = {{1, 8, 9}, {2, 10, 9}, {3, 8, 10}, {4, 10, 10}, {5, 9, 10}, {6, 9, 9},
-                                        {-1, 0, 0}};
-const PlacementEntry STAGE_17[] = {{1, 22, 28}, {2, 23, 28}, {3, 21, 29}, {4, 23, 29}, {5, 21, 28}, {6, 22, 29},
-                                   {-1, 0, 0}};
-const PlacementEntry STAGE_18_SCENE[] = {{1, 17, 3}, {2, 18, 4}, {3, 16, 4}, {4, 18, 3}, {5, 16, 3}, {6, 17, 4},
-                                        {7, 17, 5}, {-1, 0, 0}};
-const PlacementEntry STAGE_18[] = {{1, 20, 28}, {2, 21, 28}, {3, 19, 29}, {4, 21, 29}, {5, 19, 28}, {6, 20, 29},
-                                   {7, 20, 30}, {-1, 0, 0}};
-const PlacementEntry STAGE_19[] = {{1, 37, 8}, {2, 37, 7}, {3, 38, 9}, {4, 38, 7}, {5, 38, 8}, {6, 37, 9},
-                                   {7, 39, 8}, {-1, 0, 0}};
-const PlacementEntry STAGE_20[] = {{1, 34, 15}, {2, 34, 14}, {3, 35, 16}, {4, 35, 14}, {5, 35, 15}, {6, 34, 16},
-                                   {7, 36, 15}, {-1, 0, 0}};
-const PlacementEntry STAGE_21[] = {{1, 19, 29}, {2, 20, 29}, {3, 19, 30}, {4, 21, 29}, {5, 18, 29}, {6, 20, 30},
-                                   {7, 18, 30}, {-1, 0, 0}};
-const PlacementEntry VISION_1[] = {{1, 9, 8}, {2, 8, 8}, {3, 10, 8}, {4, 8, 9}, {5, 9, 9}, {6, 10, 9}, {7, 9, 10},
-                                   {-1, 0, 0}};
-const PlacementEntry VISION_2[] = {{2, 8, 8}, {3, 10, 8}, {4, 11, 10}, {5, 10, 10}, {6, 7, 9}, {7, 8, 10},
-                                   {-1, 0, 0}};
-const PlacementEntry VISION_3[] = {{1, 8, 5}, {2, 9, 5}, {6, 10, 5}, {3, 8, 6}, {4, 9, 6}, {5, 10, 6}, {7, 9, 7},
-                                   {-1, 0, 0}};
-const PlacementEntry VISION_5[] = {{1, 8, 16}, {2, 9, 17}, {6, 10, 16}, {3, 9, 14}, {4, 9, 15}, {5, 8, 15},
-                                   {7, 10, 14}, {-1, 0, 0}};
+const PlacementEntry STAGE_16[] = {{1, 19, 28}, {2, 20, 28}, {3, 18, 29}, {4, 20, 29},
+                                   {5, 18, 28}, {6, 19, 29}, {-1, 0, 0}};
+const PlacementEntry STAGE_17_SCENE[] = {{1, 8, 9},  {2, 10, 9}, {3, 8, 10}, {4, 10, 10},
+                                         {5, 9, 10}, {6, 9, 9},  {-1, 0, 0}};
+const PlacementEntry STAGE_17[] = {{1, 22, 28}, {2, 23, 28}, {3, 21, 29}, {4, 23, 29},
+                                   {5, 21, 28}, {6, 22, 29}, {-1, 0, 0}};
+const PlacementEntry STAGE_18_SCENE[] = {{1, 17, 3}, {2, 18, 4}, {3, 16, 4}, {4, 18, 3},
+                                         {5, 16, 3}, {6, 17, 4}, {7, 17, 5}, {-1, 0, 0}};
+const PlacementEntry STAGE_18[] = {{1, 20, 28}, {2, 21, 28}, {3, 19, 29}, {4, 21, 29},
+                                   {5, 19, 28}, {6, 20, 29}, {7, 20, 30}, {-1, 0, 0}};
+const PlacementEntry STAGE_19[] = {{1, 37, 8}, {2, 37, 7}, {3, 38, 9}, {4, 38, 7},
+                                   {5, 38, 8}, {6, 37, 9}, {7, 39, 8}, {-1, 0, 0}};
+const PlacementEntry STAGE_20[] = {{1, 34, 15}, {2, 34, 14}, {3, 35, 16}, {4, 35, 14},
+                                   {5, 35, 15}, {6, 34, 16}, {7, 36, 15}, {-1, 0, 0}};
+const PlacementEntry STAGE_21[] = {{1, 19, 29}, {2, 20, 29}, {3, 19, 30}, {4, 21, 29},
+                                   {5, 18, 29}, {6, 20, 30}, {7, 18, 30}, {-1, 0, 0}};
+const PlacementEntry VISION_1[] = {{1, 9, 8}, {2, 8, 8},  {3, 10, 8}, {4, 8, 9},
+                                   {5, 9, 9}, {6, 10, 9}, {7, 9, 10}, {-1, 0, 0}};
+const PlacementEntry VISION_2[] = {{2, 8, 8}, {3, 10, 8}, {4, 11, 10}, {5, 10, 10}, {6, 7, 9}, {7, 8, 10}, {-1, 0, 0}};
+const PlacementEntry VISION_3[] = {{1, 8, 5}, {2, 9, 5},  {6, 10, 5}, {3, 8, 6},
+                                   {4, 9, 6}, {5, 10, 6}, {7, 9, 7},  {-1, 0, 0}};
+const PlacementEntry VISION_5[] = {{1, 8, 16}, {2, 9, 17}, {6, 10, 16}, {3, 9, 14},
+                                   {4, 9, 15}, {5, 8, 15}, {7, 10, 14}, {-1, 0, 0}};
 
 // --- scene helpers --------------------------------------------------------------------
 
@@ -129,8 +129,8 @@ int32_t memory_row(int32_t y, int32_t h) { return SCREEN_H - y - h; }
 
 // Copies w x h pixels of a picture from (sx, sy) to line y, column x of a
 // screen image.
-void picture_rows_to(uint8_t* screen, int32_t x, int32_t y, const uint8_t* picture, int32_t sx, int32_t sy,
-                     int32_t w, int32_t h) {
+void picture_rows_to(uint8_t* screen, int32_t x, int32_t y, const uint8_t* picture, int32_t sx, int32_t sy, int32_t w,
+                     int32_t h) {
     int32_t pw = 0, ph = 0;
     const uint8_t* bits = gfx_picture_bits(picture, &pw, &ph);
     if (!bits || sx < 0 || sy < 0 || sx + w > pw || sy + h > ph) return;
@@ -480,8 +480,8 @@ void vision_stills() {
         colours_at_once(&g_white_palette);
         win_wait_units(1);
         gfx_clear_screen();
-        gfx_copy_rect(g_back_dib, STILL_X, memory_row(STILL_Y, FRAME_H), g_background_dib, 0,
-                      memory_row(0, FRAME_H), FRAME_W, FRAME_H);
+        gfx_copy_rect(g_back_dib, STILL_X, memory_row(STILL_Y, FRAME_H), g_background_dib, 0, memory_row(0, FRAME_H),
+                      FRAME_W, FRAME_H);
         gfx_fade_to(&p2, 1);
         // The rising ellipse.
         for (int32_t k = 0; k <= 180; ++k) {
@@ -629,7 +629,7 @@ void stage21() {
 
 void scn_ch3_stage_start() {
     static constexpr StageScene stages[] = {
-        {16, nullptr, STAGE_16}, {17, stage17, nullptr}, {18, stage18, nullptr},
+        {16, nullptr, STAGE_16}, {17, stage17, nullptr},  {18, stage18, nullptr},
         {19, stage19, nullptr},  {20, nullptr, STAGE_20}, {21, stage21, nullptr},
     };
     scn_stage_start(stages);

@@ -1,6 +1,8 @@
 // Chapter 4 (stages 22 to 33): the stage scenes and where the party starts,
 // the party's walk into the cave of stage 26, the turn-start events, the
 // goal cells (stage 33 opens its gate), the bosses and their ends.
+#include "story/chapter4.h"
+
 #include <cstdint>
 #include <utility>
 
@@ -12,7 +14,6 @@
 #include "story/chapter12.h"
 #include "story/chapter_shared.h"
 #include "story/chapters.h"
-#include "story/chapter4.h"
 #include "tactics/game.h"
 #include "tactics/map.h"
 #include "tactics/map_view.h"
@@ -40,19 +41,19 @@ const char* class_name(int32_t class_id) { return g_class_names[static_cast<size
 
 const PlacementEntry STAGE_22[] = {{1, 5, 21}, {2, 6, 21}, {3, 5, 24}, {4, 6, 22}, {5, 6, 23},
                                    {6, 5, 22}, {7, 5, 23}, {8, 6, 24}, {-1, 0, 0}};
-const PlacementEntry STAGE_23_SCENE[] = {{1, 9, 8}, {2, 8, 8}, {3, 10, 8}, {4, 9, 9},  {5, 10, 9},
-                                        {6, 8, 9}, {7, 9, 10}, {8, 10, 10}, {-1, 0, 0}};
+const PlacementEntry STAGE_23_SCENE[] = {{1, 9, 8}, {2, 8, 8},  {3, 10, 8},  {4, 9, 9}, {5, 10, 9},
+                                         {6, 8, 9}, {7, 9, 10}, {8, 10, 10}, {-1, 0, 0}};
 // Stages 23 and 24 start on the same cells.
 const PlacementEntry STAGE_23[] = {{1, 36, 14}, {2, 36, 15}, {3, 37, 15}, {4, 36, 13}, {5, 37, 13},
                                    {6, 36, 16}, {7, 37, 14}, {8, 37, 16}, {-1, 0, 0}};
 const PlacementEntry STAGE_25[] = {{1, 20, 26}, {2, 21, 26}, {3, 19, 27}, {4, 19, 26}, {5, 18, 26},
                                    {6, 18, 27}, {7, 20, 27}, {8, 21, 27}, {-1, 0, 0}};
 const PlacementEntry STAGE_26_SCENE[] = {{1, 11, 6}, {2, 10, 6}, {3, 13, 7}, {4, 11, 8}, {5, 12, 8},
-                                        {6, 12, 6}, {7, 13, 6}, {8, 10, 7}, {-1, 0, 0}};
+                                         {6, 12, 6}, {7, 13, 6}, {8, 10, 7}, {-1, 0, 0}};
 const PlacementEntry STAGE_26[] = {{1, 12, 6}, {2, 13, 6}, {4, 11, 6}, {5, 10, 6}, {6, 13, 5},
                                    {3, 12, 5}, {7, 11, 5}, {8, 10, 5}, {-1, 0, 0}};
 const PlacementEntry STAGE_27_SCENE[] = {{1, 4, 8}, {2, 5, 8}, {3, 6, 10}, {4, 4, 10}, {5, 5, 10},
-                                        {6, 6, 8}, {7, 3, 8}, {8, 3, 10}, {-1, 0, 0}};
+                                         {6, 6, 8}, {7, 3, 8}, {8, 3, 10}, {-1, 0, 0}};
 const PlacementEntry STAGE_27[] = {{1, 35, 28}, {2, 36, 28}, {3, 37, 28}, {4, 35, 29}, {5, 36, 29},
                                    {6, 37, 29}, {7, 36, 30}, {8, 37, 30}, {-1, 0, 0}};
 // Stage 28 starts, and stage 29's scene stands, on these cells.
@@ -62,25 +63,23 @@ const PlacementEntry STAGE_29[] = {{1, 19, 3}, {2, 20, 3}, {3, 19, 4}, {4, 21, 3
                                    {6, 20, 4}, {7, 22, 4}, {8, 21, 4}, {-1, 0, 0}};
 const PlacementEntry STAGE_30[] = {{1, 16, 16}, {2, 16, 15}, {3, 17, 15}, {4, 16, 17}, {5, 16, 18},
                                    {6, 17, 16}, {7, 17, 17}, {8, 17, 18}, {-1, 0, 0}};
-const PlacementEntry STAGE_31_SCENE[] = {{1, 9, 15}, {2, 10, 16}, {3, 10, 13}, {4, 8, 13}, {5, 9, 13},
-                                        {6, 10, 12}, {7, 8, 12}, {8, 9, 12}, {-1, 0, 0}};
+const PlacementEntry STAGE_31_SCENE[] = {{1, 9, 15},  {2, 10, 16}, {3, 10, 13}, {4, 8, 13}, {5, 9, 13},
+                                         {6, 10, 12}, {7, 8, 12},  {8, 9, 12},  {-1, 0, 0}};
 const PlacementEntry STAGE_31[] = {{1, 3, 29}, {2, 3, 28}, {3, 2, 31}, {4, 3, 30}, {5, 3, 31},
                                    {6, 2, 30}, {7, 2, 28}, {8, 2, 29}, {-1, 0, 0}};
 const PlacementEntry STAGE_32_SCENE[] = {{1, 11, 8}, {2, 11, 9}, {3, 15, 2}, {4, 12, 4}, {5, 11, 4},
-                                        {6, 3, 8},  {7, 15, 8}, {8, 6, 10}, {-1, 0, 0}};
+                                         {6, 3, 8},  {7, 15, 8}, {8, 6, 10}, {-1, 0, 0}};
 const PlacementEntry STAGE_32[] = {{1, 4, 23}, {2, 5, 23}, {3, 7, 24}, {4, 6, 23}, {5, 7, 23},
                                    {6, 4, 24}, {7, 5, 24}, {8, 6, 24}, {-1, 0, 0}};
 const PlacementEntry STAGE_33[] = {{1, 32, 22}, {2, 33, 22}, {3, 35, 23}, {4, 34, 22}, {5, 35, 22},
                                    {6, 32, 23}, {7, 33, 23}, {8, 34, 23}, {-1, 0, 0}};
-const PlacementEntry STAGE_33_GATE[] = {{1, 9, 1}, {2, 10, 1}, {3, 7, 2}, {4, 8, 1}, {5, 7, 1},
-                                       {6, 10, 2}, {7, 9, 2}, {8, 8, 2}, {-1, 0, 0}};
+const PlacementEntry STAGE_33_GATE[] = {{1, 9, 1},  {2, 10, 1}, {3, 7, 2}, {4, 8, 1}, {5, 7, 1},
+                                        {6, 10, 2}, {7, 9, 2},  {8, 8, 2}, {-1, 0, 0}};
 const PlacementEntry NOBODY[] = {{-1, 0, 0}};
 
 // --- scene helpers --------------------------------------------------------------------
 
-uint8_t tile_at(int32_t x, int32_t y) {
-    return static_cast<uint8_t>(g_map.cells[y * MAP_SIDE + x] & ~MAP_MARK);
-}
+uint8_t tile_at(int32_t x, int32_t y) { return static_cast<uint8_t>(g_map.cells[y * MAP_SIDE + x] & ~MAP_MARK); }
 
 // One step in a direction, then the class shows a frame of its sheet.
 void step_and_pose(UnitRecord* unit, int32_t direction, int32_t frame) {
@@ -355,7 +354,7 @@ int32_t stage33_gate() {
 
 void scn_ch4_stage_start() {
     static constexpr StageScene stages[] = {
-        {22, nullptr, STAGE_22}, {23, stage23, nullptr}, {24, stage24, nullptr}, {25, nullptr, STAGE_25},
+        {22, nullptr, STAGE_22}, {23, stage23, nullptr}, {24, stage24, nullptr},  {25, nullptr, STAGE_25},
         {26, stage26, nullptr},  {27, stage27, nullptr}, {28, nullptr, STAGE_28}, {29, stage29, nullptr},
         {30, stage30, nullptr},  {31, stage31, nullptr}, {32, stage32, nullptr},  {33, nullptr, STAGE_33},
     };

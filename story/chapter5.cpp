@@ -2,6 +2,8 @@
 // the turn-start events with the reinforcements of stage 40, the goal cells,
 // the teleport pads and the ambush of stage 38, the bosses, the three forms
 // of the last enemy and the closing scene that hands over to the ending.
+#include "story/chapter5.h"
+
 #include <array>
 #include <cstdint>
 #include <utility>
@@ -14,7 +16,6 @@
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "story/chapter12.h"
-#include "story/chapter5.h"
 #include "story/chapter_shared.h"
 #include "story/chapters.h"
 #include "story/hooks.h"
@@ -55,7 +56,7 @@ bool on_grid(const UnitRecord* u) {
 const PlacementEntry STAGE_34[] = {{1, 5, 29}, {2, 6, 29}, {3, 3, 30}, {4, 4, 29}, {5, 3, 29},
                                    {6, 5, 30}, {7, 6, 30}, {8, 4, 30}, {-1, 0, 0}};
 const PlacementEntry STAGE_35_SCENE[] = {{1, 22, 6}, {2, 23, 6}, {3, 21, 8}, {4, 23, 7}, {5, 22, 7},
-                                        {6, 21, 7}, {7, 23, 8}, {8, 22, 8}, {-1, 0, 0}};
+                                         {6, 21, 7}, {7, 23, 8}, {8, 22, 8}, {-1, 0, 0}};
 const PlacementEntry STAGE_35[] = {{1, 18, 4}, {2, 19, 4}, {3, 20, 3}, {4, 17, 3}, {5, 18, 3},
                                    {6, 20, 4}, {7, 17, 4}, {8, 19, 3}, {-1, 0, 0}};
 const PlacementEntry STAGE_36[] = {{1, 20, 9},  {2, 21, 9},  {3, 19, 11}, {4, 19, 10}, {5, 20, 10},
@@ -65,14 +66,14 @@ const PlacementEntry STAGE_37[] = {{1, 21, 22}, {2, 22, 22}, {3, 19, 23}, {4, 19
 const PlacementEntry STAGE_38[] = {{1, 21, 30}, {2, 22, 30}, {3, 19, 31}, {4, 19, 30}, {5, 20, 30},
                                    {6, 21, 31}, {7, 22, 31}, {8, 20, 31}, {-1, 0, 0}};
 const PlacementEntry AMBUSH[] = {{1, 20, 9},  {2, 21, 9},  {3, 19, 10}, {4, 22, 9}, {5, 19, 9},
-                                  {6, 21, 10}, {7, 22, 10}, {8, 20, 10}, {-1, 0, 0}};
+                                 {6, 21, 10}, {7, 22, 10}, {8, 20, 10}, {-1, 0, 0}};
 const PlacementEntry STAGE_39_SCENE[] = {{1, 21, 6}, {2, 20, 7}, {3, 22, 4}, {4, 22, 5}, {5, 21, 5},
-                                        {6, 20, 4}, {7, 20, 5}, {8, 20, 6}, {-1, 0, 0}};
+                                         {6, 20, 4}, {7, 20, 5}, {8, 20, 6}, {-1, 0, 0}};
 const PlacementEntry STAGE_39[] = {{1, 19, 20}, {2, 20, 20}, {3, 17, 21}, {4, 17, 20}, {5, 18, 20},
                                    {6, 19, 21}, {7, 20, 21}, {8, 18, 21}, {-1, 0, 0}};
 // Stage 40's first scene, and the closing scene, on stage 39's map.
 const PlacementEntry ALTAR[] = {{1, 19, 7}, {2, 20, 7}, {3, 17, 8}, {4, 17, 7}, {5, 18, 7},
-                                 {6, 19, 8}, {7, 20, 8}, {8, 18, 8}, {-1, 0, 0}};
+                                {6, 19, 8}, {7, 20, 8}, {8, 18, 8}, {-1, 0, 0}};
 const PlacementEntry STAGE_40[] = {{1, 19, 15}, {2, 20, 15}, {3, 18, 17}, {4, 18, 16}, {5, 19, 16},
                                    {6, 20, 16}, {7, 20, 17}, {8, 19, 17}, {-1, 0, 0}};
 

@@ -31,20 +31,24 @@ const std::array<ShopStockRow, SCN_STAGES> g_shop_stock = [] {
     return rows;
 }();
 
+// clang-format off
 const Palette16 g_white_palette = {{
     {15, 15, 15}, {15, 15, 15}, {15, 15, 15}, {15, 15, 15}, {15, 15, 15}, {15, 15, 15}, {15, 15, 15}, {15, 15, 15},
     {15, 15, 15}, {15, 15, 15}, {15, 15, 15}, {15, 15, 15}, {15, 15, 15}, {15, 15, 15}, {15, 15, 15}, {15, 15, 15},
 }};
+// clang-format on
 
 // Blue, green, red. Colour 0 stays black (the screen and the text shadow);
 // every other colour is a light tint, so that any text colour reads well on
 // the black screen.
+// clang-format off
 const Palette16 g_story_palette = {{
     {0, 0, 0},      {15, 9, 9},     {9, 9, 15},     {15, 9, 15},   //
     {9, 15, 9},     {15, 15, 9},    {9, 15, 15},    {13, 13, 13},  //
     {6, 6, 6},      {15, 12, 12},   {12, 12, 15},   {15, 12, 15},  //
     {12, 15, 12},   {15, 15, 12},   {12, 15, 15},   {15, 15, 15},
 }};
+// clang-format on
 
 int32_t scn_chapter_of_stage(int32_t stage) {
     if (stage < 1) return 1;

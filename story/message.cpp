@@ -331,8 +331,7 @@ void txt_show_message(int32_t id, std::initializer_list<MsgArg> args) {
             break;
         }
         switch (line[0]) {
-            case '#':
-                break;
+            case '#': break;
             case '%':
                 gfx_restore_screen();
                 for (int w = 0; w < 2; ++w) {
@@ -340,16 +339,10 @@ void txt_show_message(int32_t id, std::initializer_list<MsgArg> args) {
                     run.face_box[w].reset();
                 }
                 break;
-            case '+':
-                gfx_clear_screen();
-                break;
+            case '+': gfx_clear_screen(); break;
             case '<':
-            case '>':
-                run.select_window(line);
-                break;
-            default:
-                run.text_line(line);
-                break;
+            case '>': run.select_window(line); break;
+            default: run.text_line(line); break;
         }
     }
     if (!keep) gfx_restore_screen();

@@ -210,7 +210,7 @@ void opening_op03() {
     const struct {
         const uint8_t* sheet;
         int32_t q;
-    } frames[] = {{g_shadow_dib, TR}, {g_shadow_dib, BL}, {g_shadow_dib, BR},
+    } frames[] = {{g_shadow_dib, TR},     {g_shadow_dib, BL},     {g_shadow_dib, BR},
                   {g_background_dib, TL}, {g_background_dib, BL}, {g_background_dib, TR}};
     for (const auto& f : frames) {
         draw_frame(f.sheet, f.q, FRAME_X, FRAME_Y);
@@ -364,8 +364,8 @@ int32_t title_opening_scene(const char* a, const char* b, const char* c) {
         const struct {
             const uint8_t* sheet;
             int32_t q;
-        } frames[] = {{g_shadow_dib, TR}, {g_shadow_dib, BL}, {g_shadow_dib, BR},
-                      {g_background_dib, TL}, {g_background_dib, TR}};
+        } frames[] = {
+            {g_shadow_dib, TR}, {g_shadow_dib, BL}, {g_shadow_dib, BR}, {g_background_dib, TL}, {g_background_dib, TR}};
         for (const auto& f : frames) {
             win_wait_units(100);
             draw_frame(f.sheet, f.q, FRAME_X, FRAME_Y);
@@ -402,8 +402,8 @@ int32_t title_opening_scene(const char* a, const char* b, const char* c) {
             }
             colours_at_once(&g_white_palette);
             win_wait_units(1);
-            gfx_copy_rect_keyed(g_back_dib, 0, memory_row(0, SHEET_H), g_shadow_dib, 0, memory_row(0, SHEET_H),
-                                SHEET_W, SHEET_H, 8);
+            gfx_copy_rect_keyed(g_back_dib, 0, memory_row(0, SHEET_H), g_shadow_dib, 0, memory_row(0, SHEET_H), SHEET_W,
+                                SHEET_H, 8);
             gfx_fade_to_wait(&colours, 2);
             win_wait_units(700);
             fade_out(6);

@@ -14,8 +14,7 @@ struct SysBackend {
     void (*windows_changed)();
     // The pointer's show count, position or confinement changed.
     void (*pointer_changed)(bool warp);
-    int (*message_box)(SysWnd owner, const std::string& text_utf8, const std::string& caption_utf8,
-                       uint32_t flags);
+    int (*message_box)(SysWnd owner, const std::string& text_utf8, const std::string& caption_utf8, uint32_t flags);
     void (*desktop_size)(int* w, int* h);
     int (*display_depth)();
     std::string (*program_path)();
@@ -47,9 +46,9 @@ int sys_core_show_count();
 // lost the picture (exposed, resized, switched between full screen and
 // window) or a box closed over it, which the back end reports by forcing.
 struct SysPresentGate {
-    SysWnd wnd = 0;           // the window last presented
-    uint32_t serial = 0;      // the change count of its frame then
-    bool forced = true;       // nothing presented yet, or the picture was lost since
+    SysWnd wnd = 0;       // the window last presented
+    uint32_t serial = 0;  // the change count of its frame then
+    bool forced = true;   // nothing presented yet, or the picture was lost since
 };
 bool sys_gate_due(const SysPresentGate& g, SysWnd shown);
 void sys_gate_presented(SysPresentGate* g, SysWnd shown);

@@ -171,4 +171,3 @@ bool LzFile::seek(uint64_t offset) {
     pos_ = offset;
     return true;
 }
-

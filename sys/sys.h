@@ -71,7 +71,7 @@ inline uint32_t sys_make_lparam(int32_t x, int32_t y) {
 void sys_shutdown();
 
 // --- the program and its machine ----------------------------------------
-std::string sys_program_path();           // full path of the program file ('/' separated)
+std::string sys_program_path();  // full path of the program file ('/' separated)
 void sys_desktop_size(int* w, int* h);
 int sys_display_depth();
 // Takes the named single-instance lock: 1 when this is the only instance,
@@ -115,8 +115,8 @@ void sys_sleep_ms(uint32_t ms);
 // black. The rectangle lands at (dst_x, dst_y) and is clipped to the client.
 // Repeating the last present into a window converts only the lines whose
 // source pixels changed.
-void sys_present(SysWnd w, const uint8_t* bits, int width, int height, const uint8_t* colour_table,
-                 int src_x, int src_y, int rect_w, int rect_h, int dst_x, int dst_y);
+void sys_present(SysWnd w, const uint8_t* bits, int width, int height, const uint8_t* colour_table, int src_x,
+                 int src_y, int rect_w, int rect_h, int dst_x, int dst_y);
 // The pixels of a window's client area, 0x00RRGGBB, row by row from the top,
 // as the presents so far have made them: read them again after a present.
 const uint32_t* sys_window_frame(SysWnd w, int* width, int* height);
@@ -124,8 +124,8 @@ const uint32_t* sys_window_frame(SysWnd w, int* width, int* height);
 int sys_write_png(const char* path, const uint32_t* pixels, int width, int height);
 
 // --- system pointer -----------------------------------------------------
-int sys_show_cursor(int show);                       // show count after the change
-int sys_show_count();                                // the pointer shows while it is 0 or more
+int sys_show_cursor(int show);                      // show count after the change
+int sys_show_count();                               // the pointer shows while it is 0 or more
 void sys_get_cursor_pos(SysWnd w, int* x, int* y);  // client coordinates of w
 void sys_set_cursor_pos(SysWnd w, int x, int y);
 void sys_clip_cursor(SysWnd w, const SysRect* r);  // client coordinates; null releases

@@ -26,8 +26,8 @@ struct WndClass {
 // of presents in one place, as fades and colour cycling make, converts once.
 struct PresentMemo {
     bool valid = false;
-    bool pending = false;           // the frame does not show it yet
-    std::array<int, 8> geometry{};  // width, height, src_x, src_y, rect_w, rect_h, dst_x, dst_y
+    bool pending = false;                // the frame does not show it yet
+    std::array<int, 8> geometry{};       // width, height, src_x, src_y, rect_w, rect_h, dst_x, dst_y
     int x0 = 0, x1 = 0, y0 = 0, y1 = 0;  // the frame's rectangle it covers
     std::array<uint8_t, 1024> colours{};
     std::vector<uint8_t> rows;   // the clipped source lines, one after the other
@@ -297,12 +297,12 @@ SysWnd sys_create_window(const char* cls, const char* title, uint32_t style, int
     resize_frame(win);
     if (proc(handle, WM_CREATE, 0, 0) == -1) {
         // Creation refused: the window and everything addressed to it go.
-        g_posted.erase(std::remove_if(g_posted.begin(), g_posted.end(),
-                                      [&](const SysMsg& m) { return m.hwnd == handle; }),
-                       g_posted.end());
-        g_timers.erase(std::remove_if(g_timers.begin(), g_timers.end(),
-                                      [&](const Timer& t) { return t.wnd == handle; }),
-                       g_timers.end());
+        g_posted.erase(
+            std::remove_if(g_posted.begin(), g_posted.end(), [&](const SysMsg& m) { return m.hwnd == handle; }),
+            g_posted.end());
+        g_timers.erase(
+            std::remove_if(g_timers.begin(), g_timers.end(), [&](const Timer& t) { return t.wnd == handle; }),
+            g_timers.end());
         win = Window{};
         choose_visible();
         return 0;
@@ -442,9 +442,9 @@ int sys_set_timer(SysWnd w, uint32_t id, uint32_t period_ms) {
 }
 
 void sys_kill_timer(SysWnd w, uint32_t id) {
-    g_timers.erase(std::remove_if(g_timers.begin(), g_timers.end(),
-                                  [&](const Timer& t) { return t.wnd == w && t.id == id; }),
-                   g_timers.end());
+    g_timers.erase(
+        std::remove_if(g_timers.begin(), g_timers.end(), [&](const Timer& t) { return t.wnd == w && t.id == id; }),
+        g_timers.end());
 }
 
 uint32_t sys_tick_count() { return now(); }
@@ -456,11 +456,10 @@ void sys_sleep_ms(uint32_t ms) {
     while (static_cast<int32_t>(deadline - b->now()) > 0) b->wait(deadline, true);
 }
 
-
 // --- presentation -----------------------------------------------------------
 
-void sys_present(SysWnd w, const uint8_t* bits, int width, int height, const uint8_t* colour_table,
-                 int src_x, int src_y, int rect_w, int rect_h, int dst_x, int dst_y) {
+void sys_present(SysWnd w, const uint8_t* bits, int width, int height, const uint8_t* colour_table, int src_x,
+                 int src_y, int rect_w, int rect_h, int dst_x, int dst_y) {
     Window* win = wnd_of(w);
     if (!win || !bits || !colour_table || width <= 0 || height <= 0) return;
     // Clip the destination to the client area, the source columns to the image.

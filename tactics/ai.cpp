@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "battle/battle.h"
 #include "platform/draw.h"
 #include "platform/input.h"
 #include "platform/palette.h"
@@ -12,7 +13,6 @@
 #include "tactics/map.h"
 #include "tactics/map_view.h"
 #include "tactics/move.h"
-#include "battle/battle.h"
 #include "tactics/units.h"
 
 std::array<AiCandidate, AI_CANDIDATES + 1> g_ai_candidates{};
@@ -22,7 +22,7 @@ const std::array<std::array<int16_t, AI_SUMMON_COLS>, AI_SUMMON_ROWS> g_ai_summo
 
 namespace {
 
-constexpr int32_t WAKE_DISTANCE = 5;   // a party unit closer than this wakes a dormant unit
+constexpr int32_t WAKE_DISTANCE = 5;  // a party unit closer than this wakes a dormant unit
 constexpr int32_t WAKE_TILE_SET = 5;
 constexpr uint8_t WAKE_TILE = 88;
 constexpr int32_t NO_DISTANCE = 99;
@@ -36,9 +36,7 @@ bool party_slot(const UnitRecord* u) { return slot_of(u) < UNIT_PARTY_SLOTS; }
 // Sides by slot: 0..17 against 18..61.
 bool hostile(const UnitRecord* a, const UnitRecord* b) { return party_slot(a) != party_slot(b); }
 
-bool is_spirit(const UnitRecord* u) {
-    return u->stats.ai_mode == 0 && unit_class_is_spirit(u->stats.class_id);
-}
+bool is_spirit(const UnitRecord* u) { return u->stats.ai_mode == 0 && unit_class_is_spirit(u->stats.class_id); }
 bool is_healer(const UnitRecord* u) {
     return u->stats.char_id == CHAR_LEADER || u->stats.char_id == CHAR_NOS || u->stats.class_id == CLASS_AIR_SPIRIT;
 }
@@ -79,8 +77,6 @@ int32_t pick_distance(const bool found[4], const int32_t pct[4], uint32_t other_
         if (found[d] && (!pick || pct[d] < pct[pick])) pick = d;
     return pick;
 }
-
-
 
 // The AI mode the unit acts by: the spirit acts as 7, the fire spirit as 9.
 int32_t acting_mode(const UnitRecord* u) {
@@ -390,8 +386,8 @@ void ai_plan_move(UnitRecord* unit, int32_t gx, int32_t gy) {
                 const int32_t cost = costs[terrain];
                 const int32_t balance = std::abs(std::abs(gx - x) - std::abs(gy - y));
                 const int32_t reach = g_move_range[y * map_width() + x];
-                const bool take = d < best_d || (d == best_d && (cost < best_cost || balance < best_balance ||
-                                                                 reach > best_reach));
+                const bool take =
+                    d < best_d || (d == best_d && (cost < best_cost || balance < best_balance || reach > best_reach));
                 if (take) {
                     best_d = d;
                     best_cost = cost;

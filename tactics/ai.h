@@ -19,8 +19,8 @@ struct AiCandidate {
 };
 static_assert(sizeof(AiCandidate) == 16);
 
-constexpr int32_t AI_CANDIDATES = 19;     // kept per plan
-constexpr int32_t AI_PLAN_RADIUS = 20;    // the scanned window: y - 20 .. y + 19, x - 20 .. x + 19
+constexpr int32_t AI_CANDIDATES = 19;   // kept per plan
+constexpr int32_t AI_PLAN_RADIUS = 20;  // the scanned window: y - 20 .. y + 19, x - 20 .. x + 19
 
 // AI modes with a meaning of their own.
 constexpr int32_t AI_MODE_FLEE = 4;

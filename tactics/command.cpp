@@ -4,23 +4,23 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "battle/battle.h"
 #include "platform/draw.h"
 #include "platform/input.h"
 #include "platform/menu.h"
 #include "platform/screen.h"
 #include "platform/sound.h"
 #include "platform/text.h"
-#include "tactics/map.h"
-#include "tactics/ai.h"
-#include "tactics/map_view.h"
-#include "tactics/move.h"
 #include "story/hooks.h"
+#include "tactics/ai.h"
 #include "tactics/item_menu.h"
 #include "tactics/items.h"
-#include "battle/battle.h"
-#include "tactics/turn.h"
+#include "tactics/map.h"
+#include "tactics/map_view.h"
+#include "tactics/move.h"
 #include "tactics/pick.h"
 #include "tactics/status.h"
+#include "tactics/turn.h"
 #include "tactics/units.h"
 
 const std::array<const char*, CMD_COUNT> g_command_names = {
@@ -34,9 +34,7 @@ constexpr int32_t TERRAIN_SHOP = 5;
 constexpr int32_t PICK_EFFECT = 13;
 constexpr uint8_t OCC_MARKS = OCC_MARK_A | OCC_MARK_B;
 
-bool is_spirit(const UnitRecord* u) {
-    return u->stats.ai_mode == 0 && unit_class_is_spirit(u->stats.class_id);
-}
+bool is_spirit(const UnitRecord* u) { return u->stats.ai_mode == 0 && unit_class_is_spirit(u->stats.class_id); }
 
 bool is_healer(const UnitRecord* u) {
     return u->stats.char_id == CHAR_LEADER || u->stats.char_id == CHAR_NOS || u->stats.class_id == CLASS_AIR_SPIRIT;
@@ -60,8 +58,6 @@ UnitRecord* listed_target_at(int32_t n, int32_t x, int32_t y) {
     }
     return nullptr;
 }
-
-
 
 // Charge: the next attack is a charged one.
 void cmd_charge(UnitRecord* u) {
@@ -106,30 +102,30 @@ int32_t menu_command_offered(const UnitRecord* u, int32_t command) {
     const bool alive = u->stats.hp != 0;
     const int32_t cls = u->stats.class_id;
     switch (command) {
-    case CMD_ACT: {
-        if (u->acted || !alive) return 0;
-        if (!spirit) return 1;
-        const UnitRecord* summoner = unit_find_by_char_id(CHAR_SUMMONER);
-        return !summoner || !summoner->acted;
-    }
-    case CMD_CHARGE:
-        return !u->acted && alive && u->charged == 0 && !spirit && cls != CLASS_BUTLER && unit_class_is_final(cls) &&
-               (item_get(u->stats.weapon).flags & ITEM_CHARGE) != 0;
-    case CMD_SHOP:
-        return !spirit && cls != CLASS_BUTLER && g_map_tile_set != 4 && g_map_tile_set != 7 && alive &&
-               map_terrain_class_at(u->x, u->y) == TERRAIN_SHOP;
-    case CMD_WEAPON:
-    case CMD_GATHER: return !spirit && cls != CLASS_BUTLER;
-    case CMD_ITEM: return !spirit && alive;
-    case CMD_EXCHANGE:
-        if (!alive || u->stats.char_id == CHAR_PAUL) return 0;
-        for (int32_t s = 0; s < UNIT_PARTY_SLOTS; ++s) {
-            const UnitRecord& o = g_units[static_cast<size_t>(s)];
-            if (&o != u && o.number != 0 && o.stats.hp > 0 && map_manhattan_distance(u->x, u->y, o.x, o.y) <= 2)
-                return 1;
+        case CMD_ACT: {
+            if (u->acted || !alive) return 0;
+            if (!spirit) return 1;
+            const UnitRecord* summoner = unit_find_by_char_id(CHAR_SUMMONER);
+            return !summoner || !summoner->acted;
         }
-        return 0;
-    default: return 0;  // warp and clear are never offered
+        case CMD_CHARGE:
+            return !u->acted && alive && u->charged == 0 && !spirit && cls != CLASS_BUTLER &&
+                   unit_class_is_final(cls) && (item_get(u->stats.weapon).flags & ITEM_CHARGE) != 0;
+        case CMD_SHOP:
+            return !spirit && cls != CLASS_BUTLER && g_map_tile_set != 4 && g_map_tile_set != 7 && alive &&
+                   map_terrain_class_at(u->x, u->y) == TERRAIN_SHOP;
+        case CMD_WEAPON:
+        case CMD_GATHER: return !spirit && cls != CLASS_BUTLER;
+        case CMD_ITEM: return !spirit && alive;
+        case CMD_EXCHANGE:
+            if (!alive || u->stats.char_id == CHAR_PAUL) return 0;
+            for (int32_t s = 0; s < UNIT_PARTY_SLOTS; ++s) {
+                const UnitRecord& o = g_units[static_cast<size_t>(s)];
+                if (&o != u && o.number != 0 && o.stats.hp > 0 && map_manhattan_distance(u->x, u->y, o.x, o.y) <= 2)
+                    return 1;
+            }
+            return 0;
+        default: return 0;  // warp and clear are never offered
     }
 }
 
@@ -163,16 +159,16 @@ void menu_unit_command(int32_t slot) {
     win_set_mouse_pos(mx, my);
     if (choice < 0 || choice >= n) return;
     switch (command_of[static_cast<size_t>(choice)]) {
-    case CMD_ACT: menu_cmd_act(u); break;
-    case CMD_CHARGE: cmd_charge(u); break;
-    case CMD_SHOP: scn_shop(u); break;
-    case CMD_WEAPON: item_unit_slot_menu(u); break;
-    case CMD_ITEM: item_use(u); break;
-    case CMD_EXCHANGE: item_exchange_weapon(u); break;
-    case CMD_GATHER:
-        if (menu_prompt(-1, 9, "집합시키겠습니까? { 예 } { 아니오 }", 1) == 0) map_gather_party_to_unit(u);
-        break;
-    default: break;
+        case CMD_ACT: menu_cmd_act(u); break;
+        case CMD_CHARGE: cmd_charge(u); break;
+        case CMD_SHOP: scn_shop(u); break;
+        case CMD_WEAPON: item_unit_slot_menu(u); break;
+        case CMD_ITEM: item_use(u); break;
+        case CMD_EXCHANGE: item_exchange_weapon(u); break;
+        case CMD_GATHER:
+            if (menu_prompt(-1, 9, "집합시키겠습니까? { 예 } { 아니오 }", 1) == 0) map_gather_party_to_unit(u);
+            break;
+        default: break;
     }
 }
 

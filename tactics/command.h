@@ -10,13 +10,13 @@ struct UnitRecord;
 
 // Command numbers, the index into g_command_names.
 constexpr int32_t CMD_ACT = 0;
-constexpr int32_t CMD_WARP = 1;      // never offered to the player
+constexpr int32_t CMD_WARP = 1;  // never offered to the player
 constexpr int32_t CMD_CHARGE = 2;
 constexpr int32_t CMD_SHOP = 3;
 constexpr int32_t CMD_WEAPON = 4;
 constexpr int32_t CMD_ITEM = 5;
 constexpr int32_t CMD_EXCHANGE = 6;
-constexpr int32_t CMD_CLEAR = 7;     // never offered to the player
+constexpr int32_t CMD_CLEAR = 7;  // never offered to the player
 constexpr int32_t CMD_GATHER = 8;
 constexpr int32_t CMD_COUNT = 9;
 

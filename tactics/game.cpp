@@ -27,11 +27,14 @@ int32_t g_game_opt3 = 0;
 int32_t g_game_opt4 = 0;
 int32_t g_last_stage = 0;
 
+// clang-format off
 const std::array<int32_t, GAME_STAGES + 1> g_stage_music = {
     3, 1, 1, 4, 2, 6, 4, 4, 6, 3, 5, 1, 6, 3, 5, 1, 1, 6, 3, 6, 6,
     4, 1, 5, 3, 7, 1, 4, 4, 3, 1, 6, 6, 4, 15, 15, 15, 15, 15, 16, 1,
 };
+// clang-format on
 
+// clang-format off
 const std::array<const char*, GAME_STAGES> g_stage_names = {
     "도피행",         "가련한 수전노", "다가오는 그림자", "광기의 여관",   "신전을 구하기 위해",
     "불의 신전",      "사기의 숲",     "어둠의 황자",     "잠자는 탑의 미녀", "중앙돌파",
@@ -42,6 +45,7 @@ const std::array<const char*, GAME_STAGES> g_stage_names = {
     "추억의 길",      "수로를 빠져나가", "보물창고",      "결별",          "잔치 후",
     "또 다른 현자",   "아름다운 용신", "먼 날에 이별을",  "파멸으로의 계단", "어둠과의 맹약",
 };
+// clang-format on
 
 const std::array<int32_t, 6> g_chapter_first_stage = {-1, 0, 1, 15, 21, 33};
 

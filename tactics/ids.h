@@ -35,14 +35,14 @@ constexpr int32_t CLASS_WATER_SPIRIT = 18;  // 워터엘리멘탈
 constexpr bool unit_class_is_spirit(int32_t class_id) {
     return class_id >= CLASS_EARTH_SPIRIT && class_id <= CLASS_WATER_SPIRIT;
 }
-constexpr int32_t CLASS_DARK_KNIGHT = 19;   // 다크나이트: the summon table's rows start here
-constexpr int32_t CLASS_MONK = 22;          // 몽크
-constexpr int32_t CLASS_TIAMAT = 23;        // 티어매트
-constexpr int32_t CLASS_MANTICORE = 24;     // 맨티코어
-constexpr int32_t CLASS_VAMPIRE = 31;       // 뱀파이어
-constexpr int32_t CLASS_ORC = 35;           // 오크
-constexpr int32_t CLASS_MINOTAUR = 41;      // 미노타우로스
-constexpr int32_t CLASS_WYVERN = 42;        // 와이번
+constexpr int32_t CLASS_DARK_KNIGHT = 19;  // 다크나이트: the summon table's rows start here
+constexpr int32_t CLASS_MONK = 22;         // 몽크
+constexpr int32_t CLASS_TIAMAT = 23;       // 티어매트
+constexpr int32_t CLASS_MANTICORE = 24;    // 맨티코어
+constexpr int32_t CLASS_VAMPIRE = 31;      // 뱀파이어
+constexpr int32_t CLASS_ORC = 35;          // 오크
+constexpr int32_t CLASS_MINOTAUR = 41;     // 미노타우로스
+constexpr int32_t CLASS_WYVERN = 42;       // 와이번
 // The last enemy's three forms (all three named 마인): the beaten first form
 // turns into the rising form for one scripted battle, and then stands as the
 // last form, whose body fills five cells of the map.
@@ -54,23 +54,23 @@ constexpr int32_t CLASS_LAST_FORM = 48;
 constexpr int32_t CLASS_BUTLER = 53;
 
 // --- character ids (UnitStats::char_id) -----------------------------------------------
-constexpr int32_t CHAR_NONE = 0;            // no character: an absent fighter
+constexpr int32_t CHAR_NONE = 0;  // no character: an absent fighter
 // The two leaders: when both are at 0 HP the stage is lost.
-constexpr int32_t CHAR_LEADER = 1;          // 쿠시나: a healer
-constexpr int32_t CHAR_SECOND_LEADER = 2;   // 쉐이
-constexpr int32_t CHAR_WINIA = 3;           // 위니아: her support lets a party unit that has acted act again
-constexpr int32_t CHAR_BACCHUS = 4;         // 박카스
-constexpr int32_t CHAR_LAPAR = 5;           // 라파르
-constexpr int32_t CHAR_AARON = 6;           // 아론
-constexpr int32_t CHAR_NOS = 7;             // 노스: a healer
-constexpr int32_t CHAR_SUMMONER = 8;        // 루시다: the summoned spirit follows her
+constexpr int32_t CHAR_LEADER = 1;            // 쿠시나: a healer
+constexpr int32_t CHAR_SECOND_LEADER = 2;     // 쉐이
+constexpr int32_t CHAR_WINIA = 3;             // 위니아: her support lets a party unit that has acted act again
+constexpr int32_t CHAR_BACCHUS = 4;           // 박카스
+constexpr int32_t CHAR_LAPAR = 5;             // 라파르
+constexpr int32_t CHAR_AARON = 6;             // 아론
+constexpr int32_t CHAR_NOS = 7;               // 노스: a healer
+constexpr int32_t CHAR_SUMMONER = 8;          // 루시다: the summoned spirit follows her
 constexpr int32_t CHAR_SUMMONER_PARTNER = 9;  // 정령: leaves the map when the summoner falls
-constexpr int32_t CHAR_GENERIC = 10;        // a generic unit, named by its class
-constexpr int32_t CHAR_FOAL = 11;           // 망아지
-constexpr int32_t CHAR_PAUL = 12;           // 파울: the prologue's escort; never exchanges items
-constexpr int32_t CHAR_GELDA = 13;          // 겔다
-constexpr int32_t CHAR_HENRY = 14;          // 헨리
-constexpr int32_t CHAR_AKBAR = 15;          // 아크바르
-constexpr int32_t CHAR_JIROKICHI = 26;      // 지로키치
+constexpr int32_t CHAR_GENERIC = 10;          // a generic unit, named by its class
+constexpr int32_t CHAR_FOAL = 11;             // 망아지
+constexpr int32_t CHAR_PAUL = 12;             // 파울: the prologue's escort; never exchanges items
+constexpr int32_t CHAR_GELDA = 13;            // 겔다
+constexpr int32_t CHAR_HENRY = 14;            // 헨리
+constexpr int32_t CHAR_AKBAR = 15;            // 아크바르
+constexpr int32_t CHAR_JIROKICHI = 26;        // 지로키치
 // 마인겔다: one unit that fills several cells; it reaches one cell further.
 constexpr int32_t CHAR_LAST_ENEMY = 28;

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "battle/battle.h"
 #include "platform/input.h"
 #include "platform/menu.h"
 #include "platform/palette.h"
@@ -14,7 +15,6 @@
 #include "platform/sound.h"
 #include "platform/text.h"
 #include "story/message.h"
-#include "battle/battle.h"
 #include "tactics/item_screens.h"
 #include "tactics/items.h"
 #include "tactics/map.h"
@@ -211,7 +211,8 @@ void summon_or_dismiss(UnitRecord* user) {
     for (int32_t dir = 0; dir < 4 && sx < 0; ++dir) {
         int32_t x = user->x, y = user->y;
         if (!map_step_dir(&x, &y, dir) || occ_at(x, y) != 0) continue;
-        const int32_t cost = g_move_costs[static_cast<size_t>(row.class_id)][static_cast<size_t>(map_terrain_class_at(x, y))];
+        const int32_t cost =
+            g_move_costs[static_cast<size_t>(row.class_id)][static_cast<size_t>(map_terrain_class_at(x, y))];
         if (cost <= MOVE_BUDGET) {
             sx = x;
             sy = y;

@@ -213,8 +213,8 @@ void item_shop_buy(UnitRecord* customer, const ShopStockRow& stock) {
                     ++bought;
                 }
                 if (bought > 0) {
-                    const std::string text = std::string("/7") + item.name +
-                                             item_particle(item.name, "/*를 샀습니다.", "/*을 샀습니다.");
+                    const std::string text =
+                        std::string("/7") + item.name + item_particle(item.name, "/*를 샀습니다.", "/*을 샀습니다.");
                     menu_prompt(-1, 9, text.c_str(), 0);
                 }
             }

@@ -17,13 +17,13 @@ struct UnitRecord;
 // One record of the item table: eight 32-bit words.
 struct ItemRecord {
     const char* name;
-    uint32_t price;            // buying price; selling gives price / 2; 0 = cannot be sold
-    int32_t direct_hit;        // attack bonus at distance 1
-    int32_t indirect_hit;      // attack bonus at distance 2
-    int32_t direct_effect;     // magic bonus at distance 1
-    int32_t indirect_effect;   // magic bonus at distance 2
+    uint32_t price;           // buying price; selling gives price / 2; 0 = cannot be sold
+    int32_t direct_hit;       // attack bonus at distance 1
+    int32_t indirect_hit;     // attack bonus at distance 2
+    int32_t direct_effect;    // magic bonus at distance 1
+    int32_t indirect_effect;  // magic bonus at distance 2
     uint32_t flags;
-    uint32_t class_mask;       // bit n = class n; CLASS_MASK_ANYONE = every class
+    uint32_t class_mask;  // bit n = class n; CLASS_MASK_ANYONE = every class
 };
 
 constexpr int32_t ITEM_COUNT = 107;
@@ -65,23 +65,23 @@ constexpr int32_t ITEM_KING_COBRA = 101;             // 킹코브라
 constexpr int32_t ITEM_CALCIUM_RICH_BONE = 103;      // Ca이 많은 뼈
 
 // Flag bits.
-constexpr uint32_t ITEM_DIRECT = 0x1;         // reach 1
-constexpr uint32_t ITEM_NEAR = 0x2;           // reach 2
-constexpr uint32_t ITEM_FAR = 0x4;            // reach 3
-constexpr uint32_t ITEM_HEAL = 0x8;           // healing good (the battle rules read it as "no magic part")
-constexpr uint32_t ITEM_NATURAL = 0x10;       // bound to its holder
-constexpr uint32_t ITEM_SUMMON = 0x20;        // summoning good, never used up
-constexpr uint32_t ITEM_CHARGE = 0x40;        // allows gathering strength
-constexpr uint32_t ITEM_REVIVE = 0x80;        // revives a knocked-out party unit
-constexpr uint32_t ITEM_CLASS_CHANGE = 0x100; // promotes a base class at level 20+
-constexpr uint32_t ITEM_SPECIAL = 0x200;      // permanent stat booster
-constexpr uint32_t ITEM_AREA = 0x400;         // area weapon while charged
+constexpr uint32_t ITEM_DIRECT = 0x1;          // reach 1
+constexpr uint32_t ITEM_NEAR = 0x2;            // reach 2
+constexpr uint32_t ITEM_FAR = 0x4;             // reach 3
+constexpr uint32_t ITEM_HEAL = 0x8;            // healing good (the battle rules read it as "no magic part")
+constexpr uint32_t ITEM_NATURAL = 0x10;        // bound to its holder
+constexpr uint32_t ITEM_SUMMON = 0x20;         // summoning good, never used up
+constexpr uint32_t ITEM_CHARGE = 0x40;         // allows gathering strength
+constexpr uint32_t ITEM_REVIVE = 0x80;         // revives a knocked-out party unit
+constexpr uint32_t ITEM_CLASS_CHANGE = 0x100;  // promotes a base class at level 20+
+constexpr uint32_t ITEM_SPECIAL = 0x200;       // permanent stat booster
+constexpr uint32_t ITEM_AREA = 0x400;          // area weapon while charged
 constexpr uint32_t ITEM_BAG_MASK = ITEM_HEAL | ITEM_SUMMON | ITEM_SPECIAL;
 constexpr uint32_t CLASS_MASK_ANYONE = 0x2000000;
 // Classes 25 and above have no bit of their own in a class mask.
 constexpr int32_t ITEM_CLASS_BITS = 25;
 
-constexpr uint16_t ITEM_NO_SLOT = 0xFFFF;     // equipped slot index: none
+constexpr uint16_t ITEM_NO_SLOT = 0xFFFF;  // equipped slot index: none
 constexpr int32_t ITEM_SLOTS = 4;
 constexpr int32_t ITEM_LEVEL_CLASS_CHANGE = 20;
 

@@ -1,10 +1,9 @@
 // The backdrop shared by the full-screen item, shop, save and party screens.
 #include "tactics/list_screen.h"
 
-#include "platform/heap.h"
-
 #include "platform/draw.h"
 #include "platform/files.h"
+#include "platform/heap.h"
 #include "platform/input.h"
 #include "platform/palette.h"
 

@@ -13,16 +13,16 @@
 
 static_assert(std::endian::native == std::endian::little, "records are laid out little-endian");
 
-constexpr int32_t MAP_SIDE = 60;                        // cells per row and rows, whatever the stage size
+constexpr int32_t MAP_SIDE = 60;  // cells per row and rows, whatever the stage size
 constexpr int32_t MAP_HEADER_SIZE = 48;
-constexpr int32_t MAP_CELLS = MAP_SIDE * MAP_SIDE;      // 3,600
-constexpr int32_t MAP_TILES = 120;                      // tile numbers 0..119
+constexpr int32_t MAP_CELLS = MAP_SIDE * MAP_SIDE;  // 3,600
+constexpr int32_t MAP_TILES = 120;                  // tile numbers 0..119
 constexpr int32_t MAP_TILE_SETS = 8;
-constexpr int32_t TERRAIN_CLASSES = 11;                 // 0..10; 0 is impassable
-constexpr uint8_t MAP_MARK = 0x80;                      // cell byte bit 7
+constexpr int32_t TERRAIN_CLASSES = 11;  // 0..10; 0 is impassable
+constexpr uint8_t MAP_MARK = 0x80;       // cell byte bit 7
 constexpr uint8_t MAP_TILE_MASK = 0x7F;
-constexpr uint8_t OCC_UNIT_MASK = 0x3F;                 // occupancy bits 0..5: unit number
-constexpr uint8_t OCC_MARK_A = 0x40;                    // occupancy highlight marks
+constexpr uint8_t OCC_UNIT_MASK = 0x3F;  // occupancy bits 0..5: unit number
+constexpr uint8_t OCC_MARK_A = 0x40;     // occupancy highlight marks
 constexpr uint8_t OCC_MARK_B = 0x80;
 
 // The map record, saved whole in save files: the map file's 48-byte header

@@ -9,8 +9,8 @@
 #include "platform/input.h"
 #include "platform/screen.h"
 #include "platform/shell.h"
-#include "tactics/map.h"
 #include "tactics/items.h"
+#include "tactics/map.h"
 #include "tactics/pick.h"
 #include "tactics/units.h"
 
@@ -25,17 +25,17 @@ int32_t g_exchange_marking = 0;
 
 const std::array<std::array<int16_t, SPRITE_LIST_SIZE>, SPRITE_MODULES> g_sprite_class_lists = {{
     // Module 0 before a chapter runs: module 2's set.
-    {0, 2, 4, 6, 8, 17, 20, 25, 29, 15, 31, 32, 33, 35, 37, 36, 44, 12, 42, 0, 54, 21, 27, 50, 49, 60, 61, 64, 55,
-     56, 58, -1},
+    {0,  2,  4,  6, 8,  17, 20, 25, 29, 15, 31, 32, 33, 35, 37, 36,
+     44, 12, 42, 0, 54, 21, 27, 50, 49, 60, 61, 64, 55, 56, 58, -1},
     {0, 2, 4, 6, 8, 25, 29, 37, 32, 53, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 27, 28, 63, -1},
-    {0, 2, 4, 6, 8, 17, 20, 25, 29, 15, 31, 32, 33, 35, 37, 36, 44, 12, 42, 0, 54, 21, 27, 50, 49, 60, 61, 64, 55,
-     56, 58, -1},
-    {0, 2, 3, 4, 6, 8, 12, 13, 10, 14, 15, 16, 17, 18, 21, 25, 26, 29, 31, 32, 33, 35, 37, 40, 45, 0, 0, 0, 0, 0,
-     28, 27, 50, 49, 61, 57, 58, 59, 62, -1},
-    {0, 1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 14, 15, 16, 17, 18, 19, 40, 21, 26, 33, 34, 35, 38, 41, 42, 43, 45, 53,
-     56, 51, 65, 52, -1},
-    {0, 1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 14, 15, 16, 17, 18, 27, 23, 24, 28, 19, 39, 40, 36, 0, 0, 0, 0, 0, 50,
-     49, 66, 46, 47, 48, -1},
+    {0,  2,  4,  6, 8,  17, 20, 25, 29, 15, 31, 32, 33, 35, 37, 36,
+     44, 12, 42, 0, 54, 21, 27, 50, 49, 60, 61, 64, 55, 56, 58, -1},
+    {0,  2,  3,  4,  6,  8, 12, 13, 10, 14, 15, 16, 17, 18, 21, 25, 26, 29, 31, 32,
+     33, 35, 37, 40, 45, 0, 0,  0,  0,  0,  28, 27, 50, 49, 61, 57, 58, 59, 62, -1},
+    {0,  1,  3,  4,  5,  6,  7,  8,  9,  10, 11, 13, 14, 15, 16, 17, 18, 19,
+     40, 21, 26, 33, 34, 35, 38, 41, 42, 43, 45, 53, 56, 51, 65, 52, -1},
+    {0,  1,  3,  4,  5,  6,  7, 8, 9, 10, 11, 13, 14, 15, 16, 17, 18, 27, 23,
+     24, 28, 19, 39, 40, 36, 0, 0, 0, 0,  0,  50, 49, 66, 46, 47, 48, -1},
 }};
 
 const int16_t* g_sprite_class_list = g_sprite_class_lists[2].data();
@@ -44,7 +44,7 @@ const std::array<int32_t, 4> g_walk_dir_base = {3, 2, 0, 1};
 namespace {
 
 constexpr int32_t VIEW_LEFT = 16;
-constexpr int32_t VIEW_BOTTOM = 384;      // lines 384..415 are the margin below the view
+constexpr int32_t VIEW_BOTTOM = 384;  // lines 384..415 are the margin below the view
 constexpr int32_t SCROLL_PIXELS = 32;
 constexpr int32_t WALK_FRAMES = 16;
 const int32_t WALK_STEPS[4] = {0, 1, 2, 1};
@@ -135,7 +135,8 @@ void walk_save(WalkUnder& w, int32_t x, int32_t y) {
     for (int32_t k = 0; k < 32; ++k)
         for (int32_t i = 0; i < 32; ++i) {
             const int32_t px = x + i, py = y + k;
-            w.px[k][i] = (px >= 0 && px < SCREEN_W && py >= 0 && py < SCREEN_H) ? *gfx_screen_pixel(g_back_dib, px, py) : 0;
+            w.px[k][i] =
+                (px >= 0 && px < SCREEN_W && py >= 0 && py < SCREEN_H) ? *gfx_screen_pixel(g_back_dib, px, py) : 0;
         }
 }
 
@@ -144,7 +145,8 @@ void walk_restore(WalkUnder& w) {
     for (int32_t k = 0; k < 32; ++k)
         for (int32_t i = 0; i < 32; ++i) {
             const int32_t px = w.x + i, py = w.y + k;
-            if (px >= 0 && px < SCREEN_W && py >= 0 && py < SCREEN_H) *gfx_screen_pixel(g_back_dib, px, py) = w.px[k][i];
+            if (px >= 0 && px < SCREEN_W && py >= 0 && py < SCREEN_H)
+                *gfx_screen_pixel(g_back_dib, px, py) = w.px[k][i];
         }
     w.saved = false;
 }

@@ -4,16 +4,16 @@
 #include <algorithm>
 #include <vector>
 
+#include "battle/battle.h"
 #include "platform/draw.h"
 #include "platform/input.h"
 #include "platform/menu.h"
 #include "platform/screen.h"
 #include "platform/shell.h"
 #include "platform/text.h"
+#include "story/hooks.h"
 #include "tactics/map.h"
 #include "tactics/map_view.h"
-#include "story/hooks.h"
-#include "battle/battle.h"
 #include "tactics/status.h"
 #include "tactics/turn.h"
 #include "tactics/units.h"
@@ -34,11 +34,11 @@ constexpr int32_t EDGE_OFF_VIEW = -1;
 // One scroll step of the view toward an edge; 0 at the map's edge.
 int32_t scroll_toward(int32_t edge) {
     switch (edge) {
-    case EDGE_LEFT: return map_scroll_left();
-    case EDGE_RIGHT: return map_scroll_right();
-    case EDGE_UP: return map_scroll_up(0);
-    case EDGE_DOWN: return map_scroll_down(0);
-    default: return 0;
+        case EDGE_LEFT: return map_scroll_left();
+        case EDGE_RIGHT: return map_scroll_right();
+        case EDGE_UP: return map_scroll_up(0);
+        case EDGE_DOWN: return map_scroll_down(0);
+        default: return 0;
     }
 }
 
@@ -48,10 +48,10 @@ bool cell_allowed(int32_t mode, int32_t x, int32_t y) {
     if (!map_on_map(x, y)) return false;
     const int32_t i = y * MAP_SIDE + x;
     switch (mode) {
-    case PICK_ANY: return true;
-    case PICK_UNMARKED: return !(g_map.cells[i] & MAP_MARK) || unit_at_cell(x, y) != nullptr;
-    case PICK_HIGHLIGHT: return (g_occupancy.cells[i] & (OCC_MARK_A | OCC_MARK_B)) != 0;
-    default: return false;
+        case PICK_ANY: return true;
+        case PICK_UNMARKED: return !(g_map.cells[i] & MAP_MARK) || unit_at_cell(x, y) != nullptr;
+        case PICK_HIGHLIGHT: return (g_occupancy.cells[i] & (OCC_MARK_A | OCC_MARK_B)) != 0;
+        default: return false;
     }
 }
 
@@ -219,8 +219,7 @@ int32_t map_pick_cell(int32_t* x, int32_t* y, int32_t mode) {
             win_cursor_flag_off();
             // Holding the button goes on scrolling until the map's edge.
             if (scroll_toward(edge))
-                while (g_left_held && scroll_toward(edge)) {
-                }
+                while (g_left_held && scroll_toward(edge)) {}
             win_cursor_flag_on();
         }
     }
@@ -262,6 +261,4 @@ int32_t map_pick_zoom_frame(int32_t* dx, int32_t* dy, int32_t factor) {
     return result;
 }
 
-void map_pick_reset() {
-    g_cell_cursor_x = g_cell_cursor_y = -1;
-}
+void map_pick_reset() { g_cell_cursor_x = g_cell_cursor_y = -1; }

@@ -9,13 +9,13 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "tactics/map.h"
 #include "tactics/items.h"
+#include "tactics/map.h"
 #include "tactics/units.h"
 
 // One slot of the index: seven little-endian u16.
 struct SaveIndexEntry {
-    uint16_t used;  // 1 = the slot holds a save
+    uint16_t used;   // 1 = the slot holds a save
     uint16_t stage;  // stage index 0..39
     uint16_t year;
     uint16_t month;

@@ -77,13 +77,9 @@ int32_t menu_system_menu() {
             save_save_game(-1);
             back_to_map();
             return 0;
-        case SYS_SETTINGS:
-            menu_settings_dialog();
-            return 0;
-        case SYS_QUIT:
-            return menu_prompt(-1, -1, "정말로 종료해도 좋습니까? { 예 }{ 아니오 }", 1) == 0 ? 1 : 0;
-        default:
-            return 0;
+        case SYS_SETTINGS: menu_settings_dialog(); return 0;
+        case SYS_QUIT: return menu_prompt(-1, -1, "정말로 종료해도 좋습니까? { 예 }{ 아니오 }", 1) == 0 ? 1 : 0;
+        default: return 0;
     }
 }
 

@@ -11,11 +11,11 @@
 #include "platform/sound.h"
 #include "story/hooks.h"
 #include "story/message.h"
+#include "tactics/ai.h"
 #include "tactics/command.h"
 #include "tactics/game.h"
 #include "tactics/map.h"
 #include "tactics/map_view.h"
-#include "tactics/ai.h"
 #include "tactics/pick.h"
 #include "tactics/settings.h"
 #include "tactics/status.h"
@@ -103,8 +103,7 @@ bool map_command_menu(bool* end_turn) {
     const int32_t choice = menu_list_select(mx / 8 + 2, my / MENU_ROW_H, g_map_command_names.data(), -1, 1);
     switch (choice) {
         case CMD_END_TURN:
-            if (menu_prompt(-1, -1, "적의 턴으로 이동해도 좋습니까? {  예  }{ 아니오 }", 1) == 0)
-                *end_turn = true;
+            if (menu_prompt(-1, -1, "적의 턴으로 이동해도 좋습니까? {  예  }{ 아니오 }", 1) == 0) *end_turn = true;
             break;
         case CMD_ZOOM_IN:
             map_set_zoom(1);
@@ -114,12 +113,8 @@ bool map_command_menu(bool* end_turn) {
             map_set_zoom(2);
             map_redraw_view();
             break;
-        case CMD_UNIT_LIST:
-            menu_party_list();
-            break;
-        case CMD_GOAL:
-            txt_show_message(CLEAR_CONDITION_MESSAGE);
-            break;
+        case CMD_UNIT_LIST: menu_party_list(); break;
+        case CMD_GOAL: txt_show_message(CLEAR_CONDITION_MESSAGE); break;
         case CMD_SYSTEM:
             if (menu_system_menu()) {
                 GameState& gs = *g_game_state;
@@ -134,8 +129,7 @@ bool map_command_menu(bool* end_turn) {
                 return true;
             }
             break;
-        default:
-            break;  // cancelled
+        default: break;  // cancelled
     }
     return false;
 }

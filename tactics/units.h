@@ -38,7 +38,7 @@ struct UnitRecord {
     int16_t y;
     uint16_t victories;
     uint16_t charged;
-    int16_t status;  // status counter
+    int16_t status;          // status counter
     uint16_t equipped_slot;  // 0..3, 0xFFFF none
     uint16_t items[4];
     UnitStats stats;

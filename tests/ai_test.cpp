@@ -1,17 +1,18 @@
 // Enemy AI: target and cell choice, the modes that stand, flee, chase and
 // sleep, the spirit, the battle call and the random draws.
+#include "tactics/ai.h"
+
 #include <utility>
 #include <vector>
 
-#include "tactics/ai.h"
-#include "tactics/move.h"
 #include "battle/battle.h"
+#include "tactics/move.h"
 #include "tactics/turn.h"
 #include "tests/loop_fixture.h"
 
 namespace {
 
-constexpr int WEAPON_NEAR = 38;     // reaches distance 1
+constexpr int WEAPON_NEAR = 38;      // reaches distance 1
 constexpr int WEAPON_NEAR_FAR = 41;  // reaches distances 1 and 2
 
 int tile_of_class(uint32_t terrain) {
@@ -271,10 +272,10 @@ TEST_F(AiTest, ChasersTakeTheNearestHostileWithinTheirLimitAsGoal) {
     struct Case {
         int mode, hostile_y, end_x, end_y;
     } cases[] = {
-        {9, 11, 2, 7},    // 9 away: within 10, chased
-        {9, 14, 7, 2},    // 12 away: the chapter's goal (15,2) instead
-        {17, 14, 2, 7},   // within 20
-        {7, 11, 7, 2},    // mode 7 follows the goal
+        {9, 11, 2, 7},   // 9 away: within 10, chased
+        {9, 14, 7, 2},   // 12 away: the chapter's goal (15,2) instead
+        {17, 14, 2, 7},  // within 20
+        {7, 11, 7, 2},   // mode 7 follows the goal
     };
     for (const Case& c : cases) {
         g_units = {};

@@ -9,8 +9,8 @@
 #include "platform/shell.h"
 #include "tactics/map.h"
 #include "tactics/units.h"
-#include "tests/scene_fixture.h"
 #include "tests/picture.h"
+#include "tests/scene_fixture.h"
 
 namespace {
 
@@ -59,9 +59,9 @@ TEST_F(BattleAreaTest, EveryEnemyInTheThreeRingsIsStruckAndNoOneElse) {
     UnitRecord* ring1 = put(10, 9, 11, 35, 1, 38, 150);
     UnitRecord* ring2 = put(12, 10, 12, 35, 1, 38, 150);
     UnitRecord* ring3 = put(9, 12, 13, 35, 1, 38, 150);
-    UnitRecord* far = put(14, 10, 14, 35, 1, 38, 150);  // distance 4
-    UnitRecord* friend1 = put(11, 10, 15, 6, 0, 38, 150);  // a party unit next to it
-    UnitRecord* walker = put(10, 11, 16, 35, 19, 38, 150); // side word 19: never
+    UnitRecord* far = put(14, 10, 14, 35, 1, 38, 150);      // distance 4
+    UnitRecord* friend1 = put(11, 10, 15, 6, 0, 38, 150);   // a party unit next to it
+    UnitRecord* walker = put(10, 11, 16, 35, 19, 38, 150);  // side word 19: never
     btl_attack_command(a, ring1);
     for (UnitRecord* u : {ring1, ring2, ring3}) EXPECT_LT(u->stats.hp, 150) << u->stats.char_id;
     for (UnitRecord* u : {far, friend1, walker}) EXPECT_EQ(u->stats.hp, 150) << u->stats.char_id;
@@ -167,8 +167,8 @@ TEST_F(BattleAreaTest, TheAngelsPillarStandsOnALowerHalfDiscOfItsFullRadius) {
     start_polling([&] {
         const bool to_white = g_fade_running && g_fade_target[0] == 255 && g_fade_target[1] == 255;
         if (to_white && base.empty())
-            base = {px(cx, cy + 20), px(cx, cy + 57), px(cx + 45, cy + 29), px(cx - 45, cy + 29), px(cx, cy + 66),
-                    px(cx + 70, cy + 10)};
+            base = {px(cx, cy + 20),      px(cx, cy + 57), px(cx + 45, cy + 29),
+                    px(cx - 45, cy + 29), px(cx, cy + 66), px(cx + 70, cy + 10)};
     });
     btl_spell_angel_anim(col, y);
     polling = false;

@@ -5,9 +5,9 @@
 // every class with its counter gate.
 #include <cstdio>
 #include <cstring>
-#include <utility>
 #include <string>
 #include <tuple>
+#include <utility>
 
 #include "battle/classes/classes.h"
 #include "platform/draw.h"
@@ -139,9 +139,9 @@ TEST_F(ClassScriptTest, EveryMoveStrikesAndFlinchesInItsOrderOnBothSides) {
     };
     const int D = HP_DROP;
     const Case cases[] = {
-        {0, 13, {5, 2, D}},           // feint, strike
-        {0, 14, {5, 2, D, 1, D}},     // ... and the second hit falling
-        {1, 13, {2, D}},              // the second strike finds it still reacting
+        {0, 13, {5, 2, D}},        // feint, strike
+        {0, 14, {5, 2, D, 1, D}},  // ... and the second hit falling
+        {1, 13, {2, D}},           // the second strike finds it still reacting
         {1, 14, {1, D}},
         {1, 15, {6, 6, 6, 6, 6, 6, 2, D}},  // six flinches take no HP
         {2, 12, {1, D}},
@@ -152,7 +152,7 @@ TEST_F(ClassScriptTest, EveryMoveStrikesAndFlinchesInItsOrderOnBothSides) {
         {4, 13, {2, D}},
         {4, 14, {2, D}},
         {5, 13, {1, D}},
-        {5, 14, {1, D, 1, D}},        // the burst's two hits
+        {5, 14, {1, D, 1, D}},  // the burst's two hits
         {6, 12, {1, D}},
         {6, 13, {1, D}},
         {7, 12, {1, D}},
@@ -161,10 +161,10 @@ TEST_F(ClassScriptTest, EveryMoveStrikesAndFlinchesInItsOrderOnBothSides) {
         {8, 12, {1, D}},
         {8, 13, {1, D}},
         {9, 12, {1, D, 2, D}},
-        {9, 13, {1, D, 1, D}},        // the wave strikes again as the opponent recoils with it
+        {9, 13, {1, D, 1, D}},  // the wave strikes again as the opponent recoils with it
         {9, 14, {6, 5, 6, 5, 6, 5, 6, 5, 1, D}},
         {10, 13, {2, D}},
-        {12, 12, {6, 5, 2, D}},       // two flinches take no HP
+        {12, 12, {6, 5, 2, D}},  // two flinches take no HP
         {12, 13, {2, D}},
         {14, 12, {2, D}},
         {14, 13, {2, D}},
@@ -412,7 +412,7 @@ TEST_F(ClassScriptTest, TheSongShowsItsTwoMessagesInOrderAndChangesNoUnit) {
 // --- the move choice ----------------------------------------------------------------
 
 TEST_F(ClassScriptTest, TheMoveChoiceFollowsEachClasssRowWithItsCounterGate) {
-    constexpr int P = 0, E = 3;  // side words: party, enemy
+    constexpr int P = 0, E = 3;                // side words: party, enemy
     constexpr int RANDOM2 = -2, RANDOM4 = -4;  // 12 + random(2 or 4)
     struct Case {
         int cls, item, range;
@@ -420,6 +420,7 @@ TEST_F(ClassScriptTest, TheMoveChoiceFollowsEachClasssRowWithItsCounterGate) {
         int mine, theirs, move;
         bool counter = true;
     };
+    // clang-format off
     std::vector<Case> cases = {
         // The healers: a party opponent gets the support move and no counter.
         {0, 15, 0, false, P, P, 12, false}, {0, 15, 0, false, E, E, 14}, {0, 14, 1, false, E, E, 13},
@@ -451,10 +452,11 @@ TEST_F(ClassScriptTest, TheMoveChoiceFollowsEachClasssRowWithItsCounterGate) {
         {46, 0, 1, false, E, P, 14}, {46, 0, 0, false, E, P, RANDOM2},
         {47, 0, 0, false, E, P, 12, false}, {47, 0, 1, false, E, P, 12, false},
     };
+    // clang-format on
     // "12; item n: 13", at every distance.
-    for (const auto& [cls, item] : {std::pair{2, 21}, {6, 33}, {8, 39}, {12, 51}, {15, 64}, {17, 68}, {18, 70},
-                                    {20, 73}, {21, 73}, {26, 73}, {25, 76}, {37, 76}, {32, 82}, {34, 86},
-                                    {35, 87}, {36, 89}, {38, 91}, {44, 91}, {41, 97}, {43, 101}, {45, 103}})
+    for (const auto& [cls, item] : {std::pair{2, 21}, {6, 33},  {8, 39},  {12, 51}, {15, 64}, {17, 68},  {18, 70},
+                                    {20, 73},         {21, 73}, {26, 73}, {25, 76}, {37, 76}, {32, 82},  {34, 86},
+                                    {35, 87},         {36, 89}, {38, 91}, {44, 91}, {41, 97}, {43, 101}, {45, 103}})
         for (int range = 0; range < 3; ++range) {
             cases.push_back({cls, item, range, false, E, P, 13});
             cases.push_back({cls, item + 1, range, range == 0, E, P, 12});
@@ -465,8 +467,7 @@ TEST_F(ClassScriptTest, TheMoveChoiceFollowsEachClasssRowWithItsCounterGate) {
 
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "class " << c.cls << " item " << c.item << " R " << c.range
-                                          << (c.charged ? " charged" : "") << " sides " << c.mine << "/"
-                                          << c.theirs);
+                                          << (c.charged ? " charged" : "") << " sides " << c.mine << "/" << c.theirs);
         a = MapTest::stats(10, c.cls, c.mine, 50);
         d = MapTest::stats(11, 13, c.theirs, 50);
         a.weapon = static_cast<int16_t>(c.item);

@@ -124,14 +124,14 @@ TEST_F(ClassMoveTest, HitCountsAndReactionOrdersOnBothSides) {
         bool edge = false;
     };
     const Case cases[] = {
-        {15, 12, {"2/2"}},                          // one hit, whatever passes the opponent
-        {15, 13, {"2/1", "1/1", "2/1"}},            // by the toggle
+        {15, 12, {"2/2"}},                // one hit, whatever passes the opponent
+        {15, 13, {"2/1", "1/1", "2/1"}},  // by the toggle
         {16, 13, {"1/1", "1/1"}},
-        {17, 13, {"1/1", "2/1", "1/1"}},            // no position test, three at most
-        {19, 15, {"1/0", "1/0", "1/2"}},            // the third wave pushes
-        {20, 12, {"5/0", "5/0", "1/2"}},            // stagger, stagger, damage
-        {20, 13, {"1/0", "2/2"}},                   // strikes 1 and 4 of five
-        {21, 13, {"1/1", "2/1", "1/1"}},            // the recoil carries it out of the rain
+        {17, 13, {"1/1", "2/1", "1/1"}},  // no position test, three at most
+        {19, 15, {"1/0", "1/0", "1/2"}},  // the third wave pushes
+        {20, 12, {"5/0", "5/0", "1/2"}},  // stagger, stagger, damage
+        {20, 13, {"1/0", "2/2"}},         // strikes 1 and 4 of five
+        {21, 13, {"1/1", "2/1", "1/1"}},  // the recoil carries it out of the rain
         {21, 13, {"1/1", "2/1", "1/1", "2/1", "1/1"}, true},
         {24, 12, {"2/2", "2/2"}},
         {25, 13, {"2/3", "1/2"}},
@@ -427,4 +427,3 @@ TEST_F(ClassMoveTest, SwarmWispsAndSwoopEndWhereTheirRulesSay) {
 }
 
 }  // namespace
-

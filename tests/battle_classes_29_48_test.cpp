@@ -57,6 +57,7 @@ TEST_F(LastFormsTest, EachMoveStrikesWithItsReactionsInOrder) {
         std::vector<int> reactions;
         int damaging;
     };
+    // clang-format off
     const Case cases[] = {
         {29, 12, {2}, 1},         {29, 13, {1}, 1},       {30, 12, {2}, 1},
         {30, 13, {1}, 1},         {31, 12, {2}, 1},       {31, 13, {5, 6, 5, 6, 5, 6, 2}, 1},
@@ -73,6 +74,7 @@ TEST_F(LastFormsTest, EachMoveStrikesWithItsReactionsInOrder) {
         {46, 13, {2, 2}, 2},      {46, 14, {2, 2, 2, 2}, 4},
         {47, 12, {}, 0},          {48, 12, {5, 2}, 2},    {48, 13, {2, 2, 2}, 3},
     };
+    // clang-format on
     for (const Case& c : cases) {
         const Strikes s = strikes(c.cls, c.move);
         EXPECT_EQ(s.reactions, c.reactions) << "class " << c.cls << " move " << c.move;
@@ -148,8 +150,11 @@ TEST_F(LastFormsTest, SlopeStepAndTheGriffonsDivisionsAndDistances) {
     struct Case {
         int x1, y1, x2, y2, step;
     };
-    const Case cases[] = {{20, 160, 60, 240, 4}, {60, 240, 20, 160, 4}, {20, 160, 21, 240, 0},
-                          {20, 240, 60, 240, 0}, {20, 100, 23, 240, 140}};
+    const Case cases[] = {{20, 160, 60, 240, 4},
+                          {60, 240, 20, 160, 4},
+                          {20, 160, 21, 240, 0},
+                          {20, 240, 60, 240, 0},
+                          {20, 100, 23, 240, 140}};
     for (const Case& c : cases) EXPECT_EQ(cls45_slope_step(c.x1, c.y1, c.x2, c.y2), c.step);
 
     // The glide starting over the opponent (a distance of 0), and the stones

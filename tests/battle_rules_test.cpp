@@ -9,7 +9,7 @@
 namespace {
 
 constexpr int SHORT_SWORD = 38;  // attack 14 at distance 1, reach 1
-constexpr int TALISMAN = 46;    // magic 20 / 20, the class-change flag
+constexpr int TALISMAN = 46;     // magic 20 / 20, the class-change flag
 
 class BattleRulesTest : public LoopTest {
 protected:
@@ -244,10 +244,10 @@ TEST_F(BattleReactionTest, TheFallSetsTheCompanionPoseOnlyWhileItArcs) {
     btl_anim_fall(1);
     EXPECT_EQ(f.timer, 1);
     EXPECT_EQ(c.state, 4);  // the set-up step leaves the pose alone
-    btl_anim_fall(1);        // y 228: still low
+    btl_anim_fall(1);       // y 228: still low
     EXPECT_EQ(f.y, 228);
     EXPECT_EQ(c.state, 5);
-    btl_anim_fall(1);        // y 220: up in the arc
+    btl_anim_fall(1);  // y 220: up in the arc
     EXPECT_EQ(c.state, 7);
     int guard = 0;
     while (f.timer == 1 && ++guard < 20) btl_anim_fall(1);
@@ -298,7 +298,7 @@ TEST_F(PlainBattleTest, AttackCounterAndExperience) {
 
 TEST_F(PlainBattleTest, NoCounterOutOfTheDefendersReachOrForClass47) {
     a.weapon = ITEM_SPARK_EDGE;  // attack 32 / 32, reach 1 and 2
-    fight(1);  // the orc's short sword does not reach distance 2
+    fight(1);                    // the orc's short sword does not reach distance 2
     EXPECT_EQ(d.hp, 100 - 32 * 90 / 100);
     EXPECT_EQ(a.hp, 20);
     d.class_id = CLASS_RISING_FORM;
@@ -315,7 +315,7 @@ TEST_F(PlainBattleTest, DefeatEndsTheBattleAndGivesKillExperienceAndSpoils) {
     g_gold = 0;
     fight();
     EXPECT_EQ(d.hp, 0);
-    EXPECT_EQ(a.hp, 20);  // a beaten defender does not strike back
+    EXPECT_EQ(a.hp, 20);               // a beaten defender does not strike back
     EXPECT_EQ(a.exp, 50 * 130 / 100);  // three levels above: 130 %
     EXPECT_EQ(g_gold, 200u);
     EXPECT_EQ(g_btl_actor[1].state, 7);  // it fell

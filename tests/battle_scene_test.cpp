@@ -27,19 +27,16 @@ TEST_F(SceneTest, BackdropKindByStageTerrainAndTheScenesRules) {
         int stage, defender, attacker, right_class, kind;
     };
     const Case cases[] = {
-        {0, 1, 1, 13, 4},    // a fixed kind
-        {1, 3, 1, 13, 1},    // by terrain: 3 -> B
-        {1, 5, 1, 13, 10},   // 5 -> K
-        {1, 6, 1, 13, 2},    // water -> C
-        {1, 7, 7, 13, 17},   // 7 -> R when the attacker stands on 7 too
-        {1, 7, 1, 13, 2},    // ... else the water backdrop
-        {31, 7, 1, 13, 7},   // stages 31 and 32 turn it into H
-        {32, 1, 1, 13, 7},
-        {6, 3, 1, 13, 12},   // entry 5: 3 -> M, else F
-        {6, 1, 1, 13, 5},
-        {39, 1, 1, 46, 24},  // the last form: Y
-        {3, 1, 1, 46, 24},
-        {3, 7, 1, 46, 2},    // except by the water rule
+        {0, 1, 1, 13, 4},                       // a fixed kind
+        {1, 3, 1, 13, 1},                       // by terrain: 3 -> B
+        {1, 5, 1, 13, 10},                      // 5 -> K
+        {1, 6, 1, 13, 2},                       // water -> C
+        {1, 7, 7, 13, 17},                      // 7 -> R when the attacker stands on 7 too
+        {1, 7, 1, 13, 2},                       // ... else the water backdrop
+        {31, 7, 1, 13, 7},                      // stages 31 and 32 turn it into H
+        {32, 1, 1, 13, 7}, {6, 3, 1, 13, 12},   // entry 5: 3 -> M, else F
+        {6, 1, 1, 13, 5},  {39, 1, 1, 46, 24},  // the last form: Y
+        {3, 1, 1, 46, 24}, {3, 7, 1, 46, 2},    // except by the water rule
     };
     for (const Case& c : cases) {
         const int kind = btl_scene_backdrop_kind(btl_choose_backdrop_kind(c.stage, c.defender), c.stage, c.defender,
@@ -67,9 +64,8 @@ TEST_F(SceneTest, TheBandShowsColumnsByScrollAndSkipsWhatItCannotDraw) {
     // Tile n is filled with colour n mod 16 (tile 0 with 0); the grid shows
     // column c as tile c + 1, row 3 as none, and tile 999 (past the sheet)
     // at column 79 of row 5.
-    const std::vector<uint8_t> sheet = make_picture(640, 48, 16, [](int x, int line) {
-        return static_cast<uint8_t>(((line / 16) * 40 + x / 16) % 16);
-    });
+    const std::vector<uint8_t> sheet = make_picture(
+        640, 48, 16, [](int x, int line) { return static_cast<uint8_t>(((line / 16) * 40 + x / 16) % 16); });
     g_btl_bmap_image.reset(static_cast<uint8_t*>(std::malloc(sheet.size())));
     std::memcpy(g_btl_bmap_image.get(), sheet.data(), sheet.size());
     TempDir data;
@@ -120,7 +116,8 @@ TEST_F(SceneTest, ABandWithoutUsableTilesLeavesNoTrailOfTheFighters) {
         size_t size;
         int16_t tile;
     };
-    const Case cases[] = {{"a short grid", BMAP_FILE_SIZE - 2, 1}, {"every tile past the sheet", BMAP_FILE_SIZE, 30000}};
+    const Case cases[] = {{"a short grid", BMAP_FILE_SIZE - 2, 1},
+                          {"every tile past the sheet", BMAP_FILE_SIZE, 30000}};
     const std::string kit_dat = g_dat_dir;
     for (const Case& k : cases) {
         SCOPED_TRACE(k.what);
@@ -269,11 +266,10 @@ TEST_F(SceneTest, CompanionsShadowOnGroundAndSplashOnWater) {
         int kind, pose, frame, layer, y, flags;
     };
     const Case cases[] = {
-        {0, 2, 1, 2, 232, 0},    // the shadow, y made even
-        {0, 7, 15, 2, 240, 0},   // on the ground line
-        {2, 2, 3, 3, 248, 1},    // water: the splash in front, 16 lower
-        {2, 1, 2, 1, 248, 1},
-        {2, 6, 11, 2, 256, 1},
+        {0, 2, 1, 2, 232, 0},   // the shadow, y made even
+        {0, 7, 15, 2, 240, 0},  // on the ground line
+        {2, 2, 3, 3, 248, 1},   // water: the splash in front, 16 lower
+        {2, 1, 2, 1, 248, 1},  {2, 6, 11, 2, 256, 1},
     };
     for (const Case& k : cases) {
         g_btl_backdrop_kind = k.kind;
@@ -302,7 +298,8 @@ TEST_F(SceneTest, CompanionsShadowOnGroundAndSplashOnWater) {
 
 TEST_F(SceneTest, TheJoltShowsOneFrameTwoLinesLowerWithBlackAbove) {
     Palette16 colours{};
-    for (int i = 0; i < 16; ++i) colours.colour[i][0] = colours.colour[i][1] = colours.colour[i][2] = static_cast<uint8_t>(i);
+    for (int i = 0; i < 16; ++i)
+        colours.colour[i][0] = colours.colour[i][1] = colours.colour[i][2] = static_cast<uint8_t>(i);
     gfx_set_palette16(&colours);
     gfx_fill_rect(0, 0, 639, 415, 9);
     gfx_fill_rect(0, 100, 639, 100, 3);
@@ -521,7 +518,8 @@ TEST_P(ClassSweep, EveryMoveEndsOnBothSidesInBothScenesWithTheSceneRestored) {
                     EXPECT_LE(u->hp, u->max_hp);
                 }
                 for (int s = 3; s < BTL_ACTORS; ++s)
-                    EXPECT_FALSE(g_btl_sprite_image[static_cast<size_t>(s)] || g_btl_sprite_frames[static_cast<size_t>(s)])
+                    EXPECT_FALSE(g_btl_sprite_image[static_cast<size_t>(s)] ||
+                                 g_btl_sprite_frames[static_cast<size_t>(s)])
                         << "slot " << s << " still holds a move sheet";
                 btl_free_scene();
             }
@@ -543,9 +541,9 @@ TEST_P(ClassSweep, FightsTheEscortInBothEntriesFromEitherSide) {
         for (int escort_side : {0, 1})
             for (bool escort_attacks : {false, true}) {
                 if ((right_only && escort_side == 1) || (!fighter_strikes && escort_attacks)) continue;
-                SCOPED_TRACE(::testing::Message() << "class " << cls << (animated ? " animated" : " plain")
-                                                  << " escort on side " << escort_side
-                                                  << (escort_attacks ? " attacks" : " is attacked"));
+                SCOPED_TRACE(::testing::Message()
+                             << "class " << cls << (animated ? " animated" : " plain") << " escort on side "
+                             << escort_side << (escort_attacks ? " attacks" : " is attacked"));
                 UnitStats fighter = MapTest::stats(10, cls, 0, 150);
                 UnitStats escort = MapTest::stats(CHAR_PAUL, CLASS_BUTLER, 3, 150);
                 fighter.level = escort.level = 60;  // no experience window

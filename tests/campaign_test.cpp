@@ -194,9 +194,8 @@ bool must_act(const UnitRecord& e) {
         q.pop();
         if (cost > d[static_cast<size_t>(i)]) continue;
         const int x = i % w, y = i / w;
-        if (cost > 0 && std::any_of(std::begin(DIRECTIONS), std::end(DIRECTIONS), [&](const int* k) {
-                return party_on(x + k[0], y + k[1]);
-            })) {
+        if (cost > 0 && std::any_of(std::begin(DIRECTIONS), std::end(DIRECTIONS),
+                                    [&](const int* k) { return party_on(x + k[0], y + k[1]); })) {
             // Beside the party: the plan lists it from here, with a point to spare.
             if (cost < 20 && map_terrain_class_at(x, y) > 0) return true;
             continue;
@@ -294,7 +293,7 @@ public:
     // The messages of the stage's own script shown on each stage (index
     // stage - 1), in order.
     std::array<std::vector<int>, GAME_STAGES> shown;
-    int blackouts = 0;            // frames that cut to black after the final blow
+    int blackouts = 0;  // frames that cut to black after the final blow
     int frames_watched = 0;
     std::vector<std::string> log;
     uint32_t virtual_ms = 0;
@@ -802,8 +801,7 @@ private:
         decided_ = true;
         target_ = nullptr;
         for (UnitRecord* t : foes_in_reach(u, u.x, u.y))
-            if (!marked(t->x, t->y) && pickable(t->x, t->y) && (!target_ || preferred(t)))
-                target_ = t;
+            if (!marked(t->x, t->y) && pickable(t->x, t->y) && (!target_ || preferred(t))) target_ = t;
         if (target_) {
             dest_x_ = target_->x;
             dest_y_ = target_->y;
@@ -823,8 +821,7 @@ private:
             for (int x = g_view_x; x < g_view_x + g_view_cols; ++x) {
                 if (!pickable(x, y) || marked(x, y) || unit_on(x, y)) continue;
                 int rank = 0;
-                for (UnitRecord* t : foes_in_reach(u, x, y))
-                    rank = std::max(rank, preferred(t) ? 2 : 1);
+                for (UnitRecord* t : foes_in_reach(u, x, y)) rank = std::max(rank, preferred(t) ? 2 : 1);
                 if (rank > best_rank || (rank == best_rank && dist(x, y) < best)) {
                     best_rank = rank;
                     best = dist(x, y);
@@ -886,8 +883,7 @@ private:
         target_ = nullptr;
         for (int s = UNIT_PARTY_SLOTS; s < UNIT_SLOTS; ++s) {
             UnitRecord& t = g_units[static_cast<size_t>(s)];
-            if (foe(&t) && map_on_map(t.x, t.y) && (occ(t.x, t.y) & OCC_MARK_B) &&
-                (!target_ || preferred(&t)))
+            if (foe(&t) && map_on_map(t.x, t.y) && (occ(t.x, t.y) & OCC_MARK_B) && (!target_ || preferred(&t)))
                 target_ = &t;
         }
         if (pick(target_ ? target_->x : actor().x, target_ ? target_->y : actor().y)) acted();

@@ -224,9 +224,9 @@ TEST_F(ChapterTest, ChapterOneBattlesPlayTheBossMusicOnlyForABoss) {
 namespace {
 
 struct StageStart {
-    int stage;                     // stage number
-    std::vector<int> messages;     // in order
-    int music;                     // a track the scene opens, or -1
+    int stage;                              // stage number
+    std::vector<int> messages;              // in order
+    int music;                              // a track the scene opens, or -1
     std::vector<std::array<int, 3>> party;  // character, x, y at the end
 };
 
@@ -361,8 +361,11 @@ TEST_F(ChapterTest, ChapterTwoGoalCells) {
     struct Goal {
         int stage, x1, y1, x2, y2, message;
     };
-    const Goal goals[] = {{2, 37, 17, 38, 18, 53}, {3, 34, 4, 34, 4, 51}, {5, 36, 15, 36, 15, 52},
-                          {7, 24, 0, 24, 0, 54},   {12, 12, 1, 12, 1, 49}};
+    const Goal goals[] = {{2, 37, 17, 38, 18, 53},
+                          {3, 34, 4, 34, 4, 51},
+                          {5, 36, 15, 36, 15, 52},
+                          {7, 24, 0, 24, 0, 54},
+                          {12, 12, 1, 12, 1, 49}};
     keep_clicking();
     for (const Goal& g : goals) {
         SCOPED_TRACE("stage " + std::to_string(g.stage));

@@ -1,6 +1,8 @@
 // Chapter 3 through the chapter hooks: the stage scenes and where the party
 // starts, the turn-start events, the goal of stage 21, the bosses, the
 // stage-21 vision with its effects, and the debug flag that skips scenes.
+#include "story/chapter3.h"
+
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -12,7 +14,6 @@
 #include "platform/palette.h"
 #include "platform/screen.h"
 #include "platform/shell.h"
-#include "story/chapter3.h"
 #include "story/chapter_shared.h"
 #include "story/hooks.h"
 #include "tactics/game.h"
@@ -51,10 +52,7 @@ const StageStart STARTS[] = {
      {97, 98, 99, 100},
      -1,
      {{1, 20, 28}, {2, 21, 28}, {3, 19, 29}, {4, 21, 29}, {5, 19, 28}, {6, 20, 29}, {7, 20, 30}}},
-    {19,
-     {48, 49, 50},
-     -1,
-     {{1, 37, 8}, {2, 37, 7}, {3, 38, 9}, {4, 38, 7}, {5, 38, 8}, {6, 37, 9}, {7, 39, 8}}},
+    {19, {48, 49, 50}, -1, {{1, 37, 8}, {2, 37, 7}, {3, 38, 9}, {4, 38, 7}, {5, 38, 8}, {6, 37, 9}, {7, 39, 8}}},
     {20, {}, -1, {{1, 34, 15}, {2, 34, 14}, {3, 35, 16}, {4, 35, 14}, {5, 35, 15}, {6, 34, 16}, {7, 36, 15}}},
 };
 
@@ -133,8 +131,8 @@ TEST_F(Chapter3Test, StageTwentyOneVisionRunsWholeAndLeavesTheSecondMemberOfClas
     EXPECT_EQ(g_span_origin_x, 0);
     EXPECT_EQ(g_span_origin_y, 0);
     EXPECT_EQ(unit_find_by_char_id(CHAR_SECOND_LEADER)->stats.class_id, CLASS_LORD);
-    for (const auto& [ch, x, y] : {std::tuple{1, 19, 29}, {2, 20, 29}, {3, 19, 30}, {4, 21, 29}, {5, 18, 29},
-                                   {6, 20, 30}, {7, 18, 30}})
+    for (const auto& [ch, x, y] :
+         {std::tuple{1, 19, 29}, {2, 20, 29}, {3, 19, 30}, {4, 21, 29}, {5, 18, 29}, {6, 20, 30}, {7, 18, 30}})
         EXPECT_TRUE(at_cell(ch, x, y)) << "character " << ch;
     EXPECT_EQ(units_on_grid(), 7);
     EXPECT_TRUE(music_opened(11));
@@ -246,8 +244,8 @@ TEST_F(Chapter3Test, FlashCircleFillsWhiteWithAFlatLowerHalf) {
 
 TEST_F(Chapter3Test, FirstTurnEventsAndHiddenEnemiesWake) {
     keep_clicking();
-    const std::pair<int, std::vector<int>> cases[] = {
-        {16, {48, 49, 50}}, {17, {51}}, {18, {48, 49}}, {19, {}}, {20, {48, 49}}, {21, {48}}};
+    const std::pair<int, std::vector<int>> cases[] = {{16, {48, 49, 50}}, {17, {51}},     {18, {48, 49}},
+                                                      {19, {}},           {20, {48, 49}}, {21, {48}}};
     for (const auto& [stage, ids] : cases) {
         SCOPED_TRACE("stage " + std::to_string(stage));
         reset_stage();

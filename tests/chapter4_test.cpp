@@ -1,6 +1,8 @@
 // Chapter 4 through the chapter hooks: the stage scenes and where the party
 // starts, the walk into the cave, the turn-start events, the goal cells and
 // the gate of stage 33, the bosses and the stage won by clearing the field.
+#include "story/chapter4.h"
+
 #include <cstring>
 #include <string>
 #include <tuple>
@@ -9,7 +11,6 @@
 #include "platform/input.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
-#include "story/chapter4.h"
 #include "story/chapter_shared.h"
 #include "story/hooks.h"
 #include "tactics/game.h"
@@ -23,8 +24,7 @@ namespace {
 
 using Cells = std::vector<std::tuple<int, int, int>>;
 
-const Cells STAGE_22 = {{1, 5, 21}, {2, 6, 21}, {3, 5, 24}, {4, 6, 22},
-                        {5, 6, 23}, {6, 5, 22}, {7, 5, 23}, {8, 6, 24}};
+const Cells STAGE_22 = {{1, 5, 21}, {2, 6, 21}, {3, 5, 24}, {4, 6, 22}, {5, 6, 23}, {6, 5, 22}, {7, 5, 23}, {8, 6, 24}};
 const Cells STAGE_23 = {{1, 36, 14}, {2, 36, 15}, {3, 37, 15}, {4, 36, 13},
                         {5, 37, 13}, {6, 36, 16}, {7, 37, 14}, {8, 37, 16}};
 const Cells STAGE_25 = {{1, 20, 26}, {2, 21, 26}, {3, 19, 27}, {4, 19, 26},
@@ -184,9 +184,9 @@ TEST_F(Chapter4Test, WalkIntoTheCaveEndsBelowTheHole) {
 
 TEST_F(Chapter4Test, FirstTurnEvents) {
     keep_clicking();
-    const std::pair<int, std::vector<int>> cases[] = {
-        {22, {48}}, {23, {48}}, {24, {}},   {25, {48, 49}}, {26, {54}}, {27, {49}},
-        {28, {48}}, {29, {}},   {30, {}},   {31, {48}},     {32, {48}}, {33, {48}}};
+    const std::pair<int, std::vector<int>> cases[] = {{22, {48}}, {23, {48}}, {24, {}},   {25, {48, 49}},
+                                                      {26, {54}}, {27, {49}}, {28, {48}}, {29, {}},
+                                                      {30, {}},   {31, {48}}, {32, {48}}, {33, {48}}};
     for (const auto& [stage, ids] : cases) {
         SCOPED_TRACE("stage " + std::to_string(stage));
         reset_stage();
@@ -207,8 +207,8 @@ TEST_F(Chapter4Test, GoalCellsEndTheirStages) {
         int stage, x, y;
         std::vector<int> ids;
     };
-    const Goal goals[] = {{22, 24, 0, {49}}, {23, 4, 6, {49, 50}}, {26, 29, 26, {55}},
-                          {31, 36, 8, {49}}, {32, 31, 4, {49}}};
+    const Goal goals[] = {
+        {22, 24, 0, {49}}, {23, 4, 6, {49, 50}}, {26, 29, 26, {55}}, {31, 36, 8, {49}}, {32, 31, 4, {49}}};
     for (const Goal& g : goals) {
         SCOPED_TRACE("stage " + std::to_string(g.stage));
         reset_stage();

@@ -2,6 +2,8 @@
 // starts, the first-turn events and the reinforcements of stage 40, the goal
 // cells, the pads and the ambush of stage 38, the bosses, and the three forms
 // of the last enemy up to the ending.
+#include "story/chapter5.h"
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -16,7 +18,6 @@
 #include "platform/palette.h"
 #include "platform/screen.h"
 #include "platform/shell.h"
-#include "story/chapter5.h"
 #include "story/hooks.h"
 #include "tactics/game.h"
 #include "tactics/map.h"

@@ -1,19 +1,20 @@
 // The unit command menu: the offer rules, the act command's flows, the
 // attack ring and the gather command, on a 20 x 14 map of terrain class 1.
+#include "tactics/command.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <string>
 
+#include "battle/battle.h"
 #include "platform/input.h"
 #include "platform/sound.h"
-#include "tactics/command.h"
+#include "story/hooks.h"
 #include "tactics/map.h"
 #include "tactics/map_view.h"
 #include "tactics/move.h"
-#include "story/hooks.h"
-#include "battle/battle.h"
 #include "tactics/turn.h"
 #include "tactics/units.h"
 #include "tests/map_fixture.h"
@@ -318,7 +319,7 @@ TEST_F(CommandTest, GatherWalksEveryAbleUnitThatHasNotActed) {
 
 TEST_F(CommandTest, AComputerUnitShowsItsRangeAndChangesNothing) {
     UnitRecord* e = place(20, 8, 5, 6, 2);
-    at(100, HeadlessKind::Click, cx(8), cy(5));  // the status wait
+    at(100, HeadlessKind::Click, cx(8), cy(5));   // the status wait
     at(1000, HeadlessKind::Click, cx(3), cy(3));  // the range shown until a click
     menu_unit_command(20);
     EXPECT_EQ(e->acted, 0);

@@ -1,10 +1,11 @@
 // Drawing primitives and sheet blitters: keyed and mirrored pictures, sheet
 // cells, map tiles, the hover highlight, spans, copies and the band wipe,
 // and that nothing is written outside the image or read outside a picture.
+#include "platform/draw.h"
+
 #include <cstring>
 #include <vector>
 
-#include "platform/draw.h"
 #include "platform/menu.h"
 #include "tactics/map.h"
 #include "tests/fixture.h"
@@ -152,9 +153,8 @@ TEST_F(DrawTest, MapTilesOverlayLimitZoomAndHalftone) {
     EXPECT_EQ(count_not(BG), before);
 
     auto base = make_picture(640, 256, 0, sheet_value);
-    auto overlay = make_picture(640, 256, 0, [](int x, int line) {
-        return (x % 32 == 5) ? uint8_t{14} : sheet_value(x, line);
-    });
+    auto overlay =
+        make_picture(640, 256, 0, [](int x, int line) { return (x % 32 == 5) ? uint8_t{14} : sheet_value(x, line); });
     g_tile_sheet_base = base.data();
     g_tile_sheet_overlay = overlay.data();
     g_tile_overlay_limit = 30;
@@ -282,8 +282,8 @@ TEST_F(DrawTest, BandWipeOpensFromTheMiddle) {
     auto row = [](int r) { return gfx_dib_pixels(g_back_dib)[r * SCREEN_W + 320]; };
     gfx_band_wipe(0, 0, 8);  // saves the back image into the shadow image first
     EXPECT_EQ(gfx_dib_pixels(g_shadow_dib)[300 * SCREEN_W], 300 % 200 + 20);
-    for (int j = 0; j < 6; ++j) EXPECT_EQ(row(271 - j), (383 - j) % 200 + 20);   // top edge
-    for (int r = 260; r <= 265; ++r) EXPECT_EQ(row(r), r % 200 + 20);          // band
+    for (int j = 0; j < 6; ++j) EXPECT_EQ(row(271 - j), (383 - j) % 200 + 20);  // top edge
+    for (int r = 260; r <= 265; ++r) EXPECT_EQ(row(r), r % 200 + 20);           // band
     for (int j = 0; j < 6; ++j) EXPECT_EQ(row(259 - j), (148 - j) % 200 + 20);  // bottom edge
     EXPECT_EQ(row(272), 1);
     EXPECT_EQ(row(253), 1);

@@ -1,4 +1,6 @@
 // Picture, data and save file loading, and the SZDD reader.
+#include "platform/files.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -7,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/files.h"
 #include "sys/lz.h"
 #include "tests/fixture.h"
 
@@ -393,7 +394,8 @@ TEST_F(FilesTest, AFolderWhereAFileShouldBeIsAFileThatCannotBeOpened) {
     };
     std::filesystem::create_directory(dat("stage07.map"));
     EXPECT_EQ(file_load_data("a:stage07.map"), nullptr);
-    EXPECT_TRUE(has_line(utf8(u8"msgbox |파일  [") + root.str() + "/dat/stage07.map" + utf8(u8"] 을／를 열 수 없습니다.")));
+    EXPECT_TRUE(
+        has_line(utf8(u8"msgbox |파일  [") + root.str() + "/dat/stage07.map" + utf8(u8"] 을／를 열 수 없습니다.")));
     EXPECT_NE(next_message().message, static_cast<uint32_t>(MSG_SCENE_QUIT));
 
     std::filesystem::create_directory(root.path / "save03.dat");
@@ -405,7 +407,8 @@ TEST_F(FilesTest, AFolderWhereAFileShouldBeIsAFileThatCannotBeOpened) {
 
     std::filesystem::create_directory(bmp("folder.BMP"));
     EXPECT_EQ(file_load_data("a:folder.gem"), nullptr);
-    EXPECT_TRUE(starts_a_line(utf8(u8"msgbox 오류|파일 '") + root.str() + "/bmp/folder.BMP" + utf8(u8"' 을／를 열 수 없습니다.[")));
+    EXPECT_TRUE(starts_a_line(utf8(u8"msgbox 오류|파일 '") + root.str() + "/bmp/folder.BMP" +
+                              utf8(u8"' 을／를 열 수 없습니다.[")));
     EXPECT_TRUE(has_line(DIB_BOX));
     EXPECT_EQ(next_message().message, static_cast<uint32_t>(MSG_SCENE_QUIT));
 }

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
-#include <vector>
 #include <string>
+#include <vector>
 
 #include "battle/battle.h"
 #include "platform/files.h"

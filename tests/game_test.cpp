@@ -1,12 +1,13 @@
 // Game loop: whole chapters from the first stage, the hand-over between
 // chapters, the last stage, the game over and the resume of a loaded game.
+#include "tactics/game.h"
+
 #include <filesystem>
 #include <set>
 
 #include "platform/draw.h"
 #include "story/hooks.h"
 #include "sys/sys.h"
-#include "tactics/game.h"
 #include "tests/loop_fixture.h"
 
 namespace {
@@ -136,8 +137,7 @@ TEST_F(GameTest, WholeFlowOfTheFirstTurnOfChapter1) {
                     end_soon();
                 }
                 break;
-            default:
-                break;
+            default: break;
         }
     });
     at(120000, HeadlessKind::End);
@@ -335,8 +335,7 @@ TEST_F(GameTest, DefeatShowsTheGameOverAndReturnsToTheTitle) {
                     step = 4;
                 }
                 break;
-            default:
-                break;
+            default: break;
         }
     });
     g_game_state_record.word[GS_CHAPTER] = 1;

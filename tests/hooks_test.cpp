@@ -1,11 +1,12 @@
 // Chapter hooks: the chapter of a stage, the tick routines, the shops and
 // the steps the chapter modules share.
+#include "story/hooks.h"
+
 #include <algorithm>
 
 #include "platform/input.h"
 #include "platform/palette.h"
 #include "story/chapter_shared.h"
-#include "story/hooks.h"
 #include "tests/item_fixture.h"
 #include "tests/loop_fixture.h"
 
@@ -156,13 +157,12 @@ TEST_F(HooksTest, ShopSellsTheStageRow) {
     }());
     ASSERT_NE(u, nullptr);
     const std::pair<int, std::string> rows[] = {
-        {1, "1 5"},    {2, "1 5"},    {4, "20 14 1 5"}, {11, "32 26 1 5"},
-        {14, "21 14 38 5"}, {18, "10 12 4 5"}, {0, ""},  {39, ""}, {-1, ""},
+        {1, "1 5"},        {2, "1 5"}, {4, "20 14 1 5"}, {11, "32 26 1 5"}, {14, "21 14 38 5"},
+        {18, "10 12 4 5"}, {0, ""},    {39, ""},         {-1, ""},
     };
     ShopWatch w;
-    start_polling([&] {
-        watch_shop(&w, [this](int right, int x, int y) { right ? rclick_view(x, y) : click_view(x, y); });
-    });
+    start_polling(
+        [&] { watch_shop(&w, [this](int right, int x, int y) { right ? rclick_view(x, y) : click_view(x, y); }); });
     for (uint32_t chapter : {1u, 3u, 5u}) {
         g_chapter = chapter;
         for (const auto& [stage, items] : rows) {
@@ -189,9 +189,8 @@ TEST_F(HooksTest, ChapterTwoShopOfStage15TalksToCharacter11) {
     g_chapter = 2;
     g_stage_index = 14;
     ShopWatch w;
-    start_polling([&] {
-        watch_shop(&w, [this](int right, int x, int y) { right ? rclick_view(x, y) : click_view(x, y); });
-    });
+    start_polling(
+        [&] { watch_shop(&w, [this](int right, int x, int y) { right ? rclick_view(x, y) : click_view(x, y); }); });
     scn_shop(a);
     scn_shop(b);
     EXPECT_EQ(count_messages(53), 1);
@@ -289,7 +288,8 @@ TEST_F(SharedStepsTest, WakingTheHiddenEnemies) {
 }
 
 TEST_F(SharedStepsTest, BossContactAndAftermath) {
-    UnitStats boss_s = MapTest::stats(10, 35, 1), other_s = MapTest::stats(10, 35, 7), guest_s = MapTest::stats(10, 35, 19);
+    UnitStats boss_s = MapTest::stats(10, 35, 1), other_s = MapTest::stats(10, 35, 7),
+              guest_s = MapTest::stats(10, 35, 19);
     UnitRecord* boss = unit_place_new(5, 5, &boss_s);
     UnitRecord* other = unit_place_new(6, 6, &other_s);
     UnitRecord* guest = unit_place_new(7, 7, &guest_s);

@@ -234,7 +234,8 @@ protected:
         HeadlessTest::SetUp();
         gfx_load_ui_sheets();
         ASSERT_NE(g_sheet_cursor, nullptr);
-        for (size_t i = 0; i < SCREEN_IMAGE_SIZE; ++i) g_back_dib[SCREEN_HEADER_SIZE + i] = static_cast<uint8_t>(i * 31 % 13);
+        for (size_t i = 0; i < SCREEN_IMAGE_SIZE; ++i)
+            g_back_dib[SCREEN_HEADER_SIZE + i] = static_cast<uint8_t>(i * 31 % 13);
         win_cursor_flag_on();
     }
     void TearDown() override {

@@ -1,11 +1,12 @@
 // Item commands: the slot menu with selling, equipping and the class change,
 // item use (boosters, healing, revival, summoning) and the exchange, driven
 // by scripted clicks.
+#include "tactics/item_menu.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "tactics/item_menu.h"
 #include "tactics/items.h"
 #include "tests/item_fixture.h"
 
@@ -34,7 +35,7 @@ protected:
 
 TEST_F(ItemMenuTest, ClassChangeNeedsLevel20AndABaseClass) {
     UnitRecord* u = place(0, 2, 2, 0, 1);  // 프린세스
-    u->items[0] = 16;                       // 리의 팔찌
+    u->items[0] = 16;                      // 리의 팔찌
     u->stats.level = 19;
     u->charged = 1;
     const std::string equip = offer(16, " { 장비한다 }");
@@ -70,15 +71,15 @@ TEST_F(ItemMenuTest, ClassChangeNeedsLevel20AndABaseClass) {
 TEST_F(ItemMenuTest, SellingTheEquippedWeaponUnarmsAndPacksTheSlots) {
     UnitRecord* u = place(0, 2, 2, 6);  // 솔저
     u->items[0] = 31;
-    u->items[1] = 32;                   // 명도 800, equipped
+    u->items[1] = 32;  // 명도 800, equipped
     u->items[2] = 33;
     u->equipped_slot = 2;
     u->stats.weapon = 33;
     g_gold = 59800;
     const char* yes = "팔겠습니까? { 예 }{ 아니오 }";
-    slot_menu(u, {slot_row(2), choice(offer(33, " { 제거한다 }").c_str(), -1, 9, 0), choice(yes, 20, 15, 0),
-                  slot_row(1), choice(offer(32, " { 장비한다 }").c_str(), -1, 9, 0), choice(yes, 20, 15, 1),
-                  right_click()});
+    slot_menu(u,
+              {slot_row(2), choice(offer(33, " { 제거한다 }").c_str(), -1, 9, 0), choice(yes, 20, 15, 0), slot_row(1),
+               choice(offer(32, " { 장비한다 }").c_str(), -1, 9, 0), choice(yes, 20, 15, 1), right_click()});
     EXPECT_EQ(g_gold, 60000u);  // 600 for 초치, clamped
     EXPECT_EQ(u->stats.weapon, 0);
     EXPECT_EQ(u->equipped_slot, ITEM_NO_SLOT);
@@ -211,7 +212,7 @@ TEST_F(ItemMenuTest, ExchangeMovesItemsButNeverNaturalWeapons) {
     p->items[0] = 60;                   // natural
     p->equipped_slot = 0;
     p->stats.weapon = 60;
-    place(2, 8, 3, 2);                  // too far
+    place(2, 8, 3, 2);  // too far
     EXPECT_TRUE(run_with({cell(4, 4), user_slot(0), partner_slot(0), partner_slot(2), right_click()},
                          [&] { item_exchange_weapon(u); }));
     EXPECT_EQ(u->items[0], 0);

@@ -1,10 +1,11 @@
 // Item screens: selling from the bag screen, the use pick, and buying in the
 // shop, driven by scripted clicks.
+#include "tactics/item_screens.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/sound.h"
 #include "tactics/item_menu.h"
-#include "tactics/item_screens.h"
 #include "tactics/items.h"
 #include "tests/item_fixture.h"
 
@@ -161,24 +162,32 @@ TEST_F(ItemScreenTest, TheItemScreensDrawOnCleanRows) {
     u->items[0] = 38;
     UnitRecord* p = place(1, 4, 4, 6);
     p->items[0] = 31;
-    EXPECT_TRUE(run_with({cell(4, 4), right_click()}, [&] { item_exchange_weapon(u); }, 400, [&] {
-        if (g_exchange_marking && g_hit_rects[4].id == 4 && g_hit_rects[4].y1 == 13 * 20) note(0, {14, 24, 53});
-    }));
+    EXPECT_TRUE(run_with(
+        {cell(4, 4), right_click()}, [&] { item_exchange_weapon(u); }, 400,
+        [&] {
+            if (g_exchange_marking && g_hit_rects[4].id == 4 && g_hit_rects[4].y1 == 13 * 20) note(0, {14, 24, 53});
+        }));
 
     // The weapon screen: an item with one line of description leaves row 14
     // of the lower window empty.
     u->items[0] = 32;
-    EXPECT_TRUE(run_with({{400, 4 * 20 + 10}, right_click(), right_click()}, [&] { item_unit_slot_menu(u); }, 400,
-                         [&] {
-                             if (last_message() == info32) note(1, {14, 6, 55});
-                         }));
+    EXPECT_TRUE(run_with(
+        {{400, 4 * 20 + 10}, right_click(), right_click()}, [&] { item_unit_slot_menu(u); }, 400,
+        [&] {
+            if (last_message() == info32) note(1, {14, 6, 55});
+        }));
 
     // The shop: the item's name (colour 9) starts the lower window's row 12.
     g_gold = 10000;
-    EXPECT_TRUE(run_with({shop_row(0), right_click(), right_click()}, [&] { item_shop_buy(u, {{32, 0, 0, 0}}); }, 400,
-                         [&] {
-                             if (last_message() == info32) note(2, {12, 6, 55});
-                         }));
+    EXPECT_TRUE(run_with(
+        {shop_row(0), right_click(), right_click()},
+        [&] {
+            item_shop_buy(u, {{32, 0, 0, 0}});
+        },
+        400,
+        [&] {
+            if (last_message() == info32) note(2, {12, 6, 55});
+        }));
 
     EXPECT_EQ(stale[0], 0) << "exchange";
     EXPECT_EQ(stale[1], 0) << "weapon screen";

@@ -1,18 +1,20 @@
 // Item rules, party bag and chests: the item table, class masks, giving,
 // the bag sort, slot packing, gold, the chest lists and the chest search,
 // and the kind words.
+#include "tactics/items.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "platform/draw.h"
 #include "platform/sound.h"
-#include "tactics/items.h"
 #include "tests/item_fixture.h"
 
 namespace {
 
-void expect_item(int id, const char* name, uint32_t price, int dh, int ih, int de, int ie, uint32_t flags, uint32_t mask) {
+void expect_item(int id, const char* name, uint32_t price, int dh, int ih, int de, int ie, uint32_t flags,
+                 uint32_t mask) {
     const ItemRecord& r = g_items[static_cast<size_t>(id)];
     EXPECT_STREQ(r.name, name) << id;
     EXPECT_EQ(r.price, price) << id;
@@ -135,9 +137,9 @@ TEST(ItemRules, GivingStacksBagItemsAndFillsSlots) {
 
 TEST(ItemRules, BagSortGroupsHealingBoostersThenRestByPrice) {
     g_bag = {};
-    g_bag[0] = {1, 2};  // 약초 200
-    g_bag[1] = {7, 1};  // 머쉬룸 (booster)
-    g_bag[2] = {2, 3};  // 연고 800
+    g_bag[0] = {1, 2};   // 약초 200
+    g_bag[1] = {7, 1};   // 머쉬룸 (booster)
+    g_bag[2] = {2, 3};   // 연고 800
     g_bag[4] = {58, 1};  // 정령의 반지
     item_sort_bag();
     EXPECT_EQ(g_bag[0].item_id, 1);

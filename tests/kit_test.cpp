@@ -1,13 +1,15 @@
 // The sample data kit: the files the platform layer reads exist and have the
 // fields and sizes the readers rely on.
+#include "tools/kit.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -25,7 +27,6 @@
 #include "tactics/turn.h"
 #include "tactics/units.h"
 #include "tests/chapter_fixture.h"
-#include "tools/kit.h"
 #include "tools/kit_goals.h"
 
 namespace {
@@ -96,7 +97,8 @@ struct Bmp {
         for (int k = 0; k < 3; ++k) out->rgb[i][k] = f[54 + 4 * i + 2 - k];
     out->px.resize(size_t(w) * h);
     for (int y = 0; y < h; ++y)
-        std::copy(f.begin() + 1078 + size_t(h - 1 - y) * w, f.begin() + 1078 + size_t(h - y) * w, out->px.begin() + size_t(y) * w);
+        std::copy(f.begin() + 1078 + size_t(h - 1 - y) * w, f.begin() + 1078 + size_t(h - y) * w,
+                  out->px.begin() + size_t(y) * w);
     return ::testing::AssertionSuccess();
 }
 
@@ -249,7 +251,8 @@ TEST(Kit, IconsAreSzddCompressed) {
                     shape.push_back(static_cast<uint8_t>(c == 14 ? 0 : c == 0 ? 1 : 2));
                     if (c == 14) continue;
                     ASSERT_TRUE(x < s && y < s) << "icon " << n << " leaves its cell at " << x << "," << y;
-                    ASSERT_FALSE(x >= m0 && x <= m1 && y >= m0 && y <= m1) << "icon " << n << " covers the unit at " << x << "," << y;
+                    ASSERT_FALSE(x >= m0 && x <= m1 && y >= m0 && y <= m1)
+                        << "icon " << n << " covers the unit at " << x << "," << y;
                     (c == 0 ? rim : lit) += 1;
                 }
             EXPECT_GT(lit, s) << "icon " << n;
@@ -537,8 +540,8 @@ TEST(Kit, ListScreenBackdropHoldsEveryRowOnItsPanel) {
         int x0, x1, y0, y1;  // screen pixels, inclusive
     };
     const Span panel[] = {
-        {"save slots", 64, 575, 61, 358},  {"party header", 96, 567, 41, 58}, {"party slots", 64, 567, 61, 378},
-        {"bag list", 40, 599, 61, 318},    {"bag money", 56, 200, 347, 364},  {"bag look", 32, 607, 240, 371},
+        {"save slots", 64, 575, 61, 358}, {"party header", 96, 567, 41, 58}, {"party slots", 64, 567, 61, 378},
+        {"bag list", 40, 599, 61, 318},   {"bag money", 56, 200, 347, 364},  {"bag look", 32, 607, 240, 371},
     };
     for (const Span& s : panel)
         for (int y = s.y0; y <= s.y1; ++y)
@@ -582,7 +585,8 @@ TEST(Kit, PlainBattlePicturesCarryNoMarks) {
         const Bytes g = slurp(std::string("dat/BMAP_") + char('A' + k) + ".MPZ");
         ASSERT_EQ(g.size(), 2436u);
         for (int r = 0; r < 15; ++r)
-            for (int c = 0; c + 10 < 80; ++c) ASSERT_EQ(u16(g, 36 + 2 * (r * 80 + c)), u16(g, 36 + 2 * (r * 80 + c + 10))) << r << "," << c;
+            for (int c = 0; c + 10 < 80; ++c)
+                ASSERT_EQ(u16(g, 36 + 2 * (r * 80 + c)), u16(g, 36 + 2 * (r * 80 + c + 10))) << r << "," << c;
     }
 }
 
@@ -621,7 +625,8 @@ TEST(Kit, PlainMapPicturesShowTerrainAndFigures) {
             ASSERT_TRUE(read_picture(name, &walk));
             EXPECT_EQ(cell(sheet, p % 20 * 32, p / 20 * 32), cell(walk, 0, 32)) << "frame " << p;
             for (uint8_t c : cell(sheet, (p + 40) % 20 * 32, (p + 40) / 20 * 32))
-                ASSERT_TRUE(c == 14 || c == 0 || c == 3 || c == 12 || c == 13) << "greyed frame " << p + 40 << ": " << int(c);
+                ASSERT_TRUE(c == 14 || c == 0 || c == 3 || c == 12 || c == 13)
+                    << "greyed frame " << p + 40 << ": " << int(c);
         }
     }
 }
@@ -673,8 +678,8 @@ TEST(Kit, UnitsHoldWhatTheirClassMayUseAndMapsAreFields) {
             StageUnitRecord r;
             std::memcpy(&r, &unt[at + 2 + 30 * k], sizeof r);
             const int cls = r.stats.class_id, id = r.stats.weapon;
-            SCOPED_TRACE("block " + std::to_string(block) + ", character " + std::to_string(r.stats.char_id) + " of class " +
-                         std::to_string(cls) + " holding item " + std::to_string(id));
+            SCOPED_TRACE("block " + std::to_string(block) + ", character " + std::to_string(r.stats.char_id) +
+                         " of class " + std::to_string(cls) + " holding item " + std::to_string(id));
             ASSERT_TRUE(item_id_valid(id));
             bool open = false;
             for (int i = 1; i < ITEM_COUNT; ++i) open = open || (weapon(i) && item_usable_by_class(i, cls));
@@ -693,7 +698,8 @@ TEST(Kit, UnitsHoldWhatTheirClassMayUseAndMapsAreFields) {
     std::vector<Shown> maps;
     for (int s = 0; s < 40; ++s) maps.push_back({s + 1, g_stage_tileset[static_cast<size_t>(s)]});
     // The scene maps, with the tile sets the chapter code shows them with.
-    for (Shown m : {Shown{51, 4}, {52, 1}, {53, 4}, {54, 1}, {55, 1}, {56, 6}, {57, 0}, {60, 1}, {61, 1}}) maps.push_back(m);
+    for (Shown m : {Shown{51, 4}, {52, 1}, {53, 4}, {54, 1}, {55, 1}, {56, 6}, {57, 0}, {60, 1}, {61, 1}})
+        maps.push_back(m);
     for (const Shown& m : maps) {
         char name[32];
         std::snprintf(name, sizeof name, "dat/stage%02d.map", m.file);

@@ -122,7 +122,8 @@ TEST_F(MapTest, GraphicsOfTileSetsSetTerrainSheetsAndPalettes) {
         EXPECT_EQ(g_colour_cycle_on, 1);
         for (int c = 0; c < 14; ++c)
             for (int k = 0; k < 3; ++k)
-                ASSERT_EQ(g_default_palette.colour[c][k] * 17, g_cycle_reference[static_cast<size_t>(c)][static_cast<size_t>(k)])
+                ASSERT_EQ(g_default_palette.colour[c][k] * 17,
+                          g_cycle_reference[static_cast<size_t>(c)][static_cast<size_t>(k)])
                     << set << ":" << c;
         // The scene palette (black here) is what the back image shows until the fade in.
         EXPECT_EQ(gfx_dib_colours(g_back_dib)[4 * 5 + 1], g_scene_palette.colour[5][1] * 17);
@@ -191,7 +192,8 @@ TEST_F(MapTest, KitMapsHoldEveryNamedCellWithVariedTerrain) {
         ASSERT_EQ(map_load_stage_map(stage), 1) << stage;
         EXPECT_GE(map_width(), 40);
         EXPECT_GE(map_height(), 37);
-        g_terrain_class_of_tile = g_tileset_terrain[static_cast<size_t>(g_stage_tileset[static_cast<size_t>(stage)])].data();
+        g_terrain_class_of_tile =
+            g_tileset_terrain[static_cast<size_t>(g_stage_tileset[static_cast<size_t>(stage)])].data();
         int classes[TERRAIN_CLASSES] = {};
         for (int y = 0; y < map_height(); ++y)
             for (int x = 0; x < map_width(); ++x) ++classes[map_terrain_class_at(x, y)];

@@ -43,11 +43,13 @@ protected:
                     const uint8_t o = sheet_px(g_tile_sheet_overlay, (frame % 20) * 32 + i, (frame / 20) * 32 + k);
                     if (o != GFX_KEY_COLOUR) want = o;
                 }
-                ASSERT_EQ(*gfx_screen_pixel(g_back_dib, x0 + i, y0 + k), want) << "cell " << vx << "," << vy << " at " << i << "," << k;
+                ASSERT_EQ(*gfx_screen_pixel(g_back_dib, x0 + i, y0 + k), want)
+                    << "cell " << vx << "," << vy << " at " << i << "," << k;
             }
     }
     static std::vector<uint8_t> view_pixels() {
-        return std::vector<uint8_t>(gfx_dib_pixels(g_back_dib) + 32 * SCREEN_W, gfx_dib_pixels(g_back_dib) + SCREEN_IMAGE_SIZE);
+        return std::vector<uint8_t>(gfx_dib_pixels(g_back_dib) + 32 * SCREEN_W,
+                                    gfx_dib_pixels(g_back_dib) + SCREEN_IMAGE_SIZE);
     }
 };
 
@@ -276,7 +278,8 @@ TEST_F(MapViewTest, ScrollingStopsAtEdgesAndMatchesARedraw) {
 
     ASSERT_EQ(map_scroll_down(0), 1);
     EXPECT_EQ(g_view_y, 1);
-    const std::vector<uint8_t> scrolled(gfx_dib_pixels(g_back_dib) + 32 * SCREEN_W, gfx_dib_pixels(g_back_dib) + SCREEN_IMAGE_SIZE);
+    const std::vector<uint8_t> scrolled(gfx_dib_pixels(g_back_dib) + 32 * SCREEN_W,
+                                        gfx_dib_pixels(g_back_dib) + SCREEN_IMAGE_SIZE);
     EXPECT_EQ(0, std::memcmp(g_back_dib, g_background_dib, SCREEN_DIB_SIZE));
     map_redraw_view();
     EXPECT_EQ(view_pixels(), scrolled);
@@ -361,7 +364,8 @@ TEST_F(MapViewTest, WalkSpritePatchesTheClassFrame) {
     const uint8_t* wb = gfx_picture_bits(walk.get(), &cw, &ch);
     for (int k = 0; k < 32; ++k)
         for (int i = 0; i < 32; ++i)
-            ASSERT_EQ(sheet_px(g_tile_sheet_overlay, 9 * 32 + i, k), wb[static_cast<size_t>(ch - 1 - (32 + k)) * cw + 96 + i]);
+            ASSERT_EQ(sheet_px(g_tile_sheet_overlay, 9 * 32 + i, k),
+                      wb[static_cast<size_t>(ch - 1 - (32 + k)) * cw + 96 + i]);
 
     // Class 1 is not in chapter 1's list of 23: its units show frame 23, and
     // that is the frame its walk sprite replaces (slot 4: column 1, row 1).
@@ -373,7 +377,8 @@ TEST_F(MapViewTest, WalkSpritePatchesTheClassFrame) {
     wb = gfx_picture_bits(walk.get(), &cw, &ch);
     for (int k = 0; k < 32; ++k)
         for (int i = 0; i < 32; ++i)
-            ASSERT_EQ(sheet_px(g_tile_sheet_overlay, 3 * 32 + i, 32 + k), wb[static_cast<size_t>(ch - 1 - (32 + k)) * cw + 32 + i]);
+            ASSERT_EQ(sheet_px(g_tile_sheet_overlay, 3 * 32 + i, 32 + k),
+                      wb[static_cast<size_t>(ch - 1 - (32 + k)) * cw + 32 + i]);
 }
 
 // Writes what the window shows to $ROWEN_SHOTS/map_view.png when set.
@@ -389,5 +394,6 @@ TEST_F(MapViewTest, ShotOfTheFirstStage) {
     const uint32_t* frame = sys_headless_frame(&w, &h);
     ASSERT_NE(frame, nullptr);
     EXPECT_NE(frame[(h / 2) * w + w / 2], frame[0]);
-    if (const char* dir = std::getenv("ROWEN_SHOTS")) sys_write_png((std::string(dir) + "/map_view.png").c_str(), frame, w, h);
+    if (const char* dir = std::getenv("ROWEN_SHOTS"))
+        sys_write_png((std::string(dir) + "/map_view.png").c_str(), frame, w, h);
 }

@@ -2,11 +2,12 @@
 // prompt's layout, choices, cancel and restore, the mouse loop's hover and
 // click rules, the list menu's placement at the screen edges, and the
 // interface sheets.
+#include "platform/menu.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "platform/menu.h"
 #include "platform/sound.h"
 #include "platform/text.h"
 #include "tests/fixture.h"

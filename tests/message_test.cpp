@@ -1,5 +1,7 @@
 // Message scripts and faces: section lookup by id, the line kinds, windows
 // and faces, click waits, and scripts or files that are broken or missing.
+#include "story/message.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -8,7 +10,6 @@
 
 #include "platform/draw.h"
 #include "platform/menu.h"
-#include "story/message.h"
 #include "tactics/units.h"
 #include "tests/fixture.h"
 
@@ -16,9 +17,9 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-constexpr uint8_t BG = 2;        // the background picture's colour
-constexpr uint8_t FACE_L = 3;    // left half of a test face
-constexpr uint8_t FACE_R = 5;    // right half
+constexpr uint8_t BG = 2;      // the background picture's colour
+constexpr uint8_t FACE_L = 3;  // left half of a test face
+constexpr uint8_t FACE_R = 5;  // right half
 
 // Window 0's face box at (32, 20), window 1's at (448, 200), 160 x 160.
 constexpr int W0_FACE_X = 32, W0_FACE_Y = 20;
@@ -147,7 +148,7 @@ protected:
 // --- ends of a section --------------------------------------------------------------
 
 TEST_F(MessageTest, EndLinesRestoreOrKeepThePicture) {
-    script("stage07.msg", {"#0", ">.", "&첫 줄", "e",  //
+    script("stage07.msg", {"#0", ">.", "&첫 줄", "e",    //
                            "#1", ">.", "&둘째 줄", "a",  //
                            "#2", ">.", "ex", "ae", "e"});
     // "e": the whole picture comes back from the background image.
@@ -215,9 +216,13 @@ TEST_F(MessageTest, BareWindowLineMovesTheText) {
 
 TEST_F(MessageTest, PagePrefixErasesOnlyItsWindow) {
     const std::string long_text = "가나다라마바사아자차카타파하가나다라마바사";
-    script("stage07.msg", {"#0", "<.", "ku" + long_text, ">.", "sh아래 창", "a",             //
-                           "#1", "<.", "ku" + long_text, ">.", "sh아래 창", "<", "ku", "a",  //
-                           "#2", "<.", "ku", ">.", "sh아래 창", "a"});
+    script("stage07.msg", {"#0", "<.",        "ku" + long_text,
+                           ">.", "sh아래 창", "a",  //
+                           "#1", "<.",        "ku" + long_text,
+                           ">.", "sh아래 창", "<",
+                           "ku", "a",  //
+                           "#2", "<.",        "ku",
+                           ">.", "sh아래 창", "a"});
     txt_show_message(48);
     const Bytes both = back_copy();
     gfx_restore_screen();
@@ -236,9 +241,8 @@ TEST_F(MessageTest, PagePrefixErasesOnlyItsWindow) {
 
 TEST_F(MessageTest, TextRowsStayInsideTheWindow) {
     // Seven lines on one page: the frame holds five rows.
-    script("stage07.msg",
-           {"#0", ">.", "ku일", "이", "삼", "사", "오", "육", "칠", "a",  //
-            "#1", ">.", "ku일", "이", "삼", "사", "오", "a"});
+    script("stage07.msg", {"#0", ">.", "ku일", "이", "삼", "사", "오", "육", "칠", "a",  //
+                           "#1", ">.", "ku일", "이", "삼", "사", "오", "a"});
     txt_show_message(48);
     const Bytes seven = back_copy();
     gfx_restore_screen();
@@ -249,10 +253,10 @@ TEST_F(MessageTest, TextRowsStayInsideTheWindow) {
 // --- faces -------------------------------------------------------------------------------
 
 TEST_F(MessageTest, UpperWindowMirrorsFacesUnlessFlagged) {
-    face("01");  // face 1: mirrored in window 0
-    face("02");  // face 2: flagged, drawn as it is
-    face("a0");  // face 100: flagged
-    face("a1");  // face 101: mirrored
+    face("01");                                                                   // face 1: mirrored in window 0
+    face("02");                                                                   // face 2: flagged, drawn as it is
+    face("a0");                                                                   // face 100: flagged
+    face("a1");                                                                   // face 101: mirrored
     script("stage07.msg", {"#0", "<01", "a", "#1", "<02", "a", "#2", ">01", "a",  //
                            "#3", "<a0", "a", "#4", "<a1", "a"});
     struct Case {
@@ -261,10 +265,8 @@ TEST_F(MessageTest, UpperWindowMirrorsFacesUnlessFlagged) {
     };
     const Case cases[] = {
         {48, W0_FACE_X, W0_FACE_Y, FACE_R},  // mirrored: the right half shows at the left
-        {49, W0_FACE_X, W0_FACE_Y, FACE_L},
-        {50, W1_FACE_X, W1_FACE_Y, FACE_L},  // window 1 never mirrors
-        {51, W0_FACE_X, W0_FACE_Y, FACE_L},
-        {52, W0_FACE_X, W0_FACE_Y, FACE_R},
+        {49, W0_FACE_X, W0_FACE_Y, FACE_L}, {50, W1_FACE_X, W1_FACE_Y, FACE_L},  // window 1 never mirrors
+        {51, W0_FACE_X, W0_FACE_Y, FACE_L}, {52, W0_FACE_X, W0_FACE_Y, FACE_R},
     };
     for (const Case& c : cases) {
         gfx_restore_screen();
@@ -300,10 +302,14 @@ TEST_F(MessageTest, StarFaceTakesTheUnitOfItsWindow) {
     EXPECT_EQ(all_boxes(), 0);
 
     // Missing, null or text arguments show no face and nothing breaks.
-    for (auto run : {+[](const UnitRecord*) { txt_show_message(48); },
-                     +[](const UnitRecord* u) { txt_show_message(48, {u}); },
-                     +[](const UnitRecord*) { txt_show_message(48, {nullptr, "글"}); },
-                     +[](const UnitRecord*) { txt_show_message(48, {"글", "글"}); }}) {
+    for (auto run :
+         {+[](const UnitRecord*) { txt_show_message(48); }, +[](const UnitRecord* u) { txt_show_message(48, {u}); },
+          +[](const UnitRecord*) {
+              txt_show_message(48, {nullptr, "글"});
+          },
+          +[](const UnitRecord*) {
+              txt_show_message(48, {"글", "글"});
+          }}) {
         gfx_restore_screen();
         run(&two);
         EXPECT_NE(px(W1_FACE_X + 10, W1_FACE_Y + 80), FACE_L);
@@ -317,7 +323,7 @@ TEST_F(MessageTest, MissingFaceIsSkippedAndASmallOneIsDrawn) {
     script("stage07.msg", {"#0", ">06", "ku얼굴 없음", "a", "#1", ">07", "a"});
     txt_show_message(48);
     EXPECT_EQ(boxes("Memory Error"), 1);
-    EXPECT_EQ(all_boxes(), 1);  // no loader box, and no shut-down
+    EXPECT_EQ(all_boxes(), 1);                  // no loader box, and no shut-down
     EXPECT_GT(drawn_in(48, 240, 120, 260), 0);  // the window and its text are drawn
     const Bytes no_face = back_copy();
 
@@ -355,8 +361,12 @@ TEST_F(MessageTest, ArgumentsByNumberAndKind) {
     const Bytes empty = back_copy();
     EXPECT_FALSE(same_rect(with_name, empty, 48, 240, 200, 260));
     for (auto run : {+[](UnitRecord*) { txt_show_message(48, {"이름"}); },
-                     +[](UnitRecord* u) { txt_show_message(48, {u, u}); },
-                     +[](UnitRecord*) { txt_show_message(48, {nullptr, nullptr}); }}) {
+                     +[](UnitRecord* u) {
+                         txt_show_message(48, {u, u});
+                     },
+                     +[](UnitRecord*) {
+                         txt_show_message(48, {nullptr, nullptr});
+                     }}) {
         gfx_restore_screen();
         run(&unit);
         EXPECT_TRUE(same_rect(empty, back_copy(), 0, 0, 640, 416));
@@ -504,9 +514,11 @@ TEST_F(MessageTest, BadScriptsDoNotBreakTheCall) {
     const std::string overlong(300, 'x');
     std::string korean_overlong;
     for (int i = 0; i < 150; ++i) korean_overlong += "가";
+    // clang-format off
     script("stage07.msg", {"#0", ">.", overlong, "ku" + korean_overlong, overlong + "e", "a",  //
                            "#1", "%", "ku창이 없는 줄", "+", "a",                             //
                            "#2", ".", "/", "<", "<1", ">*", "/9", ".5", "a"});
+    // clang-format on
     txt_show_message(48);
     EXPECT_GT(drawn_in(48, 240, 592, 340), 1000);  // the window and its text
     gfx_restore_screen();
@@ -558,7 +570,9 @@ std::vector<int> kit_sections(const std::string& path, bool* all_ended) {
 
 TEST_F(MessageKitTest, ScriptsHoldEverySectionTheGameShows) {
     const std::string dat = std::string(ROWEN_KIT_DIR) + "/dat/";
-    auto has = [](const std::vector<int>& ids, int id) { return std::find(ids.begin(), ids.end(), id & 0xFF) != ids.end(); };
+    auto has = [](const std::vector<int>& ids, int id) {
+        return std::find(ids.begin(), ids.end(), id & 0xFF) != ids.end();
+    };
     for (int stage = 1; stage <= 40; ++stage) {
         char name[32];
         std::snprintf(name, sizeof name, "stage%02d.msg", stage);
@@ -613,7 +627,7 @@ TEST_F(MessageKitTest, KitScenesPlayWithoutErrors) {
     UnitRecord unit{};
     unit.stats.char_id = 1;
     g_stage_index = 6;
-    txt_show_message(64);   // clear conditions
+    txt_show_message(64);  // clear conditions
     txt_show_message(48, {"???"});
     txt_show_message(321 + 5, {"약초"});
     txt_show_message(567, {&unit, &unit});

@@ -1,21 +1,21 @@
 // Movement range and paths on synthetic grids: every tile number is its own
 // terrain class, so a map row is written as terrain classes.
+#include "tactics/move.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstring>
 #include <vector>
 
-#include "tactics/map.h"
-#include "tactics/move.h"
-#include "story/hooks.h"
 #include "battle/battle.h"
+#include "story/hooks.h"
+#include "tactics/map.h"
 #include "tactics/turn.h"
 #include "tactics/units.h"
 #include "tests/map_fixture.h"
 
 namespace {
-
 
 // The fill written as a plain depth-first recursion that re-enters a cell
 // whenever it arrives with no fewer points: the reference the fill must
@@ -62,7 +62,9 @@ protected:
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) g_map.cells[y * MAP_SIDE + x] = static_cast<uint8_t>(terrain);
     }
-    static void set_terrain(int x, int y, int terrain) { g_map.cells[y * MAP_SIDE + x] = static_cast<uint8_t>(terrain); }
+    static void set_terrain(int x, int y, int terrain) {
+        g_map.cells[y * MAP_SIDE + x] = static_cast<uint8_t>(terrain);
+    }
     // A corridor along row 1 of terrain 1 (cost 5 for class 0) between rows of
     // terrain 0, which class 0 never enters.
     static void make_corridor(int w) {
@@ -261,7 +263,8 @@ TEST_F(MoveTest, FillMatchesTheDepthFirstReferenceOnRandomMaps) {
         UnitRecord* u = place(0, w / 2, h / 2, classes[next(8)], round % 3 == 0 ? 2 : 0);
         if (round % 7 == 0) u->stats.ai_mode = 19;
         for (int i = 1; i < 16; ++i) {
-            const int x = static_cast<int>(next(static_cast<uint32_t>(w))), y = static_cast<int>(next(static_cast<uint32_t>(h)));
+            const int x = static_cast<int>(next(static_cast<uint32_t>(w))),
+                      y = static_cast<int>(next(static_cast<uint32_t>(h)));
             if (g_occupancy.cells[y * MAP_SIDE + x]) continue;
             const int modes[] = {0, 2, 19};
             place(i + (i % 2 ? 18 : 0), x, y, 6, modes[next(3)], static_cast<int>(next(3)) == 0 ? 0 : 10);

@@ -1,10 +1,11 @@
 // Palettes, fades and colour cycling, driven through the shell's window
 // procedure so that every paint runs the real painter.
+#include "platform/palette.h"
+
 #include <cstring>
 #include <vector>
 
 #include "platform/files.h"
-#include "platform/palette.h"
 #include "tests/fixture.h"
 
 namespace {
@@ -119,7 +120,8 @@ TEST_F(PaletteTest, FadeToWaitRunsOnTheTimer) {
     EXPECT_GT(sys_headless_clock(), t0);
     uint8_t want[64];
     for (int i = 0; i < 16; ++i)
-        for (int c = 0; c < 3; ++c) want[i * 4 + c] = static_cast<uint8_t>(target.colour[i][c] * 17), want[i * 4 + 3] = 0;
+        for (int c = 0; c < 3; ++c)
+            want[i * 4 + c] = static_cast<uint8_t>(target.colour[i][c] * 17), want[i * 4 + 3] = 0;
     EXPECT_EQ(std::memcmp(gfx_dib_colours(g_back_dib), want, 64), 0);
     EXPECT_EQ(std::memcmp(gfx_dib_colours(g_background_dib), want, 64), 0);
     // Pixel 0 shows colour 0: blue 0, green 255, red 0.
@@ -204,7 +206,8 @@ TEST_F(PaletteTest, DisplayPaletteLayout) {
             const int b = base.colour[3][1] * 17;
             EXPECT_EQ(entry(g_shadow_dib, 112 + 3)[1], b + (255 - b) * 44 / 100);
         }
-        for (int k = 0; k < 6; ++k) EXPECT_EQ(std::memcmp(entry(g_shadow_dib, 176 + k), g_cycle_colours[k].data(), 4), 0);
+        for (int k = 0; k < 6; ++k)
+            EXPECT_EQ(std::memcmp(entry(g_shadow_dib, 176 + k), g_cycle_colours[k].data(), 4), 0);
         for (int rep = 0; rep < 3; ++rep)
             for (int k = 0; k < 16; ++k)
                 EXPECT_EQ(std::memcmp(entry(g_shadow_dib, 182 + rep * 16 + k), g_fixed_colours[k].data(), 4), 0);

@@ -1,4 +1,6 @@
 // Cell picking and the map cursor on the kit's first stage (40 x 40).
+#include "tactics/pick.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,7 +10,6 @@
 #include "platform/screen.h"
 #include "tactics/map.h"
 #include "tactics/map_view.h"
-#include "tactics/pick.h"
 #include "tactics/units.h"
 #include "tests/map_fixture.h"
 
@@ -149,8 +150,7 @@ TEST_F(PickTest, CursorAndPopupAreDrawnAndTakenAway) {
             diff_right += *gfx_screen_pixel(g_back_dib, x, y) != before[static_cast<size_t>((415 - y) * 640 + x)];
     EXPECT_GT(diff_right, 0);
     map_move_cell_cursor(-1, 0, 0);
-    EXPECT_EQ(std::vector<uint8_t>(gfx_dib_pixels(g_back_dib), gfx_dib_pixels(g_back_dib) + SCREEN_IMAGE_SIZE),
-              before);
+    EXPECT_EQ(std::vector<uint8_t>(gfx_dib_pixels(g_back_dib), gfx_dib_pixels(g_back_dib) + SCREEN_IMAGE_SIZE), before);
 }
 
 TEST_F(PickTest, ZoomFramePicksOnlyOnAPassWhereItDidNotMove) {
@@ -169,8 +169,7 @@ TEST_F(PickTest, ZoomFramePicksOnlyOnAPassWhereItDidNotMove) {
     EXPECT_GE(sys_headless_clock() - start, 2000u);
     EXPECT_EQ(dx, 2 * ((200 - 168) / 16));
     EXPECT_EQ(dy, 2 * ((150 - 96) / 16));
-    EXPECT_EQ(std::vector<uint8_t>(gfx_dib_pixels(g_back_dib), gfx_dib_pixels(g_back_dib) + SCREEN_IMAGE_SIZE),
-              before);
+    EXPECT_EQ(std::vector<uint8_t>(gfx_dib_pixels(g_back_dib), gfx_dib_pixels(g_back_dib) + SCREEN_IMAGE_SIZE), before);
     at(100, HeadlessKind::Move, 600, 380 + 48);  // clamped to 19, 12
     at(300, HeadlessKind::RClick, 600, 380 + 48);
     EXPECT_EQ(map_pick_zoom_frame(&dx, &dy, 1), 0);

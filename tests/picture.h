@@ -42,6 +42,6 @@ inline void write_bmp(const std::filesystem::path& path, const std::vector<uint8
     std::memcpy(&file[2], &size, 4);
     std::memcpy(&file[10], &off, 4);
     file.insert(file.end(), picture.begin(), picture.end());
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()),
-                                                 static_cast<std::streamsize>(file.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
 }

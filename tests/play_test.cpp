@@ -74,7 +74,7 @@ TEST(PlayTest, AUnitWalksAndTheTurnPassesThroughTheEnemyPhase) {
         click_now(wx, wy);
     });
     g.call_at(T + 12800, [] { click_pointer(); });  // the first command: act
-    g.call_at(T + 13600, [&] {                     // two cells up
+    g.call_at(T + 13600, [&] {                      // two cells up
         int wx, wy;
         cell_to_window(start_x, start_y - 2, &wx, &wy);
         click_now(wx, wy);
@@ -95,8 +95,7 @@ TEST(PlayTest, AUnitWalksAndTheTurnPassesThroughTheEnemyPhase) {
     // The question has the pointer on "아니오"; "예" is six columns left.
     g.call_at(T + 17300, [] { click_pointer(-48, 0); });
     bool enemy_phase_seen = false;
-    for (uint32_t t = T + 17400; t < T + 19000; t += 100)
-        g.call_at(t, [&] { enemy_phase_seen |= g_enemy_phase == 1; });
+    for (uint32_t t = T + 17400; t < T + 19000; t += 100) g.call_at(t, [&] { enemy_phase_seen |= g_enemy_phase == 1; });
     int turn_after = -1, acted_next_turn = -1, x_after = -1, y_after = -1;
     g.call_at(T + 22000, [&] {
         turn_after = g_turn;

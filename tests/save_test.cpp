@@ -1,9 +1,10 @@
 // Saving and loading: the slot files and the index in a temporary program
 // folder, the chooser driven by scripted clicks, and refused files.
+#include "tactics/save.h"
+
 #include <fstream>
 #include <iterator>
 
-#include "tactics/save.h"
 #include "tactics/settings.h"
 #include "tests/loop_fixture.h"
 
@@ -301,12 +302,20 @@ TEST_F(SaveTest, ADamagedSaveIsRefusedAndNothingChanges) {
     };
     const std::vector<std::pair<const char*, Bytes>> cases = {
         {"short", Bytes(good.begin(), good.end() - 1)},
-        {"long", [&] { Bytes b = good; b.push_back(0); return b; }()},
+        {"long",
+         [&] {
+             Bytes b = good;
+             b.push_back(0);
+             return b;
+         }()},
         {"stage", damage([](SaveFile& f) { f.word[SW_STAGE] = 40; })},
         {"view", damage([](SaveFile& f) { f.word[SW_VIEW_X] = 60; })},
         {"option", damage([](SaveFile& f) { f.word[SW_BATTLE_SPEED] = 5; })},
         {"map width", damage([](SaveFile& f) { std::memset(f.map.header + 6, 0, 2); })},
-        {"map height", damage([](SaveFile& f) { f.map.header[8] = 61; f.map.header[9] = 0; })},
+        {"map height", damage([](SaveFile& f) {
+             f.map.header[8] = 61;
+             f.map.header[9] = 0;
+         })},
         {"tile", damage([](SaveFile& f) { f.map.cells[100] = 0x7C; })},
         {"unit number", damage([](SaveFile& f) { f.units[1].number = 7; })},
         {"unit cell", damage([](SaveFile& f) { f.units[0].y = -1; })},

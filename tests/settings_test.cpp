@@ -1,6 +1,7 @@
 // System menu and settings, driven by scripted clicks.
-#include "tactics/save.h"
 #include "tactics/settings.h"
+
+#include "tactics/save.h"
 #include "tests/loop_fixture.h"
 
 namespace {
@@ -105,7 +106,11 @@ TEST_F(SettingsTest, SystemMenuQuitLoadAndCancel) {
         int result;
     };
     const Case cases[] = {
-        {"cancelled", [&](int n) { if (n == 10) rclick_view(300, 300); }, 0},
+        {"cancelled",
+         [&](int n) {
+             if (n == 10) rclick_view(300, 300);
+         },
+         0},
         {"quit, yes",
          [&](int n) {
              if (n == 10) click_view(120, entry_y(3));

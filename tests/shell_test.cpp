@@ -43,7 +43,7 @@ TEST_F(ShellTest, SceneResultsChooseTheNextSceneMessage) {
     struct Case {
         int32_t code;
         uint32_t msg;
-    } cases[] = {{0, MSG_SCENE_TITLE}, {1, MSG_SCENE_GAME}, {3, MSG_SCENE_GAME}, {5, MSG_SCENE_GAME},
+    } cases[] = {{0, MSG_SCENE_TITLE}, {1, MSG_SCENE_GAME},  {3, MSG_SCENE_GAME}, {5, MSG_SCENE_GAME},
                  {6, MSG_SCENE_QUIT},  {-1, MSG_SCENE_QUIT}, {7, MSG_SCENE_QUIT}};
     for (const Case& c : cases) {
         g_msg_hwnd = wnd;
@@ -61,8 +61,8 @@ TEST_F(ShellTest, SceneResultsChooseTheNextSceneMessage) {
 }
 
 TEST(Shell, StagesMapToChapters) {
-    const int32_t expect[][2] = {{-1, 1}, {0, 1}, {1, 2},  {14, 2}, {15, 3}, {20, 3}, {21, 4},
-                                 {32, 4}, {33, 5}, {39, 5}, {40, 6}, {99, 6}};
+    const int32_t expect[][2] = {{-1, 1}, {0, 1},  {1, 2},  {14, 2}, {15, 3}, {20, 3},
+                                 {21, 4}, {32, 4}, {33, 5}, {39, 5}, {40, 6}, {99, 6}};
     for (auto& e : expect) EXPECT_EQ(scn_part_of_stage(e[0]), e[1]) << e[0];
 }
 
@@ -257,7 +257,10 @@ TEST(GameRunTest, DebugFlag200KeepsTheWindowAndASmallDesktopStartsFullScreen) {
     small.options.desktop_w = 640;
     small.options.desktop_h = 480;
     int32_t screen_h = 0;
-    small.call_at(1, [&] { screen_h = g_screen_h; fullscreen = g_fullscreen; });
+    small.call_at(1, [&] {
+        screen_h = g_screen_h;
+        fullscreen = g_fullscreen;
+    });
     title_script_quit(small);
     small.run();
     EXPECT_EQ(screen_h, 400);
@@ -317,8 +320,11 @@ TEST(GameRunTest, AMissingOrUnreadablePictureEndsTheProgramAsAFailure) {
     const struct {
         const char* file;
         bool corrupt;  // there, but not a picture
-    } cases[] = {{"Presents.bmp", false}, {"Presents.bmp", true}, {"winchip.BMP", false},
-                 {"mcsrfont.BMP", false}, {"iconchip.BMP", false}};
+    } cases[] = {{"Presents.bmp", false},
+                 {"Presents.bmp", true},
+                 {"winchip.BMP", false},
+                 {"mcsrfont.BMP", false},
+                 {"iconchip.BMP", false}};
     for (const auto& c : cases) {
         TempDir data;
         std::filesystem::create_directories(data.path / "bmp");
@@ -333,8 +339,7 @@ TEST(GameRunTest, AMissingOrUnreadablePictureEndsTheProgramAsAFailure) {
         const int code = g.run();
         const std::string err = testing::internal::GetCapturedStderr();
         EXPECT_EQ(code, 1) << c.file;
-        EXPECT_EQ(err, "rowenbel: missing or unreadable data file: " + data.str() + "/bmp/" + c.file + "\n")
-            << c.file;
+        EXPECT_EQ(err, "rowenbel: missing or unreadable data file: " + data.str() + "/bmp/" + c.file + "\n") << c.file;
         EXPECT_TRUE(g.logged("msgbox")) << c.file;
         EXPECT_EQ(g_chapter, 0u) << c.file;  // the title never ran
         EXPECT_EQ(g_back_dib, nullptr);

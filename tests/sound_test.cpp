@@ -1,11 +1,12 @@
 // Music and sound effects on the headless sequencer: track changes, the
 // swallowed notice of a close, looping at the natural end, song lengths read
 // from the MIDI files, and wave effects cutting each other off.
+#include "platform/sound.h"
+
 #include <algorithm>
 #include <fstream>
 #include <vector>
 
-#include "platform/sound.h"
 #include "tests/fixture.h"
 
 namespace {

@@ -1,10 +1,11 @@
 // Parts sprite composer: frame numbers, placement and the view scroll, part
 // and whole-sprite mirroring, the wrap and the battle band, the flat colour,
 // part numbers past the sheet, and damaged files and sheets.
+#include "platform/sprite.h"
+
 #include <cstring>
 #include <vector>
 
-#include "platform/sprite.h"
 #include "tests/fixture.h"
 #include "tests/picture.h"
 

@@ -1,9 +1,10 @@
 // Status windows and the party list, drawn from the unit table; the waits
 // answered by scripted clicks.
+#include "tactics/status.h"
+
 #include <utility>
 
 #include "platform/draw.h"
-#include "tactics/status.h"
 #include "tests/loop_fixture.h"
 
 namespace {
@@ -54,8 +55,8 @@ TEST_F(StatusTest, HpFigureColoursByShareOfMaxHp) {
         int hp, max, colour;
         const char *hp_text, *max_text;
     } cases[] = {
-        {50, 100, 9, " 50", "100"}, {20, 100, 10, " 20", "100"}, {21, 100, 9, " 21", "100"},
-        {51, 100, 15, " 51", "100"}, {0, 1, 10, "  0", "  1"},   {21, 21, 15, " 21", " 21"},
+        {50, 100, 9, " 50", "100"},  {20, 100, 10, " 20", "100"}, {21, 100, 9, " 21", "100"},
+        {51, 100, 15, " 51", "100"}, {0, 1, 10, "  0", "  1"},    {21, 21, 15, " 21", " 21"},
     };
     for (const auto& c : cases) {
         gfx_clear_screen();
@@ -75,7 +76,7 @@ TEST_F(StatusTest, UnitStatusWindowShowsStatsBracketsAndItems) {
     ASSERT_NE(u, nullptr);
     u->stats.weapon = 24;  // direct hit 38, reach 1 only
     u->items[0] = 24;
-    u->items[1] = 43;      // a staff this class cannot use
+    u->items[1] = 43;  // a staff this class cannot use
     u->equipped_slot = 0;
     u->acted = 1;
     u->stats.hp = 0;
@@ -113,8 +114,9 @@ TEST_F(StatusTest, StaffBracketAndComputerUnitWindow) {
     u->stats.weapon = 43;  // effects 8 and 8, reach 1 and 2
     u->items[0] = 43;
     menu_show_unit_status(u);
-    EXPECT_TRUE(shown_at(28, 11 * 20, {{"   7", 15}, {"(", 15}, {"+", 9}, {" 8", 9}, {"//", 15}, {"+", 6}, {" 8", 6}, {")", 15}}));
-    EXPECT_FALSE(shown(32, 9, "(", 15));  // no hit values: nothing after attack
+    EXPECT_TRUE(shown_at(28, 11 * 20,
+                         {{"   7", 15}, {"(", 15}, {"+", 9}, {" 8", 9}, {"//", 15}, {"+", 6}, {" 8", 6}, {")", 15}}));
+    EXPECT_FALSE(shown(32, 9, "(", 15));   // no hit values: nothing after attack
     EXPECT_FALSE(shown(28, 14, "×", 10));  // a class that can use it
 
     // A computer unit without a face: 44 wide and 13 high from column 18,

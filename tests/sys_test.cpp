@@ -103,9 +103,8 @@ TEST_F(SysTest, QuitIsStickyAndNothingLeftToHappenQuits) {
 }
 
 TEST_F(SysTest, RefusedCreationLeavesNoWindow) {
-    sys_register_class("refuse", [](SysWnd, uint32_t msg, uint32_t, uint32_t) -> int32_t {
-        return msg == WM_CREATE ? -1 : 0;
-    });
+    sys_register_class("refuse",
+                       [](SysWnd, uint32_t msg, uint32_t, uint32_t) -> int32_t { return msg == WM_CREATE ? -1 : 0; });
     EXPECT_EQ(sys_create_window("refuse", "", WS_POPUP, 0, 0, 10, 10), 0);
     EXPECT_EQ(sys_create_window("no such class", "", WS_POPUP, 0, 0, 10, 10), 0);
     EXPECT_EQ(sys_register_class("rec", record_proc), 0);  // twice refused
@@ -127,11 +126,11 @@ TEST_F(SysTest, PresentMapsThroughTheColourTableAndClips) {
     // black, columns past the window are cut.
     sys_present(w, bits, 4, 3, table, 0, -1, 8, 5, 636, 0);
     frame = sys_window_frame(w, &fw, &fh);
-    EXPECT_EQ(frame[0 * 640 + 636], 0u);         // line -1
-    EXPECT_EQ(frame[1 * 640 + 636], 0x332211u);  // line 0 = memory row 2
-    EXPECT_EQ(frame[1 * 640 + 639], 0u);         // colour 200 is black in this table
-    EXPECT_EQ(frame[3 * 640 + 637], 0xFF0000u);  // line 2 = memory row 0
-    EXPECT_EQ(frame[4 * 640 + 636], 0u);         // line 3: past the image
+    EXPECT_EQ(frame[0 * 640 + 636], 0u);                    // line -1
+    EXPECT_EQ(frame[1 * 640 + 636], 0x332211u);             // line 0 = memory row 2
+    EXPECT_EQ(frame[1 * 640 + 639], 0u);                    // colour 200 is black in this table
+    EXPECT_EQ(frame[3 * 640 + 637], 0xFF0000u);             // line 2 = memory row 0
+    EXPECT_EQ(frame[4 * 640 + 636], 0u);                    // line 3: past the image
     sys_present(w, bits, 4, 3, table, 0, 0, 4, 3, -2, -1);  // off the top-left: clipped
     frame = sys_window_frame(w, &fw, &fh);
     EXPECT_EQ(frame[0], 0x000000u);  // line 1 is colour 2: black in this table
@@ -240,8 +239,9 @@ TEST_F(SysTest, PointerShowCountPositionAndConfinement) {
 TEST_F(SysTest, MessageBoxesAreLoggedInUtf8) {
     sys_message_box(w, "파일을 열 수 없습니다.", "오류", MB_ICONSTOP);
     ASSERT_FALSE(sys_log_lines().empty());
-    EXPECT_EQ(sys_log_lines().back(), "msgbox \xEC\x98\xA4\xEB\xA5\x98|\xED\x8C\x8C\xEC\x9D\xBC\xEC\x9D\x84 "
-                                      "\xEC\x97\xB4 \xEC\x88\x98 \xEC\x97\x86\xEC\x8A\xB5\xEB\x8B\x88\xEB\x8B\xA4.");
+    EXPECT_EQ(sys_log_lines().back(),
+              "msgbox \xEC\x98\xA4\xEB\xA5\x98|\xED\x8C\x8C\xEC\x9D\xBC\xEC\x9D\x84 "
+              "\xEC\x97\xB4 \xEC\x88\x98 \xEC\x97\x86\xEC\x8A\xB5\xEB\x8B\x88\xEB\x8B\xA4.");
 }
 
 TEST(SysFiles, NamesResolveCaseInsensitivelyAndDrivesAreSkipped) {
@@ -309,8 +309,8 @@ TEST(SysScript, ParsesEventsAndReportsTheBadLine) {
     EXPECT_EQ(ev[3].key, static_cast<uint32_t>(VK_F12));
     EXPECT_EQ(ev[4].name, "title");
     EXPECT_EQ(ev[5].at, 9000u);
-    for (const char* bad : {"at x click 1 2", "at 10 jump 1 2", "at 10 click 1", "at 10 key space",
-                            "at 10 shot ../x", "click 1 2"}) {
+    for (const char* bad :
+         {"at x click 1 2", "at 10 jump 1 2", "at 10 click 1", "at 10 key space", "at 10 shot ../x", "click 1 2"}) {
         std::vector<HeadlessEvent> e;
         EXPECT_FALSE(sys_headless_parse_script(std::string("at 1 end\n") + bad, &e, &err)) << bad;
         EXPECT_EQ(err.rfind("line 2", 0), 0u) << err;

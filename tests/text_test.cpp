@@ -1,12 +1,13 @@
 // Font and text drawing: glyphs and their shadow from a synthetic k.fnt, the
 // markup, positions, short, missing and out-of-range fonts, the particle
 // choice and number text.
+#include "platform/text.h"
+
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "platform/text.h"
 #include "tests/fixture.h"
 
 namespace {

@@ -1,5 +1,7 @@
 // The title screen and its menu, the opening and the ending, run on the
 // headless machine with the kit's pictures (or a copy with a picture swapped).
+#include "story/title.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -11,7 +13,6 @@
 #include "platform/draw.h"
 #include "platform/menu.h"
 #include "story/hooks.h"
-#include "story/title.h"
 #include "tactics/game.h"
 #include "tactics/save.h"
 #include "tactics/units.h"

@@ -1,11 +1,12 @@
 // Stage turn loop: upkeep, the enemy phase, the spirit, the save prompt and
 // the player phase's picks.
+#include "tactics/turn.h"
+
 #include <cstdio>
 
 #include "battle/battle.h"
 #include "platform/input.h"
 #include "story/hooks.h"
-#include "tactics/turn.h"
 #include "tests/loop_fixture.h"
 
 namespace {
@@ -240,7 +241,7 @@ TEST_F(TurnStageTest, PickOffASmallMapIsIgnored) {
     set_map_size(8, 6);
     g_view_x = g_view_y = 0;
     map_redraw_view();
-    click_view(0, 0, 50);                 // ends the banner
+    click_view(0, 0, 50);                    // ends the banner
     click_view(16 + 12 * 32 + 16, 48, 400);  // cell (12,1), right of the map
     click_view(16 + 2 * 32 + 16, 48, 500);   // cell (2,1)
     const std::vector<uint32_t> opened = terrain_windows_opened();
@@ -293,8 +294,7 @@ protected:
                         step = 5;
                     }
                     break;
-                default:
-                    break;
+                default: break;
             }
         });
     }

@@ -35,7 +35,7 @@ TEST_F(MapTest, PartyFromSlot0ComputerFrom18PartySpillsOver) {
     ASSERT_NE(b, nullptr);
     EXPECT_EQ(b, &g_units[18]);
     EXPECT_EQ(g_occupancy.cells[4 * 60 + 5], 19);
-    EXPECT_EQ(unit_place_new(5, 4, &party), nullptr);  // cell taken
+    EXPECT_EQ(unit_place_new(5, 4, &party), nullptr);   // cell taken
     EXPECT_EQ(unit_place_new(60, 0, &party), nullptr);  // off the grid
     EXPECT_EQ(unit_place_new(0, -1, &party), nullptr);
 

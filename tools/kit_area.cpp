@@ -2,9 +2,9 @@
 // eruption sheet holds six 96 x 96 frames side by side at line 320 (colour
 // 14 around them), in the marked kit each with its number; the angel is a
 // 216 x 168 figure at line 248 on colour 0, which the game leaves out.
-#include <string>
-
 #include "tools/kit_area.h"
+
+#include <string>
 
 namespace kit {
 
@@ -33,9 +33,9 @@ Image angel(bool marked) {
     const int cx = ANGEL_W / 2, top = ANGEL_ROW;
     img.ellipse(cx - 50, top + 70, 48, 30, SILVER);  // wings
     img.ellipse(cx + 50, top + 70, 48, 30, SILVER);
-    img.ellipse(cx, top + 100, 26, 60, WHITE);       // robe
-    img.disc(cx, top + 30, 16, CREAM);               // head
-    img.ellipse(cx, top + 8, 20, 4, LIME);           // halo
+    img.ellipse(cx, top + 100, 26, 60, WHITE);  // robe
+    img.disc(cx, top + 30, 16, CREAM);          // head
+    img.ellipse(cx, top + 8, 20, 4, LIME);      // halo
     if (marked) tiny_label(img, 4, top + 4, "1", BLUE, WHITE, 3);
     return img;
 }

@@ -13,7 +13,6 @@ namespace kit {
 
 namespace {
 
-
 // ---- MIDI -------------------------------------------------------------------------
 
 struct Event {
@@ -35,7 +34,8 @@ constexpr int TPQ = 480;  // ticks per quarter note
 Bytes make_song(int i) {
     Rng rng(0x5EED0000u + static_cast<uint32_t>(i) * 7919u);
     static const int MODES[5][7] = {
-        {0, 2, 4, 5, 7, 9, 11}, {0, 2, 3, 5, 7, 8, 10}, {0, 2, 3, 5, 7, 9, 10}, {0, 2, 4, 7, 9, 12, 14}, {0, 2, 3, 5, 7, 8, 11},
+        {0, 2, 4, 5, 7, 9, 11},  {0, 2, 3, 5, 7, 8, 10}, {0, 2, 3, 5, 7, 9, 10},
+        {0, 2, 4, 7, 9, 12, 14}, {0, 2, 3, 5, 7, 8, 11},
     };
     static const int LEAD[20] = {0, 73, 40, 56, 46, 11, 19, 48, 71, 24, 68, 60, 80, 8, 13, 22, 65, 74, 61, 49};
     static const int BASS[4] = {32, 33, 35, 43};
@@ -68,7 +68,8 @@ Bytes make_song(int i) {
     meta.insert(meta.end(), name, name + std::string(name).size());
     push(0, -3, meta);
     uint32_t us = static_cast<uint32_t>(60000000 / bpm);
-    push(0, -2, {0xFF, 0x51, 0x03, static_cast<uint8_t>(us >> 16), static_cast<uint8_t>(us >> 8), static_cast<uint8_t>(us)});
+    push(0, -2,
+         {0xFF, 0x51, 0x03, static_cast<uint8_t>(us >> 16), static_cast<uint8_t>(us >> 8), static_cast<uint8_t>(us)});
     push(0, -2, {0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08});
     push(0, -1, {0xC0, static_cast<uint8_t>(LEAD[i % 20])});
     push(0, -1, {0xC1, static_cast<uint8_t>(BASS[i % 4])});
@@ -83,7 +84,8 @@ Bytes make_song(int i) {
         int deg = prog[c];
         int bass_key = pitch(deg) - 24;
         int pulses = (i % 2) ? 2 : 4;
-        for (int k = 0; k < pulses; ++k) note(1, at + k * chord_len / pulses, chord_len / pulses - 20, bass_key + (k % 2 && i % 5 == 3 ? 7 : 0), 90);
+        for (int k = 0; k < pulses; ++k)
+            note(1, at + k * chord_len / pulses, chord_len / pulses - 20, bass_key + (k % 2 && i % 5 == 3 ? 7 : 0), 90);
         if (pad)
             for (int t = 0; t < 3; ++t) note(2, at, chord_len - 10, pitch(deg + 2 * t) - 12, 55);
     }
@@ -184,7 +186,7 @@ Bytes make_effect(int e) {
                 break;
             }
             case 4: v = std::sin(phase + 2.5 * std::sin(phase * 1.41)); break;  // a bell
-            default: {  // a hit: noise over a falling thud
+            default: {                                                          // a hit: noise over a falling thud
                 double a = 0.25;
                 lp += a * (noise - lp);
                 v = 0.6 * std::sin(phase) + 0.8 * lp;

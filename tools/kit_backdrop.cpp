@@ -44,32 +44,32 @@ struct Kind {
 };
 
 const Kind KINDS[26] = {
-    {"plains", Style::Field, BLUE, SILVER, OLIVE, DGREY, LIME, OLIVE},               // A
-    {"forest", Style::Forest, BLUE, CREAM, OLIVE, DGREY, OLIVE, BROWN},              // B
-    {"water", Style::Water, BLUE, WHITE, LIME, OLIVE, BLUE, NAVY},                   // C
-    {"ruins", Style::Town, TAUPE, SILVER, DGREY, BLACK, TAUPE, DGREY},               // D
-    {"castle", Style::Town, NAVY, BLUE, SILVER, TAUPE, TAUPE, DGREY},                // E
-    {"wasteland", Style::Mountains, ORANGE, CREAM, BROWN, DGREY, TAN, BROWN},        // F
-    {"hills", Style::Field, NAVY, SILVER, LIME, OLIVE, OLIVE, BROWN},                // G
-    {"chasm", Style::Cave, BLACK, NAVY, DGREY, BLACK, DGREY, BLACK},                 // H
-    {"village", Style::Town, BLUE, WHITE, TAN, BROWN, TAN, BROWN},                   // I
-    {"mountain pass", Style::Mountains, BLUE, SILVER, DGREY, BLACK, BROWN, TAN},     // J
-    {"town", Style::Town, BLUE, CREAM, CREAM, RED, SILVER, TAUPE},                   // K
-    {"snowfield", Style::Mountains, SILVER, WHITE, SILVER, TAUPE, WHITE, SILVER},    // L
-    {"dark forest", Style::Forest, NAVY, DGREY, OLIVE, BLACK, OLIVE, DGREY},         // M
-    {"desert", Style::Field, CREAM, WHITE, TAN, BROWN, CREAM, TAN},                  // N
-    {"shore", Style::Field, BLUE, WHITE, BLUE, NAVY, CREAM, TAN},                    // O
-    {"temple", Style::Town, BLUE, SILVER, WHITE, SILVER, SILVER, TAUPE},             // P
-    {"swamp", Style::Forest, DGREY, OLIVE, BROWN, DGREY, OLIVE, BROWN},              // Q
-    {"bridge", Style::Field, BLUE, SILVER, NAVY, BLUE, BROWN, TAN},                  // R
-    {"volcano", Style::Mountains, BLACK, RED, BROWN, RED, DGREY, RED},               // S
-    {"night field", Style::Field, BLACK, NAVY, NAVY, BLACK, OLIVE, DGREY},           // T
-    {"sunset", Style::Mountains, RED, ORANGE, BROWN, BLACK, BROWN, TAN},             // U
-    {"cave", Style::Cave, BLACK, DGREY, BROWN, DGREY, BROWN, DGREY},                 // V
-    {"ice cave", Style::Cave, NAVY, SILVER, SILVER, BLUE, WHITE, SILVER},            // W
-    {"great hall", Style::Hall, DGREY, TAUPE, TAUPE, DGREY, BROWN, TAUPE},           // X
-    {"throne room", Style::Hall, NAVY, BLUE, NAVY, BLACK, SILVER, TAUPE},            // Y
-    {"the void", Style::Void, BLACK, NAVY, DGREY, BLACK, RED, BLACK},                // Z
+    {"plains", Style::Field, BLUE, SILVER, OLIVE, DGREY, LIME, OLIVE},             // A
+    {"forest", Style::Forest, BLUE, CREAM, OLIVE, DGREY, OLIVE, BROWN},            // B
+    {"water", Style::Water, BLUE, WHITE, LIME, OLIVE, BLUE, NAVY},                 // C
+    {"ruins", Style::Town, TAUPE, SILVER, DGREY, BLACK, TAUPE, DGREY},             // D
+    {"castle", Style::Town, NAVY, BLUE, SILVER, TAUPE, TAUPE, DGREY},              // E
+    {"wasteland", Style::Mountains, ORANGE, CREAM, BROWN, DGREY, TAN, BROWN},      // F
+    {"hills", Style::Field, NAVY, SILVER, LIME, OLIVE, OLIVE, BROWN},              // G
+    {"chasm", Style::Cave, BLACK, NAVY, DGREY, BLACK, DGREY, BLACK},               // H
+    {"village", Style::Town, BLUE, WHITE, TAN, BROWN, TAN, BROWN},                 // I
+    {"mountain pass", Style::Mountains, BLUE, SILVER, DGREY, BLACK, BROWN, TAN},   // J
+    {"town", Style::Town, BLUE, CREAM, CREAM, RED, SILVER, TAUPE},                 // K
+    {"snowfield", Style::Mountains, SILVER, WHITE, SILVER, TAUPE, WHITE, SILVER},  // L
+    {"dark forest", Style::Forest, NAVY, DGREY, OLIVE, BLACK, OLIVE, DGREY},       // M
+    {"desert", Style::Field, CREAM, WHITE, TAN, BROWN, CREAM, TAN},                // N
+    {"shore", Style::Field, BLUE, WHITE, BLUE, NAVY, CREAM, TAN},                  // O
+    {"temple", Style::Town, BLUE, SILVER, WHITE, SILVER, SILVER, TAUPE},           // P
+    {"swamp", Style::Forest, DGREY, OLIVE, BROWN, DGREY, OLIVE, BROWN},            // Q
+    {"bridge", Style::Field, BLUE, SILVER, NAVY, BLUE, BROWN, TAN},                // R
+    {"volcano", Style::Mountains, BLACK, RED, BROWN, RED, DGREY, RED},             // S
+    {"night field", Style::Field, BLACK, NAVY, NAVY, BLACK, OLIVE, DGREY},         // T
+    {"sunset", Style::Mountains, RED, ORANGE, BROWN, BLACK, BROWN, TAN},           // U
+    {"cave", Style::Cave, BLACK, DGREY, BROWN, DGREY, BROWN, DGREY},               // V
+    {"ice cave", Style::Cave, NAVY, SILVER, SILVER, BLUE, WHITE, SILVER},          // W
+    {"great hall", Style::Hall, DGREY, TAUPE, TAUPE, DGREY, BROWN, TAUPE},         // X
+    {"throne room", Style::Hall, NAVY, BLUE, NAVY, BLACK, SILVER, TAUPE},          // Y
+    {"the void", Style::Void, BLACK, NAVY, DGREY, BLACK, RED, BLACK},              // Z
 };
 
 bool light(uint8_t c) { return c == WHITE || c == SILVER || c == CREAM || c == PEACH || c == TAN; }
@@ -81,7 +81,8 @@ void far_layer(Image& img, const Kind& k, int x0, Rng& rng) {
         case Style::Water:
             for (int x = 0; x < PERIOD; ++x) {
                 const double t = 2 * 3.14159265358979 * x / PERIOD;
-                const int top = k.style == Style::Water ? 176 : static_cast<int>(158 + 16 * std::sin(t) + 6 * std::sin(2 * t));
+                const int top =
+                    k.style == Style::Water ? 176 : static_cast<int>(158 + 16 * std::sin(t) + 6 * std::sin(2 * t));
                 img.fill(x0 + x, top, x0 + x, FOOT - 1, k.far);
                 img.fill(x0 + x, top, x0 + x, top + 1, k.far_dark);
             }
@@ -101,16 +102,21 @@ void far_layer(Image& img, const Kind& k, int x0, Rng& rng) {
         case Style::Mountains:
             for (int i = 0; i < 2; ++i) {
                 const int px = x0 + 40 + 80 * i, h = i ? 64 : 96, base = FOOT + 4;
-                img.polygon({{px - 70.0, double(base)}, {double(px), double(base - h)}, {px + 70.0, double(base)}}, k.far);
-                img.polygon({{double(px), double(base - h)}, {px + 70.0, double(base)}, {px + 20.0, double(base)}}, k.far_dark);
-                img.polygon({{px - 12.0, base - h + 16.0}, {double(px), double(base - h)}, {px + 12.0, base - h + 16.0}}, WHITE);
+                img.polygon({{px - 70.0, double(base)}, {double(px), double(base - h)}, {px + 70.0, double(base)}},
+                            k.far);
+                img.polygon({{double(px), double(base - h)}, {px + 70.0, double(base)}, {px + 20.0, double(base)}},
+                            k.far_dark);
+                img.polygon(
+                    {{px - 12.0, base - h + 16.0}, {double(px), double(base - h)}, {px + 12.0, base - h + 16.0}},
+                    WHITE);
             }
             break;
         case Style::Town:
             for (int i = 0; i < 3; ++i) {
                 const int hx = x0 + 8 + 52 * i, w = 36 + 8 * (i % 2), top = 140 + 12 * i;
                 img.fill(hx, top, hx + w, FOOT - 1, k.far);
-                img.polygon({{hx - 4.0, double(top)}, {hx + w / 2.0, top - 20.0}, {hx + w + 4.0, double(top)}}, k.far_dark);
+                img.polygon({{hx - 4.0, double(top)}, {hx + w / 2.0, top - 20.0}, {hx + w + 4.0, double(top)}},
+                            k.far_dark);
                 for (int wy = top + 8; wy < FOOT - 12; wy += 16) img.fill(hx + 8, wy, hx + 13, wy + 6, BLACK);
             }
             break;
@@ -154,7 +160,7 @@ Image band(const Kit& kit, int n) {
             if (bayer4(x, y) < y * 16 / 140) row[x] = k.sky_low;
     }
     for (int x0 = -PERIOD; x0 < BAND_W + PERIOD; x0 += PERIOD) {  // what reaches in from both sides too
-        Rng rng(0x5EED + n);  // the same stars in every period
+        Rng rng(0x5EED + n);                                      // the same stars in every period
         far_layer(img, k, x0, rng);
     }
     // The ground: water over two rows for the water kind, a chequered floor
@@ -180,7 +186,8 @@ Image band(const Kit& kit, int n) {
         // The ground goes on to the band's foot (its lines below the edge,
         // repeated).
         for (int y = RULER; y < BAND_H; ++y)
-            std::memcpy(&img.px[static_cast<size_t>(y) * BAND_W], &img.px[static_cast<size_t>(y - 14) * BAND_W], BAND_W);
+            std::memcpy(&img.px[static_cast<size_t>(y) * BAND_W], &img.px[static_cast<size_t>(y - 14) * BAND_W],
+                        BAND_W);
         return img;
     }
     for (int c = 0; c < COLS; ++c) {
@@ -202,7 +209,8 @@ void write_backdrop(const Kit& kit, int n) {
     const uint8_t* px = img.px.data();
     auto same = [&](int a, int b) {  // tiles a and b (grid cells) hold the same pixels
         for (int y = 0; y < 16; ++y)
-            if (std::memcmp(px + (a / COLS * 16 + y) * BAND_W + a % COLS * 16, px + (b / COLS * 16 + y) * BAND_W + b % COLS * 16, 16))
+            if (std::memcmp(px + (a / COLS * 16 + y) * BAND_W + a % COLS * 16,
+                            px + (b / COLS * 16 + y) * BAND_W + b % COLS * 16, 16))
                 return false;
         return true;
     };
@@ -219,7 +227,8 @@ void write_backdrop(const Kit& kit, int n) {
             for (int x = 0; x < 16; ++x) h = (h ^ row[x]) * 1099511628211ull;
         }
         auto [it, added] = seen.emplace(h, static_cast<int>(tiles.size()));
-        if (!added && !same(tiles[static_cast<size_t>(it->second)], cell)) throw std::runtime_error("backdrop tile hash clash");
+        if (!added && !same(tiles[static_cast<size_t>(it->second)], cell))
+            throw std::runtime_error("backdrop tile hash clash");
         if (added) tiles.push_back(cell);
         put16(mpz, static_cast<uint32_t>(it->second));
     }
@@ -230,7 +239,8 @@ void write_backdrop(const Kit& kit, int n) {
     Image sheet(640, (rows + 1) * 16, BLACK);
     for (size_t t = 0; t < tiles.size(); ++t)
         for (int y = 0; y < 16; ++y)
-            std::memcpy(&sheet.px[(t / 40 * 16 + y) * 640 + t % 40 * 16], px + (tiles[t] / COLS * 16 + y) * BAND_W + tiles[t] % COLS * 16, 16);
+            std::memcpy(&sheet.px[(t / 40 * 16 + y) * 640 + t % 40 * 16],
+                        px + (tiles[t] / COLS * 16 + y) * BAND_W + tiles[t] % COLS * 16, 16);
     font_text(sheet, kit.font, 4, rows * 16, (name + "  " + KINDS[n].name).c_str(), WHITE);
     write_file(kit.bmp(name + ".BMP"), bmp_encode(sheet));
 }

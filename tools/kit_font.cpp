@@ -128,7 +128,8 @@ int font_text(Image& img, const Bytes& fnt, int x, int y, const char* text, uint
                 for (int gx = 0; gx < gw; ++gx) {
                     uint8_t b = gw == 16 ? fnt[off + gy * 2 + gx / 8] : fnt[off + gy];
                     if (b & (0x80 >> (gx & 7)))
-                        img.fill(x + gx * scale, y + gy * scale, x + gx * scale + scale - 1, y + gy * scale + scale - 1, c);
+                        img.fill(x + gx * scale, y + gy * scale, x + gx * scale + scale - 1, y + gy * scale + scale - 1,
+                                 c);
                 }
         }
         x += gw * scale;

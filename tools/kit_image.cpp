@@ -160,16 +160,18 @@ Image code_part(int a, int b) {
 // ---- story scenes ----------------------------------------------------------------
 
 void story_scene(Image& img, int x0, int y0, int w, int h, uint8_t tone, int seed) {
-    static const uint8_t LIGHTER[16] = {NAVY,   CREAM, CREAM, TAUPE, ORANGE, LIME,  CREAM, WHITE,
-                                         SILVER, CREAM, ORANGE, BLUE, SILVER, WHITE, SILVER, SILVER};
+    static const uint8_t LIGHTER[16] = {NAVY,   CREAM, CREAM,  TAUPE, ORANGE, LIME,  CREAM,  WHITE,
+                                        SILVER, CREAM, ORANGE, BLUE,  SILVER, WHITE, SILVER, SILVER};
     const uint8_t low = LIGHTER[tone & 15];
     const int horizon = y0 + h * 3 / 5;
     for (int y = y0; y < y0 + h; ++y)
-        for (int x = x0; x < x0 + w; ++x) img.set(x, y, bayer4(x, y) < (y - y0) * 16 / std::max(1, horizon - y0) ? low : tone);
+        for (int x = x0; x < x0 + w; ++x)
+            img.set(x, y, bayer4(x, y) < (y - y0) * 16 / std::max(1, horizon - y0) ? low : tone);
     const double phase = seed * 0.7;
     for (int x = x0; x < x0 + w; ++x) {  // far hills, then the near ground
         const double u = static_cast<double>(x - x0) / w;
-        const int far = horizon - static_cast<int>(h * (0.08 + 0.06 * std::sin(u * 7 + phase) + 0.03 * std::sin(u * 19 + phase)));
+        const int far =
+            horizon - static_cast<int>(h * (0.08 + 0.06 * std::sin(u * 7 + phase) + 0.03 * std::sin(u * 19 + phase)));
         img.fill(x, far, x, y0 + h - 1, DGREY);
         const int near = horizon + static_cast<int>(h * (0.08 + 0.04 * std::sin(u * 4 + phase * 2)));
         img.fill(x, near, x, y0 + h - 1, BLACK);
@@ -182,11 +184,14 @@ void story_scene(Image& img, int x0, int y0, int w, int h, uint8_t tone, int see
             for (int k = -1; k <= 1; k += 2) {
                 const int tx = cx + k * cw / 2;
                 img.fill(tx - cw / 8, base - ch - h / 10, tx + cw / 8, base, BLACK);
-                img.polygon({{tx - cw / 6.0, double(base - ch - h / 10)}, {double(tx), double(base - ch - h / 5)},
+                img.polygon({{tx - cw / 6.0, double(base - ch - h / 10)},
+                             {double(tx), double(base - ch - h / 5)},
                              {tx + cw / 6.0, double(base - ch - h / 10)}},
                             BLACK);
             }
-            for (int k = 0; k < 3; ++k) img.fill(cx - cw / 4 + k * cw / 4, base - ch / 2, cx - cw / 4 + k * cw / 4 + 1, base - ch / 2 + 3, ORANGE);
+            for (int k = 0; k < 3; ++k)
+                img.fill(cx - cw / 4 + k * cw / 4, base - ch / 2, cx - cw / 4 + k * cw / 4 + 1, base - ch / 2 + 3,
+                         ORANGE);
             break;
         }
         case 1:  // a wood
@@ -200,7 +205,9 @@ void story_scene(Image& img, int x0, int y0, int w, int h, uint8_t tone, int see
             for (int k = 0; k < 2; ++k) {
                 const int px = x0 + w * 2 / 5 + k * w / 12, ph = h / 7;
                 img.disc(px, base - ph, ph / 5, BLACK);
-                img.polygon({{px - ph / 4.0, double(base)}, {double(px), base - ph + ph / 5.0}, {px + ph / 4.0, double(base)}}, BLACK);
+                img.polygon(
+                    {{px - ph / 4.0, double(base)}, {double(px), base - ph + ph / 5.0}, {px + ph / 4.0, double(base)}},
+                    BLACK);
             }
             break;
         default:  // a moon over the hills
@@ -220,6 +227,7 @@ struct TinyGlyph {
     const char* rows[5];
 };
 
+// clang-format off
 const TinyGlyph TINY[] = {
     {'0', {"###", "#.#", "#.#", "#.#", "###"}}, {'1', {"#", "#", "#", "#", "#"}},
     {'2', {"###", "..#", "###", "#..", "###"}}, {'3', {"###", "..#", "###", "..#", "###"}},
@@ -243,6 +251,7 @@ const TinyGlyph TINY[] = {
     {'-', {"...", "...", "###", "...", "..."}}, {'?', {"###", "..#", ".##", "...", ".#."}},
     {' ', {"..", "..", "..", "..", ".."}},
 };
+// clang-format on
 
 const TinyGlyph* tiny_glyph(char c) {
     c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -274,7 +283,8 @@ void tiny_text(Image& img, int x, int y, const std::string& s, uint8_t c, int sc
         int gw = static_cast<int>(std::strlen(g->rows[0]));
         for (int r = 0; r < 5; ++r)
             for (int i = 0; i < gw; ++i)
-                if (g->rows[r][i] == '#') img.fill(x + i * scale, y + r * scale, x + i * scale + scale - 1, y + r * scale + scale - 1, c);
+                if (g->rows[r][i] == '#')
+                    img.fill(x + i * scale, y + r * scale, x + i * scale + scale - 1, y + r * scale + scale - 1, c);
         x += gw * scale;
     }
 }
@@ -335,7 +345,8 @@ Bytes bmp_encode(const Image& img, bool grey_ramp) {
         }
         f.push_back(0);
     }
-    for (int y = img.h - 1; y >= 0; --y) f.insert(f.end(), img.px.begin() + y * img.w, img.px.begin() + (y + 1) * img.w);
+    for (int y = img.h - 1; y >= 0; --y)
+        f.insert(f.end(), img.px.begin() + y * img.w, img.px.begin() + (y + 1) * img.w);
     return f;
 }
 

@@ -5,8 +5,8 @@
 #include "tools/kit_map.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <sstream>
 #include <string>
@@ -24,8 +24,8 @@ namespace {
 // Colours 0..13: the map palette that colour cycling expects; 14 the key
 // (magenta); 15 white. Blue, green, red as 4-bit values.
 const uint8_t PALETTE[16][3] = {
-    {0, 0, 0},   {8, 12, 15}, {5, 9, 13},  {3, 3, 3},   {3, 4, 8},  {1, 7, 5},   {3, 12, 10}, {7, 13, 15},
-    {14, 3, 3},  {0, 10, 15}, {0, 4, 15},  {8, 2, 0},   {6, 7, 8},  {10, 11, 12}, {15, 0, 15}, {15, 15, 15},
+    {0, 0, 0},  {8, 12, 15}, {5, 9, 13}, {3, 3, 3}, {3, 4, 8}, {1, 7, 5},    {3, 12, 10}, {7, 13, 15},
+    {14, 3, 3}, {0, 10, 15}, {0, 4, 15}, {8, 2, 0}, {6, 7, 8}, {10, 11, 12}, {15, 0, 15}, {15, 15, 15},
 };
 
 constexpr uint8_t KEY = 14;
@@ -101,7 +101,8 @@ void draw_number(Canvas& c, int x, int y, int n, int scale, uint8_t ink, uint8_t
         for (int r = 0; r < 5; ++r)
             for (int b = 0; b < 3; ++b)
                 if (DIGITS[s[d] - '0'][r] & (4 >> b))
-                    c.rect(x + scale + static_cast<int>(d) * 4 * scale + b * scale, y + scale + r * scale, scale, scale, ink);
+                    c.rect(x + scale + static_cast<int>(d) * 4 * scale + b * scale, y + scale + r * scale, scale, scale,
+                           ink);
 }
 
 // ---- terrain of the tile sets ---------------------------------------------------
@@ -114,9 +115,9 @@ void draw_number(Canvas& c, int x, int y, int n, int scale, uint8_t ink, uint8_t
 // their maps have no hills (their class 9 is stairs, not a hill).
 enum Feature { GROUND, ROAD, FOREST, HILL, WATER, TOWN, WALL, FORT, FEATURES };
 const int FEATURE_TILE[8][FEATURES] = {
-    {1, 0, 8, 59, 11, 15, 46, 44},    {20, 20, 14, 116, -1, -1, 0, 42}, {5, 1, 33, 50, -1, -1, 14, 8},
-    {0, 0, 74, -1, 4, -1, 10, -1},    {24, 3, 5, -1, -1, 85, 0, 18},    {14, 0, 15, -1, 57, -1, 1, 10},
-    {1, 0, 8, 44, -1, 110, 10, -1},   {4, 4, -1, 67, -1, -1, 7, 96},
+    {1, 0, 8, 59, 11, 15, 46, 44},  {20, 20, 14, 116, -1, -1, 0, 42}, {5, 1, 33, 50, -1, -1, 14, 8},
+    {0, 0, 74, -1, 4, -1, 10, -1},  {24, 3, 5, -1, -1, 85, 0, 18},    {14, 0, 15, -1, 57, -1, 1, 10},
+    {1, 0, 8, 44, -1, 110, 10, -1}, {4, 4, -1, 67, -1, -1, 7, 96},
 };
 // The flag on the goal cells of a stage: per tile set a tile of the same
 // terrain class as its ground, which the maps use nowhere else.
@@ -294,7 +295,8 @@ void write_plain_unit_sheet(const std::string& path, int module) {
 void write_plain_walk_sheet(const std::string& path, int cls) {
     Canvas c(128, 96, KEY);
     for (int frame = 0; frame < 12; ++frame)
-        put_image(c, kit::walker(cls >= 97 ? 55 + frame : cls, frame / 3, frame % 3), (frame / 3) * 32, (frame % 3) * 32);
+        put_image(c, kit::walker(cls >= 97 ? 55 + frame : cls, frame / 3, frame % 3), (frame / 3) * 32,
+                  (frame % 3) * 32);
     write_bmp(path, c);
 }
 
@@ -305,10 +307,10 @@ void write_plain_walk_sheet(const std::string& path, int cls) {
 const char* NAMED_CELLS =
 #include "tools/kit_named_cells.inc"
 
-struct MapSpec {
+    struct MapSpec {
     int file;  // ?? of stage??.map
     int w, h;
-    int set;   // tile set the story loads it with
+    int set;  // tile set the story loads it with
 };
 
 uint32_t mix(uint32_t a, uint32_t b, uint32_t c) {
@@ -323,17 +325,22 @@ int tile_or_ground(int set, Feature f) {
     return t >= 0 ? t : FEATURE_TILE[set][GROUND];
 }
 
-std::vector<uint8_t> make_map(const MapSpec& m, const std::vector<std::pair<int, int>>& keep, const KitStageGoal* goal) {
+std::vector<uint8_t> make_map(const MapSpec& m, const std::vector<std::pair<int, int>>& keep,
+                              const KitStageGoal* goal) {
     std::vector<uint8_t> cells(static_cast<size_t>(m.w) * m.h);
     auto at = [&](int x, int y) -> uint8_t& { return cells[static_cast<size_t>(y) * m.w + x]; };
     const int road_y = m.h / 2, river_x = 3 + static_cast<int>(mix(m.file, 1, 2) % static_cast<uint32_t>(m.w - 6));
     for (int y = 0; y < m.h; ++y)
         for (int x = 0; x < m.w; ++x) {
-            const uint32_t r = mix(static_cast<uint32_t>(m.file), static_cast<uint32_t>(x), static_cast<uint32_t>(y)) % 100;
+            const uint32_t r =
+                mix(static_cast<uint32_t>(m.file), static_cast<uint32_t>(x), static_cast<uint32_t>(y)) % 100;
             Feature f = GROUND;
-            if (r < 12) f = FOREST;
-            else if (r < 18) f = HILL;
-            else if (r < 21) f = WALL;
+            if (r < 12)
+                f = FOREST;
+            else if (r < 18)
+                f = HILL;
+            else if (r < 21)
+                f = WALL;
             if (x == river_x || x == river_x + 1) f = WATER;
             if (y == road_y) f = ROAD;
             at(x, y) = static_cast<uint8_t>(tile_or_ground(m.set, f));
@@ -403,6 +410,7 @@ int16_t starting_weapon(int cls) {
         if (best < 0 || gap < best_gap) best = id, best_gap = gap;
     }
     if (best >= 0) return static_cast<int16_t>(best);
+    // clang-format off
     switch (cls) {
         case 53: return 0;  // the butler
         case 19: case 25: case 26: case 27: case 28: case 39: case 49: case 50:
@@ -415,6 +423,7 @@ int16_t starting_weapon(int cls) {
         case 41: return 96;  // the minotaur: its horn
         default: return 87;  // a mace
     }
+    // clang-format on
 }
 
 // The experience word of a unit of the other side, which a kill of it earns
@@ -433,19 +442,24 @@ int enemy_experience(int cls, int level) {
 UnitDef unit(int x, int y, int ch, int cls, int level, int mode) {
     const int hp = 18 + level * 3;
     const int exp = mode == 0 ? 0 : enemy_experience(cls, level);
-    return UnitDef{x, y,
-                   {static_cast<int16_t>(ch), static_cast<int16_t>(cls), static_cast<int16_t>(level),
-                    static_cast<int16_t>(hp), static_cast<int16_t>(hp), static_cast<int16_t>(exp), static_cast<int16_t>(6 + level),
-                    static_cast<int16_t>(4 + level), static_cast<int16_t>(3 + level / 2),
-                    static_cast<int16_t>(3 + level / 2), static_cast<int16_t>(5 + level / 2),
-                    static_cast<int16_t>(mode), starting_weapon(cls)}};
+    return UnitDef{
+        x,
+        y,
+        {static_cast<int16_t>(ch), static_cast<int16_t>(cls), static_cast<int16_t>(level), static_cast<int16_t>(hp),
+         static_cast<int16_t>(hp), static_cast<int16_t>(exp), static_cast<int16_t>(6 + level),
+         static_cast<int16_t>(4 + level), static_cast<int16_t>(3 + level / 2), static_cast<int16_t>(3 + level / 2),
+         static_cast<int16_t>(5 + level / 2), static_cast<int16_t>(mode), starting_weapon(cls)}};
 }
 
 // Enemy classes by chapter module: classes of the module's unit sheet that
 // have a battle script.
 const std::vector<int> ENEMY_CLASSES[6] = {
-    {}, {25, 29, 37, 32}, {29, 32, 35, 37, 36, 44, 42, 31, 20}, {29, 31, 32, 35, 37, 40, 45, 28, 26},
-    {19, 34, 35, 38, 41, 42, 43, 45, 40}, {27, 23, 24, 28, 19, 39, 40, 36},
+    {},
+    {25, 29, 37, 32},
+    {29, 32, 35, 37, 36, 44, 42, 31, 20},
+    {29, 31, 32, 35, 37, 40, 45, 28, 26},
+    {19, 34, 35, 38, 41, 42, 43, 45, 40},
+    {27, 23, 24, 28, 19, 39, 40, 36},
 };
 
 int module_of_stage(int s) { return s < 1 ? 1 : s < 15 ? 2 : s < 21 ? 3 : s < 33 ? 4 : 5; }
@@ -564,8 +578,7 @@ void kit_write_maps_and_units(const std::string& out_dir, bool marked) {
         if (std::sscanf(item.c_str(), "%d,%d", &x, &y) == 2) keep.emplace_back(x, y);
     }
     // Stage 1's party start and the stage unit file's bosses stay clear too.
-    for (const auto& c : std::vector<std::pair<int, int>>{{19, 36}, {20, 36}, {19, 37}})
-        keep.push_back(c);
+    for (const auto& c : std::vector<std::pair<int, int>>{{19, 36}, {20, 36}, {19, 37}}) keep.push_back(c);
 
     for (int s = 0; s < 40; ++s) write_map(dat, MapSpec{s + 1, 40, 40, STAGE_TILESET[s]}, keep, &g_kit_stage_goals[s]);
     // Scene maps, sized to every cell their scenes name.

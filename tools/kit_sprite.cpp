@@ -109,15 +109,17 @@ constexpr int CANVAS = 96;
 enum class Plan : uint8_t { Human, Beast, Blob };
 enum class Prop : uint8_t { None, Staff, Sword };
 
+// clang-format off
 enum class Look : uint8_t {
     Stand, Breathe, Hit, Knocked, Airborne, Landed, Kneel, Downed,
     Walk0, Walk1, Walk2, Ready, Strike1, Strike2, Strike3, Cast, Cast2, Leap, Sing1, Sing2,
 };
+// clang-format on
 
 struct Pose {
     double arm_l, arm_r;  // degrees from straight down, outward positive (left = forward)
     double leg_l, leg_r;
-    double lift;          // pixels up (negative: crouched)
+    double lift;  // pixels up (negative: crouched)
 };
 
 Pose human_pose(Look k) {
@@ -185,8 +187,8 @@ Image draw_human(Look k, Prop prop) {
         }
     }
     capsule(img, cx, B - 50, cx, B - 45, 2.5, PEACH);  // neck
-    fdisc(img, cx, B - 56, 7.5, PEACH);                 // head
-    for (int y = 0; y < CANVAS; ++y)                    // hair cap
+    fdisc(img, cx, B - 56, 7.5, PEACH);                // head
+    for (int y = 0; y < CANVAS; ++y)                   // hair cap
         for (int x = 0; x < CANVAS; ++x) {
             double dx = x + 0.5 - cx, dy = y + 0.5 - (B - 57);
             if (dx * dx + dy * dy <= 8.5 * 8.5 && y + 0.5 < B - 58.5) img.set(x, y, ACCENT);
@@ -194,7 +196,12 @@ Image draw_human(Look k, Prop prop) {
     for (int side : {-1, 1}) capsule(img, cx + side * 7, B - 58, cx + side * 8, B - 48, 1.8, ACCENT);
     img.set(static_cast<int>(cx) - 4, static_cast<int>(B - 56), BLACK);  // eyes, mirrored about the centre
     img.set(static_cast<int>(cx) + 3, static_cast<int>(B - 56), BLACK);
-    img.polygon({{cx - 5, B - 62}, {cx - 5, B - 66}, {cx - 2.5, B - 63.5}, {cx, B - 67}, {cx + 2.5, B - 63.5}, {cx + 5, B - 66},
+    img.polygon({{cx - 5, B - 62},
+                 {cx - 5, B - 66},
+                 {cx - 2.5, B - 63.5},
+                 {cx, B - 67},
+                 {cx + 2.5, B - 63.5},
+                 {cx + 5, B - 66},
                  {cx + 5, B - 62}},
                 SECOND);
     return img;
@@ -204,6 +211,7 @@ Image draw_human(Look k, Prop prop) {
 Image draw_beast(Look k) {
     Image img(CANVAS, CANVAS, KEY);
     double phase = 0, rear = 0, lift = 0, crouch = 0, head = 0;
+    // clang-format off
     switch (k) {
         case Look::Breathe: lift = 1; break;
         case Look::Hit: rear = -10; head = 6; break;
@@ -224,6 +232,7 @@ Image draw_beast(Look k) {
         case Look::Leap: lift = 12; phase = 2; break;
         default: break;
     }
+    // clang-format on
     const double cx = CANVAS / 2.0, ground = CANVAS - lift;
     const double by = ground - 30 + crouch;  // body centre
     const double tilt = rear * PI / 180.0;   // front end up when rearing
@@ -247,9 +256,9 @@ Image draw_beast(Look k) {
     fellipse(img, cx + 2, by + 5, 16, 4, SECOND);
     auto [nx, ny] = at(-18, -6);
     double hx = nx - 9, hy = ny - 14 + head;
-    capsule(img, nx, ny, hx + 2, hy + 2, 5.0, MAIN);  // neck
-    fellipse(img, hx, hy, 9, 7, MAIN);                // head
-    fellipse(img, hx - 8, hy + 3, 5, 3.5, SECOND);     // muzzle
+    capsule(img, nx, ny, hx + 2, hy + 2, 5.0, MAIN);             // neck
+    fellipse(img, hx, hy, 9, 7, MAIN);                           // head
+    fellipse(img, hx - 8, hy + 3, 5, 3.5, SECOND);               // muzzle
     capsule(img, hx + 3, hy - 6, hx + 6, hy - 12, 1.6, ACCENT);  // ear or horn
     img.set(static_cast<int>(hx - 3), static_cast<int>(hy - 2), BLACK);
     return img;
@@ -259,6 +268,7 @@ Image draw_beast(Look k) {
 Image draw_blob(Look k) {
     Image img(CANVAS, CANVAS, KEY);
     double squash = 1.0, lift = 0, arms = 0, lean = 0;
+    // clang-format off
     switch (k) {
         case Look::Breathe: squash = 0.94; break;
         case Look::Hit: lean = 5; squash = 1.05; break;
@@ -279,10 +289,12 @@ Image draw_blob(Look k) {
         case Look::Leap: lift = 12; squash = 1.1; break;
         default: break;
     }
+    // clang-format on
     const double cx = CANVAS / 2.0 + lean, ry = 24 * squash, rx = 24 / std::sqrt(squash);
     const double cy = CANVAS - lift - ry;
     if (arms > 0)  // stubby arms, raised higher with `arms`
-        for (int side : {-1, 1}) capsule(img, cx + side * rx * 0.7, cy, cx + side * (rx + 8), cy - 5 * arms + 6, 3.2, SECOND);
+        for (int side : {-1, 1})
+            capsule(img, cx + side * rx * 0.7, cy, cx + side * (rx + 8), cy - 5 * arms + 6, 3.2, SECOND);
     fellipse(img, cx, cy, rx, ry, MAIN);
     fellipse(img, cx, cy + ry * 0.35, rx * 0.6, ry * 0.45, SECOND);
     for (int side : {-1, 1}) {
@@ -301,7 +313,7 @@ const Image& figure(Plan plan, Look look, Prop prop) {
     if (it != cache.end()) return it->second;
     Image img;
     if (look == Look::Downed || look == Look::Airborne) {
-        Image base = plan == Plan::Human  ? draw_human(look == Look::Downed ? Look::Stand : Look::Knocked, prop)
+        Image base = plan == Plan::Human   ? draw_human(look == Look::Downed ? Look::Stand : Look::Knocked, prop)
                      : plan == Plan::Beast ? draw_beast(Look::Knocked)
                                            : draw_blob(Look::Knocked);
         if (plan == Plan::Blob)
@@ -374,7 +386,8 @@ const Image& effect(Fx fx, int v) {
             break;
         case Fx::Wave:
             for (int x = 0; x < BOX_W; ++x) {
-                double top = b - 10 - 18 * std::max(0.0, std::sin((x + 8 * v) * PI / 48.0)) - 6 * std::sin(x * PI / 96.0);
+                double top =
+                    b - 10 - 18 * std::max(0.0, std::sin((x + 8 * v) * PI / 48.0)) - 6 * std::sin(x * PI / 96.0);
                 for (int y = static_cast<int>(top); y < h; ++y) img.set(x, y, y < top + 3 ? SECOND : MAIN);
             }
             break;
@@ -406,7 +419,8 @@ const Image& effect(Fx fx, int v) {
         case Fx::Sparkle: {
             double a = v * PI / 8, r = 10 + 2 * (v % 2);
             for (int i = 0; i < 4; ++i)
-                capsule(img, cx, b - 16, cx + r * std::cos(a + i * PI / 2), b - 16 + r * std::sin(a + i * PI / 2), 1.6, SECOND);
+                capsule(img, cx, b - 16, cx + r * std::cos(a + i * PI / 2), b - 16 + r * std::sin(a + i * PI / 2), 1.6,
+                        SECOND);
             fdisc(img, cx, b - 16, 3.5, MAIN);
             fdisc(img, cx, b - 16, 1.5, WHITE);
             break;
@@ -418,12 +432,19 @@ const Image& effect(Fx fx, int v) {
             break;
         case Fx::Claw:
             capsule(img, cx + 16, b - 50, cx - 6, b - 14 + 2 * v, 6.0, MAIN);
-            for (int i = -1; i <= 1; ++i) capsule(img, cx - 6, b - 14 + 2 * v, cx - 16, b - 8 + 6 * i + 2 * v, 1.8, ACCENT);
+            for (int i = -1; i <= 1; ++i)
+                capsule(img, cx - 6, b - 14 + 2 * v, cx - 16, b - 8 + 6 * i + 2 * v, 1.8, ACCENT);
             fdisc(img, cx + 16, b - 50, 8, SECOND);
             break;
         case Fx::Wing:
-            img.polygon({{cx + 8, b - 40}, {cx - 26, b - 60 + 6 * v}, {cx - 20, b - 30 + 4 * v}, {cx - 30, b - 20 + 4 * v}, {cx + 4, b - 20}}, MAIN);
-            for (int i = 0; i < 3; ++i) capsule(img, cx + 6, b - 36, cx - 22 - i * 3, b - 54 + 12 * i + 5 * v, 1.0, SECOND);
+            img.polygon({{cx + 8, b - 40},
+                         {cx - 26, b - 60 + 6 * v},
+                         {cx - 20, b - 30 + 4 * v},
+                         {cx - 30, b - 20 + 4 * v},
+                         {cx + 4, b - 20}},
+                        MAIN);
+            for (int i = 0; i < 3; ++i)
+                capsule(img, cx + 6, b - 36, cx - 22 - i * 3, b - 54 + 12 * i + 5 * v, 1.0, SECOND);
             break;
     }
     img.outline(BLACK);
@@ -435,61 +456,61 @@ struct ClassLook {
     Plan plan;
     uint8_t main, second, accent;
     Prop prop;
-    bool floats;       // drawn hovering above its foot line
+    bool floats;        // drawn hovering above its foot line
     int8_t fall, down;  // first frame of the fall, the downed frame
 };
 
 // Per class id: body plan, colours and the frames its reactions use.
 const ClassLook CLASS_LOOKS[49] = {
-    {Plan::Human, RED, CREAM, TAN, Prop::None, false, 2, 6},       // 0
-    {Plan::Human, WHITE, BLUE, TAN, Prop::Sword, false, 2, 6},     // 1
-    {Plan::Human, BLUE, CREAM, TAN, Prop::Sword, false, 2, 6},     // 2
-    {Plan::Human, NAVY, ORANGE, BROWN, Prop::Sword, false, 2, 6},  // 3
-    {Plan::Human, LIME, WHITE, ORANGE, Prop::None, true, 4, 8},    // 4
-    {Plan::Human, SILVER, RED, CREAM, Prop::Sword, true, 4, 8},    // 5
-    {Plan::Human, BROWN, SILVER, TAN, Prop::Sword, false, 2, 6},   // 6
-    {Plan::Human, TAUPE, RED, BLACK, Prop::Sword, false, 2, 6},    // 7
-    {Plan::Human, OLIVE, CREAM, TAN, Prop::Sword, false, 2, 6},    // 8
-    {Plan::Human, ORANGE, NAVY, BROWN, Prop::Sword, false, 2, 6},  // 9
-    {Plan::Human, TAN, LIME, BROWN, Prop::Staff, false, 2, 6},     // 10
-    {Plan::Human, WHITE, ORANGE, TAN, Prop::Staff, false, 2, 6},   // 11
-    {Plan::Beast, WHITE, SILVER, TAN, Prop::None, false, 2, 6},    // 12
-    {Plan::Human, NAVY, CREAM, SILVER, Prop::Staff, false, 2, 6},  // 13
-    {Plan::Human, LIME, WHITE, CREAM, Prop::Staff, false, 2, 6},   // 14
-    {Plan::Blob, BROWN, TAN, ORANGE, Prop::None, true, 2, 5},      // 15
-    {Plan::Blob, SILVER, WHITE, BLUE, Prop::None, true, 2, 5},     // 16
-    {Plan::Blob, RED, ORANGE, CREAM, Prop::None, true, 2, 5},      // 17
-    {Plan::Blob, BLUE, SILVER, WHITE, Prop::None, true, 2, 5},     // 18
-    {Plan::Human, DGREY, RED, BLACK, Prop::Sword, false, 2, 5},    // 19
-    {Plan::Human, TAUPE, NAVY, LIME, Prop::Staff, true, 2, 5},     // 20
-    {Plan::Human, NAVY, RED, TAUPE, Prop::Staff, false, 2, 5},     // 21
-    {Plan::Human, ORANGE, BROWN, TAN, Prop::None, false, 2, 5},    // 22
-    {Plan::Beast, RED, OLIVE, ORANGE, Prop::None, true, 2, 5},     // 23
-    {Plan::Beast, ORANGE, BROWN, RED, Prop::None, false, 2, 5},    // 24
-    {Plan::Human, SILVER, BLUE, TAN, Prop::Sword, false, 2, 5},    // 25
-    {Plan::Human, OLIVE, ORANGE, BROWN, Prop::Sword, false, 2, 5}, // 26
-    {Plan::Human, DGREY, NAVY, RED, Prop::Sword, false, 2, 5},     // 27
-    {Plan::Human, NAVY, RED, SILVER, Prop::Staff, false, 2, 6},    // 28
-    {Plan::Human, RED, BLACK, ORANGE, Prop::None, true, 3, 6},     // 29
-    {Plan::Beast, DGREY, RED, ORANGE, Prop::None, false, 2, 5},    // 30
-    {Plan::Human, NAVY, RED, WHITE, Prop::None, true, 2, 5},       // 31
-    {Plan::Blob, LIME, OLIVE, WHITE, Prop::None, false, 2, 5},     // 32
-    {Plan::Blob, WHITE, SILVER, BLUE, Prop::None, true, 4, 7},     // 33
-    {Plan::Human, BROWN, OLIVE, TAN, Prop::Sword, false, 2, 5},    // 34
-    {Plan::Human, OLIVE, BROWN, TAN, Prop::Sword, false, 2, 5},    // 35
-    {Plan::Beast, TAUPE, DGREY, RED, Prop::None, false, 2, 5},     // 36
-    {Plan::Human, TAN, BROWN, RED, Prop::Sword, false, 2, 4},      // 37
-    {Plan::Beast, CREAM, TAN, ORANGE, Prop::None, false, 2, 5},    // 38
-    {Plan::Human, DGREY, SILVER, RED, Prop::Sword, false, 2, 5},   // 39
-    {Plan::Human, CREAM, TAN, BROWN, Prop::None, false, 2, 5},     // 40
-    {Plan::Human, BROWN, RED, CREAM, Prop::Sword, false, 2, 5},    // 41
-    {Plan::Beast, LIME, OLIVE, RED, Prop::None, true, 5, 7},       // 42
-    {Plan::Blob, NAVY, LIME, RED, Prop::None, false, 2, 5},        // 43
-    {Plan::Human, OLIVE, TAUPE, LIME, Prop::None, false, 2, 5},    // 44
-    {Plan::Human, WHITE, SILVER, DGREY, Prop::Sword, false, 2, 5}, // 45
-    {Plan::Blob, DGREY, RED, ORANGE, Prop::None, false, 2, 2},     // 46: body, then its two parts
-    {Plan::Human, NAVY, RED, WHITE, Prop::None, false, 2, 2},      // 47: stands only, then its move
-    {Plan::Human, DGREY, RED, ORANGE, Prop::None, false, 3, 4},    // 48
+    {Plan::Human, RED, CREAM, TAN, Prop::None, false, 2, 6},        // 0
+    {Plan::Human, WHITE, BLUE, TAN, Prop::Sword, false, 2, 6},      // 1
+    {Plan::Human, BLUE, CREAM, TAN, Prop::Sword, false, 2, 6},      // 2
+    {Plan::Human, NAVY, ORANGE, BROWN, Prop::Sword, false, 2, 6},   // 3
+    {Plan::Human, LIME, WHITE, ORANGE, Prop::None, true, 4, 8},     // 4
+    {Plan::Human, SILVER, RED, CREAM, Prop::Sword, true, 4, 8},     // 5
+    {Plan::Human, BROWN, SILVER, TAN, Prop::Sword, false, 2, 6},    // 6
+    {Plan::Human, TAUPE, RED, BLACK, Prop::Sword, false, 2, 6},     // 7
+    {Plan::Human, OLIVE, CREAM, TAN, Prop::Sword, false, 2, 6},     // 8
+    {Plan::Human, ORANGE, NAVY, BROWN, Prop::Sword, false, 2, 6},   // 9
+    {Plan::Human, TAN, LIME, BROWN, Prop::Staff, false, 2, 6},      // 10
+    {Plan::Human, WHITE, ORANGE, TAN, Prop::Staff, false, 2, 6},    // 11
+    {Plan::Beast, WHITE, SILVER, TAN, Prop::None, false, 2, 6},     // 12
+    {Plan::Human, NAVY, CREAM, SILVER, Prop::Staff, false, 2, 6},   // 13
+    {Plan::Human, LIME, WHITE, CREAM, Prop::Staff, false, 2, 6},    // 14
+    {Plan::Blob, BROWN, TAN, ORANGE, Prop::None, true, 2, 5},       // 15
+    {Plan::Blob, SILVER, WHITE, BLUE, Prop::None, true, 2, 5},      // 16
+    {Plan::Blob, RED, ORANGE, CREAM, Prop::None, true, 2, 5},       // 17
+    {Plan::Blob, BLUE, SILVER, WHITE, Prop::None, true, 2, 5},      // 18
+    {Plan::Human, DGREY, RED, BLACK, Prop::Sword, false, 2, 5},     // 19
+    {Plan::Human, TAUPE, NAVY, LIME, Prop::Staff, true, 2, 5},      // 20
+    {Plan::Human, NAVY, RED, TAUPE, Prop::Staff, false, 2, 5},      // 21
+    {Plan::Human, ORANGE, BROWN, TAN, Prop::None, false, 2, 5},     // 22
+    {Plan::Beast, RED, OLIVE, ORANGE, Prop::None, true, 2, 5},      // 23
+    {Plan::Beast, ORANGE, BROWN, RED, Prop::None, false, 2, 5},     // 24
+    {Plan::Human, SILVER, BLUE, TAN, Prop::Sword, false, 2, 5},     // 25
+    {Plan::Human, OLIVE, ORANGE, BROWN, Prop::Sword, false, 2, 5},  // 26
+    {Plan::Human, DGREY, NAVY, RED, Prop::Sword, false, 2, 5},      // 27
+    {Plan::Human, NAVY, RED, SILVER, Prop::Staff, false, 2, 6},     // 28
+    {Plan::Human, RED, BLACK, ORANGE, Prop::None, true, 3, 6},      // 29
+    {Plan::Beast, DGREY, RED, ORANGE, Prop::None, false, 2, 5},     // 30
+    {Plan::Human, NAVY, RED, WHITE, Prop::None, true, 2, 5},        // 31
+    {Plan::Blob, LIME, OLIVE, WHITE, Prop::None, false, 2, 5},      // 32
+    {Plan::Blob, WHITE, SILVER, BLUE, Prop::None, true, 4, 7},      // 33
+    {Plan::Human, BROWN, OLIVE, TAN, Prop::Sword, false, 2, 5},     // 34
+    {Plan::Human, OLIVE, BROWN, TAN, Prop::Sword, false, 2, 5},     // 35
+    {Plan::Beast, TAUPE, DGREY, RED, Prop::None, false, 2, 5},      // 36
+    {Plan::Human, TAN, BROWN, RED, Prop::Sword, false, 2, 4},       // 37
+    {Plan::Beast, CREAM, TAN, ORANGE, Prop::None, false, 2, 5},     // 38
+    {Plan::Human, DGREY, SILVER, RED, Prop::Sword, false, 2, 5},    // 39
+    {Plan::Human, CREAM, TAN, BROWN, Prop::None, false, 2, 5},      // 40
+    {Plan::Human, BROWN, RED, CREAM, Prop::Sword, false, 2, 5},     // 41
+    {Plan::Beast, LIME, OLIVE, RED, Prop::None, true, 5, 7},        // 42
+    {Plan::Blob, NAVY, LIME, RED, Prop::None, false, 2, 5},         // 43
+    {Plan::Human, OLIVE, TAUPE, LIME, Prop::None, false, 2, 5},     // 44
+    {Plan::Human, WHITE, SILVER, DGREY, Prop::Sword, false, 2, 5},  // 45
+    {Plan::Blob, DGREY, RED, ORANGE, Prop::None, false, 2, 2},      // 46: body, then its two parts
+    {Plan::Human, NAVY, RED, WHITE, Prop::None, false, 2, 2},       // 47: stands only, then its move
+    {Plan::Human, DGREY, RED, ORANGE, Prop::None, false, 3, 4},     // 48
 };
 
 }  // namespace
@@ -520,8 +541,12 @@ FrameLook fig(Look k) { return FrameLook{false, k, Fx::Orb, 0}; }
 FrameLook fx_at(Fx fx, int step) { return FrameLook{true, Look::Stand, fx, step & 3}; }
 
 // One number per distinct look, so that frames of one look share a cut.
-int look_key(const FrameLook& l) { return l.is_fx ? 1000 + static_cast<int>(l.fx) * 4 + l.step : static_cast<int>(l.look); }
-FrameLook key_look(int k) { return k >= 1000 ? fx_at(static_cast<Fx>((k - 1000) / 4), (k - 1000) % 4) : fig(static_cast<Look>(k)); }
+int look_key(const FrameLook& l) {
+    return l.is_fx ? 1000 + static_cast<int>(l.fx) * 4 + l.step : static_cast<int>(l.look);
+}
+FrameLook key_look(int k) {
+    return k >= 1000 ? fx_at(static_cast<Fx>((k - 1000) / 4), (k - 1000) % 4) : fig(static_cast<Look>(k));
+}
 
 struct FxRange {
     int first, last;
@@ -539,6 +564,7 @@ struct MoveSheet {
 };
 
 const std::vector<MoveSheet>& move_sheets() {
+    // clang-format off
     static const std::vector<MoveSheet> t = {
         {0, 'B', 18, {{16, 18, Fx::Sparkle}}},
         {1, 'B', 23, {{19, 20, Fx::Orb}, {21, 23, Fx::Sparkle}}},
@@ -598,6 +624,7 @@ const std::vector<MoveSheet>& move_sheets() {
         {48, 'B', 26, {{15, 26, Fx::Wave}}},
         {48, 'C', 6, {}},
     };
+    // clang-format on
     return t;
 }
 
@@ -607,8 +634,9 @@ int frame_count(int highest) { return std::max(16, (highest + 5 + 15) / 16 * 16)
 FrameLook fighter_look(int cls, int f) {
     const ClassLook& c = CLASS_LOOKS[cls];
     if (cls == 46) {  // the body, then its two parts
-        static const FrameLook k46[8] = {fig(Look::Stand), fig(Look::Hit), fig(Look::Knocked), fx_at(Fx::Claw, 0),
-                                         fx_at(Fx::Claw, 1), fx_at(Fx::Claw, 2), fx_at(Fx::Wing, 0), fx_at(Fx::Wing, 1)};
+        static const FrameLook k46[8] = {fig(Look::Stand),   fig(Look::Hit),     fig(Look::Knocked),
+                                         fx_at(Fx::Claw, 0), fx_at(Fx::Claw, 1), fx_at(Fx::Claw, 2),
+                                         fx_at(Fx::Wing, 0), fx_at(Fx::Wing, 1)};
         return f < 8 ? k46[f] : fig(Look::Stand);
     }
     if (cls == 47) {  // the transformation plays on its own sheet
@@ -642,7 +670,7 @@ FrameLook move_look(const MoveSheet& s, int f) {
         if (f >= r.first && f <= r.last) return fx_at(r.fx, f - r.first);
     static const Look walk[3] = {Look::Walk0, Look::Walk1, Look::Walk2};
     static const Look moves[8] = {Look::Ready, Look::Strike1, Look::Strike2, Look::Strike3,
-                                  Look::Cast, Look::Cast2, Look::Leap, Look::Landed};
+                                  Look::Cast,  Look::Cast2,   Look::Leap,    Look::Landed};
     return fig(f < 3 ? walk[f] : moves[(f - 3) % 8]);
 }
 
@@ -711,7 +739,8 @@ struct SheetBuilder {
         const Image& q = parts[static_cast<size_t>(n)];
         for (int y = 0; y < 16; ++y)
             for (int x = 0; x < 16; ++x)
-                if (p.px[y * 16 + x] != q.px[(bits & 0x80 ? 15 - y : y) * 16 + (bits & 0x40 ? 15 - x : x)]) return false;
+                if (p.px[y * 16 + x] != q.px[(bits & 0x80 ? 15 - y : y) * 16 + (bits & 0x40 ? 15 - x : x)])
+                    return false;
         return true;
     }
 
@@ -772,7 +801,11 @@ void write_sheet(const Kit& kit, const std::string& name, int sheet, char letter
     missing.line(15, 0, 0, 15, RED);
     sb.add(missing, false);
 
-    const uint8_t paper = letter == 'A' ? NAVY : letter == 'B' ? RED : letter == 'C' ? BLUE : letter == 'D' ? OLIVE : BLACK;
+    const uint8_t paper = letter == 'A'   ? NAVY
+                          : letter == 'B' ? RED
+                          : letter == 'C' ? BLUE
+                          : letter == 'D' ? OLIVE
+                                          : BLACK;
     const auto sheet_label = kit.marked ? sb.add(number_part(kit.font, sheet, paper, WHITE)) : std::pair<int, int>{};
     std::map<int, Cut> cuts;
     std::vector<Bytes> frame_data;
@@ -807,7 +840,8 @@ void write_sheet(const Kit& kit, const std::string& name, int sheet, char letter
     // as a part).
     int rows = (static_cast<int>(sb.parts.size()) + 39) / 40;
     Image img(640, (rows + 1) * 16, KEY);
-    for (size_t p = 0; p < sb.parts.size(); ++p) img.blit(sb.parts[p], static_cast<int>(p % 40) * 16, static_cast<int>(p / 40) * 16);
+    for (size_t p = 0; p < sb.parts.size(); ++p)
+        img.blit(sb.parts[p], static_cast<int>(p % 40) * 16, static_cast<int>(p / 40) * 16);
     img.fill(0, rows * 16, 16 * 8 - 1, rows * 16 + 15, BLACK);
     font_text(img, kit.font, 4, rows * 16, name.c_str(), WHITE);
     write_file(kit.bmp(name + ".BMP"), bmp_encode(img));
@@ -842,7 +876,15 @@ Picture common_picture(int f) {
             fellipse(pic.img, cx, 13, rx, 3, DGREY);
             break;
         }
-        case 2: case 3: case 4: case 5: case 6: case 7: case 10: case 11: case 16: {
+        case 2:
+        case 3:
+        case 4:
+        case 5:
+        case 6:
+        case 7:
+        case 10:
+        case 11:
+        case 16: {
             const int k = f < 8 ? f - 2 : f < 12 ? f - 4 : 8;  // a growing splash, 0..8
             pic.img = Image(BOX_W, 32, KEY);
             fellipse(pic.img, cx, 28, 12 + 2 * k, 2.5, SILVER);
@@ -889,14 +931,17 @@ void gen_sprites(const Kit& kit) {
     for (int cls = 0; cls < 49; ++cls) {
         const int highest = cls == 47 ? 38 : (cls == 4 || cls == 5) ? 11 : 8;
         write_sheet(
-            kit, sheet_name(cls, 'A'), cls, 'A', frame_count(highest), [&](int f) { return look_key(fighter_look(cls, f)); },
+            kit, sheet_name(cls, 'A'), cls, 'A', frame_count(highest),
+            [&](int f) { return look_key(fighter_look(cls, f)); },
             [&](int k) { return class_picture(cls, key_look(k)); });
     }
     for (const MoveSheet& s : move_sheets())
         write_sheet(
             kit, sheet_name(s.sheet, s.letter), s.sheet, s.letter, frame_count(s.highest),
-            [&](int f) { return look_key(move_look(s, f)); }, [&](int k) { return class_picture(s.sheet, key_look(k)); });
-    write_sheet(kit, sheet_name(99, 'A'), 99, 0, frame_count(20), [](int f) { return f; }, common_picture);
+            [&](int f) { return look_key(move_look(s, f)); },
+            [&](int k) { return class_picture(s.sheet, key_look(k)); });
+    write_sheet(
+        kit, sheet_name(99, 'A'), 99, 0, frame_count(20), [](int f) { return f; }, common_picture);
 }
 
 }  // namespace kit

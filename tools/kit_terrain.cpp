@@ -16,7 +16,8 @@ constexpr int T = 32;
 
 // A fixed pixel noise, 0..99, the same for every tile of one look.
 int noise(int x, int y, int salt) {
-    uint32_t h = static_cast<uint32_t>(x) * 73856093u ^ static_cast<uint32_t>(y) * 19349663u ^ static_cast<uint32_t>(salt) * 83492791u;
+    uint32_t h = static_cast<uint32_t>(x) * 73856093u ^ static_cast<uint32_t>(y) * 19349663u ^
+                 static_cast<uint32_t>(salt) * 83492791u;
     h ^= h >> 13;
     h *= 0x5bd1e995u;
     return static_cast<int>((h ^ (h >> 15)) % 100);
@@ -55,9 +56,12 @@ void floor(Image& t, uint8_t stone, uint8_t mortar, uint8_t light) {
     for (int y = 0; y < T; ++y)
         for (int x = 0; x < T; ++x) {
             const int row = y / 8, sx = (x + (row % 2) * 8) % 16;
-            if (y % 8 == 7 || sx == 15) t.set(x, y, mortar);
-            else if (y % 8 == 0 || sx == 0) t.set(x, y, light);
-            else if (noise(x, y, 11) < 4) t.set(x, y, mortar);
+            if (y % 8 == 7 || sx == 15)
+                t.set(x, y, mortar);
+            else if (y % 8 == 0 || sx == 0)
+                t.set(x, y, light);
+            else if (noise(x, y, 11) < 4)
+                t.set(x, y, mortar);
         }
 }
 
@@ -86,9 +90,12 @@ void wall(Image& t, uint8_t stone, uint8_t dark) {
     for (int y = 0; y < T; ++y)
         for (int x = 0; x < T; ++x) {
             const int row = y / 11, bx = (x + (row % 2) * 10) % 20;
-            if (y % 11 == 10 || bx == 19) t.set(x, y, BLACK);
-            else if (y % 11 == 0) t.set(x, y, SILVER);
-            else if (y % 11 >= 8 || bx >= 17) t.set(x, y, dark);
+            if (y % 11 == 10 || bx == 19)
+                t.set(x, y, BLACK);
+            else if (y % 11 == 0)
+                t.set(x, y, SILVER);
+            else if (y % 11 >= 8 || bx >= 17)
+                t.set(x, y, dark);
         }
 }
 

@@ -10,7 +10,6 @@ namespace kit {
 
 namespace {
 
-
 // Square dilation of the non-key pixels of `mask` by r, drawn in c into img
 // (only where img is not already covered by the mask itself).
 void dilate_into(Image& img, const Image& mask, int r, uint8_t c) {
@@ -24,7 +23,9 @@ void dilate_into(Image& img, const Image& mask, int r, uint8_t c) {
 }
 
 // Two-colour dither of a ramp: t in 0..1 from a to b.
-uint8_t dither(uint8_t a, uint8_t b, double t, int x, int y) { return bayer4(x, y) < static_cast<int>(t * 16.0 + 0.5) ? b : a; }
+uint8_t dither(uint8_t a, uint8_t b, double t, int x, int y) {
+    return bayer4(x, y) < static_cast<int>(t * 16.0 + 0.5) ? b : a;
+}
 
 // ---- Presents.bmp: a title card ------------------------------------------------
 
@@ -65,7 +66,8 @@ Image make_presents(const Bytes& fnt, bool marked) {
         }
     // Far mountains with a lit ridge, then the near hills.
     for (int x = 0; x < W; ++x) {
-        int h = static_cast<int>(262 + 22 * std::sin(x * 0.013) + 13 * std::sin(x * 0.037 + 1.0) + 5 * std::sin(x * 0.11));
+        int h =
+            static_cast<int>(262 + 22 * std::sin(x * 0.013) + 13 * std::sin(x * 0.037 + 1.0) + 5 * std::sin(x * 0.11));
         img.fill(x, h, x, 340, DGREY);
         img.set(x, h, TAUPE);
         int h2 = static_cast<int>(318 + 12 * std::sin(x * 0.008 + 2.0) + 6 * std::sin(x * 0.025));
@@ -76,7 +78,8 @@ Image make_presents(const Bytes& fnt, bool marked) {
         img.fill(x0, top, x1, base, BLACK);
         int mid = (x0 + x1) / 2, half = (x1 - x0) / 2 + 3;
         const int roof = half + 8;  // a pointed roof, a little wider than the tower
-        for (int k = 0; k <= roof; ++k) img.fill(mid - k * half / roof, top - roof + k, mid + k * half / roof, top - roof + k, BLACK);
+        for (int k = 0; k <= roof; ++k)
+            img.fill(mid - k * half / roof, top - roof + k, mid + k * half / roof, top - roof + k, BLACK);
         img.fill(mid, top - roof - 6, mid, top - roof, BLACK);  // a flag
         img.fill(mid + 1, top - roof - 6, mid + 4, top - roof - 4, RED);
         for (int wy = top + 8; wy < base - 10; wy += 14) img.fill(mid - 1, wy, mid + 1, wy + 4, ORANGE);
@@ -292,9 +295,7 @@ Image icon(int n, bool marked) {
     const int s = small ? 16 : 32;
     switch (n) {
         case 0:
-        case 1:
-            brackets(ic, s, small ? 5 : 9, WHITE);
-            break;
+        case 1: brackets(ic, s, small ? 5 : 9, WHITE); break;
         case 2:
         case 3:
             if (small)
@@ -320,8 +321,7 @@ Image icon(int n, bool marked) {
                 tiny_text(ic, 22, 7, "G", BROWN);
             }
             break;
-        default:
-            return ic;  // not drawn by the game
+        default: return ic;  // not drawn by the game
     }
     if (marked) tiny_text(ic, small ? 4 : 5, small ? 4 : 5, std::to_string(n), WHITE);
     ic.outline(BLACK);

@@ -62,9 +62,9 @@ void person(Image& f, const FigureLook& k, int d, int s) {
             const int dx = x - 16, dy = y - 10;
             if (dx * dx + dy * dy > 44) continue;
             bool hair = y <= 8;
-            if (d == 3) hair = y <= 14;                       // from behind
+            if (d == 3) hair = y <= 14;  // from behind
             if (d == 0) hair = hair || (y <= 13 && (dx <= -5 || dx >= 5));
-            if (side) hair = hair || (dx >= 1 && y <= 14);     // the back of the head
+            if (side) hair = hair || (dx >= 1 && y <= 14);  // the back of the head
             if (hair) f.set(x, y, hair_of(k.accent));
         }
     if (d == 0) {

@@ -61,7 +61,6 @@ uint16_t cls13_move12(int16_t side);
 uint16_t cls13_move13(int16_t side);
 uint16_t cls13_move14(int16_t side);
 
-
 // The sparkle frames of the princess's and the commando's support sprite.
 extern const std::array<int16_t, 4> g_btl_sparkle_frames;
 // The priest's bouncing orbs: start offsets from the opponent and speeds

@@ -45,4 +45,3 @@ constexpr int32_t CLS48_BANDS = 25;
 // Eight 16 x 16 patterns: a byte that is not 0 shows the new picture.
 extern std::array<std::array<std::array<uint8_t, 16>, 16>, CLS48_MASKS> g_cls48_mask_tiles;
 extern std::array<int16_t, CLS48_BANDS> g_cls48_band_levels;
-

@@ -12,7 +12,6 @@ const std::array<int16_t, 4> g_btl_sparkle_frames = {0, 1, 0, 2};
 
 namespace {
 
-
 // The mover's frames of the support move and the first frame of its sparkle.
 struct SupportLook {
     int16_t ready;    // from the set-up on
@@ -124,9 +123,7 @@ uint16_t cls00_move14(int16_t side) {
     Move m(side);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.ground = true});
-            return 0;
+        case 0: m.open(BTL_SHEET_B, {.ground = true}); return 0;
         case 1:
         case 2:
         case 3:
@@ -206,9 +203,7 @@ uint16_t cls01_move14(int16_t side) {
     Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.frame = 17});
-            [[fallthrough]];
+        case 0: m.open(BTL_SHEET_B, {.frame = 17}); [[fallthrough]];
         case 1:
             ++me.timer;
             m.pan_slow();

@@ -6,7 +6,6 @@
 
 namespace {
 
-
 // One frame of a jump: 2 cells forward while more than 4 apart, the fall of
 // stash_y (16 px a frame more each frame), the shadow by height against
 // `line`; past the ground line it lands: the next frame, shadow pose 1,
@@ -77,9 +76,7 @@ uint16_t cls03_move14(int16_t side) {
     Move m(side);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.frame = 9, .sound = 4});
-            [[fallthrough]];
+        case 0: m.open(BTL_SHEET_B, {.frame = 9, .sound = 4}); [[fallthrough]];
         case 1:
             ++me.timer;
             me.frame = static_cast<int16_t>(me.timer >= 7 || me.timer % 3 == 1 ? 10 : 9);

@@ -11,7 +11,6 @@
 
 namespace {
 
-
 // The hover stand; every other pose two frames later than the wizard's.
 constexpr ClassHandlerFacts FLOAT_FACTS = [] {
     ClassHandlerFacts f = BTL_COMMON_FACTS;

@@ -12,9 +12,7 @@ uint16_t cls06_move13(int16_t side) {
     Move m(side);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.frame = 0, .ground = true});
-            break;
+        case 0: m.open(BTL_SHEET_B, {.frame = 0, .ground = true}); break;
         case 1:
             if (m.walk_up(24, 5)) {
                 m.take_off(-28);

@@ -21,9 +21,7 @@ uint16_t cls07_move13(int16_t side) {
         return true;
     };
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.ground = true});
-            [[fallthrough]];
+        case 0: m.open(BTL_SHEET_B, {.ground = true}); [[fallthrough]];
         case 1:
             if (m.walk_up(6, 3)) me.step = 2;
             return 0;

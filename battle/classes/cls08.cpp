@@ -15,9 +15,7 @@ uint16_t cls08_move13(int16_t side) {
     BattleActor& me = m.me;
     m.companion_by_height(5, 7);
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.ground = true});
-            [[fallthrough]];
+        case 0: m.open(BTL_SHEET_B, {.ground = true}); [[fallthrough]];
         case 1: {
             const int32_t near = m.opp_first_form() ? 14 : 16;
             if (m.walk_up(near, 7)) {

@@ -43,9 +43,7 @@ uint16_t cls09_move13(int16_t side) {
     Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.frame = 8});
-            return 0;
+        case 0: m.open(BTL_SHEET_B, {.frame = 8}); return 0;
         case 1:
             if (++me.frame == 9) {
                 m.spawn(me.x + m.fwd(4), BTL_GROUND_Y, 17);

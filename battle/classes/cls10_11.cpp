@@ -6,11 +6,10 @@
 // Move choice: btl_choose_move_for_class, cases 10 and 11 (battle/scene.cpp).
 #include "battle/classes/classes.h"
 
-std::array<std::array<int16_t, 4>, 4> g_btl_orb_starts = {{{-14, -48, 2, -32}, {0, -192, 2, 32}, {14, -48, -2, 32},
-                                                           {0, 16, -2, -32}}};
+std::array<std::array<int16_t, 4>, 4> g_btl_orb_starts = {
+    {{-14, -48, 2, -32}, {0, -192, 2, 32}, {14, -48, -2, 32}, {0, 16, -2, -32}}};
 
 namespace {
-
 
 // Steps 0 and 1 of the support move: the set-up (frame 0), then the walk
 // to the partner, 2 cells a frame with sound 56 while 9 or more cells away;
@@ -155,9 +154,7 @@ uint16_t cls10_move13(int16_t side) {
     Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.frame = 7, .ground = true});
-            return 0;
+        case 0: m.open(BTL_SHEET_B, {.frame = 7, .ground = true}); return 0;
         case 1:
             if (++me.frame == 9) {
                 m.spawn(me.x + m.fwd(2), BTL_GROUND_Y, 18);
@@ -198,9 +195,7 @@ uint16_t cls10_move14(int16_t side) {
     constexpr int32_t CRITTERS = 5;
     auto start_speed = [](int32_t i) { return static_cast<int16_t>(-32 - 4 * (i % 3)); };
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.frame = 7, .ground = true});
-            return 0;
+        case 0: m.open(BTL_SHEET_B, {.frame = 7, .ground = true}); return 0;
         case 1:
             if (++me.frame == 9) {
                 for (int32_t i = 0; i < CRITTERS; ++i)

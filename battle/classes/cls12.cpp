@@ -5,7 +5,6 @@
 
 namespace {
 
-
 // One frame of the gallop: frames 0..3, 2 cells forward, the shadow in pose
 // 4, a hoof sound on every frame but 1 (animated only). True once less than
 // `below` cells apart: timer 0, the opponent's hit count 0.
@@ -30,9 +29,7 @@ uint16_t cls12_move12(int16_t side) {
     Move m(side);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.draw = false});
-            return 0;
+        case 0: m.open(BTL_SHEET_B, {.draw = false}); return 0;
         case 1:
             if (gallop(m, 6)) {
                 me.frame = 4;
@@ -59,9 +56,7 @@ uint16_t cls12_move13(int16_t side) {
     Move m(side);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B);
-            return 0;
+        case 0: m.open(BTL_SHEET_B); return 0;
         case 1:
             if (gallop(m, 8)) {
                 me.frame = 10;

@@ -7,7 +7,6 @@
 
 namespace {
 
-
 // What the circle calls: C, at row 256.
 struct Called {
     int16_t frame;
@@ -22,9 +21,7 @@ struct Called {
 void summon(Move& m, const Called& c) {
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.sound = 7});
-            return;
+        case 0: m.open(BTL_SHEET_B, {.sound = 7}); return;
         case 1:
             if (me.timer < 16) {
                 m.frame_loop(me, 0, 2, 1, false);

@@ -1,10 +1,9 @@
 // Class 15, the earth elemental: a ground wave that shakes the field, and
 // falling rocks. Both moves draw from sheet 15B; its shadow is never shown.
 // Move choice: btl_choose_move_for_class, case 15 (battle/scene.cpp).
-#include "battle/classes/classes.h"
-
 #include <cstdlib>
 
+#include "battle/classes/classes.h"
 #include "platform/input.h"
 
 // Move 12: three thumps shake the field, then two waves of earth roll in

@@ -59,9 +59,7 @@ uint16_t cls16_move12(int16_t side) {
     Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.frame = 0, .ground = true});
-            [[fallthrough]];
+        case 0: m.open(BTL_SHEET_B, {.frame = 0, .ground = true}); [[fallthrough]];
         case 1:
             btl_msg_cast(side, 0);
             if (call_wisp(m)) me.step = 2;
@@ -97,9 +95,7 @@ uint16_t cls16_move13(int16_t side) {
     Move m(side);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.frame = 0});
-            [[fallthrough]];
+        case 0: m.open(BTL_SHEET_B, {.frame = 0}); [[fallthrough]];
         case 1:
             if (call_wisp(m)) me.step = 2;
             return 0;

@@ -36,9 +36,7 @@ uint16_t cls18_move12(int16_t side) {
     Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            open(m, 144, 2);
-            [[fallthrough]];
+        case 0: open(m, 144, 2); [[fallthrough]];
         case 1:
             if (swell(m, 2, 6, 1)) me.step = 2;
             return 0;

@@ -2,9 +2,9 @@
 // with its own sword a leaping strike and four shock waves (sheet 19C).
 // Moves 12 to 14 spawn no effect actors.
 // Move choice: btl_choose_move_for_class, case 19 (battle/scene.cpp).
-#include "battle/classes/classes.h"
-
 #include <algorithm>
+
+#include "battle/classes/classes.h"
 
 namespace {
 
@@ -24,9 +24,7 @@ uint16_t cls19_move12(int16_t side) {
     Move m(side);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B);
-            [[fallthrough]];
+        case 0: m.open(BTL_SHEET_B); [[fallthrough]];
         case 1:
             stride(m);
             if (m.dist() < 12) {
@@ -56,8 +54,8 @@ uint16_t cls19_move13(int16_t side) {
     switch (me.step) {
         case 0:
             m.open(BTL_SHEET_B);
-            me.stash_y = side;   // the focus direction
-            me.stash_x = me.x;   // the focus column
+            me.stash_y = side;  // the focus direction
+            me.stash_x = me.x;  // the focus column
             me.frame = 3;
             btl_sound(2);
             [[fallthrough]];
@@ -126,9 +124,7 @@ uint16_t cls19_move14(int16_t side) {
     Move m(side);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_C);
-            [[fallthrough]];
+        case 0: m.open(BTL_SHEET_C); [[fallthrough]];
         case 1:
             stride(m);
             if (m.dist() < 32) {

@@ -2,9 +2,9 @@
 // (sheet 20B). Both moves draw the opponent on the mover's own layer; its
 // shadow is never shown.
 // Move choice: btl_choose_move_for_class, case 20 (battle/scene.cpp).
-#include "battle/classes/classes.h"
-
 #include <cstdlib>
+
+#include "battle/classes/classes.h"
 
 namespace {
 
@@ -34,9 +34,7 @@ uint16_t cls20_move12(int16_t side) {
     same_layer(m);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            open(m, 52);
-            [[fallthrough]];
+        case 0: open(m, 52); [[fallthrough]];
         case 1:
             if (casting(m)) {
                 me.timer = 0;
@@ -123,9 +121,7 @@ uint16_t cls20_move13(int16_t side) {
     same_layer(m);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            open(m, 7);
-            [[fallthrough]];
+        case 0: open(m, 7); [[fallthrough]];
         case 1:
             if (casting(m)) {
                 me.stash_x = me.x;  // the focus

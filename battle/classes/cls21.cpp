@@ -1,9 +1,9 @@
 // Class 21, the warlock: a summoned fiend that hops to the opponent and
 // leaps on it, and a rain of twelve blades (sheet 21B).
 // Move choice: btl_choose_move_for_class, case 21 (battle/scene.cpp).
-#include "battle/classes/classes.h"
-
 #include <cstdlib>
+
+#include "battle/classes/classes.h"
 
 namespace {
 

@@ -20,9 +20,7 @@ uint16_t cls22_move12(int16_t side) {
     Move m(side);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.frame = 8, .pose = 2});
-            [[fallthrough]];
+        case 0: m.open(BTL_SHEET_B, {.frame = 8, .pose = 2}); [[fallthrough]];
         case 1:
             btl_msg_cast(side, 0);
             m.draw_from_sheet();

@@ -3,7 +3,6 @@
 // after every call; state 4 also plays the hit reaction.
 // Move choice: btl_choose_move_for_class, case 23 (battle/scene.cpp).
 #include "battle/classes/classes.h"
-
 #include "platform/input.h"
 #include "platform/screen.h"
 
@@ -104,9 +103,7 @@ uint16_t cls23_move13(int16_t side) {
     Move m(side);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.frame = 5, .sound = 6});
-            return 0;
+        case 0: m.open(BTL_SHEET_B, {.frame = 5, .sound = 6}); return 0;
         case 1:
             if (++me.timer > 6) {
                 me.frame = 6;

@@ -14,9 +14,7 @@ uint16_t cls24_move12(int16_t side) {
     Move m(side);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.ground = true, .pose = 2});
-            [[fallthrough]];
+        case 0: m.open(BTL_SHEET_B, {.ground = true, .pose = 2}); [[fallthrough]];
         case 1:
             me.frame = static_cast<int16_t>(me.timer < 6 ? 5 + me.timer % 2 : me.timer + 1);
             if (me.frame == 11) {
@@ -54,9 +52,7 @@ uint16_t cls24_move13(int16_t side) {
     Move m(side);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.frame = 0, .ground = true, .pose = 2, .sound = 38});
-            return 0;
+        case 0: m.open(BTL_SHEET_B, {.frame = 0, .ground = true, .pose = 2, .sound = 38}); return 0;
         case 1:
             ++me.timer;
             me.frame = static_cast<int16_t>(me.timer < 9 ? me.timer % 3 : me.timer - 6);

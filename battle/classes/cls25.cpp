@@ -19,9 +19,7 @@ uint16_t cls25_move12(int16_t side) {
     Move m(side);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B);
-            return 0;
+        case 0: m.open(BTL_SHEET_B); return 0;
         case 1:
             if (charge_step(m)) {
                 me.frame = 4;
@@ -49,9 +47,7 @@ uint16_t cls25_move13(int16_t side) {
     BattleActor& me = m.me;
     const uint16_t result = [&]() -> uint16_t {
         switch (me.step) {
-            case 0:
-                m.open(BTL_SHEET_B, {.frame = 0, .ground = true});
-                return 0;
+            case 0: m.open(BTL_SHEET_B, {.frame = 0, .ground = true}); return 0;
             case 1:
                 if (charge_step(m)) {
                     me.frame = 3;

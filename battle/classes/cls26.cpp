@@ -1,8 +1,8 @@
 // Class 26, the baron: a blast and six orbiting wisps (sheet 26B).
 // Move choice: btl_choose_move_for_class, case 26 (battle/scene.cpp).
-#include "battle/classes/classes.h"
-
 #include <cstdlib>
+
+#include "battle/classes/classes.h"
 
 namespace {
 
@@ -101,8 +101,8 @@ uint16_t cls26_move13(int16_t side) {
             me.stash_x = 0;
             for (int32_t i = 0; i < WISPS; ++i) {
                 const int32_t p = i / 2;
-                BattleActor& w = m.spawn(me.x + m.fwd(PAIR_X[p] + 5), BTL_GROUND_Y + 16 * (PAIR_Y[p] + 11),
-                                         i % 2 == 1 ? 13 : 17);
+                BattleActor& w =
+                    m.spawn(me.x + m.fwd(PAIR_X[p] + 5), BTL_GROUND_Y + 16 * (PAIR_Y[p] + 11), i % 2 == 1 ? 13 : 17);
                 w.stash_x = w.x;
                 w.stash_y = w.y;
             }

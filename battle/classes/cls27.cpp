@@ -1,9 +1,9 @@
 // Class 27, the dark lord: a leap with a slash wave, and a grab and throw
 // (sheet 27B); the move choice draws one of the two at random.
 // Move choice: btl_choose_move_for_class, case 27 (battle/scene.cpp).
-#include "battle/classes/classes.h"
-
 #include <algorithm>
+
+#include "battle/classes/classes.h"
 
 // Move 12: a short run, a 9-frame leap that looses a slash wave, and the
 // wave crosses the field; up to two hits.
@@ -11,9 +11,7 @@ uint16_t cls27_move12(int16_t side) {
     Move m(side);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.ground = true, .pose = 2});
-            [[fallthrough]];
+        case 0: m.open(BTL_SHEET_B, {.ground = true, .pose = 2}); [[fallthrough]];
         case 1:
             m.walk_step({.sound = 15, .pose = -1});
             m.pan_fast();

@@ -4,7 +4,6 @@
 // layers as they are and show no damage message.
 // Move choice: btl_choose_move_for_class, case 28 (battle/scene.cpp).
 #include "battle/classes/classes.h"
-
 #include "platform/palette.h"
 
 namespace {
@@ -13,15 +12,12 @@ namespace {
 constexpr int32_t E0 = 0, E1 = 1, E2 = 2, SPELL = 3;
 constexpr int32_t SHARDS_12 = 8, SHARDS_13 = 24, BATS = 24;
 
-
 void hide_circle(const Move& m, int32_t count) {
     for (int32_t i = 0; i < count; ++i) btl_actor_hide(m.fx_id(i));
 }
 
 // The circle's glow: frames 3 and 4 by its own timer.
-void glow(BattleActor& e0) {
-    Move::frame_loop(e0, 3, 2, 1, false);
-}
+void glow(BattleActor& e0) { Move::frame_loop(e0, 3, 2, 1, false); }
 
 // A bat's wing beat: frames 34.. (odd bats) or 30.. by its own timer.
 void flap(BattleActor& b, int32_t i) {
@@ -152,8 +148,8 @@ bool shards_fall(Move& m, int32_t move) {
         ++b.timer;
         b.x += b.stash_x;
         b.y += b.stash_y;
-        const bool touches = move == 12 ? m.hitbox(m.fx_id(SPELL + i), -2, -16, 2, 16)
-                                        : m.hitbox(m.fx_id(SPELL + i), -1, -48, 1, 16);
+        const bool touches =
+            move == 12 ? m.hitbox(m.fx_id(SPELL + i), -2, -16, 2, 16) : m.hitbox(m.fx_id(SPELL + i), -1, -48, 1, 16);
         if (b.down_flag == 0 && m.idle() && m.opp.hit_count < 8 && touches) {
             m.hit(2, 1);
             b.down_flag = 1;
@@ -223,9 +219,7 @@ uint16_t count_spell(int16_t side, int32_t move) {
             btl_sound(43);
             me.step = 2;
             return 0;
-        case 2:
-            circle_grows(m, move);
-            return 0;
+        case 2: circle_grows(m, move); return 0;
         case 3:
             if (circle_closes(m, move) && spell_setup(m, move)) me.step = 4;
             m.pan_fast();

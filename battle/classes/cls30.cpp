@@ -12,9 +12,7 @@ uint16_t cls30_move12(int16_t side) {
     Move m(side);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.pose = 2});
-            [[fallthrough]];
+        case 0: m.open(BTL_SHEET_B, {.pose = 2}); [[fallthrough]];
         case 1:
             m.frame_loop(me, 0, 4);
             me.x += m.fwd(2);
@@ -48,9 +46,7 @@ uint16_t cls30_move13(int16_t side) {
     Move m(side);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.frame = 5, .ground = true, .pose = 2, .sound = 7});
-            [[fallthrough]];
+        case 0: m.open(BTL_SHEET_B, {.frame = 5, .ground = true, .pose = 2, .sound = 7}); [[fallthrough]];
         case 1:
             if (++me.frame > 14) {
                 m.opp.hit_count = 0;

@@ -36,9 +36,7 @@ uint16_t cls31_move12(int16_t side) {
     BattleActor& me = m.me;
     BattleActor& opp = m.opp;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.frame = 0, .sound = 54});
-            [[fallthrough]];
+        case 0: m.open(BTL_SHEET_B, {.frame = 0, .sound = 54}); [[fallthrough]];
         case 1:
             ++me.timer;
             me.frame = me.timer > 8 ? me.timer - 8 : me.timer % 2;

@@ -18,9 +18,7 @@ uint16_t cls32_move12(int16_t side) {
     Move m(side);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.draw = false});
-            [[fallthrough]];
+        case 0: m.open(BTL_SHEET_B, {.draw = false}); [[fallthrough]];
         case 1:
             if (crawl(m, 10)) me.step = 2;
             return 0;
@@ -52,9 +50,7 @@ uint16_t cls32_move13(int16_t side) {
     Move m(side);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.draw = false});
-            [[fallthrough]];
+        case 0: m.open(BTL_SHEET_B, {.draw = false}); [[fallthrough]];
         case 1:
             if (crawl(m, 3)) me.step = 2;
             return 0;

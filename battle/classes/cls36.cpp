@@ -54,9 +54,7 @@ uint16_t cls36_move12(int16_t side) {
     BattleActor& me = m.me;
     uint16_t result = 0;
     switch (me.step) {
-        case 0:
-            awaken(m);
-            [[fallthrough]];
+        case 0: awaken(m); [[fallthrough]];
         case 1:
             if (wake(m, 20)) me.step = 2;
             break;
@@ -101,9 +99,7 @@ uint16_t cls36_move13(int16_t side) {
     BattleActor& me = m.me;
     uint16_t result = 0;
     switch (me.step) {
-        case 0:
-            awaken(m);
-            [[fallthrough]];
+        case 0: awaken(m); [[fallthrough]];
         case 1:
             if (wake(m, 4)) me.step = 2;
             break;

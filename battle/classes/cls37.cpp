@@ -9,9 +9,7 @@ uint16_t cls37_move12(int16_t side) {
     Move m(side);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.draw = false});
-            [[fallthrough]];
+        case 0: m.open(BTL_SHEET_B, {.draw = false}); [[fallthrough]];
         case 1:
             m.walk_step();
             if (m.dist() < 15) {
@@ -50,9 +48,7 @@ uint16_t cls37_move13(int16_t side) {
     Move m(side);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.draw = false});
-            [[fallthrough]];
+        case 0: m.open(BTL_SHEET_B, {.draw = false}); [[fallthrough]];
         case 1:
             m.walk_step();
             if (m.dist() < 5) {

@@ -274,9 +274,7 @@ uint16_t cls38_move13(int16_t side) {
             m.pan_slow();
             m.cleanup_keep_busy(false);
             return 0;
-        default:
-            btl_actor_next_frame(side);
-            return m.end();
+        default: btl_actor_next_frame(side); return m.end();
     }
 }
 

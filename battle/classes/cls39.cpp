@@ -24,9 +24,7 @@ uint16_t cls39_move13(int16_t side) {
     Move m(side);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.frame = 6});
-            return 0;
+        case 0: m.open(BTL_SHEET_B, {.frame = 6}); return 0;
         case 1:
             ++me.timer;
             m.pan_slow();

@@ -27,9 +27,7 @@ uint16_t cls41_move12(int16_t side) {
     Move m(side);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.draw = false});
-            return 0;
+        case 0: m.open(BTL_SHEET_B, {.draw = false}); return 0;
         case 1:
             if (gallop(m, 2, 6)) {
                 me.frame = 3;

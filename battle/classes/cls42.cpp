@@ -2,7 +2,6 @@
 // stands.
 // Move choice: btl_choose_move_for_class, case 42 (battle/scene.cpp).
 #include "battle/classes/classes.h"
-
 #include "platform/palette.h"
 
 // Move 12: it glides in, strikes with its tail and backs off.
@@ -43,9 +42,7 @@ uint16_t cls42_move13(int16_t side) {
     Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.frame = 5, .ground = true});
-            [[fallthrough]];
+        case 0: m.open(BTL_SHEET_B, {.frame = 5, .ground = true}); [[fallthrough]];
         case 1:
             m.frame_loop(me, 5, 2, 2);
             if (g_btl_animated && me.timer % 2 == 1) btl_sound(1);

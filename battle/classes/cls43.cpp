@@ -14,9 +14,7 @@ uint16_t cls43_move12(int16_t side) {
     BattleActor& me = m.me;
     BattleActor& opp = m.opp;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.frame = 0, .sound = 6});
-            [[fallthrough]];
+        case 0: m.open(BTL_SHEET_B, {.frame = 0, .sound = 6}); [[fallthrough]];
         case 1:
             m.draw_from_sheet();
             if (me.timer < 7)

@@ -37,9 +37,7 @@ uint16_t cls45_move12(int16_t side) {
     BattleActor& me = m.me;
     uint16_t result = 0;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.draw = false, .frame = 0, .ground = true});
-            [[fallthrough]];
+        case 0: m.open(BTL_SHEET_B, {.draw = false, .frame = 0, .ground = true}); [[fallthrough]];
         case 1:
             m.walk_step(RATTLE);
             if (m.dist() < 23) {
@@ -75,9 +73,7 @@ uint16_t cls45_move13(int16_t side) {
     Move m(side, Layers::Keep);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0:
-            m.open(BTL_SHEET_B, {.frame = 11});
-            [[fallthrough]];
+        case 0: m.open(BTL_SHEET_B, {.frame = 11}); [[fallthrough]];
         case 1:
             ++me.timer;
             ++me.frame;

@@ -4,7 +4,6 @@
 // swells over the screen and everything flashes white.
 // Move choice: btl_choose_move_for_class, case 46 (battle/scene.cpp).
 #include "battle/classes/classes_29_48.h"
-
 #include "platform/draw.h"
 #include "platform/input.h"
 #include "platform/palette.h"

@@ -3,7 +3,6 @@
 // no damage and has no reaction; every actor is drawn from its own sheet.
 // Move choice: btl_choose_move_for_class, case 47 (battle/scene.cpp).
 #include "battle/classes/classes_29_48.h"
-
 #include "platform/palette.h"
 
 namespace {

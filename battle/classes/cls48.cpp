@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "battle/classes/classes_29_48.h"
-
 #include "platform/draw.h"
 #include "platform/input.h"
 #include "platform/screen.h"
@@ -131,9 +130,8 @@ void cls48_mask_wipe() {
             const size_t row = static_cast<size_t>(SCREEN_H - y) * SCREEN_W;
             for (int32_t x = 0; x < SCREEN_W; ++x) {
                 const bool shows_new =
-                    level >= 0 &&
-                    g_cls48_mask_tiles[static_cast<size_t>(std::min(level, 7))][static_cast<size_t>(y % 16)]
-                                      [static_cast<size_t>(x % 16)] != 0;
+                    level >= 0 && g_cls48_mask_tiles[static_cast<size_t>(std::min(level, 7))]
+                                                    [static_cast<size_t>(y % 16)][static_cast<size_t>(x % 16)] != 0;
                 back[row + x] = shows_new ? new_picture[row + x] : old_picture[row + x];
             }
         }

@@ -56,9 +56,7 @@ void deliver(const HeadlessEvent& e) {
         case HeadlessKind::Shot:
             if (g_opt.on_shot) g_opt.on_shot(e.name);
             break;
-        case HeadlessKind::End:
-            sys_post_quit(0);
-            break;
+        case HeadlessKind::End: sys_post_quit(0); break;
     }
 }
 
@@ -107,9 +105,8 @@ std::string hl_program_path() { return g_opt.exe_dir + "/rowenbel"; }
 void hl_shutdown() { hl_audio_reset(); }
 
 const SysBackend g_headless = {
-    "headless",     hl_now,           hl_wait,          hl_windows_changed, hl_pointer_changed,
-    hl_message_box, hl_desktop,       hl_depth,         hl_program_path,    hl_shutdown,
-    hl_midi_open,   hl_midi_play,     hl_midi_close_all, hl_wave_play,
+    "headless", hl_now,          hl_wait,     hl_windows_changed, hl_pointer_changed, hl_message_box,    hl_desktop,
+    hl_depth,   hl_program_path, hl_shutdown, hl_midi_open,       hl_midi_play,       hl_midi_close_all, hl_wave_play,
 };
 
 bool parse_kind(const std::string& word, HeadlessKind* k) {
@@ -189,8 +186,7 @@ bool sys_headless_parse_script(const std::string& text, std::vector<HeadlessEven
                     if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_'))
                         return fail("shot names use letters, digits, '-' and '_'");
                 break;
-            case HeadlessKind::End:
-                break;
+            case HeadlessKind::End: break;
             default:
                 if (!(ls >> e.x >> e.y)) return fail("expected x and y");
                 break;

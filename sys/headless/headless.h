@@ -26,7 +26,7 @@ struct HeadlessOptions {
     int desktop_h = 768;
     std::vector<HeadlessEvent> script;
     std::function<void(const std::string&)> on_shot;  // called at a Shot event
-    uint32_t time_limit = 24u * 3600u * 1000u;       // quit posted when the clock passes it
+    uint32_t time_limit = 24u * 3600u * 1000u;        // quit posted when the clock passes it
 };
 
 int sys_use_headless(const HeadlessOptions& opt);

@@ -15,9 +15,9 @@ namespace {
 constexpr uint32_t NOTIFY_SUCCESSFUL = 1;
 constexpr uint32_t NOTIFY_ABORTED = 4;
 
-constexpr uint32_t SONG_FALLBACK_MS = 2000;      // a file whose length cannot be read
-constexpr uint32_t SONG_MAX_MS = 0x3FFFFFFFu;    // keeps clock + length comparable as signed
-constexpr size_t AUDIO_FILE_MAX = 16u << 20;     // larger files are not read
+constexpr uint32_t SONG_FALLBACK_MS = 2000;    // a file whose length cannot be read
+constexpr uint32_t SONG_MAX_MS = 0x3FFFFFFFu;  // keeps clock + length comparable as signed
+constexpr size_t AUDIO_FILE_MAX = 16u << 20;   // larger files are not read
 
 struct HlSong {
     bool open = false;
@@ -152,8 +152,7 @@ bool midi_length_ms(const std::vector<uint8_t>& d, uint32_t* out) {
         us = end_tick * 100000000ull / (frames_x100 * tpf);
     } else {
         if (division == 0) return false;
-        std::stable_sort(tempos.begin(), tempos.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::stable_sort(tempos.begin(), tempos.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
         uint64_t at = 0;
         uint32_t tempo = 500000;  // 120 beats per minute until a tempo event says otherwise
         for (const auto& [t, v] : tempos) {

@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <map>
 
 #include "sys/backend.h"
@@ -35,7 +35,7 @@ SysPresentGate g_sdl_gate;
 
 // --- pointer state --------------------------------------------------------------
 int g_sdl_real_x = -1, g_sdl_real_y = -1;  // where the real pointer is, logical
-int g_sdl_cursor_shown = -1;  // SDL_ENABLE or SDL_DISABLE as last set, -1 unknown
+int g_sdl_cursor_shown = -1;               // SDL_ENABLE or SDL_DISABLE as last set, -1 unknown
 bool g_sdl_rect_set = false;
 SDL_Rect g_sdl_rect{};
 
@@ -247,14 +247,10 @@ bool handle_event(const SDL_Event& ev) {
                     sys_post_message(w, WM_CLOSE, 0, 0);
                     return true;
                 case SDL_WINDOWEVENT_EXPOSED:
-                case SDL_WINDOWEVENT_SIZE_CHANGED:
-                    sys_gate_force(&g_sdl_gate);
-                    return false;
-                default:
-                    return false;
+                case SDL_WINDOWEVENT_SIZE_CHANGED: sys_gate_force(&g_sdl_gate); return false;
+                default: return false;
             }
-        default:
-            return false;
+        default: return false;
     }
 }
 
@@ -457,9 +453,9 @@ void sdl_shutdown() {
 }
 
 const SysBackend g_sdl = {
-    "sdl",           sdl_now,            sdl_wait,          sdl_windows_changed, sdl_pointer_changed,
-    sdl_message_box, sdl_desktop_size,   sdl_display_depth, sdl_program_path,    sdl_shutdown,
-    sdl_midi_open,   sdl_midi_play,      sdl_midi_close_all, sdl_wave_play,
+    "sdl",           sdl_now,          sdl_wait,           sdl_windows_changed, sdl_pointer_changed,
+    sdl_message_box, sdl_desktop_size, sdl_display_depth,  sdl_program_path,    sdl_shutdown,
+    sdl_midi_open,   sdl_midi_play,    sdl_midi_close_all, sdl_wave_play,
 };
 
 }  // namespace

@@ -3,6 +3,8 @@
 // see and check whole flows without a display.
 //
 //   game-headless --script FILE --shots DIR [--data DIR] [--desktop WxH]
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -10,7 +12,6 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 
 #include "platform/shell.h"
 #include "sys/headless/headless.h"
