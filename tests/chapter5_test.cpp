@@ -572,35 +572,18 @@ TEST_F(Chapter5Test, TheSpiritsFinalBlowLeavesTheLastPictureOnTheScreen) {
     // " 턴 종료 ", "예"); the spirit acts first in the enemy phase, and every
     // wait of its battle and of the ending is answered.
     int step = 0;
-    uint32_t since = 0;
+    MenuTurnEnd turn_end;
     start_polling([&] {
-        const uint32_t now = sys_headless_clock();
         switch (step) {
             case 0:
                 if (window_shown("*턴4：쿠시나일행의 행동")) {
                     click_view(300, 300);
                     step = 1;
-                    since = now;
+                    turn_end.since = sys_headless_clock();
                 }
                 break;
             case 1:
-                if (now - since > 200) {
-                    rclick_view(200, 200);
-                    step = 2;
-                }
-                break;
-            case 2:
-                if (g_menu_chip_set == 1) {
-                    click_view(250, 210, 50);
-                    step = 3;
-                    since = now;
-                }
-                break;
-            case 3:
-                if (now - since > 400) {
-                    click_view(400, 190);
-                    step = 4;
-                }
+                if (end_turn_by_menu(turn_end)) step = 2;
                 break;
             default: click_view(320, 200); break;
         }

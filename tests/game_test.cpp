@@ -73,8 +73,8 @@ protected:
 
 TEST_F(GameTest, WholeFlowOfTheFirstTurnOfChapter1) {
     int step = 0;
-    uint32_t since = 0;
-    bool card_seen = false, banner_seen = false, menu_seen = false, enemy_banner_seen = false, turn2_seen = false;
+    MenuTurnEnd turn_end;
+    bool card_seen = false, banner_seen = false, enemy_banner_seen = false, turn2_seen = false;
     int card_view_x = -1, card_view_y = -1;
     std::array<std::pair<int, int>, UNIT_PARTY_SLOTS> party_at_phase{};
     start_polling([&] {
@@ -96,30 +96,13 @@ TEST_F(GameTest, WholeFlowOfTheFirstTurnOfChapter1) {
                     banner_seen = true;
                     click_view(300, 300);
                     step = 2;
-                    since = now;
+                    turn_end.since = now;
                 } else {
                     click_view(300, 300, 0);  // the first turn's message
                 }
                 break;
             case 2:
-                if (now - since > 200) {
-                    rclick_view(200, 200);  // the map command menu
-                    step = 3;
-                }
-                break;
-            case 3:
-                if (g_menu_chip_set == 1) {
-                    menu_seen = true;
-                    click_view(250, 210, 50);  // " 턴 종료 "
-                    step = 4;
-                    since = now;
-                }
-                break;
-            case 4:
-                if (now - since > 400) {
-                    click_view(400, 190);  // "예"
-                    step = 5;
-                }
+                if (end_turn_by_menu(turn_end)) step = 5;
                 break;
             case 5:
                 if (g_enemy_phase == 1 && window_shown("*적의 행동")) {
@@ -151,7 +134,7 @@ TEST_F(GameTest, WholeFlowOfTheFirstTurnOfChapter1) {
     EXPECT_EQ(g_sfx_enabled, 1);
     EXPECT_TRUE(card_seen);
     EXPECT_TRUE(banner_seen);
-    EXPECT_TRUE(menu_seen);
+    EXPECT_TRUE(turn_end.menu_seen);
     EXPECT_TRUE(enemy_banner_seen);
     EXPECT_TRUE(turn2_seen);
     // The intro scroll came back from the enemies to the party's first unit.

@@ -72,6 +72,40 @@ protected:
     // shows view line 0 at client line 48).
     void click_view(int x, int y, uint32_t delay = 5) { at(delay, HeadlessKind::Click, x, y + 48); }
     void rclick_view(int x, int y, uint32_t delay = 5) { at(delay, HeadlessKind::RClick, x, y + 48); }
+    // Ends the turn as the player does, one step a poll: 200 ms after
+    // start, a right click on the map for its command menu; once the menu
+    // is drawn, " 턴 종료 " (its first line, row 10); 400 ms later "예"
+    // (columns 48..53 of row 9). True on the poll that clicks "예".
+    struct MenuTurnEnd {
+        int step = 0;
+        uint32_t since = 0;
+        bool menu_seen = false;
+    };
+    bool end_turn_by_menu(MenuTurnEnd& t) {
+        const uint32_t now = sys_headless_clock();
+        switch (t.step) {
+            case 0:
+                if (now - t.since > 200) {
+                    rclick_view(200, 200);
+                    t.step = 1;
+                }
+                return false;
+            case 1:
+                if (g_menu_chip_set == 1) {
+                    t.menu_seen = true;
+                    click_view(250, 210, 50);
+                    t.step = 2;
+                    t.since = now;
+                }
+                return false;
+            case 2:
+                if (now - t.since <= 400) return false;
+                click_view(400, 190);
+                t.step = 3;
+                return true;
+            default: return false;
+        }
+    }
     void end_soon() {
         polling = false;
         at(5, HeadlessKind::End);

@@ -255,38 +255,21 @@ TEST_F(TurnStageTest, PickOffASmallMapIsIgnored) {
 class TurnEndTest : public TurnStageTest {
 protected:
     int step = 0;
-    uint32_t since = 0;
+    MenuTurnEnd turn_end;
     void drive_to_enemy_phase(std::function<void()> in_enemy_phase) {
         start_polling([this, in_enemy_phase] {
-            const uint32_t now = sys_headless_clock();
             switch (step) {
                 case 0:
                     if (window_shown("*턴1：쿠시나일행의 행동")) {
                         click_view(300, 300);
                         step = 1;
-                        since = now;
+                        turn_end.since = sys_headless_clock();
                     } else if (g_cursor_shape == 5 || g_cursor_shape == 6) {
                         click_view(300, 300, 0);  // the first turn's message
                     }
                     break;
                 case 1:
-                    if (now - since > 200) {
-                        rclick_view(200, 200);
-                        step = 2;
-                    }
-                    break;
-                case 2:
-                    if (g_menu_chip_set == 1) {
-                        click_view(250, 210, 50);  // " 턴 종료 ", the first line at row 10
-                        step = 3;
-                        since = now;
-                    }
-                    break;
-                case 3:
-                    if (now - since > 400) {
-                        click_view(400, 190);  // "예", columns 48..53 of row 9
-                        step = 4;
-                    }
+                    if (end_turn_by_menu(turn_end)) step = 4;
                     break;
                 case 4:
                     if (g_enemy_phase == 1) {
@@ -303,6 +286,7 @@ protected:
 TEST_F(TurnEndTest, SpiritActsFirstTowardCharacter8OrWithoutAGoal) {
     for (bool with_summoner : {true, false}) {
         step = 0;
+        turn_end = {};
         set_up_stage(0);
         // The spirit of class 16 pays 4 on every passable ground; its
         // summoner stands 4 cells to its right.
