@@ -17,10 +17,6 @@ std::array<UnitRecord*, UNIT_TARGET_MAX> g_unit_target_list{};
 
 namespace {
 
-bool support_unit(const UnitRecord* u) {
-    return u->stats.char_id == CHAR_LEADER || u->stats.char_id == CHAR_NOS || u->stats.class_id == CLASS_AIR_SPIRIT;
-}
-
 uint32_t reach_flags(const UnitRecord* u) {
     uint32_t f = item_get(u->stats.weapon).flags;
     if ((f & ITEM_AREA) && u->charged) f = 7;
@@ -40,7 +36,7 @@ void finish(UnitRecord* a, UnitRecord* t) {
 int32_t btl_find_targets(int32_t x, int32_t y, UnitRecord* a, int32_t mode) {
     if (!a) return 0;
     const uint32_t f = reach_flags(a);
-    const bool support = support_unit(a);
+    const bool support = unit_is_healer(a);
     static constexpr int32_t STEP[4][2] = {{1, 1}, {-1, 1}, {-1, -1}, {1, -1}};
     int32_t n = 0;
     for (int32_t r = 1; r <= 3; ++r) {
@@ -75,7 +71,7 @@ int32_t btl_find_targets(int32_t x, int32_t y, UnitRecord* a, int32_t mode) {
 }
 
 int32_t btl_mark_targets(UnitRecord* a) {
-    const bool support = support_unit(a) || a->stats.char_id == CHAR_WINIA;
+    const bool support = unit_is_healer(a) || a->stats.char_id == CHAR_WINIA;
     if (map_on_map(a->x, a->y)) g_occupancy.cells[a->y * MAP_SIDE + a->x] |= OCC_MARK_A | OCC_MARK_B;
     const int32_t n = btl_find_targets(a->x, a->y, a, support ? 3 : 2);
     for (int32_t i = 0; i < n; ++i) {
@@ -134,7 +130,7 @@ void btl_attack_command(UnitRecord* a, UnitRecord* t) {
     }
     if (t->stats.hp == 0) ++a->victories;
     if (t->stats.hp == 0 && t->stats.ai_mode > 0 && t->stats.char_id != CHAR_LAST_ENEMY) map_move_unit_step(t, 6);
-    if (a->stats.ai_mode == 0 && unit_class_is_spirit(a->stats.class_id) && a->stats.hp == 0) map_move_unit_step(a, 6);
+    if (unit_is_summoned_spirit(a) && a->stats.hp == 0) map_move_unit_step(a, 6);
     g_colour_cycle_block = 0;
     scn_after_battle(a, t);
     finish(a, t);

@@ -36,10 +36,6 @@ bool party_slot(const UnitRecord* u) { return slot_of(u) < UNIT_PARTY_SLOTS; }
 // Sides by slot: 0..17 against 18..61.
 bool hostile(const UnitRecord* a, const UnitRecord* b) { return party_slot(a) != party_slot(b); }
 
-bool is_spirit(const UnitRecord* u) { return u->stats.ai_mode == 0 && unit_class_is_spirit(u->stats.class_id); }
-bool is_healer(const UnitRecord* u) {
-    return u->stats.char_id == CHAR_LEADER || u->stats.char_id == CHAR_NOS || u->stats.class_id == CLASS_AIR_SPIRIT;
-}
 bool wounded(const UnitRecord* u) { return u->stats.hp < u->stats.max_hp * 5 / 10; }
 bool healing_terrain(int32_t t) { return t == 5 || t == 8; }
 
@@ -80,7 +76,8 @@ int32_t pick_distance(const bool found[4], const int32_t pct[4], uint32_t other_
 
 // The AI mode the unit acts by: the spirit acts as 7, the fire spirit as 9.
 int32_t acting_mode(const UnitRecord* u) {
-    if (is_spirit(u)) return u->stats.class_id == CLASS_FIRE_SPIRIT ? AI_MODE_CHASE_NEAR : AI_MODE_ADVANCE;
+    if (unit_is_summoned_spirit(u))
+        return u->stats.class_id == CLASS_FIRE_SPIRIT ? AI_MODE_CHASE_NEAR : AI_MODE_ADVANCE;
     return u->stats.ai_mode;
 }
 
@@ -267,7 +264,7 @@ void fight(UnitRecord* u, UnitRecord* target, int32_t mode) {
     }
     if (first->stats.hp == 0) {
         first->charged = 0;
-        const bool spirit = is_spirit(first);
+        const bool spirit = unit_is_summoned_spirit(first);
         const bool summoner = first->stats.char_id == CHAR_SUMMONER;
         if (spirit) take_off_map(first);
         // Character 9 leaves with character 8, when it is still there.
@@ -370,7 +367,7 @@ void ai_plan_move(UnitRecord* unit, int32_t gx, int32_t gy) {
     unit_get_move_costs(unit, costs);
     map_flood_move_range(unit, ux, uy, costs, MOVE_BUDGET);
 
-    const bool healer = is_healer(unit);
+    const bool healer = unit_is_healer(unit);
     for (int32_t y = uy - AI_PLAN_RADIUS; y < uy + AI_PLAN_RADIUS; ++y)
         for (int32_t x = ux - AI_PLAN_RADIUS; x < ux + AI_PLAN_RADIUS; ++x) {
             if (!map_on_map(x, y) || marked(x, y)) continue;
@@ -463,7 +460,7 @@ void ai_unit_act(UnitRecord* unit, int32_t gx, int32_t gy) {
         ai_plan_move(unit, gx, gy);
         if (mode == AI_MODE_FLEE && g_ai_candidate_count > 0) plan_flight(unit);
         if (wounded(unit)) plan_healing_cell();
-        if (is_healer(unit) && g_ai_candidate_count > 0) target = plan_patient(unit);
+        if (unit_is_healer(unit) && g_ai_candidate_count > 0) target = plan_patient(unit);
         if (!target) target = plan_attack(unit);
         // A path that cannot be traced leaves the unit where it stands: it
         // fights only a target its weapon reaches from there.

@@ -34,12 +34,6 @@ constexpr int32_t TERRAIN_SHOP = 5;
 constexpr int32_t PICK_EFFECT = 13;
 constexpr uint8_t OCC_MARKS = OCC_MARK_A | OCC_MARK_B;
 
-bool is_spirit(const UnitRecord* u) { return u->stats.ai_mode == 0 && unit_class_is_spirit(u->stats.class_id); }
-
-bool is_healer(const UnitRecord* u) {
-    return u->stats.char_id == CHAR_LEADER || u->stats.char_id == CHAR_NOS || u->stats.class_id == CLASS_AIR_SPIRIT;
-}
-
 uint8_t& occ_at(int32_t x, int32_t y) { return g_occupancy.cells[y * MAP_SIDE + x]; }
 
 void clear_occ_marks(const UnitRecord* u) {
@@ -98,7 +92,7 @@ void show_computer_unit(UnitRecord* u) {
 }  // namespace
 
 int32_t menu_command_offered(const UnitRecord* u, int32_t command) {
-    const bool spirit = is_spirit(u);
+    const bool spirit = unit_is_summoned_spirit(u);
     const bool alive = u->stats.hp != 0;
     const int32_t cls = u->stats.class_id;
     switch (command) {
@@ -268,7 +262,7 @@ void menu_cmd_act(UnitRecord* u) {
         // nothing more is looked for or drawn on it.
         const bool map_shown = map_view_available() != 0;
         if (map_shown) item_check_treasure(u);
-        if (is_spirit(u)) {
+        if (unit_is_summoned_spirit(u)) {
             UnitRecord* summoner = unit_find_by_char_id(CHAR_SUMMONER);
             if (summoner) summoner->acted = 1;
         }
@@ -278,7 +272,7 @@ void menu_cmd_act(UnitRecord* u) {
 
 void map_mark_attack_ring(UnitRecord* u) {
     const uint32_t f = item_get(u->stats.weapon).flags;
-    const bool healer = is_healer(u);
+    const bool healer = unit_is_healer(u);
     const bool reach[4] = {false, healer || (f & ITEM_DIRECT), healer || (f & ITEM_NEAR), (f & ITEM_FAR) != 0};
     static constexpr int32_t STEP[4][2] = {{1, 1}, {-1, 1}, {-1, -1}, {1, -1}};
     for (int32_t r = 1; r <= 3; ++r) {

@@ -127,10 +127,18 @@ UnitRecord* unit_find_by_char_id(int32_t char_id) {
     return nullptr;
 }
 
+bool unit_is_summoned_spirit(const UnitRecord* u) {
+    return u->stats.ai_mode == 0 && unit_class_is_spirit(u->stats.class_id);
+}
+
+bool unit_is_healer(const UnitRecord* u) {
+    return u->stats.char_id == CHAR_LEADER || u->stats.char_id == CHAR_NOS || u->stats.class_id == CLASS_AIR_SPIRIT;
+}
+
 UnitRecord* unit_find_spirit() {
     for (int32_t s = 0; s < UNIT_PARTY_SLOTS; ++s) {
         UnitRecord& u = g_units[static_cast<size_t>(s)];
-        if (u.number != 0 && u.stats.ai_mode == 0 && unit_class_is_spirit(u.stats.class_id)) return &u;
+        if (u.number != 0 && unit_is_summoned_spirit(&u)) return &u;
     }
     return nullptr;
 }

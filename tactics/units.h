@@ -88,6 +88,10 @@ UnitRecord* unit_place_new(int32_t x, int32_t y, const UnitStats* stats);
 void unit_load_stage_units(int32_t stage, int32_t clear);
 void unit_place_list(const PlacementEntry* list);
 UnitRecord* unit_find_by_char_id(int32_t char_id);
+// A summoned spirit: a party-side unit of one of the spirit classes.
+bool unit_is_summoned_spirit(const UnitRecord* u);
+// The healers: the leader, Nos and the air spirit heal their side.
+bool unit_is_healer(const UnitRecord* u);
 UnitRecord* unit_find_spirit();
 int32_t unit_count_live_enemies();
 void unit_remove_enemies();
