@@ -2,7 +2,6 @@
 // running inside one scene message, lets time pass and reads the player.
 #include "platform/input.h"
 
-#include <algorithm>
 #include <cstring>
 #include <ctime>
 
@@ -65,22 +64,21 @@ void win_view_to_client(int32_t* x, int32_t* y) {
     }
 }
 
-// The clock a wait reads is the tick count of the last frame-timer message,
-// which moves in 16 ms steps as the frame timer fires. So a wait ends only
-// on a frame-timer message, never because a pointer or key message came in:
-// a wait of 0 lasts until the next frame, one of n ms until the frames since
-// the one the call falls in span more than n ms, however busy the pointer
-// is. The call's frame is the last frame-timer tick plus the whole frames
-// the system clock has moved since: work that held the program without
-// pumping messages (a slow load, a retried read, a message box) holds back
-// the timer messages, but it must not shorten or skip the wait after it.
+// A wait starts at the system clock's time at its call and ends on the
+// first frame-timer message handled more than `g_wait_ms` ms after it. So
+// it ends only on a frame-timer message, never because a pointer or key
+// message came in, and lasts more than its length and at most one frame
+// more, however busy the pointer is and whatever came before the call.
+// Work that held the program without pumping messages (a slow load, a
+// retried read, a message box) holds back the frame timer: its message is
+// handled at the call, and the timer runs on from there; being no later
+// than the call, it does not end the wait.
 uint32_t win_wait_ms() {
     if (g_redraw_pending) {
         g_redraw_pending = 0;
         sys_invalidate(g_hwnd_game);
     }
-    const int32_t since = std::max<int32_t>(0, static_cast<int32_t>(sys_tick_count() - g_last_timer_tick));
-    const uint32_t start = g_last_timer_tick + static_cast<uint32_t>(since) / FRAME_TIMER_MS * FRAME_TIMER_MS;
+    const uint32_t start = sys_tick_count();
     uint32_t now;
     do {
         win_pump_one();

@@ -35,30 +35,47 @@ TEST_F(InputTest, WaitUnitsAreTwelveMillisecondsInAChapterAndOneOnTheTitle) {
     EXPECT_GT(sys_headless_clock(), t0);
 }
 
-TEST_F(InputTest, AWaitCountsFromTheCallsFrameAfterWorkThatPumpedNoMessages) {
+TEST_F(InputTest, AWaitLastsItsLengthFromTheCallWhateverWorkCameBefore) {
     // Work that holds the program without pumping messages (the clock's
-    // sleep, as a retried picture read does) holds back the frame timer.
-    // The wait after it counts from the frame the call falls in: the last
-    // frame-timer tick plus the whole 16 ms frames since.
+    // sleep, as a retried picture read does) holds back the frame timer;
+    // its message is then handled at the call. Every wait still lasts more
+    // than its length from the call and at most one frame more, and ends on
+    // a frame-timer message. Each case starts right after a frame-timer
+    // message; a busy time of 0 is a wait called right there.
     struct Case {
-        uint32_t chapter, busy;
+        int32_t chapter;
+        uint32_t busy_first, busy_last;
         int32_t units;
         uint32_t ms;
     };
-    for (const Case& c : {Case{1, 300, 60, 720}, Case{1, 1000, 10, 120}, Case{1, 320, 1, 12}, Case{1, 40, 0, 0},
-                          Case{0, 300, 60, 60}, Case{0, 1000, 200, 200}, Case{0, 25, 5, 5}}) {
-        SCOPED_TRACE("chapter " + std::to_string(c.chapter) + ", " + std::to_string(c.busy) + " ms busy, " +
-                     std::to_string(c.units) + " units");
-        g_chapter = c.chapter;
-        sys_sleep_ms(c.busy);
-        const uint32_t call = sys_headless_clock();
-        const uint32_t frame = g_last_timer_tick + (call - g_last_timer_tick) / 16 * 16;
-        win_wait_units(c.units);
-        const uint32_t end = sys_headless_clock();
-        EXPECT_EQ(end, g_last_timer_tick);  // it ended on a frame-timer message
-        EXPECT_GT(end - frame, c.ms);
-        EXPECT_LE(end - frame, c.ms + 16);
-    }
+    // clang-format off
+    const Case cases[] = {
+        {1, 302, 302,  1,  12},   // a unit after a long load
+        {1, 300, 300,  2,  24},
+        {1, 300, 315, 60, 720},   // every phase of the frame the work ends in
+        {1,  15,  15,  1,  12},   // work that ends inside one frame
+        {1,   0,   0,  1,  12},   // right after a frame-timer message
+        {1,   0,   0,  0,   0},
+        {1,  40,  40,  0,   0},
+        {0, 295, 305,  1,   1},   // the title's 1 ms units
+        {0, 300, 300, 10,  10},
+        {0,   0,   0, 60,  60},
+    };
+    // clang-format on
+    for (const Case& c : cases)
+        for (uint32_t busy = c.busy_first; busy <= c.busy_last; ++busy) {
+            SCOPED_TRACE("chapter " + std::to_string(c.chapter) + ", " + std::to_string(busy) + " ms busy, " +
+                         std::to_string(c.units) + " units");
+            g_chapter = c.chapter;
+            win_wait_units(0);  // ends on a frame-timer message
+            sys_sleep_ms(busy);
+            const uint32_t call = sys_headless_clock();
+            win_wait_units(c.units);
+            const uint32_t end = sys_headless_clock();
+            EXPECT_EQ(end, g_last_timer_tick);  // it ended on a frame-timer message
+            EXPECT_GT(end - call, c.ms);
+            EXPECT_LE(end - call, c.ms + 16);
+        }
 }
 
 TEST_F(InputTest, PressesAddUpUntilPolledAndEachButtonKeepsItsOwn) {
