@@ -194,6 +194,7 @@ TEST(PlayTest, StageOnesFirstEnemyPhasesShowAWalkAndAFight) {
     uint32_t idle_since = 0, step_at = 0;
     for (uint32_t t = T + 12000; t < T + 60000; t += 100)
         g.call_at(t, [&, t] {
+            if (g_cursor_shape == 5 || g_cursor_shape == 6) click_now(320, 248);  // the experience window
             if (g_enemy_phase == 1) {
                 if (turn_ended == g_turn && phases <= g_turn) {  // the phase's first look
                     ++phases;
