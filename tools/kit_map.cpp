@@ -443,6 +443,11 @@ int32_t weapon_bonus(int id) { return item_get(id).direct_hit + item_get(id).dir
 // levels.
 int32_t level_bonus(int level) { return 8 + 6 * std::min((level - 1) / 9, 5); }
 
+// What a unit of this level adds to its strike: the same tiers, but rising
+// a little with every level, so that the foes of one stage strike no harder
+// than those of the stage before at a tier's first level.
+int32_t level_strike(int level) { return std::min(8 + 6 * (level - 1) / 9, 38); }
+
 // The weapon a unit of class cls and this level starts with: of the weapons
 // the item table opens to its class (by the class mask), or else of its
 // kind's natural weapons, the one whose bonus is nearest the level's. A
@@ -480,9 +485,9 @@ int enemy_experience(int cls, int level) {
 // A unit of class cls at this level: its kind's level-1 stats grown as the
 // class's level-ups grow them on average (each level a stat gains its
 // growth chance in per cent, HP one point more), holding the weapon of its
-// level. The stat the weapon adds to (attack, or
-// intelligence for a weapon of effect) makes up for a weapon above or below
-// the level's bonus, so every kind strikes as hard as its level.
+// level. The stat the weapon adds to (attack, or intelligence for a weapon
+// of effect) makes up for the weapon's bonus above or below the level's
+// strike, so every kind strikes as hard as its level.
 UnitDef unit(int x, int y, int ch, int cls, int level, int mode) {
     const Kind& k = kind_of(cls);
     const auto& growth = g_class_growth[static_cast<size_t>(std::clamp(cls, 0, 48))];
@@ -495,7 +500,7 @@ UnitDef unit(int x, int y, int ch, int cls, int level, int mode) {
     const int16_t weapon = starting_weapon(cls, level);
     if (weapon != 0) {
         const int which = item_get(weapon).direct_hit != 0 ? 1 : 3;  // attack or intelligence
-        s[which] = static_cast<int16_t>(std::clamp(s[which] + level_bonus(level) - weapon_bonus(weapon), 1, 99));
+        s[which] = static_cast<int16_t>(std::clamp(s[which] + level_strike(level) - weapon_bonus(weapon), 1, 99));
     }
     const int exp = mode == 0 ? (level - 1) * 100 : enemy_experience(cls, level);
     return UnitDef{x,
