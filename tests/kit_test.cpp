@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -21,6 +22,7 @@
 
 #include "battle/battle.h"
 #include "story/hooks.h"
+#include "story/message.h"
 #include "tactics/items.h"
 #include "tactics/map.h"
 #include "tactics/map_view.h"
@@ -656,6 +658,118 @@ TEST(Kit, PlainWindowChipsAndCursorsCarryNoNumbers) {
                 ASSERT_EQ(cursors.at(24 * 3 + x, y), 14);
             }
         }
+}
+
+// --- faces and speakers of the message windows ---------------------------------------
+
+namespace {
+
+// The lines of a script file.
+std::vector<std::string> script_lines(const Bytes& file) {
+    std::vector<std::string> lines(1);
+    for (uint8_t c : file) {
+        if (c)
+            lines.back() += static_cast<char>(c);
+        else
+            lines.emplace_back();
+    }
+    lines.pop_back();
+    return lines;
+}
+
+class KitFaceTest : public HeadlessTest {
+protected:
+    TempDir scripts;
+    // Shows section 48 of a stage file that holds `lines` on a back image
+    // of TEST_BACK_FILL (a colour no kit picture holds) and returns what
+    // the screen shows at its end (the section keeps the picture).
+    Bytes show(const std::vector<std::string>& lines) {
+        Bytes file = {'#', '0', 0};
+        for (const std::string& l : lines) {
+            file.insert(file.end(), l.begin(), l.end());
+            file.push_back(0);
+        }
+        std::ofstream(scripts.path / "stage01.msg", std::ios::binary)
+            .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+        std::memset(gfx_dib_pixels(g_background_dib), TEST_BACK_FILL, SCREEN_IMAGE_SIZE);
+        gfx_restore_screen();
+        g_stage_index = 0;
+        txt_show_message(48);
+        const uint8_t* px = gfx_dib_pixels(g_back_dib);
+        return Bytes(px, px + SCREEN_IMAGE_SIZE);
+    }
+};
+
+}  // namespace
+
+// Every face of the kit, shown by the message reader in the upper window
+// (mirrored, unless the face is one the window shows as it is) and in the
+// lower one, covers only the windows' fill: nothing of it lies on a frame's
+// band or outside the frames, over the map.
+TEST_F(KitFaceTest, FacesStayInsideTheirWindows) {
+    std::snprintf(g_dat_dir, sizeof g_dat_dir, "%s\\", scripts.str().c_str());
+    gfx_load_ui_sheets();
+    const Bytes frames = show({"<.", ">.", "a"});
+    const uint8_t fill = frames[static_cast<size_t>(SCREEN_H - 1 - 280) * SCREEN_W + 300];  // the lower text area
+    ASSERT_NE(fill, TEST_BACK_FILL);
+    int faces = 0;
+    for (char a : std::string("0123456789WXYZabcdefghij"))
+        for (char b = '0'; b <= '9'; ++b) {
+            const std::string code{a, b};
+            const Bytes shown = show({"<" + code, ">" + code, "a"});
+            int drawn[2] = {0, 0}, outside = 0, first_x = -1, first_y = -1;
+            for (int y = 0; y < SCREEN_H; ++y)
+                for (int x = 0; x < SCREEN_W; ++x) {
+                    const size_t i = static_cast<size_t>(SCREEN_H - 1 - y) * SCREEN_W + x;
+                    if (shown[i] == frames[i]) continue;
+                    ++drawn[y < 200 ? 0 : 1];
+                    if (frames[i] != fill && outside++ == 0) first_x = x, first_y = y;
+                }
+            EXPECT_EQ(outside, 0) << "face " << code << " leaves its window's fill at " << first_x << "," << first_y;
+            EXPECT_GT(drawn[0], 1000) << "face " << code << " in the upper window";
+            EXPECT_GT(drawn[1], 1000) << "face " << code << " in the lower window";
+            ++faces;
+        }
+    EXPECT_EQ(faces, 240);
+    gfx_free_ui_sheets();
+}
+
+// In the kit's scripts a character who speaks beside a face is named, by
+// the speaker code of the character whose face it is, in both windows.
+TEST(Kit, ScriptsNameWhoSpeaksBesideAFace) {
+    int named = 0;
+    for (int file = 1; file <= 52; ++file) {
+        if (file > 40 && file < 51) continue;
+        char name[32];
+        std::snprintf(name, sizeof name, "dat/stage%02d.msg", file);
+        SCOPED_TRACE(name);
+        std::string face[2];  // the face code each window shows, "*" a unit's
+        int window = 1;
+        for (const std::string& l : script_lines(slurp(name))) {
+            if (l == "e" || l == "a" || l[0] == '%') face[0] = face[1] = "";  // a section's end, the windows closed
+            if (l == "e" || l == "a" || l[0] == '%' || l[0] == '#') continue;
+            if (l[0] == '<' || l[0] == '>') {
+                window = l[0] == '<' ? 0 : 1;
+                if (l.size() >= 2) face[window] = l[1] == '.' ? "" : l.substr(1, 2);
+                continue;
+            }
+            const std::string& shown = face[window];
+            const bool pair = l.size() >= 2 && std::islower(static_cast<unsigned char>(l[0])) &&
+                              std::islower(static_cast<unsigned char>(l[1]));
+            const bool page = pair || (l.size() >= 2 && l[0] == l[1] && (l[0] == '*' || l[0] == '@'));
+            if (!page || shown.size() != 2) continue;
+            SCOPED_TRACE(l);
+            const int speaker = txt_speaker_code(l.c_str());
+            ASSERT_TRUE(speaker > 0 && speaker != CHAR_GENERIC) << "no name beside face " << shown;
+            UnitStats s{};
+            s.char_id = static_cast<int16_t>(speaker);
+            const char* own = unit_face_code(&s);
+            ASSERT_NE(own, nullptr);
+            EXPECT_EQ(std::string(own), shown) << "window " << window;
+            ++named;
+        }
+    }
+    EXPECT_GT(named, 100);
 }
 
 // --- what the maps and the stage unit file hold ----------------------------------------

@@ -2,6 +2,7 @@
 // unit walks, the turn ends, the enemy phase runs and turn 2 begins; a fight
 // and the prologue's messages keep their pace while the pointer moves.
 #include <algorithm>
+#include <array>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -145,26 +146,105 @@ void load_fight_script(GameRun& g) {
 }
 
 TEST(PlayTest, TheReadmesFightScriptPlaysTheAnimatedScene) {
-    // Its shots fall inside the battle scene.
+    // Its shots fall inside the battle scene; back on the map the leader
+    // stands, having lost less than half its HP to the sentry's counter,
+    // and the sentry stands too, wounded by a blow of which two or three
+    // beat it.
     GameRun g;
     load_fight_script(g);
     std::map<std::string, bool> in_scene;
-    int sentry_hp = -1;
+    UnitStats sentry{}, leader{};
     for (const HeadlessEvent& e : g.options.script)
         if (e.kind == HeadlessKind::Shot)
             g.call_at(e.at, [&, name = e.name] {
                 in_scene[name] = g_btl_animated == 1 && g_btl_bmap_image != nullptr && btl_bmap_tile(0, 0) >= 0;
                 if (name == "map") {
                     for (const UnitRecord& u : g_units)
-                        if (u.stats.char_id == CHAR_GENERIC && u.x == 23 && u.y == 35) sentry_hp = u.stats.hp;
+                        if (u.number != 0 && u.stats.char_id == CHAR_GENERIC && u.x == 23 && u.y == 35)
+                            sentry = u.stats;
+                    if (const UnitRecord* u = unit_find_by_char_id(CHAR_LEADER)) leader = u->stats;
                 }
             });
     g.run();
     EXPECT_TRUE(in_scene["fight-1"]);
     EXPECT_TRUE(in_scene["fight-2"]);
     EXPECT_FALSE(in_scene["map"]);
-    EXPECT_GE(sentry_hp, 0) << "the sentry still stands after one exchange";
-    EXPECT_LT(sentry_hp, 21);
+    ASSERT_GT(sentry.max_hp, 0) << "the sentry still stands after one exchange";
+    const int blow = sentry.max_hp - sentry.hp;
+    EXPECT_GT(blow, 0);
+    EXPECT_LT(blow, sentry.max_hp);
+    EXPECT_GE(3 * blow, sentry.max_hp) << "more than three blows to beat a level-1 enemy";
+    EXPECT_LT(leader.hp, leader.max_hp) << "the sentry countered";
+    EXPECT_GT(2 * leader.hp, leader.max_hp) << "the leader stands with " << leader.hp << " HP";
+    EXPECT_FALSE(g.logged("msgbox"));
+}
+
+// A new game's first enemy phases on stage 1, the party ending its turns
+// where it stands: in the first an enemy walks, and within the first three
+// one fights.
+TEST(PlayTest, StageOnesFirstEnemyPhasesShowAWalkAndAFight) {
+    GameRun g;
+    title_script_new_game(g);
+    click_through_messages(g);
+    struct Look {
+        int16_t number, x, y, hp;
+    };
+    std::array<Look, UNIT_SLOTS> phase_start{};
+    int phases = 0, walked_in = 0, fought_in = 0, turn_ended = -1, step = 0;
+    uint32_t idle_since = 0, step_at = 0;
+    for (uint32_t t = T + 12000; t < T + 60000; t += 100)
+        g.call_at(t, [&, t] {
+            if (g_cursor_shape == 5 || g_cursor_shape == 6) click_now(320, 248);  // the experience window
+            if (g_enemy_phase == 1) {
+                if (turn_ended == g_turn && phases <= g_turn) {  // the phase's first look
+                    ++phases;
+                    for (size_t s = 0; s < phase_start.size(); ++s)
+                        phase_start[s] = {g_units[s].number, g_units[s].x, g_units[s].y, g_units[s].stats.hp};
+                }
+                for (size_t s = 0; s < phase_start.size(); ++s) {
+                    const Look& was = phase_start[s];
+                    const UnitRecord& u = g_units[s];
+                    if (was.number == 0) continue;
+                    const bool party = s < static_cast<size_t>(UNIT_PARTY_SLOTS);
+                    if (!party && u.number == was.number && (u.x != was.x || u.y != was.y) && !walked_in)
+                        walked_in = phases;
+                    const bool hurt = u.number != was.number || u.stats.hp < was.hp;
+                    if (hurt && !fought_in) fought_in = phases;
+                }
+                idle_since = 0;
+                return;
+            }
+            // The player's phase: once it has stood for two seconds (the
+            // banner gone), the turn is ended from the map menu, which opens
+            // beside the pointer: its first entry, then "예", six columns
+            // left of the default "아니오".
+            if (step == 1 && t - step_at >= 600) {
+                click_pointer(60, 0);
+                step = 2;
+                step_at = t;
+            } else if (step == 2 && t - step_at >= 500) {
+                click_pointer(-48, 0);
+                step = 0;
+            }
+            if (step != 0 || turn_ended == g_turn || phases >= 3) return;
+            if (!idle_since) idle_since = t;
+            if (t - idle_since < 2000) return;
+            turn_ended = g_turn;
+            HeadlessEvent e;
+            e.at = sys_headless_clock() + 10;
+            e.kind = HeadlessKind::RClick;
+            e.x = 200;
+            e.y = 200;
+            sys_headless_push(e);
+            step = 1;
+            step_at = t;
+        });
+    g.event(T + 60100, HeadlessKind::End);
+    g.run();
+    EXPECT_EQ(phases, 3);
+    EXPECT_EQ(walked_in, 1) << "no enemy walked in the first enemy phase";
+    EXPECT_GE(fought_in, 1);
+    EXPECT_LE(fought_in, 3) << "no fight in the first three enemy phases";
     EXPECT_FALSE(g.logged("msgbox"));
 }
 

@@ -4,14 +4,17 @@
 // the plain kit draws terrain and figures.
 #include "tools/kit_map.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "battle/battle.h"
 #include "tactics/items.h"
 #include "tactics/map_view.h"
 #include "tools/kit.h"
@@ -388,48 +391,88 @@ struct UnitDef {
                     // defence, intelligence, magic defence, agility, AI mode, weapon
 };
 
-// The weapon a unit of class cls starts with. A class that weapons of the
-// item table are open to (by its class mask) holds the one whose bonus at
-// distance 1 is nearest the short sword's, so that the kit's fights keep
-// their balance. No weapon is open to the monsters' classes and the others
-// without a bit of their own in the masks: they hold a natural weapon of
-// their kind (bound to its holder), at the short sword's price, so that
-// beating one is worth the gold a short sword was. The butler, a party unit
-// of such a class, carries nothing.
-int16_t starting_weapon(int cls) {
-    constexpr int SHORT_SWORD = 38;
-    const ItemRecord& sword = item_get(SHORT_SWORD);
-    const int32_t want = sword.direct_hit + sword.direct_effect;
-    int best = -1;
-    int32_t best_gap = 0;
+// ---- a unit's stats by class and level -------------------------------------------
+
+// The kinds of unit: their stats at level 1 (max HP, attack, defence,
+// intelligence, magic defence, agility) and, for the kinds that no weapon
+// of the item table is open to, the natural weapons of their kind (bound to
+// their holder), weakest first. The party's kinds hit a level-1 enemy for
+// about half its HP, and take about a third of their own from one of its
+// hits; an enemy is slower than the party member of its level, so that
+// only the party's blows are tripled by the agility rule early on.
+struct Kind {
+    std::vector<int> classes;
+    int16_t base[6];
+    std::vector<int> natural;
+};
+// clang-format off
+const Kind KINDS[] = {
+    // classes                            HP atk def int mdef agi  natural weapons
+    {{0, 1},                             {26, 6, 5, 7, 6, 9},   {}},                 // princess
+    {{2, 3},                             {28, 7, 6, 3, 3, 7},   {}},                 // prince
+    {{4, 5},                             {24, 6, 5, 5, 5, 8},   {}},                 // siren
+    {{6, 7},                             {30, 7, 6, 2, 2, 6},   {}},                 // soldier
+    {{8, 9},                             {24, 6, 4, 4, 4, 10},  {}},                 // fencer
+    {{10, 11, 13, 14},                   {22, 3, 4, 8, 7, 7},   {}},                 // the casters
+    {{12},                               {30, 8, 5, 3, 3, 8},   {}},                 // the white horse
+    {{15, 16, 17, 18},                   {28, 7, 6, 8, 7, 8},   {}},                 // the spirits
+    {{53},                               {28, 4, 6, 3, 3, 6},   {}},                 // the butler: he carries nothing
+    {{19, 25, 26, 27, 28, 39, 49, 50},   {20, 6, 5, 2, 3, 4},   {75, 76, 77}},       // knights and lords: swords
+    {{20, 31, 40, 44, 45},               {20, 6, 4, 4, 5, 3},   {102, 103}},         // the undead: bones
+    {{23, 24, 29, 30, 36, 38, 42, 43},   {18, 6, 3, 2, 2, 6},   {90, 91}},           // beasts and fliers: claws
+    {{32},                               {18, 5, 3, 1, 2, 5},   {81, 82}},           // the slime: its fluids
+    {{41},                               {24, 7, 4, 1, 2, 3},   {96, 97}},           // the minotaur: its horns
+    {{34, 35, 37},                       {18, 5, 3, 1, 2, 5},   {75, 87, 85, 86}},   // ogre, orc, kobold: a sword, then clubs
+    {{46, 47, 48},                       {24, 6, 5, 6, 6, 5},   {104, 105}},         // the last enemy
+    {{},                                 {24, 6, 5, 6, 6, 5},   {87, 85, 86}},       // every other class
+};
+// clang-format on
+
+const Kind& kind_of(int cls) {
+    for (const Kind& k : KINDS)
+        for (int c : k.classes)
+            if (c == cls) return k;
+    return KINDS[std::size(KINDS) - 1];
+}
+
+// What a weapon adds to its holder's strike at distance 1.
+int32_t weapon_bonus(int id) { return item_get(id).direct_hit + item_get(id).direct_effect; }
+
+// The bonus a weapon suits a unit of this level with: the item table's
+// tiers of 400, 800, 1200, ... gold (+8, +14, +20, ...), one every nine
+// levels.
+int32_t level_bonus(int level) { return 8 + 6 * std::min((level - 1) / 9, 5); }
+
+// What a unit of this level adds to its strike: the same tiers, but rising
+// a little with every level, so that the foes of one stage strike no harder
+// than those of the stage before at a tier's first level.
+int32_t level_strike(int level) { return std::min(8 + 6 * (level - 1) / 9, 38); }
+
+// The weapon a unit of class cls and this level starts with: of the weapons
+// the item table opens to its class (by the class mask), or else of its
+// kind's natural weapons, the one whose bonus is nearest the level's. A
+// class with neither (the butler) holds nothing.
+int16_t starting_weapon(int cls, int level) {
+    std::vector<int> choice;
     for (int id = 1; id < ITEM_COUNT; ++id) {
         const ItemRecord& it = item_get(id);
-        if ((it.flags & 7u) == 0 || (it.flags & ITEM_BAG_MASK) || !item_usable_by_class(id, cls)) continue;
-        const int32_t bonus = it.direct_hit + it.direct_effect;
-        const int32_t gap = bonus > want ? bonus - want : want - bonus;
-        if (best < 0 || gap < best_gap) best = id, best_gap = gap;
+        if ((it.flags & 7u) != 0 && (it.flags & ITEM_BAG_MASK) == 0 && item_usable_by_class(id, cls))
+            choice.push_back(id);
     }
-    if (best >= 0) return static_cast<int16_t>(best);
-    // clang-format off
-    switch (cls) {
-        case 53: return 0;  // the butler
-        case 19: case 25: case 26: case 27: case 28: case 39: case 49: case 50:
-            return 76;  // knights and lords: a broadsword
-        case 20: case 31: case 40: case 44: case 45:
-            return 102;  // the undead: a cursed bone
-        case 23: case 24: case 29: case 30: case 36: case 38: case 42: case 43:
-            return 91;  // beasts and fliers: claws
-        case 32: return 82;  // the slime: a dissolving fluid
-        case 41: return 96;  // the minotaur: its horn
-        default: return 87;  // a mace
+    if (choice.empty()) choice = kind_of(cls).natural;
+    int best = 0;
+    int32_t best_gap = 0;
+    for (int id : choice) {
+        const int32_t gap = std::abs(weapon_bonus(id) - level_bonus(level));
+        if (best == 0 || gap < best_gap) best = id, best_gap = gap;
     }
-    // clang-format on
+    return static_cast<int16_t>(best);
 }
 
 // The experience word of a unit of the other side, which a kill of it earns
 // (scaled by the level difference): more for a higher level and a stronger
 // class, and always more than the biggest hit that leaves it standing earns
-// (half its HP). Party records start at 0.
+// (half its HP). A party member brings the experience of its level.
 int enemy_experience(int cls, int level) {
     static const int STRONG[] = {23, 24, 27, 28, 41, 42};
     static const int MIDDLE[] = {19, 20, 21, 22, 25, 26, 30, 31, 34, 36, 38, 39, 40, 43};
@@ -439,16 +482,31 @@ int enemy_experience(int cls, int level) {
     return 20 + 2 * level + 4 * tier;
 }
 
+// A unit of class cls at this level: its kind's level-1 stats grown as the
+// class's level-ups grow them on average (each level a stat gains its
+// growth chance in per cent, HP one point more), holding the weapon of its
+// level. The stat the weapon adds to (attack, or intelligence for a weapon
+// of effect) makes up for the weapon's bonus above or below the level's
+// strike, so every kind strikes as hard as its level.
 UnitDef unit(int x, int y, int ch, int cls, int level, int mode) {
-    const int hp = 18 + level * 3;
-    const int exp = mode == 0 ? 0 : enemy_experience(cls, level);
-    return UnitDef{
-        x,
-        y,
-        {static_cast<int16_t>(ch), static_cast<int16_t>(cls), static_cast<int16_t>(level), static_cast<int16_t>(hp),
-         static_cast<int16_t>(hp), static_cast<int16_t>(exp), static_cast<int16_t>(6 + level),
-         static_cast<int16_t>(4 + level), static_cast<int16_t>(3 + level / 2), static_cast<int16_t>(3 + level / 2),
-         static_cast<int16_t>(5 + level / 2), static_cast<int16_t>(mode), starting_weapon(cls)}};
+    const Kind& k = kind_of(cls);
+    const auto& growth = g_class_growth[static_cast<size_t>(std::clamp(cls, 0, 48))];
+    int16_t s[6];
+    for (int i = 0; i < 6; ++i) {
+        const int grown =
+            k.base[i] + (growth[static_cast<size_t>(i)] * (level - 1) + 50) / 100 + (i == 0 ? level - 1 : 0);
+        s[i] = static_cast<int16_t>(std::min(grown, i == 0 ? 150 : 99));
+    }
+    const int16_t weapon = starting_weapon(cls, level);
+    if (weapon != 0) {
+        const int which = item_get(weapon).direct_hit != 0 ? 1 : 3;  // attack or intelligence
+        s[which] = static_cast<int16_t>(std::clamp(s[which] + level_strike(level) - weapon_bonus(weapon), 1, 99));
+    }
+    const int exp = mode == 0 ? (level - 1) * 100 : enemy_experience(cls, level);
+    return UnitDef{x,
+                   y,
+                   {static_cast<int16_t>(ch), static_cast<int16_t>(cls), static_cast<int16_t>(level), s[0], s[0],
+                    static_cast<int16_t>(exp), s[1], s[2], s[3], s[4], s[5], static_cast<int16_t>(mode), weapon}};
 }
 
 // Enemy classes by chapter module: classes of the module's unit sheet that
@@ -466,15 +524,18 @@ int module_of_stage(int s) { return s < 1 ? 1 : s < 15 ? 2 : s < 21 ? 3 : s < 33
 
 std::vector<UnitDef> stage_units(int s, const std::vector<std::pair<int, int>>& keep) {
     std::vector<UnitDef> u;
+    const int set = STAGE_TILESET[s];
+    const std::vector<uint8_t> cells = make_map(MapSpec{s + 1, 40, 40, set}, keep, &g_kit_stage_goals[s]);
     // The free cell nearest to (x, y) that no named cell, goal cell or other
-    // unit uses.
+    // unit uses, on ground a walker stands on (no wall, no water).
     auto free_near = [&](int x, int y) {
         for (int r = 0; r < 40; ++r)
             for (int dy = -r; dy <= r; ++dy)
                 for (int dx = -r; dx <= r; ++dx) {
                     const int cx = x + dx, cy = y + dy;
                     if (std::abs(dx) + std::abs(dy) != r || cx < 0 || cy < 0 || cx >= 40 || cy >= 40) continue;
-                    bool taken = false;
+                    const int f = feature_of_tile(set, cells[static_cast<size_t>(cy) * 40 + cx]);
+                    bool taken = f == WALL || f == WATER;
                     for (const auto& d : u) taken |= d.x == cx && d.y == cy;
                     for (const auto& [kx, ky] : keep) taken |= kx == cx && ky == cy;
                     for (const KitCellArea& a : g_kit_stage_goals[s].cells)  // nobody starts on the goal
@@ -496,6 +557,15 @@ std::vector<UnitDef> stage_units(int s, const std::vector<std::pair<int, int>>& 
         // A sentry a few steps east of the party's start, that fights
         // only from where it stands: the first fight a player can reach.
         u.push_back(unit(23, 35, 10, 25, 1, 3));
+        // An imp that comes for the party at once (it chases a party
+        // member within 20 cells), a slime and a kobold that come when the
+        // party passes within 10 cells of them, and a knight that holds the
+        // way to the gate: the first enemy phases show a walk and a fight,
+        // and the party meets its foes one or two at a time.
+        add(26, 27, 10, 29, 1, 17);
+        add(13, 25, 10, 32, 1, 9);
+        add(24, 15, 10, 37, 1, 9);
+        add(16, 6, 10, 25, 1, 3);
     }
     // Party members join on the stage before a placement list names them.
     if (s == 1) u.push_back(unit(4, 18, 3, 4, 2, 0));
@@ -529,11 +599,15 @@ std::vector<UnitDef> stage_units(int s, const std::vector<std::pair<int, int>>& 
     if (s == 5 || s == 12 || s == 17 || s == 19)
         for (int k = 0; k < 3; ++k) add(2 + k, 12, 10, pool[static_cast<size_t>(k) % pool.size()], level, 16);
 
-    // The rank and file, spread over the map away from the named cells.
-    const int count = 4 + s % 4;
+    // The rank and file, spread over the map away from the named cells:
+    // some hold their ground (3), some come when the party passes within
+    // 10 cells (9), the others fight what comes into their reach (7); on
+    // the first stages of the journey one comes for the party at once (17).
+    const int count = s == 0 ? 0 : 4 + s % 4;
     for (int k = 0; k < count; ++k) {
         const int x = 4 + static_cast<int>(mix(s, k, 31) % 32u), y = 6 + static_cast<int>(mix(s, k, 37) % 22u);
-        add(x, y, 10, pool[static_cast<size_t>(k) % pool.size()], level, k % 3 == 2 ? 3 : 7);
+        const int mode = k == 0 && s <= 4 ? 17 : k % 3 == 1 ? 9 : k % 3 == 2 ? 3 : 7;
+        add(x, y, 10, pool[static_cast<size_t>(k) % pool.size()], level, mode);
     }
     return u;
 }

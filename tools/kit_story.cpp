@@ -125,14 +125,15 @@ void dialogue(Script& s, int stage, int id) {
             s.line("e");
             break;
         case 1:
-            // Face 82 is one of the faces that the upper window shows unmirrored.
-            // "**": a speaker without a code, so no name.
-            s.line(std::string("<") + (stage % 2 ? "82" : b.face));
-            s.line(std::string(stage % 2 ? "**" : b.code) + "k" + tag + "위 창의 대사입니다.");
+            // Two speakers, each named by its code as it speaks: the upper
+            // window (its face mirrored), the lower, then the upper again
+            // with its face taken away.
+            s.line(std::string("<") + b.face);
+            s.line(std::string(b.code) + "k" + tag + "위 창의 대사입니다.");
             s.line(std::string(">") + a.face);
             s.line(std::string(a.code) + "k아래 창에서 대답합니다.");
             s.line("<.");
-            s.line(std::string(stage % 2 ? "**" : b.code) + "k얼굴을 지운 위 창입니다.");
+            s.line(std::string(b.code) + "k얼굴을 지운 위 창입니다.");
             s.line("e");
             break;
         case 2:
@@ -249,32 +250,50 @@ Bytes shared_script() {
 
 // ---- pictures ---------------------------------------------------------------------
 
-constexpr int TXT_W = 160;  // the face box of the message windows
-constexpr int TXT_H = 160;
+// A face is drawn at the top left of its window's face box, 160 x 160
+// pixels (20 columns by 160 lines), and the upper window mirrors most faces
+// left to right within that box. The box's top 20 lines lie above the
+// window's frame (the frame's top line starts one text row above its first
+// text row, the box a row above that), and its last 20 lines are the
+// frame's bottom line; the box's outer 16 columns (left in the upper window,
+// right in the lower) are the frame's side. The kit's frame draws its band
+// in the outer 10 lines of its top and bottom chips (after 4 clear lines at
+// the top, before 4 at the bottom) and the outer 6 columns of its sides, so
+// inside the box the window's fill is lines 30..149 and, mirrored or not,
+// columns 6..153. The face keeps 2 pixels inside that.
+constexpr int FACE_W = 160, FACE_H = 160;
+constexpr int FACE_LEFT = 8, FACE_RIGHT = 151, FACE_TOP = 32, FACE_BOTTOM = 147;
 
-// A face: head and shoulders on the transparent key and the hair parted on
-// its left side; in the marked kit its code at the top left (so a mirrored
-// face shows it at the right, reversed).
+// A face: head and shoulders on the transparent key, the shoulders cut by
+// the window's fill, and the hair parted on its left side; in the marked
+// kit its code at the top left of the figure (so a mirrored face shows it at
+// the right, reversed).
 Image face_picture(const Kit& kit, const std::string& code, int n) {
     static const uint8_t clothes[] = {RED, BLUE, LIME, ORANGE, NAVY, OLIVE, BROWN, TAUPE, SILVER, DGREY};
     static const uint8_t hair[] = {BROWN, BLACK, ORANGE, CREAM, TAN, DGREY, NAVY};
     const uint8_t cloth = clothes[n % 10];
     const uint8_t hc = hair[(n / 10) % 7];
-    Image img(TXT_W, TXT_H, KEY);
-    img.ellipse(80, 160, 70, 42, cloth);
-    img.fill(66, 100, 94, 125, PEACH);
-    img.disc(80, 72, 44, PEACH);
-    img.ellipse(80, 40, 44, 18, hc);
-    img.fill(36, 30, 62, 82, hc);  // the parting: hair down the left side
-    img.disc(64, 74, 5, BLACK);
-    img.disc(96, 74, 5, BLACK);
-    img.line(70, 100, 90, 100, RED);
-    img.outline(BLACK);
+    Image fig(FACE_W, FACE_H, KEY);
+    fig.ellipse(80, FACE_BOTTOM + 4, 58, 28, cloth);
+    fig.fill(69, 108, 91, 126, PEACH);
+    fig.disc(80, 84, 32, PEACH);
+    fig.ellipse(80, 58, 33, 14, hc);
+    fig.fill(47, 52, 60, 92, hc);  // the parting: hair down the left side
+    fig.disc(68, 86, 4, BLACK);
+    fig.disc(92, 86, 4, BLACK);
+    fig.line(72, 104, 88, 104, RED);
+    // The outline goes round the figure, then the shoulders end flat on the
+    // last line, as the window cuts them.
+    fig.fill(0, FACE_BOTTOM, FACE_W - 1, FACE_H - 1, KEY);
+    fig.outline(BLACK);
+    Image img(FACE_W, FACE_H, KEY);
+    img.blit(fig.crop(FACE_LEFT, FACE_TOP, FACE_RIGHT - FACE_LEFT + 1, FACE_BOTTOM - FACE_TOP + 1), FACE_LEFT, FACE_TOP,
+             KEY);
     if (!kit.marked) return img;
-    Image label(64, 52, KEY);
-    font_text(label, kit.font, 2, 2, code.c_str(), WHITE, 3);
+    Image label(56, 44, KEY);
+    font_text(label, kit.font, 2, 2, code.c_str(), WHITE, 2);
     label.outline(BLACK);
-    img.blit(label, 0, 0, KEY);
+    img.blit(label, FACE_LEFT, FACE_TOP, KEY);
     return img;
 }
 
