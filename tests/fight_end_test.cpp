@@ -141,10 +141,11 @@ protected:
     }
 
     // The fighters of a row: the party unit at (1, 0), the enemy in the
-    // corner; the one to fall has 5 HP and faces an attack of 200, the
-    // others 150 HP and no attack of their own. The unit that earns the
-    // experience is one point short of a level, or at level 60 (no window)
-    // when nothing is to be shown; then a kill is worth no spoils either.
+    // corner. The unit to fall has 5 HP against an attack (and, for the
+    // spells' magic part, intelligence) of 200; every other unit has 150 HP
+    // and 0. The party unit, which earns the experience, is one point short
+    // of a level, or at level 60 (no window) when nothing is to be shown;
+    // then a kill is worth no spoils either.
     void set_up_fight(const Ending& e) {
         const bool windows = e.after != After::Nothing;
         const int weapon = windows ? SHORT_SWORD : BARE_HANDS;
