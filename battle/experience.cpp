@@ -71,15 +71,21 @@ SavedArea open_exp_window(const UnitStats* a, int32_t gain, int32_t start, const
 }
 
 // Adds the gain and runs the bar, with the level-up around it when the bar
-// passes 100.
+// passes 100. On the map (frame_box) the level-up line gets a box of its
+// own, taken away with the level-up window: the map must not keep it.
 void run_gain(int32_t s, UnitStats* a, int32_t gain, int32_t start, SavedArea saved, bool frame_box) {
     a->exp = static_cast<int16_t>(std::min(a->exp + gain, EXP_MAX));
     if (start + gain >= 100) {
         g_btl_levelup_copy = *a;
-        if (frame_box) menu_draw_window(26, 15, 28, 3);
+        SavedArea box;
+        if (frame_box) {
+            box.reset(gfx_save_rect(24, 280, 32, 100));
+            menu_draw_window(26, 15, 28, 3);
+        }
         btl_show_levelup_message(s);
         btl_animate_exp_bar(s, start, start + gain, 15, std::move(saved));
         btl_show_levelup_stats(a, &g_btl_levelup_copy);
+        if (box) gfx_restore_rect_free(box.release());
         *a = g_btl_levelup_copy;
     } else {
         btl_animate_exp_bar(s, start, start + gain, 15, std::move(saved));

@@ -411,6 +411,9 @@ void map_move_unit_step(UnitRecord* unit, int32_t direction) {
         if (holds_it) *old_cell = 0;
         map_redraw_cell_abs(ox, oy);
         unit->number = 0;
+        // As after every other change of the view: a restore of the map
+        // (the end of a message, a closed menu) must not bring the unit back.
+        map_copy_to_background();
         return;
     }
     unit->x = static_cast<int16_t>(nx);

@@ -4,9 +4,13 @@
 // fighters put on a map for the attack command.
 #pragma once
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "battle/battle.h"
+#include "platform/palette.h"
+#include "tactics/map_view.h"
 #include "tactics/units.h"
 #include "tests/loop_fixture.h"
 
@@ -100,5 +104,62 @@ protected:
         UnitRecord* u = unit_place_new(x, y, &s);
         EXPECT_NE(u, nullptr);
         return u;
+    }
+};
+
+// --- the map on the screen, around the windows shown over it -------------------------
+
+// A rectangle of the back image in pixels, edges included.
+struct ScreenArea {
+    int x0, y0, x1, y1;
+};
+
+// What a toolkit window of w columns by h rows at text cell (col, row)
+// covers, its frame included.
+inline ScreenArea window_area(int col, int row, int w, int h) {
+    return {(col - 2) * 8, (row - 1) * 20, (col + w + 2) * 8 - 1, (row + h + 1) * 20 - 1};
+}
+
+// A fight on the map and the picture left on the screen: a fresh draw of the
+// map to hold the back image against, outside the windows that may stand
+// over it.
+class MapScreenTest : public LoopTest {
+protected:
+    // The pixels of a fresh map_redraw_view now, drawn into a copy: the back
+    // and background images are left as they were.
+    static std::vector<uint8_t> fresh_map() {
+        std::vector<uint8_t> back(g_back_dib, g_back_dib + SCREEN_DIB_SIZE);
+        std::vector<uint8_t> background(g_background_dib, g_background_dib + SCREEN_DIB_SIZE);
+        map_redraw_view();
+        std::vector<uint8_t> map(gfx_dib_pixels(g_back_dib), gfx_dib_pixels(g_back_dib) + SCREEN_IMAGE_SIZE);
+        std::memcpy(g_back_dib, back.data(), SCREEN_DIB_SIZE);
+        std::memcpy(g_background_dib, background.data(), SCREEN_DIB_SIZE);
+        return map;
+    }
+    // Pixels of the shown view (x 16..623, y 0..383) outside the areas
+    // given in which two pictures differ.
+    static int pixels_differing(const uint8_t* a, const uint8_t* b, const std::vector<ScreenArea>& except = {}) {
+        int n = 0;
+        uint8_t covered[SCREEN_W];
+        for (int y = 0; y < 384; ++y) {
+            const size_t row = static_cast<size_t>(SCREEN_H - 1 - y) * SCREEN_W;
+            if (std::memcmp(a + row + 16, b + row + 16, 608) == 0) continue;
+            std::memset(covered, 0, sizeof covered);
+            for (const ScreenArea& r : except)
+                if (y >= r.y0 && y <= r.y1 && r.x1 >= r.x0)
+                    std::memset(covered + std::max(r.x0, 0), 1,
+                                static_cast<size_t>(std::min(r.x1, SCREEN_W - 1) - std::max(r.x0, 0) + 1));
+            for (int x = 16; x < 624; ++x) n += a[row + x] != b[row + x] && !covered[x];
+        }
+        return n;
+    }
+    // 1 when the back image shows the map's colours, the default palette;
+    // colour 14 aside, which the map's colour cycling moves.
+    static bool map_colours_shown() {
+        const uint8_t* c = gfx_dib_colours(g_back_dib);
+        for (int i = 0; i < 16; ++i)
+            for (int k = 0; k < 3; ++k)
+                if (i != 14 && c[i * 4 + k] != g_default_palette.colour[i][k] * 17) return false;
+        return true;
     }
 };
