@@ -8,16 +8,9 @@
 #include "platform/draw.h"
 #include "story/hooks.h"
 #include "sys/sys.h"
-#include "tests/loop_fixture.h"
+#include "tests/click_fixture.h"
 
 namespace {
-
-// The centred view origin of a cell (zoom 1: 19 x 12 cells).
-int view_origin(int v, int cells, int size) {
-    int o = v - cells / 2;
-    if (o > size - cells) o = size - cells;
-    return o < 0 ? 0 : o;
-}
 
 std::string card(int stage) {
     return "*Stage" + std::to_string(stage + 1) + ":" + g_stage_names[static_cast<size_t>(stage)];
@@ -140,8 +133,8 @@ TEST_F(GameTest, WholeFlowOfTheFirstTurnOfChapter1) {
     // The intro scroll came back from the enemies to the party's first unit.
     const UnitRecord* lead = unit_find_by_char_id(CHAR_LEADER);
     ASSERT_NE(lead, nullptr);
-    EXPECT_EQ(card_view_x, view_origin(lead->x, 19, map_width()));
-    EXPECT_EQ(card_view_y, view_origin(lead->y, 12, map_height()));
+    EXPECT_EQ(card_view_x, centred_origin(lead->x, 19, map_width()));
+    EXPECT_EQ(card_view_y, centred_origin(lead->y, 12, map_height()));
     // After the enemy phase every enemy stands on a cell that holds its
     // number, and no party unit was moved by it.
     int enemies = 0;
@@ -379,8 +372,8 @@ TEST_F(GameTest, WithoutEnemiesTheIntroViewCentresOnSlot17AndScrollsBack) {
     at(60000, HeadlessKind::End);
     EXPECT_TRUE(ends_by_quit([] { turn_run_game(); }));
     EXPECT_EQ(g_units[18].number, 0);
-    EXPECT_EQ(intro_x, view_origin(w - 3, 19, w));
-    EXPECT_EQ(intro_y, view_origin(h - 3, 12, h));
+    EXPECT_EQ(intro_x, centred_origin(w - 3, 19, w));
+    EXPECT_EQ(intro_y, centred_origin(h - 3, 12, h));
     EXPECT_EQ(card_x, 0);
     EXPECT_EQ(card_y, 0);
 }

@@ -7,25 +7,14 @@
 #include "battle/battle.h"
 #include "platform/input.h"
 #include "story/hooks.h"
-#include "tests/loop_fixture.h"
+#include "tests/click_fixture.h"
 
-namespace {
-
-// A tile of the tile set whose terrain class is the one asked for.
-int tile_of_class(int tile_set, uint32_t terrain) {
-    for (int t = 0; t < MAP_TILES; ++t)
-        if (g_tileset_terrain[static_cast<size_t>(tile_set)][static_cast<size_t>(t)] == terrain) return t;
-    return -1;
-}
-
-}  // namespace
-
-using TurnTest = LoopTest;
+using TurnTest = ClickTest;
 
 TEST_F(TurnTest, RegenerationCountdownTerrainAndKnockedOut) {
     set_map_size(10, 10);
     g_terrain_class_of_tile = g_tileset_terrain[0].data();
-    const int heal5 = tile_of_class(0, 5), heal8 = tile_of_class(0, 8), plain = tile_of_class(0, 1);
+    const int heal5 = tile_of_class(5), heal8 = tile_of_class(8), plain = tile_of_class(1);
     ASSERT_GE(heal5, 0);
     ASSERT_GE(heal8, 0);
     ASSERT_GE(plain, 0);
@@ -133,22 +122,8 @@ TEST_F(TurnTest, EnemyPhaseActsByModeAndStops) {
 }
 
 // A stage of the kit set up as the game loop leaves it before the turns.
-class TurnStageTest : public LoopTest {
+class TurnStageTest : public ClickTest {
 protected:
-    void set_up_stage(int stage) {
-        g_stage_index = stage;
-        g_chapter = static_cast<uint32_t>(scn_chapter_of_stage(stage));
-        g_module_index = static_cast<int32_t>(g_chapter);
-        g_units = {};
-        std::memset(&g_occupancy, 0, sizeof g_occupancy);
-        ASSERT_EQ(map_load_stage_map(stage), 1);
-        map_load_map_graphics(g_stage_tileset[static_cast<size_t>(stage)]);
-        unit_load_stage_units(stage, 1);
-        g_zoom = -1;
-        map_set_zoom(1);
-        map_redraw_view();
-        gfx_fade_start(&g_default_palette, 0);
-    }
     // Runs the turn loop until the scripted quit.
     void run(int resuming) {
         EXPECT_TRUE(ends_by_quit([&] { turn_run_stage_battle(resuming); }));
@@ -171,30 +146,69 @@ protected:
     }
 };
 
-TEST_F(TurnStageTest, SavePromptOnlyOnTheFirstTurnOfStage2OnwardNotResuming) {
-    // The first turns of stages 1 and 2 start with a message of the chapter
-    // (answered while it waits); stage 8's has none.
+TEST_F(TurnStageTest, TurnStartUpkeepHookViewAndSavePromptByStageTurnAndResume) {
+    // By stage, turn and resume: the chapter's turn-start message (-1 none)
+    // and whether the save prompt is shown. Stages 1 and 2 start their first
+    // turn with a message, stage 10 with none; a resumed game's first turn
+    // skips the whole turn start.
     struct Case {
-        int stage, turn, resuming, saves, message;
+        int stage, turn, resuming, message, prompts;
     };
-    const Case cases[] = {{0, 0, 0, 0, 1}, {1, 0, 0, 1, 1}, {1, 1, 0, 0, 0}, {1, 0, 1, 0, 0}, {7, 0, 0, 1, 0}};
+    const Case cases[] = {{0, 0, 0, 98, 0}, {1, 0, 0, 52, 1}, {1, 1, 0, -1, 0}, {1, 0, 1, -1, 0}, {9, 0, 0, -1, 1}};
     for (const Case& c : cases) {
-        sys_log_clear();
+        const std::string row =
+            "stage " + std::to_string(c.stage) + " turn " + std::to_string(c.turn) + (c.resuming ? " resuming" : "");
+        TempDir folder;
+        use_program_folder(folder);
         set_up_stage(c.stage);
+        put_party();
         g_turn = c.turn;
-        // "{ 예 }" of the centred prompt: columns 41..44 of row 9.
-        click_view(340, 190, c.message ? 900 : 150);
-        at(3000, HeadlessKind::End);
-        // The save chooser holds the colour cycling while it is open.
-        int choosers = 0;
-        start_polling([&] {
-            choosers += g_colour_cycle_block != 0;
-            if (g_cursor_shape == 5 || g_cursor_shape == 6) click_view(320, 300, 0);
-        });
-        run(c.resuming);
-        polling = false;
-        EXPECT_EQ(choosers > 0 ? 1 : 0, c.saves) << "stage " << c.stage << " turn " << c.turn;
-        // The quit stays posted: a fresh machine for the next case.
+        for (size_t s = 0; s < std::size(PARTY); ++s) g_units[s].acted = 1;
+        g_view_x = g_view_y = 0;
+        map_redraw_view();
+        sys_log_clear();
+        // What the banner finds: acted flags, view origin, HP and status
+        // counters of the party.
+        std::vector<int> acted, hp, status;
+        int view_x = -1, view_y = -1;
+        play({through_banner(c.turn + 1, 0),
+              {"the banner", [] { return true; },
+               [&] {
+                   for (size_t s = 0; s < std::size(PARTY); ++s) {
+                       acted.push_back(g_units[s].acted);
+                       hp.push_back(g_units[s].stats.hp);
+                       status.push_back(g_units[s].status);
+                   }
+                   view_x = g_view_x;
+                   view_y = g_view_y;
+               }}});
+        run_turns(c.resuming);
+        EXPECT_EQ(stalled_at(), "") << row;
+        std::vector<std::string> messages;
+        for (const auto& l : sys_log_lines())
+            if (l.rfind("message ", 0) == 0) messages.push_back(l);
+        EXPECT_EQ(messages, c.message < 0 ? std::vector<std::string>{}
+                                          : std::vector<std::string>{"message " + std::to_string(c.message)})
+            << row;
+        // 예 opens the save chooser.
+        EXPECT_EQ(save_prompts, c.prompts) << row;
+        EXPECT_EQ(save_choosers, c.prompts) << row;
+        if (c.resuming) {
+            EXPECT_EQ(acted, std::vector<int>(std::size(PARTY), 1)) << row;
+            EXPECT_EQ(view_x, 0) << row;
+            EXPECT_EQ(view_y, 0) << row;
+            EXPECT_EQ(hp, (std::vector<int>{150, 100, 10, 10, 0, 0, 25})) << row;
+            EXPECT_EQ(status, (std::vector<int>{100, 100, 100, 100, -1, -2, 100})) << row;
+        } else {
+            // Acted flags cleared, the view on the first party unit, 30 %
+            // and 20 % healed, a count of -1 up with full HP, of -2 still
+            // down and not healed on healing ground.
+            EXPECT_EQ(acted, std::vector<int>(std::size(PARTY), 0)) << row;
+            EXPECT_EQ(view_x, centred_origin(SITE_X, 19, map_width())) << row;
+            EXPECT_EQ(view_y, centred_origin(SITE_Y, 12, map_height())) << row;
+            EXPECT_EQ(hp, (std::vector<int>{150, 100, 17, 15, 25, 0, 25})) << row;
+            EXPECT_EQ(status, (std::vector<int>{100, 100, 100, 100, 0, -1, 100})) << row;
+        }
         fresh_machine();
     }
 }
