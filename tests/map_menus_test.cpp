@@ -92,7 +92,7 @@ protected:
 struct Seen {
     int view_x = -1, view_y = -1, zoom = -1, turn = -1, hp = -1;
     bool fresh = false;
-    std::vector<int> listed;
+    std::vector<int> listed, acted;
     std::string offered, offered_again;
 };
 
@@ -120,17 +120,35 @@ TEST_F(MapMenusTest, EveryMapMenuEntryByClicks) {
         std::function<void()> check;
     };
     const Row rows[] = {
+        // A soldier next to the partner strikes it in the enemy phase,
+        // while the party waits with its turn over.
         {" 턴 종료 ",
          1,
-         nullptr,
+         [&] {
+             g_opt_battle_real = 0;
+             UnitStats soldier = stats(10, CLASS_SOLDIER, 3);
+             ASSERT_NE(unit_place_new(SITE_X + 2, SITE_Y, &soldier), nullptr);
+         },
          {answer("적의 턴으로 이동해도 좋습니까? {  예  }{ 아니오 }", 0),
           {"the enemy banner", [] { return g_enemy_phase == 1 && window_shown("*적의 행동"); },
            [this] { click_strip(); }},
           after_messages(
-              "the next turn's banner", [this] { return window_shown(banner(3).c_str()); },
-              [&] { seen.turn = g_turn; })},
+              "the next turn's banner",
+              [&] {
+                  if (g_enemy_phase == 1 && seen.acted.empty() && !window_shown("*적의 행동"))
+                      for (size_t s = 0; s < std::size(PARTY); ++s) seen.acted.push_back(g_units[s].acted);
+                  return window_shown(banner(3).c_str());
+              },
+              [&] {
+                  seen.turn = g_turn;
+                  seen.hp = g_units[1].stats.hp;
+              })},
          -1,
-         [&] { EXPECT_EQ(seen.turn, 2); }},
+         [&] {
+             EXPECT_EQ(seen.acted, std::vector<int>(std::size(PARTY), 1));
+             EXPECT_LT(seen.hp, 100);
+             EXPECT_EQ(seen.turn, 2);
+         }},
         {" 확대맵 ",
          2,
          nullptr,
