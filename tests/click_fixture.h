@@ -283,16 +283,16 @@ protected:
                 [entry] { return g_menu_chip_set == 1 && drawn_at(entry).has_value(); },
                 [this, entry] { click_text(entry); }};
     }
-    // A prompt whose text is drawn: choice n is clicked.
-    Step answer(const char* prompt, int n, int row = 9) {
+    // A prompt on row 9 whose text is drawn: choice n is clicked.
+    Step answer(const char* prompt, int n) {
         return {std::string("prompt ") + prompt,
                 [prompt] {
                     std::string head(*prompt == '*' ? prompt + 1 : prompt);
                     head = head.substr(0, head.find(" {"));
                     return drawn_at(head.c_str()).has_value();
                 },
-                [this, prompt, row, n] {
-                    const ViewPoint p = prompt_choice_at(prompt, -1, row, n);
+                [this, prompt, n] {
+                    const ViewPoint p = prompt_choice_at(prompt, -1, 9, n);
                     tap(p.x, p.y);
                 }};
     }

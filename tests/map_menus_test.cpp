@@ -76,6 +76,17 @@ protected:
                 },
                 [offered] { *offered = drawn_commands(); }};
     }
+    // An item list drawn from (col, row) down: once its first item is there
+    // (message windows answered before), the items of its four rows are
+    // recorded and act gives the next input.
+    Step items_listed(const std::string& what, int col, int row, std::vector<int>* items, std::function<void()> act) {
+        return after_messages(
+            what, [col, row] { return item_listed_at(col, row) != 0; },
+            [col, row, items, act] {
+                for (int r = row; r < row + 4; ++r) items->push_back(item_listed_at(col, r));
+                act();
+            });
+    }
     static bool map_marked() {
         for (int i = 0; i < MAP_CELLS; ++i)
             if (g_map.cells[i] & MAP_MARK) return true;
@@ -91,7 +102,7 @@ protected:
 // What a row saw during its session.
 struct Seen {
     int view_x = -1, view_y = -1, zoom = -1, turn = -1, hp = -1;
-    bool fresh = false;
+    bool fresh = false, named = false;
     std::vector<int> listed, acted;
     std::string offered, offered_again;
 };
@@ -294,7 +305,7 @@ TEST_F(MapMenusTest, EveryUnitCommandByClicks) {
          nullptr,
          {{"the charge message", [&] { return leader.charged == 1 && drawn_at("힘을 모으고 있다.").has_value(); },
            [&] {
-               seen.listed.push_back(drawn_at(unit_display_name(&leader.stats), 7).has_value());
+               seen.named = drawn_at(unit_display_name(&leader.stats), 7).has_value();
                click_strip();
            }},
           click_leader(),
@@ -304,18 +315,13 @@ TEST_F(MapMenusTest, EveryUnitCommandByClicks) {
          [&] {
              EXPECT_EQ(leader.charged, 1);
              EXPECT_EQ(leader.acted, 1);
-             EXPECT_EQ(seen.listed, std::vector<int>{1});
+             EXPECT_TRUE(seen.named);
              EXPECT_EQ(seen.offered_again, "34568");
          }},
         // The shop sells the stage's stock.
         {CMD_SHOP,
          nullptr,
-         {after_messages(
-              "the shop's stock", [] { return item_listed_at(32, 3) != 0; },
-              [&] {
-                  for (int row = 3; row < 7; ++row) seen.listed.push_back(item_listed_at(32, row));
-                  rtap(320, 200);
-              }),
+         {items_listed("the shop's stock", 32, 3, &seen.listed, [this] { rtap(320, 200); }),
           pointer_off_view("back on the map", [] { return g_music_track != 13; }),
           record("the view", [&] { seen.fresh = view_shows_map(); })},
          [&] {
@@ -327,12 +333,7 @@ TEST_F(MapMenusTest, EveryUnitCommandByClicks) {
         // The slot menu lists the leader's items; the spare is equipped.
         {CMD_WEAPON,
          nullptr,
-         {after_messages(
-              "the slot list", [] { return item_listed_at(32, 4) != 0; },
-              [&] {
-                  for (int row = 4; row < 8; ++row) seen.listed.push_back(item_listed_at(32, row));
-                  tap(400, 5 * 20 + 10);
-              }),
+         {items_listed("the slot list", 32, 4, &seen.listed, [this] { tap(400, 5 * 20 + 10); }),
           {"the offer", [] { return drawn_at("장비한다").has_value(); }, [this] { click_text("장비한다"); }},
           {"the spare equipped", [&] { return leader.stats.weapon == LEADER_SPARE; }, [this] { rtap(320, 200); }},
           record("the map", [] {})},
@@ -383,7 +384,6 @@ TEST_F(MapMenusTest, EveryUnitCommandByClicks) {
         {CMD_GATHER,
          nullptr,
          {answer("집합시키겠습니까? { 예 } { 아니오 }", 0),
-          record("the gathering", [] {}),
           {"the party gathered", [&] { return far.acted == 1 && g_cursor_shape == 0 && since_step() > 100; }, nullptr}},
          [&] {
              EXPECT_EQ(far.acted, 1);
