@@ -23,6 +23,7 @@
 #include "tactics/turn.h"
 #include "tactics/units.h"
 #include "tests/item_fixture.h"
+#include "tests/scene_fixture.h"
 
 // The view origin that centres cell v in a view of `cells` cells on a map
 // side of `size` cells.
@@ -74,13 +75,7 @@ inline std::optional<ViewPoint> drawn_at(const char* text, int32_t colour = 15) 
 // 1 when the back image shows the map view exactly as a redraw at the
 // current zoom and origin draws it: no menu, window or frame is left on it.
 inline bool view_shows_map() {
-    const std::vector<uint8_t> back(g_back_dib, g_back_dib + SCREEN_DIB_SIZE);
-    const std::vector<uint8_t> background(g_background_dib, g_background_dib + SCREEN_DIB_SIZE);
-    map_redraw_view();
-    const bool same = std::memcmp(back.data(), g_back_dib, SCREEN_DIB_SIZE) == 0;
-    std::memcpy(g_back_dib, back.data(), SCREEN_DIB_SIZE);
-    std::memcpy(g_background_dib, background.data(), SCREEN_DIB_SIZE);
-    return same;
+    return std::memcmp(fresh_map().data(), gfx_dib_pixels(g_back_dib), SCREEN_IMAGE_SIZE) == 0;
 }
 
 class ClickTest : public LoopTest {

@@ -120,22 +120,23 @@ inline ScreenArea window_area(int col, int row, int w, int h) {
     return {(col - 2) * 8, (row - 1) * 20, (col + w + 2) * 8 - 1, (row + h + 1) * 20 - 1};
 }
 
+// The pixels of a fresh map_redraw_view now, drawn into a copy: the back and
+// background images are left as they were.
+inline std::vector<uint8_t> fresh_map() {
+    std::vector<uint8_t> back(g_back_dib, g_back_dib + SCREEN_DIB_SIZE);
+    std::vector<uint8_t> background(g_background_dib, g_background_dib + SCREEN_DIB_SIZE);
+    map_redraw_view();
+    std::vector<uint8_t> map(gfx_dib_pixels(g_back_dib), gfx_dib_pixels(g_back_dib) + SCREEN_IMAGE_SIZE);
+    std::memcpy(g_back_dib, back.data(), SCREEN_DIB_SIZE);
+    std::memcpy(g_background_dib, background.data(), SCREEN_DIB_SIZE);
+    return map;
+}
+
 // A fight on the map and the picture left on the screen: a fresh draw of the
 // map to hold the back image against, outside the windows that may stand
 // over it.
 class MapScreenTest : public LoopTest {
 protected:
-    // The pixels of a fresh map_redraw_view now, drawn into a copy: the back
-    // and background images are left as they were.
-    static std::vector<uint8_t> fresh_map() {
-        std::vector<uint8_t> back(g_back_dib, g_back_dib + SCREEN_DIB_SIZE);
-        std::vector<uint8_t> background(g_background_dib, g_background_dib + SCREEN_DIB_SIZE);
-        map_redraw_view();
-        std::vector<uint8_t> map(gfx_dib_pixels(g_back_dib), gfx_dib_pixels(g_back_dib) + SCREEN_IMAGE_SIZE);
-        std::memcpy(g_back_dib, back.data(), SCREEN_DIB_SIZE);
-        std::memcpy(g_background_dib, background.data(), SCREEN_DIB_SIZE);
-        return map;
-    }
     // Pixels of the shown view (x 16..623, y 0..383) outside the areas
     // given in which two pictures differ.
     static int pixels_differing(const uint8_t* a, const uint8_t* b, const std::vector<ScreenArea>& except = {}) {
