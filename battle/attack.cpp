@@ -33,6 +33,8 @@ void finish(UnitRecord* a, UnitRecord* t) {
 
 }  // namespace
 
+bool btl_scene_animated(int32_t ai_mode) { return g_opt_battle_real || ai_mode_is_boss(ai_mode); }
+
 int32_t btl_find_targets(int32_t x, int32_t y, UnitRecord* a, int32_t mode) {
     if (!a) return 0;
     const uint32_t f = reach_flags(a);
@@ -52,9 +54,9 @@ int32_t btl_find_targets(int32_t x, int32_t y, UnitRecord* a, int32_t mode) {
                 UnitRecord* u = unit_at_cell(cx, cy);
                 if (!u || u == a) continue;
                 const int32_t s = u->stats.ai_mode, h = u->stats.hp;
-                if (s == 19) continue;
+                if (s == AI_MODE_WALK_ON) continue;
                 bool target;
-                if ((mode & 2) && s > 0 && h > 0 && s != 16 && (f & (1u << (r - 1))))
+                if ((mode & 2) && s > 0 && h > 0 && s != AI_MODE_DORMANT && (f & (1u << (r - 1))))
                     target = true;
                 else if ((mode & 4) && r <= 2 && s <= 0 && h == 0)
                     target = true;
@@ -93,8 +95,7 @@ void btl_attack_command(UnitRecord* a, UnitRecord* t) {
                           static_cast<int16_t>(map_terrain_class_at(t->x, t->y))};
     for (int16_t& k : terrain)
         if (k == 0) k = 1;
-    const int32_t mode = t->stats.ai_mode;
-    const bool animated = g_opt_battle_real || mode == 1 || mode == 2 || mode == 15;
+    const bool animated = btl_scene_animated(t->stats.ai_mode);
     if (t->stats.ai_mode <= 0) a->charged = 0;
     g_unit_charge_flag = a->charged;
     g_btl_target_status_ptr = &t->status;

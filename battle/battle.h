@@ -177,6 +177,10 @@ extern std::array<UnitRecord*, UNIT_TARGET_MAX> g_unit_target_list;
 int32_t btl_find_targets(int32_t x, int32_t y, UnitRecord* attacker, int32_t mode);
 int32_t btl_mark_targets(UnitRecord* attacker);
 void btl_attack_command(UnitRecord* attacker, UnitRecord* target);
+// 1 when a battle plays the animated scene: the battle display setting is on
+// or a boss takes part (by the AI mode of the attack command's target, or of
+// the unit the enemy AI moves).
+bool btl_scene_animated(int32_t ai_mode);
 
 // --- reactions, messages and status display ------------------------------------
 extern const std::array<int16_t, 18> g_btl_hover_table;

@@ -169,7 +169,7 @@ void btl_anim_fall(int32_t s) {
         f.x = static_cast<int16_t>((f.flags & 1) ? f.x - 1 : f.x + 1);
     };
     auto downed_message = [s]() {
-        if (stats(s)->ai_mode != 0)
+        if (stats(s)->ai_mode != AI_MODE_PLAYER)
             btl_msg_defeated(s);
         else
             btl_msg_did_utmost(s);

@@ -13,8 +13,6 @@
 
 namespace {
 
-bool boss_mode(int32_t ai_mode) { return ai_mode == 1 || ai_mode == 2; }
-
 // Per cent of damage taken on the defender's terrain; an index outside the
 // table reads as the first terrain kind.
 int32_t terrain_percent(int32_t index) {
@@ -39,7 +37,7 @@ void btl_calc_damage(int32_t s) {
     m = std::max(m, 0);
     if (item.flags & ITEM_HEAL) m = 0;
     g_btl_last_damage = btl_calc_hit_damage(p, m, s);
-    if (d->ai_mode != 0) {
+    if (d->ai_mode != AI_MODE_PLAYER) {
         if (g_btl_actor[static_cast<size_t>(1 - s)].hit_count != 0 && g_btl_damage_total != 0)
             g_btl_damage_total = static_cast<uint16_t>(g_btl_damage_total + g_btl_last_damage * 2 / 3);
         else
@@ -56,7 +54,7 @@ uint16_t btl_calc_hit_damage(int32_t p, int32_t m, int32_t s) {
         m /= 2;
     }
     const int32_t mode = d->ai_mode;
-    if ((mode == 1 || mode == 2 || mode == 15) && d->class_id != CLASS_FIRST_FORM) {
+    if (ai_mode_is_boss(mode) && d->class_id != CLASS_FIRST_FORM) {
         p = p * 2 / 3;
         m = m * 2 / 3;
     }
@@ -65,12 +63,12 @@ uint16_t btl_calc_hit_damage(int32_t p, int32_t m, int32_t s) {
     int32_t damage = (p + m) * terrain_percent(g_btl_terrain[1 - s]) / 100;
     const int32_t agility = std::min(a->agility - d->agility, 80);
     if (g_unit_charge_flag == 1) {
-        if (boss_mode(mode)) damage = damage * 3 / 2;
+        if (ai_mode_is_chapter_boss(mode)) damage = damage * 3 / 2;
         g_btl_crit_shown = 1;
         g_unit_charge_flag = 0;
     } else if (agility > 0) {
         const int32_t r = util_random() % 100;
-        if (r < 3 * agility) damage = boss_mode(mode) ? damage * 3 / 2 : damage * 3;
+        if (r < 3 * agility) damage = ai_mode_is_chapter_boss(mode) ? damage * 3 / 2 : damage * 3;
     }
     if (g_btl_counter_flag != 0) {
         int16_t& status = *g_btl_target_status_ptr;

@@ -420,7 +420,7 @@ void btl_choose_move_for_class(int32_t s, int32_t slot) {
     const int32_t item = u->weapon;
     const int32_t r = g_btl_range_mode;
     const bool charged = g_unit_charge_flag != 0;
-    const bool opp_party = o->ai_mode == 0;
+    const bool opp_party = o->ai_mode == AI_MODE_PLAYER;
     int32_t m = 12;
     bool no_counter = false;
     auto support = [&](int32_t base) {

@@ -53,7 +53,7 @@ void set_up_field() {
         s.char_id = 10;
         s.class_id = 35;
         s.hp = s.max_hp = 30;
-        s.ai_mode = static_cast<int16_t>(i % 4 == 0 ? 9 : 7);
+        s.ai_mode = static_cast<int16_t>(i % 4 == 0 ? AI_MODE_CHASE_NEAR : AI_MODE_ADVANCE);
         s.weapon = i % 3 == 0 ? 41 : 38;
         unit_place_new(2 + (i % 10) * 4, i < 10 ? 13 + (i % 4) : 25 + (i % 4), &s);
     }

@@ -6,9 +6,9 @@
 
 #include "tactics/units.h"
 
-// A walk-on unit of the other side: the class, 1 HP, AI mode 19 (or the mode
-// given: 16 places it hidden); null when the cell is taken or no slot is free.
-UnitRecord* scn_extra(int32_t class_id, int32_t x, int32_t y, int32_t ai_mode = 19);
+// A walk-on unit of the other side: the class, 1 HP, AI_MODE_WALK_ON (or the
+// mode given: AI_MODE_DORMANT places it hidden); null when the cell is taken or no slot is free.
+UnitRecord* scn_extra(int32_t class_id, int32_t x, int32_t y, int32_t ai_mode = AI_MODE_WALK_ON);
 // n steps in a direction (0..3) with the unit's class walk sheet.
 void scn_walk(UnitRecord* unit, int32_t direction, int32_t n);
 // One step with the step animation off.

@@ -506,7 +506,7 @@ int32_t scn_ch2_unit_moved(UnitRecord* unit, int32_t, int32_t) {
         case 4: {
             // The first move calls the stranger down to the south gate.
             UnitRecord* stranger = member(CHAR_HENRY);
-            if (!stranger || stranger->stats.ai_mode != 1) return 0;
+            if (!stranger || stranger->stats.ai_mode != AI_MODE_BOSS_UNMET) return 0;
             snd_play_effect(VANISH_SOUND);
             scn_off_grid(stranger);
             scn_wait(60);
@@ -515,7 +515,7 @@ int32_t scn_ch2_unit_moved(UnitRecord* unit, int32_t, int32_t) {
             map_redraw_view();
             snd_play_effect(VANISH_SOUND);
             scn_wait(60);
-            stranger->stats.ai_mode = 2;
+            stranger->stats.ai_mode = AI_MODE_BOSS;
             return 0;
         }
         case 5: return scn_goal_reached(unit, 36, 15, 36, 15, 52);
@@ -527,7 +527,7 @@ int32_t scn_ch2_unit_moved(UnitRecord* unit, int32_t, int32_t) {
 
 int32_t scn_ch2_before_battle(UnitRecord*, UnitRecord* second) {
     if (!second) return 0;
-    const bool contact = second->stats.ai_mode == 1;
+    const bool contact = second->stats.ai_mode == AI_MODE_BOSS_UNMET;
     switch (scn_stage_no()) {
         case 8: return scn_boss_first_contact(second, 50, nullptr);
         case 9: return scn_boss_first_contact(second, 49, g_class_names[CLASS_ORC]);

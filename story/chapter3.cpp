@@ -672,7 +672,7 @@ int32_t scn_ch3_before_battle(UnitRecord*, UnitRecord* second) {
     switch (scn_stage_no()) {
         case 17: return scn_boss_first_contact(second, 52, nullptr);
         case 19:
-            if (second->stats.ai_mode != 1) break;
+            if (second->stats.ai_mode != AI_MODE_BOSS_UNMET) break;
             // The knight is called away before any blow.
             scn_message(51);
             snd_play_effect(VANISH_SOUND);

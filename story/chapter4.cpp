@@ -405,7 +405,7 @@ int32_t scn_ch4_before_battle(UnitRecord*, UnitRecord* second) {
     if (!second) return 0;
     switch (scn_stage_no()) {
         case 25:
-            if (second->stats.ai_mode == 1) scn_message(50, class_name(CLASS_MINOTAUR));
+            if (second->stats.ai_mode == AI_MODE_BOSS_UNMET) scn_message(50, class_name(CLASS_MINOTAUR));
             return scn_boss_first_contact(second, 51, nullptr);
         case 27: return scn_boss_first_contact(second, 50, "수비대장");
         case 28: return scn_boss_first_contact(second, 49, nullptr);

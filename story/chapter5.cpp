@@ -32,8 +32,6 @@ namespace {
 
 constexpr int32_t VANISH_SOUND = 53;
 constexpr int32_t AMBUSH_MUSIC = 12;
-constexpr int32_t HIDDEN_MODE = 16;
-constexpr int32_t WALK_ON_MODE = 19;
 // The final chamber's 3 x 3 tiles, row by row, as the characters' codes.
 constexpr char CHAMBER_TILES[] = "PQRSTUVde";
 constexpr int32_t CLEARED_TILE = 4;
@@ -285,7 +283,7 @@ int32_t ambush() {
         scn_message(id);
     }
     scn_fade_out(2);
-    if (UnitRecord* guard = member(CHAR_AKBAR)) guard->stats.ai_mode = 2;
+    if (UnitRecord* guard = member(CHAR_AKBAR)) guard->stats.ai_mode = AI_MODE_BOSS;
     scn_cutscene_end();
     snd_play_music(AMBUSH_MUSIC);
     map_redraw_view();
@@ -401,12 +399,12 @@ void the_end(UnitRecord* target) {
     map_free_map_graphics();
     previous_stage_map(ALTAR);
     scn_pose_party(10);
-    UnitRecord* elder = scn_extra(27, 19, 5, HIDDEN_MODE);
+    UnitRecord* elder = scn_extra(27, 19, 5, AI_MODE_DORMANT);
     centre_on(elder);
     scn_fade_in(2);
     scn_wait(60);
     scn_message(52);
-    if (elder) elder->stats.ai_mode = WALK_ON_MODE;
+    if (elder) elder->stats.ai_mode = AI_MODE_WALK_ON;
     snd_play_music(17);
     snd_play_effect(VANISH_SOUND);
     map_move_unit_step(elder, 5);
@@ -514,12 +512,12 @@ int32_t scn_ch5_unit_moved(UnitRecord* unit, int32_t, int32_t) {
 
 int32_t scn_ch5_before_battle(UnitRecord*, UnitRecord* second) {
     if (!second) return 0;
-    if (second->stats.ai_mode == 1) {
+    if (second->stats.ai_mode == AI_MODE_BOSS_UNMET) {
         switch (scn_stage_no()) {
             case 36:
                 scn_message(51);
                 second->stats.class_id = CLASS_MANTICORE;
-                second->stats.ai_mode = 2;
+                second->stats.ai_mode = AI_MODE_BOSS;
                 scn_white_flash(4);
                 break;
             case 37:
@@ -529,7 +527,7 @@ int32_t scn_ch5_before_battle(UnitRecord*, UnitRecord* second) {
                 scn_wait(60);
                 scn_message(51);
                 second->stats.class_id = CLASS_TIAMAT;
-                second->stats.ai_mode = 2;
+                second->stats.ai_mode = AI_MODE_BOSS;
                 scn_white_flash(4);
                 scn_wait(60);
                 scn_message(52);

@@ -26,7 +26,6 @@ int32_t g_saved_move_anim = 1;
 int32_t g_saved_zoom = -1;
 
 constexpr int32_t BOSS_MUSIC = 12;
-constexpr int32_t DORMANT_MODE = 16;
 
 }  // namespace
 
@@ -96,28 +95,29 @@ void scn_wake_hidden_enemies(int32_t direction) {
     scn_scroll_view(direction, 10 / (g_zoom >= 1 ? g_zoom : 1));
     for (int32_t s = UNIT_PARTY_SLOTS; s < UNIT_SLOTS; ++s) {
         UnitRecord& u = g_units[static_cast<size_t>(s)];
-        if (u.number == 0 || u.stats.ai_mode != DORMANT_MODE) continue;
-        u.stats.ai_mode = static_cast<int16_t>(u.stats.char_id == CHAR_SUMMONER_PARTNER ? 7 : 2);
+        if (u.number == 0 || u.stats.ai_mode != AI_MODE_DORMANT) continue;
+        u.stats.ai_mode =
+            static_cast<int16_t>(u.stats.char_id == CHAR_SUMMONER_PARTNER ? AI_MODE_ADVANCE : AI_MODE_BOSS);
         map_move_unit_step(&u, 5);
     }
 }
 
 void scn_boss_music(const UnitRecord* target) {
-    if (target && target->stats.ai_mode == 2) snd_play_music(BOSS_MUSIC);
+    if (target && target->stats.ai_mode == AI_MODE_BOSS) snd_play_music(BOSS_MUSIC);
 }
 
 int32_t scn_boss_first_contact(UnitRecord* target, int32_t message, const char* speaker) {
     if (!target) return 0;
-    if (target->stats.ai_mode == 1) {
+    if (target->stats.ai_mode == AI_MODE_BOSS_UNMET) {
         if (message >= 0) scn_message(message, speaker);
-        target->stats.ai_mode = 2;
+        target->stats.ai_mode = AI_MODE_BOSS;
     }
     scn_boss_music(target);
     return 0;
 }
 
 int32_t scn_boss_beaten(const UnitRecord* target) {
-    return target && target->stats.ai_mode == 2 && target->stats.hp == 0 ? 1 : 0;
+    return target && target->stats.ai_mode == AI_MODE_BOSS && target->stats.hp == 0 ? 1 : 0;
 }
 
 void scn_boss_aftermath(int32_t music, int32_t message, const char* speaker) {

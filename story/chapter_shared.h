@@ -56,17 +56,18 @@ void scn_white_flash(int32_t delay);
 // Scrolls the view up to steps cells' worth in a direction, stopping at the
 // map's edge.
 void scn_scroll_view(int32_t direction, int32_t steps);
-// Scrolls 10 / zoom steps in the direction, then every dormant enemy (AI
-// mode 16) wakes: mode 7 for character 9, else 2, and it is put on the map.
+// Scrolls 10 / zoom steps in the direction, then every dormant enemy wakes:
+// AI_MODE_ADVANCE for character 9, else AI_MODE_BOSS, and it is put on the
+// map.
 void scn_wake_hidden_enemies(int32_t direction);
 
-// Boss music (track 12) when the target's AI mode is 2.
+// Boss music (track 12) when the target is AI_MODE_BOSS.
 void scn_boss_music(const UnitRecord* target);
-// Before a battle: a target of AI mode 1 shows the contact message (with
-// its speaker, or none) and becomes mode 2; then the boss music. 0 (the
-// battle goes on).
+// Before a battle: a target of AI_MODE_BOSS_UNMET shows the contact message
+// (with its speaker, or none) and becomes AI_MODE_BOSS; then the boss music.
+// 0 (the battle goes on).
 int32_t scn_boss_first_contact(UnitRecord* target, int32_t message, const char* speaker);
-// 1 when the target is the boss (AI mode 2) and has been beaten (HP 0).
+// 1 when the target is the boss (AI_MODE_BOSS) and has been beaten (HP 0).
 int32_t scn_boss_beaten(const UnitRecord* target);
 // After the boss falls: the other enemies leave, the view is redrawn, the
 // music changes (a track, SCN_MUSIC_STAGE or SCN_MUSIC_KEEP), the message

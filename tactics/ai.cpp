@@ -74,16 +74,22 @@ int32_t pick_distance(const bool found[4], const int32_t pct[4], uint32_t other_
     return pick;
 }
 
-// The AI mode the unit acts by: the spirit acts as 7, the fire spirit as 9.
+// The AI mode the unit acts by: the spirit acts as AI_MODE_ADVANCE, the fire
+// spirit as AI_MODE_CHASE_NEAR.
 int32_t acting_mode(const UnitRecord* u) {
     if (unit_is_summoned_spirit(u))
         return u->stats.class_id == CLASS_FIRE_SPIRIT ? AI_MODE_CHASE_NEAR : AI_MODE_ADVANCE;
     return u->stats.ai_mode;
 }
 
+// The modes that try to summon when nothing is in reach.
+bool summons(int32_t mode) {
+    return mode == AI_MODE_SUMMONER || mode == AI_MODE_SUMMONER_BOSS || mode == AI_MODE_SUMMONER_NEAR;
+}
+
+// The modes that attack only from where they stand.
 bool stands_still(int32_t mode) {
-    return mode == 1 || mode == 3 || mode == 8 || mode == AI_MODE_SUMMONER || mode == AI_MODE_SUMMONER_B ||
-           mode == AI_MODE_SUMMONER_C;
+    return mode == AI_MODE_BOSS_UNMET || mode == AI_MODE_HOLD || mode == AI_MODE_HOLD_B || summons(mode);
 }
 
 // A dormant unit wakes when a party unit with HP comes within 4 cells.
@@ -101,7 +107,7 @@ void wake_if_near(UnitRecord* u) {
     }
 }
 
-// Mode 4: the empty reachable cell farthest from a hostile candidate.
+// AI_MODE_FLEE: the empty reachable cell farthest from a hostile candidate.
 void plan_flight(UnitRecord* u) {
     int32_t best = 0;
     bool found = false;
@@ -229,7 +235,7 @@ void fight(UnitRecord* u, UnitRecord* target, int32_t mode) {
                               static_cast<int16_t>(map_terrain_class_at(second->x, second->y))};
         for (int16_t& t : terrain)
             if (t == 0) t = 1;
-        animated = g_opt_battle_real || mode == 1 || mode == 2 || mode == AI_MODE_SUMMONER_B;
+        animated = btl_scene_animated(mode);
         g_unit_charge_flag = 0;
         g_btl_target_status_ptr = &first->status;
         g_btl_attacker_unit = first;
@@ -412,7 +418,7 @@ void ai_plan_move(UnitRecord* unit, int32_t gx, int32_t gy) {
 
 void ai_summoner_spawn(UnitRecord* unit) {
     const int32_t mode = unit->stats.ai_mode;
-    if ((mode == AI_MODE_SUMMONER_B || mode == AI_MODE_SUMMONER_C) && !ai_find_nearest_hostile(unit, 20)) return;
+    if ((mode == AI_MODE_SUMMONER_BOSS || mode == AI_MODE_SUMMONER_NEAR) && !ai_find_nearest_hostile(unit, 20)) return;
     bool centred = false;
     for (int32_t k = 0; k < 6; ++k) {
         if (util_random() % 2 != 0) continue;
@@ -448,8 +454,7 @@ void ai_unit_act(UnitRecord* unit, int32_t gx, int32_t gy) {
     }
     if (stands_still(mode)) {
         target = ai_choose_attack_target(unit);
-        if (!target && (mode == AI_MODE_SUMMONER || mode == AI_MODE_SUMMONER_B || mode == AI_MODE_SUMMONER_C))
-            ai_summoner_spawn(unit);
+        if (!target && summons(mode)) ai_summoner_spawn(unit);
     } else {
         if (mode == AI_MODE_CHASE_NEAR || mode == AI_MODE_CHASE_FAR) {
             if (UnitRecord* h = ai_find_nearest_hostile(unit, mode == AI_MODE_CHASE_NEAR ? 10 : 20)) {

@@ -22,16 +22,6 @@ static_assert(sizeof(AiCandidate) == 16);
 constexpr int32_t AI_CANDIDATES = 19;   // kept per plan
 constexpr int32_t AI_PLAN_RADIUS = 20;  // the scanned window: y - 20 .. y + 19, x - 20 .. x + 19
 
-// AI modes with a meaning of their own.
-constexpr int32_t AI_MODE_FLEE = 4;
-constexpr int32_t AI_MODE_SUMMONER = 6;
-constexpr int32_t AI_MODE_ADVANCE = 7;
-constexpr int32_t AI_MODE_CHASE_NEAR = 9;
-constexpr int32_t AI_MODE_SUMMONER_B = 15;
-constexpr int32_t AI_MODE_DORMANT = 16;
-constexpr int32_t AI_MODE_CHASE_FAR = 17;
-constexpr int32_t AI_MODE_SUMMONER_C = 18;
-
 // The planning state of one action: the candidates (19 kept, the last entry
 // is the scan's scratch cell), their count, and the move target cell
 // (initially the unit's own cell). The MoveRangeGrid that ai_plan_move
@@ -60,7 +50,8 @@ int32_t ai_choose_attack_cell(UnitRecord* unit, UnitRecord* target, int32_t* x, 
 // The nearest unit of the other side (by AI mode) with HP, when it stands
 // at most limit cells away; else null.
 UnitRecord* ai_find_nearest_hostile(UnitRecord* unit, int32_t limit);
-// The summoning attempt of modes 6, 15 and 18.
+// The summoning attempt of the summoners (AI_MODE_SUMMONER, _SUMMONER_BOSS and
+// _SUMMONER_NEAR).
 void ai_summoner_spawn(UnitRecord* unit);
 
 // Resets this module's state to its values at program start (tests).

@@ -29,7 +29,6 @@ const std::array<const char*, CMD_COUNT> g_command_names = {
 
 namespace {
 
-constexpr int32_t AI_MODE_DORMANT = 16;
 constexpr int32_t TERRAIN_SHOP = 5;
 constexpr int32_t PICK_EFFECT = 13;
 constexpr uint8_t OCC_MARKS = OCC_MARK_A | OCC_MARK_B;

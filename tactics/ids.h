@@ -1,6 +1,6 @@
-// The class ids and character ids that code singles out by name: branches,
-// lookups and the classes a unit is given for play. Each id has one name
-// here and nowhere else. Numbers in data tables (placement lists, the class
+// The class ids, character ids and AI modes that code singles out by name:
+// branches, lookups and the classes and modes a unit is given for play. Each
+// has one name here and nowhere else. Numbers in data tables (placement lists, the class
 // tables, the summon rows, the move choice's one case per class) and the
 // walk-on extras and looks of the cut-scenes stay numbers.
 //
@@ -74,3 +74,45 @@ constexpr int32_t CHAR_AKBAR = 15;            // 아크바르
 constexpr int32_t CHAR_JIROKICHI = 26;        // 지로키치
 // 마인겔다: one unit that fills several cells; it reaches one cell further.
 constexpr int32_t CHAR_LAST_ENEMY = 28;
+
+// --- AI modes (UnitStats::ai_mode) -------------------------------------------------
+// 0 is the player's side; every mode above 0 is computer-controlled. The
+// modes no code tells apart (10..13 and the rest) act as AI_MODE_ADVANCE.
+constexpr int32_t AI_MODE_PLAYER = 0;  // the party, and the summoned spirit
+// A boss not met yet: it holds its cell until a party unit fights it; that
+// first contact shows the stage's messages and makes it AI_MODE_BOSS.
+constexpr int32_t AI_MODE_BOSS_UNMET = 1;
+// A boss met: it moves and attacks as AI_MODE_ADVANCE; its battles start the
+// boss music and its fall ends the stage.
+constexpr int32_t AI_MODE_BOSS = 2;
+constexpr int32_t AI_MODE_HOLD = 3;         // attacks from where it stands, never moves
+constexpr int32_t AI_MODE_FLEE = 4;         // moves to the reachable cell farthest from a hostile
+constexpr int32_t AI_MODE_IDLE = 5;         // never acts
+constexpr int32_t AI_MODE_SUMMONER = 6;     // holds its cell; with nothing in reach it tries to summon
+constexpr int32_t AI_MODE_ADVANCE = 7;      // moves toward its goal and attacks what it reaches
+constexpr int32_t AI_MODE_HOLD_B = 8;       // as AI_MODE_HOLD
+constexpr int32_t AI_MODE_CHASE_NEAR = 9;   // its goal is the nearest hostile within 10 cells
+constexpr int32_t AI_MODE_ACTS_TWICE = 14;  // advances, twice in each enemy phase
+// A boss that holds its cell and, with nothing in reach, tries to summon
+// while a hostile is within 20 cells.
+constexpr int32_t AI_MODE_SUMMONER_BOSS = 15;
+// Hidden: not drawn, not counted as an enemy; it wakes as AI_MODE_ADVANCE
+// when a party unit comes within 4 cells, or when a chapter wakes it.
+constexpr int32_t AI_MODE_DORMANT = 16;
+constexpr int32_t AI_MODE_CHASE_FAR = 17;  // its goal is the nearest hostile within 20 cells
+// Holds its cell and, with nothing in reach, tries to summon while a
+// hostile is within 20 cells.
+constexpr int32_t AI_MODE_SUMMONER_NEAR = 18;
+// A cut-scene's walk-on: never acts, neither blocks nor is held by zones of
+// control, is not counted as an enemy and is never a target.
+constexpr int32_t AI_MODE_WALK_ON = 19;
+
+// The bosses: their battles always play the animated scene, and the damage
+// they take is cut to two thirds (the first form's excepted).
+constexpr bool ai_mode_is_boss(int32_t mode) {
+    return mode == AI_MODE_BOSS_UNMET || mode == AI_MODE_BOSS || mode == AI_MODE_SUMMONER_BOSS;
+}
+// The bosses the chapters meet and beat: a critical on them does half again
+// as much, not three times; the enemies that leave with a beaten boss spare
+// them.
+constexpr bool ai_mode_is_chapter_boss(int32_t mode) { return mode == AI_MODE_BOSS_UNMET || mode == AI_MODE_BOSS; }

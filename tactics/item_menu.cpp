@@ -206,7 +206,7 @@ void summon_or_dismiss(UnitRecord* user) {
     stats.char_id = row.char_id;
     stats.class_id = row.class_id;
     stats.weapon = row.weapon;
-    stats.ai_mode = 0;  // the spirit fights on the party side
+    stats.ai_mode = AI_MODE_PLAYER;  // the spirit fights on the party side
     int32_t sx = -1, sy = -1;
     for (int32_t dir = 0; dir < 4 && sx < 0; ++dir) {
         int32_t x = user->x, y = user->y;

@@ -214,13 +214,13 @@ void map_draw_cell(int32_t vx, int32_t vy) {
     if (chest >= 0) gfx_draw_icon(col, py, chest + zoom2);
 
     UnitRecord* u = unit_at_cell(x, y);
-    if (!u || u->stats.ai_mode == 16) return;
+    if (!u || u->stats.ai_mode == AI_MODE_DORMANT) return;
     const bool no_figure = u->stats.char_id == CHAR_LAST_ENEMY;
     if (!no_figure) gfx_draw_map_tile_overlay(col, py, map_unit_sprite_index(u));
-    if (u->stats.ai_mode == 19) return;
+    if (u->stats.ai_mode == AI_MODE_WALK_ON) return;
 
     int32_t kind = -1;
-    int32_t colour = u->stats.ai_mode == 0 ? 6 : 10;
+    int32_t colour = u->stats.ai_mode == AI_MODE_PLAYER ? 6 : 10;
     if (g_opt_side_marks && !no_figure) {
         if (map_terrain_class_at(x, y) == 5 && g_map_tile_set != 4 && g_map_tile_set != 7)
             gfx_draw_icon(col, py, 6 + zoom2);
@@ -244,7 +244,7 @@ void map_draw_cell(int32_t vx, int32_t vy) {
         kind = 2;
     } else if (marks == OCC_MARK_A) {
         kind = 1;
-        colour = u->stats.ai_mode == 0 ? 6 : 10;
+        colour = u->stats.ai_mode == AI_MODE_PLAYER ? 6 : 10;
         highlighted = true;
     } else if (marks == OCC_MARK_B) {
         kind = 0;

@@ -12,7 +12,6 @@ struct UnitRecord;
 constexpr int32_t MOVE_BUDGET = 20;
 constexpr int32_t MOVE_COST_CLASSES = 55;  // class ids 0..54
 constexpr int32_t MOVE_COST_BLOCKED = 99;  // more than the budget: never entered
-constexpr int32_t AI_MODE_WALK_ON = 19;    // neither blocks nor is held
 // Longest traceable path: every cost is at least 2, so 10 steps spend the
 // budget; the buffer keeps room for the whole budget.
 constexpr int32_t MOVE_PATH_MAX = MOVE_BUDGET;

@@ -25,7 +25,6 @@ namespace {
 constexpr int32_t VIEW_LEFT = 16;
 constexpr int32_t VIEW_BOTTOM = 384;  // lines from 384 down belong to other screens
 constexpr int32_t SCREEN_RIGHT = 80 * 8;
-constexpr int32_t AI_MODE_DORMANT = 16;
 
 // Edge codes, also the cursor shapes shown with them.
 constexpr int32_t EDGE_NONE = 0, EDGE_LEFT = 1, EDGE_RIGHT = 2, EDGE_UP = 3, EDGE_DOWN = 4;

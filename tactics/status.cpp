@@ -26,8 +26,6 @@ const char* const g_status_labels[11] = {
 
 namespace {
 
-constexpr int32_t AI_MODE_WALK_ON = 19;
-
 // Keeps g_zoom over a drawing that needs another size, also when a quit
 // unwinds the wait inside it.
 struct ZoomKeeper {
@@ -123,7 +121,7 @@ void menu_show_unit_status(UnitRecord* unit) {
     const bool face = has_face(unit);
     const int32_t mode = unit->stats.ai_mode;
     const int32_t w = face ? 48 : 44;
-    const int32_t h = mode != 0 && mode != AI_MODE_WALK_ON ? 13 : 16;
+    const int32_t h = mode != AI_MODE_PLAYER && mode != AI_MODE_WALK_ON ? 13 : 16;
     const int32_t c0 = (MENU_SCREEN_COLS - w) / 2, r0 = (20 - h) / 2;
     menu_draw_window(c0, r0, w, h);
     const int32_t c = c0 + 2, v = c + 10;

@@ -37,8 +37,6 @@ constexpr int32_t CURSOR_HIDDEN = 7;
 constexpr int32_t BANNER_TICKS = 120;
 constexpr int32_t BANNER_EFFECT = 14;
 constexpr int32_t CLEAR_CONDITION_MESSAGE = 64;
-constexpr int32_t AI_MODE_IDLE = 5;
-constexpr int32_t AI_MODE_TWICE = 14;
 constexpr int32_t PHASE_STATUS = 90;
 
 enum MapCommand { CMD_END_TURN, CMD_ZOOM_IN, CMD_ZOOM_OUT, CMD_UNIT_LIST, CMD_GOAL, CMD_SYSTEM };
@@ -189,7 +187,7 @@ void turn_wait_ticks_or_click(int32_t ticks) {
 void turn_unit_regen(UnitRecord* unit) {
     if (!unit || unit->number == 0) return;
     UnitStats& s = unit->stats;
-    if (s.ai_mode == 0 && s.hp == 0 && unit->status < 0) {
+    if (s.ai_mode == AI_MODE_PLAYER && s.hp == 0 && unit->status < 0) {
         ++unit->status;
         if (unit->status == 0) s.hp = s.max_hp;
     }
@@ -214,8 +212,8 @@ void turn_enemy_phase() {
         if (!can_act(u) || u.stats.ai_mode == AI_MODE_IDLE || u.acted != 0) continue;
         scn_enemy_act(&u);
         if (turn_leaders_fallen() || g_stage_end) break;
-        // Mode 14 acts a second time, if it is still standing.
-        if (u.stats.ai_mode == AI_MODE_TWICE && can_act(u)) {
+        // A unit of AI_MODE_ACTS_TWICE acts a second time, if it is still standing.
+        if (u.stats.ai_mode == AI_MODE_ACTS_TWICE && can_act(u)) {
             scn_enemy_act(&u);
             if (turn_leaders_fallen()) break;
         }

@@ -36,9 +36,6 @@ const char* const g_face_codes[CHAR_IDS] = {
 
 namespace {
 
-constexpr int32_t ENEMY_MODE_DORMANT = 16;
-constexpr int32_t ENEMY_MODE_NEUTRAL = 19;
-
 bool in_grid(int32_t x, int32_t y) { return x >= 0 && x < MAP_SIDE && y >= 0 && y < MAP_SIDE; }
 
 void clear_cell_of(const UnitRecord& u) {
@@ -128,7 +125,7 @@ UnitRecord* unit_find_by_char_id(int32_t char_id) {
 }
 
 bool unit_is_summoned_spirit(const UnitRecord* u) {
-    return u->stats.ai_mode == 0 && unit_class_is_spirit(u->stats.class_id);
+    return u->stats.ai_mode == AI_MODE_PLAYER && unit_class_is_spirit(u->stats.class_id);
 }
 
 bool unit_is_healer(const UnitRecord* u) {
@@ -147,7 +144,7 @@ int32_t unit_count_live_enemies() {
     int32_t n = 0;
     for (int32_t s = UNIT_PARTY_SLOTS; s < UNIT_SLOTS; ++s) {
         const UnitRecord& u = g_units[static_cast<size_t>(s)];
-        if (u.number != 0 && u.stats.ai_mode != ENEMY_MODE_DORMANT && u.stats.ai_mode != ENEMY_MODE_NEUTRAL) ++n;
+        if (u.number != 0 && u.stats.ai_mode != AI_MODE_DORMANT && u.stats.ai_mode != AI_MODE_WALK_ON) ++n;
     }
     return n;
 }
@@ -157,7 +154,7 @@ void unit_remove_enemies() {
         UnitRecord& u = g_units[static_cast<size_t>(s)];
         if (u.number == 0) continue;
         const int32_t mode = u.stats.ai_mode;
-        if (mode == ENEMY_MODE_NEUTRAL || mode == 1 || mode == 2) continue;
+        if (mode == AI_MODE_WALK_ON || ai_mode_is_chapter_boss(mode)) continue;
         clear_cell_of(u);
         u.number = 0;
     }

@@ -22,7 +22,7 @@ struct UnitStats {
     int16_t intelligence;
     int16_t magic_defence;
     int16_t agility;
-    int16_t ai_mode;  // 0 player-controlled, above 0 computer-controlled
+    int16_t ai_mode;  // 0 player-controlled, above 0 computer-controlled (AI_MODE_*, tactics/ids.h)
     int16_t weapon;
 };
 static_assert(sizeof(UnitStats) == 26);

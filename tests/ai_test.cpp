@@ -80,9 +80,9 @@ protected:
 // --- target choice from where the unit stands ----------------------------------------
 
 TEST_F(AiTest, StandingModesPickTheTargetByCoverAndStrikeBack) {
-    // Two hostiles next to a mode 3 unit: the one on the weaker cover
+    // Two hostiles next to a unit that holds its cell: the one on the weaker cover
     // (plain ground 90 %, road 100 %) is attacked, without a move.
-    UnitRecord* a = enemy(5, 5, 3);
+    UnitRecord* a = enemy(5, 5, AI_MODE_HOLD);
     set_terrain(5, 4, 1);
     set_terrain(6, 5, 2);
     party(5, 4);
@@ -117,7 +117,7 @@ TEST_F(AiTest, StandingModesPickTheTargetByCoverAndStrikeBack) {
     g_units = {};
     std::memset(&g_occupancy, 0, sizeof g_occupancy);
     btl_reset();
-    UnitRecord* l = enemy(5, 5, 1, WEAPON_NEAR_FAR);
+    UnitRecord* l = enemy(5, 5, AI_MODE_BOSS_UNMET, WEAPON_NEAR_FAR);
     set_terrain(5, 4, 2);
     set_terrain(7, 5, 5);  // 60 %
     party(5, 4);
@@ -125,7 +125,7 @@ TEST_F(AiTest, StandingModesPickTheTargetByCoverAndStrikeBack) {
     ai_unit_act(l, -1, -1);
     ASSERT_EQ(battles(), (std::vector<std::pair<int, int>>{{far->number, l->number}}));
     EXPECT_EQ(g_btl_range_mode, 1);
-    EXPECT_EQ(g_btl_animated, 1);  // mode 1 always fights animated
+    EXPECT_EQ(g_btl_animated, 1);  // a boss always fights animated
     // The distance-2 column (32) on 60 % cover: 19; no counter from a
     // short sword at distance 2.
     EXPECT_EQ(far->stats.hp, 20 - 19);
@@ -145,7 +145,7 @@ TEST_F(AiTest, EqualCoverIsSettledByOneRandomBit) {
         g_units = {};
         std::memset(&g_occupancy, 0, sizeof g_occupancy);
         btl_reset();
-        UnitRecord* a = enemy(5, 5, 3);
+        UnitRecord* a = enemy(5, 5, AI_MODE_HOLD);
         UnitRecord* up = party(5, 4);
         UnitRecord* right = party(6, 5);
         const int32_t draw = mirror.next();
@@ -161,7 +161,8 @@ TEST_F(AiTest, EqualCoverIsSettledByOneRandomBit) {
 }
 
 TEST_F(AiTest, ModesThatStandNeverMoveAndSummonersOnlyDraw) {
-    for (int mode : {1, 3, 6, 8, 15, 18}) {
+    for (int mode : {AI_MODE_BOSS_UNMET, AI_MODE_HOLD, AI_MODE_SUMMONER, AI_MODE_HOLD_B, AI_MODE_SUMMONER_BOSS,
+                     AI_MODE_SUMMONER_NEAR}) {
         g_units = {};
         std::memset(&g_occupancy, 0, sizeof g_occupancy);
         btl_reset();
@@ -175,7 +176,7 @@ TEST_F(AiTest, ModesThatStandNeverMoveAndSummonersOnlyDraw) {
         // Summoners try six times: one draw each, a second after an even one;
         // nothing is ever set. Others draw nothing.
         RandomMirror mirror;
-        if (mode == 6 || mode == 15 || mode == 18)
+        if (mode == AI_MODE_SUMMONER || mode == AI_MODE_SUMMONER_BOSS || mode == AI_MODE_SUMMONER_NEAR)
             for (int k = 0; k < 6; ++k)
                 if (mirror.next() % 2 == 0) mirror.next();
         EXPECT_EQ(util_random(), mirror.next()) << mode;
@@ -183,11 +184,11 @@ TEST_F(AiTest, ModesThatStandNeverMoveAndSummonersOnlyDraw) {
         for (const UnitRecord& u : g_units) units += u.number != 0;
         EXPECT_EQ(units, 2) << mode;
     }
-    // Modes 15 and 18 try only with a hostile within 20 cells.
+    // The boss and the near summoner try only with a hostile within 20 cells.
     g_units = {};
     std::memset(&g_occupancy, 0, sizeof g_occupancy);
     util_random_reset();
-    UnitRecord* a = enemy(0, 0, 15);
+    UnitRecord* a = enemy(0, 0, AI_MODE_SUMMONER_BOSS);
     g_units[0] = {};
     ai_unit_act(a, -1, -1);
     RandomMirror mirror;
@@ -199,7 +200,7 @@ TEST_F(AiTest, ModesThatStandNeverMoveAndSummonersOnlyDraw) {
 TEST_F(AiTest, AdvancingUnitTakesTheBestCoverCellInReachAndFights) {
     // The orc at (2,5) reaches the hostile at (6,5) on four sides; (6,6)
     // is the cell of best cover (60 %), five steps away with 1 point left.
-    UnitRecord* a = enemy(2, 5, 7);
+    UnitRecord* a = enemy(2, 5, AI_MODE_ADVANCE);
     UnitRecord* t = party(6, 5);
     set_terrain(6, 6, 5);
     ai_unit_act(a, -1, -1);
@@ -219,7 +220,7 @@ TEST_F(AiTest, PlanKeepsNineteenCandidatesAndTheLastOverwritesTheNineteenth) {
     // A field of healing cells: every reachable empty cell is a candidate.
     for (int y = 0; y < 20; ++y)
         for (int x = 0; x < 20; ++x) set_terrain(x, y, 5);
-    UnitRecord* a = enemy(10, 10, 7);
+    UnitRecord* a = enemy(10, 10, AI_MODE_ADVANCE);
     ai_plan_move(a, 10, 0);
     EXPECT_EQ(g_ai_candidate_count, AI_CANDIDATES);
     // The first 18 in scan order, the 19th slot holds the last one scanned:
@@ -237,7 +238,7 @@ TEST_F(AiTest, PlanKeepsNineteenCandidatesAndTheLastOverwritesTheNineteenth) {
 }
 
 TEST_F(AiTest, WoundedUnitGoesForAHealingCellInsteadOfAttacking) {
-    UnitRecord* a = enemy(5, 5, 7);
+    UnitRecord* a = enemy(5, 5, AI_MODE_ADVANCE);
     a->stats.hp = 9;  // below 20 x 5 / 10
     party(5, 3);
     set_terrain(8, 6, 8);
@@ -247,7 +248,7 @@ TEST_F(AiTest, WoundedUnitGoesForAHealingCellInsteadOfAttacking) {
     // At 10 of 20 it is not wounded: it attacks.
     g_units = {};
     std::memset(&g_occupancy, 0, sizeof g_occupancy);
-    a = enemy(5, 5, 7);
+    a = enemy(5, 5, AI_MODE_ADVANCE);
     a->stats.hp = 10;
     UnitRecord* t = party(5, 3);
     const int a_number = a->number;
@@ -272,10 +273,10 @@ TEST_F(AiTest, ChasersTakeTheNearestHostileWithinTheirLimitAsGoal) {
     struct Case {
         int mode, hostile_y, end_x, end_y;
     } cases[] = {
-        {9, 11, 2, 7},   // 9 away: within 10, chased
-        {9, 14, 7, 2},   // 12 away: the chapter's goal (15,2) instead
-        {17, 14, 2, 7},  // within 20
-        {7, 11, 7, 2},   // mode 7 follows the goal
+        {AI_MODE_CHASE_NEAR, 11, 2, 7},  // 9 away: within 10, chased
+        {AI_MODE_CHASE_NEAR, 14, 7, 2},  // 12 away: the chapter's goal (15,2) instead
+        {AI_MODE_CHASE_FAR, 14, 2, 7},   // within 20
+        {AI_MODE_ADVANCE, 11, 7, 2},     // follows the goal
     };
     for (const Case& c : cases) {
         g_units = {};
@@ -288,7 +289,7 @@ TEST_F(AiTest, ChasersTakeTheNearestHostileWithinTheirLimitAsGoal) {
     // The nearest hostile by AI mode, and only within the limit.
     g_units = {};
     std::memset(&g_occupancy, 0, sizeof g_occupancy);
-    UnitRecord* a = enemy(2, 2, 9);
+    UnitRecord* a = enemy(2, 2, AI_MODE_CHASE_NEAR);
     UnitRecord* near = party(4, 2);
     party(2, 5);
     EXPECT_EQ(ai_find_nearest_hostile(a, 2), near);
@@ -324,7 +325,7 @@ TEST_F(AiTest, DormantUnitWakesAtFourCellsWithoutActing) {
 // --- the spirit and the fallen ------------------------------------------------------------
 
 TEST_F(AiTest, SpiritWalksTowardItsSummonerAndFightsFromTheLeft) {
-    UnitStats s = MapTest::stats(10, CLASS_EARTH_SPIRIT, 0);  // earth spirit: acts as mode 7
+    UnitStats s = MapTest::stats(10, CLASS_EARTH_SPIRIT, 0);  // earth spirit: acts as AI_MODE_ADVANCE
     UnitRecord* sp = unit_place_new(2, 10, &s);
     ASSERT_NE(sp, nullptr);
     UnitRecord* summoner = party(12, 10, CHAR_SUMMONER);
@@ -338,7 +339,7 @@ TEST_F(AiTest, SpiritWalksTowardItsSummonerAndFightsFromTheLeft) {
     btl_reset();
     sp->acted = 0;
     sp->stats.hp = 1;  // the counter fells it
-    UnitRecord* e = enemy(5, 9, 7);
+    UnitRecord* e = enemy(5, 9, AI_MODE_ADVANCE);
     const int sp_number = sp->number;
     ai_unit_act(sp, summoner->x, summoner->y);
     ASSERT_EQ(battles(), (std::vector<std::pair<int, int>>{{sp_number, e->number}}));
@@ -356,7 +357,7 @@ TEST_F(AiTest, FireSpiritChasesTheNearestEnemyInstead) {
     UnitRecord* sp = unit_place_new(10, 10, &s);
     ASSERT_NE(sp, nullptr);
     party(16, 10, CHAR_SUMMONER);
-    enemy(10, 16, 7);
+    enemy(10, 16, AI_MODE_ADVANCE);
     ai_unit_act(sp, 16, 10);
     EXPECT_EQ(sp->x, 10);
     EXPECT_EQ(sp->y, 15);
@@ -367,7 +368,7 @@ TEST_F(AiTest, FallenCharacterEightTakesNineAlongAndAMissingNineIsSkipped) {
         g_units = {};
         std::memset(&g_occupancy, 0, sizeof g_occupancy);
         btl_reset();
-        UnitRecord* a = enemy(5, 5, 3);
+        UnitRecord* a = enemy(5, 5, AI_MODE_HOLD);
         UnitRecord* eight = party(5, 4, CHAR_SUMMONER);
         UnitRecord* nine = nine_there ? party(12, 12, CHAR_SUMMONER_PARTNER) : nullptr;
         eight->stats.hp = 5;  // the orc's hit fells it: no counter
@@ -389,7 +390,7 @@ TEST_F(AiTest, FallenCharacterEightTakesNineAlongAndAMissingNineIsSkipped) {
     // The acting unit falls: it is taken off, the target scores.
     g_units = {};
     std::memset(&g_occupancy, 0, sizeof g_occupancy);
-    UnitRecord* a = enemy(5, 5, 3);
+    UnitRecord* a = enemy(5, 5, AI_MODE_HOLD);
     UnitRecord* t = party(5, 4);
     a->stats.hp = 3;  // the counter fells it
     ai_unit_act(a, -1, -1);
@@ -419,7 +420,7 @@ TEST_F(AiTest, BattleMarksTheTargetAndPointsTheEngineAtIt) {
     // Chapter 2's hook lets the battle run; the target gets the enemy mark
     // during it and loses it afterwards.
     g_chapter = 2;
-    UnitRecord* a = enemy(5, 5, 3);
+    UnitRecord* a = enemy(5, 5, AI_MODE_HOLD);
     UnitRecord* t = party(5, 4);
     uint8_t target_cell_in_battle = 0;
     start_polling([&] {

@@ -52,23 +52,23 @@ protected:
 
 TEST_F(BattleAreaTest, EveryEnemyInTheThreeRingsIsStruckAndNoOneElse) {
     // Stage 28, whose boss's first contact shows message 49 and raises its
-    // AI mode from 1 to 2: every unit asked about shows it.
+    // AI mode from AI_MODE_BOSS_UNMET to AI_MODE_BOSS: every unit asked about shows it.
     g_chapter = 4;
     g_stage_index = 27;
     UnitRecord* a = caster(30);
-    UnitRecord* ring1 = put(10, 9, 11, 35, 1, 38, 150);
-    UnitRecord* ring2 = put(12, 10, 12, 35, 1, 38, 150);
-    UnitRecord* ring3 = put(9, 12, 13, 35, 1, 38, 150);
-    UnitRecord* far = put(14, 10, 14, 35, 1, 38, 150);      // distance 4
-    UnitRecord* friend1 = put(11, 10, 15, 6, 0, 38, 150);   // a party unit next to it
-    UnitRecord* walker = put(10, 11, 16, 35, 19, 38, 150);  // side word 19: never
+    UnitRecord* ring1 = put(10, 9, 11, 35, AI_MODE_BOSS_UNMET, 38, 150);
+    UnitRecord* ring2 = put(12, 10, 12, 35, AI_MODE_BOSS_UNMET, 38, 150);
+    UnitRecord* ring3 = put(9, 12, 13, 35, AI_MODE_BOSS_UNMET, 38, 150);
+    UnitRecord* far = put(14, 10, 14, 35, AI_MODE_BOSS_UNMET, 38, 150);  // distance 4
+    UnitRecord* friend1 = put(11, 10, 15, 6, AI_MODE_PLAYER, 38, 150);   // a party unit next to it
+    UnitRecord* walker = put(10, 11, 16, 35, AI_MODE_WALK_ON, 38, 150);  // a walk-on: never
     btl_attack_command(a, ring1);
     for (UnitRecord* u : {ring1, ring2, ring3}) EXPECT_LT(u->stats.hp, 150) << u->stats.char_id;
     for (UnitRecord* u : {far, friend1, walker}) EXPECT_EQ(u->stats.hp, 150) << u->stats.char_id;
     // Each one is asked about once, the one out of reach never, and the
     // weapon's message shows once.
-    for (UnitRecord* u : {ring1, ring2, ring3}) EXPECT_EQ(u->stats.ai_mode, 2) << u->stats.char_id;
-    EXPECT_EQ(far->stats.ai_mode, 1);
+    for (UnitRecord* u : {ring1, ring2, ring3}) EXPECT_EQ(u->stats.ai_mode, AI_MODE_BOSS) << u->stats.char_id;
+    EXPECT_EQ(far->stats.ai_mode, AI_MODE_BOSS_UNMET);
     EXPECT_EQ(count_messages(49), 3);
     EXPECT_EQ(count_messages(609), 1);
     EXPECT_EQ(a->acted, 1);

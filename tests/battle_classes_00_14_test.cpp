@@ -412,8 +412,8 @@ TEST_F(ClassScriptTest, TheSongShowsItsTwoMessagesInOrderAndChangesNoUnit) {
 // --- the move choice ----------------------------------------------------------------
 
 TEST_F(ClassScriptTest, TheMoveChoiceFollowsEachClasssRowWithItsCounterGate) {
-    constexpr int P = 0, E = 3;                // side words: party, enemy
-    constexpr int RANDOM2 = -2, RANDOM4 = -4;  // 12 + random(2 or 4)
+    constexpr int P = AI_MODE_PLAYER, E = AI_MODE_HOLD;  // side words: party, enemy
+    constexpr int RANDOM2 = -2, RANDOM4 = -4;            // 12 + random(2 or 4)
     struct Case {
         int cls, item, range;
         bool charged;

@@ -164,9 +164,9 @@ TEST_F(BattleTargetTest, RingsFollowTheWeaponsReachInClockwiseOrder) {
     UnitRecord* left1 = put(9, 10, 11, 35, 3);
     UnitRecord* up1 = put(10, 9, 11, 35, 3);
     UnitRecord* right2 = put(12, 10, 11, 35, 3);
-    put(10, 13, 11, 35, 3);   // distance 3: out of reach
-    put(11, 10, 11, 35, 19);  // side word 19: never
-    put(10, 11, 11, 35, 16);  // side word 16: never an enemy target
+    put(10, 13, 11, 35, 3);                // distance 3: out of reach
+    put(11, 10, 11, 35, AI_MODE_WALK_ON);  // never
+    put(10, 11, 11, 35, AI_MODE_DORMANT);  // never an enemy target
     UnitRecord* beaten = put(9, 9, 11, 35, 3);
     beaten->stats.hp = 0;
     EXPECT_EQ(found(btl_find_targets(a->x, a->y, a, 2)), (std::vector<UnitRecord*>{left1, up1, right2}));

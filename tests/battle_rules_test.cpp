@@ -48,13 +48,13 @@ TEST_F(BattleRulesTest, DamageOfStatsItemTerrainAndDistance) {
     EXPECT_EQ(hit(0, 0), 58 * 90 / 100);
     // A terrain index outside the table reads as the first kind.
     EXPECT_EQ(hit(0, 40), 58 * 90 / 100);
-    // Bosses (modes 1, 2, 15) take two thirds; class 46 halves instead.
-    d.ai_mode = 1;
+    // Bosses take two thirds; the first form halves instead.
+    d.ai_mode = AI_MODE_BOSS_UNMET;
     EXPECT_EQ(hit(0), 58 * 2 / 3 * 70 / 100);
     d.class_id = CLASS_FIRST_FORM;
     EXPECT_EQ(hit(0), 58 / 2 * 70 / 100);
     d.class_id = 35;
-    d.ai_mode = 3;
+    d.ai_mode = AI_MODE_HOLD;
     // The class-change talisman keeps its magic part: only flag 0x8 removes it.
     a.weapon = TALISMAN;
     EXPECT_EQ(hit(0), (20 + 20 - 5) * 70 / 100);
@@ -93,10 +93,10 @@ TEST_F(BattleRulesTest, ChargeAndDrawnCriticals) {
     EXPECT_EQ(hit(0), 14 * 70 / 100);
     EXPECT_EQ(g_btl_crit_shown, 1);
     EXPECT_EQ(g_unit_charge_flag, 0);
-    d.ai_mode = 2;
+    d.ai_mode = AI_MODE_BOSS;
     g_unit_charge_flag = 1;
     EXPECT_EQ(hit(0), 14 * 2 / 3 * 70 / 100 * 3 / 2);
-    d.ai_mode = 3;
+    d.ai_mode = AI_MODE_HOLD;
     // An agility lead of 34 or more always doubles twice over: x 3.
     a.agility = 40;
     d.agility = 6;
@@ -144,7 +144,7 @@ TEST_F(BattleRulesTest, TheStatusPointerStartsAtACounterOfItsOwn) {
 TEST_F(BattleRulesTest, ForecastSetsUpWithoutDrawingAndCountsKindZeroAsOne) {
     a.class_id = 28;  // its move choice would draw
     d.class_id = CLASS_FIRST_FORM;
-    d.ai_mode = 3;
+    d.ai_mode = AI_MODE_HOLD;
     util_random_reset();
     RandomMirror mirror;
     uint32_t result = 0;

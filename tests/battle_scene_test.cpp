@@ -331,7 +331,11 @@ TEST_F(SceneTest, TheAttackPlaysTheSceneTheSettingOrTheBossModeAsks) {
         int setting, mode;
         bool animated;
     };
-    const Case cases[] = {{1, 3, true}, {0, 3, false}, {0, 1, true}, {0, 2, true}, {0, 15, true}};
+    const Case cases[] = {{1, AI_MODE_HOLD, true},
+                          {0, AI_MODE_HOLD, false},
+                          {0, AI_MODE_BOSS_UNMET, true},
+                          {0, AI_MODE_BOSS, true},
+                          {0, AI_MODE_SUMMONER_BOSS, true}};
     int n = 0;
     for (const Case& c : cases) {
         g_units = {};

@@ -78,7 +78,7 @@ TEST_F(ChapterTest, NewGamePrologueGivesProvisionsAndShowsItsScenesInOrder) {
     for (int s = UNIT_PARTY_SLOTS; s < UNIT_SLOTS; ++s) {
         const UnitRecord& u = g_units[static_cast<size_t>(s)];
         if (u.number != 0) {
-            EXPECT_EQ(u.stats.ai_mode, 19) << "slot " << s;
+            EXPECT_EQ(u.stats.ai_mode, AI_MODE_WALK_ON) << "slot " << s;
         }
     }
 }
@@ -131,7 +131,7 @@ TEST_F(ChapterTest, FinaleOpensTheGateAndEndsTheStageKeepingTheParty) {
     UnitRecord* lead = party(1, 0, 19, 1);
     UnitRecord* second = party(2, 2, 22, 4);
     UnitRecord* escort = party(12, 53, 19, 4);  // 3 cells from the gate cell
-    UnitRecord* foe = enemy(10, 25, 7, 30, 30);
+    UnitRecord* foe = enemy(10, 25, AI_MODE_ADVANCE, 30, 30);
     ASSERT_TRUE(lead && second && escort && foe);
     keep_clicking();
     EXPECT_EQ(scn_unit_moved(lead, 19, 3), 1);
@@ -141,7 +141,7 @@ TEST_F(ChapterTest, FinaleOpensTheGateAndEndsTheStageKeepingTheParty) {
     const std::vector<int> expected = {100, 101, 102, 103, 104, 105};
     EXPECT_EQ(messages(), expected);
     // The enemy left (its slot may hold a walk-on unit now).
-    for (const UnitRecord& u : g_units) EXPECT_FALSE(u.number != 0 && u.stats.ai_mode == 7);
+    for (const UnitRecord& u : g_units) EXPECT_FALSE(u.number != 0 && u.stats.ai_mode == AI_MODE_ADVANCE);
     // The gate stands open.
     EXPECT_EQ(g_map.cells[0 * MAP_SIDE + 19] & MAP_TILE_MASK, 57);
     EXPECT_EQ(g_map.cells[0 * MAP_SIDE + 20] & MAP_TILE_MASK, 58);
@@ -162,7 +162,7 @@ TEST_F(ChapterTest, FinaleOpensTheGateAndEndsTheStageKeepingTheParty) {
     // The army: 6 + 6 + 8 walk-on units.
     int army = 0;
     for (const UnitRecord& u : g_units)
-        army += u.number != 0 && u.stats.ai_mode == 19 &&
+        army += u.number != 0 && u.stats.ai_mode == AI_MODE_WALK_ON &&
                 (u.stats.class_id == 37 || u.stats.class_id == 29 || u.stats.class_id == 25);
     EXPECT_EQ(army, 20);
     EXPECT_TRUE(music_opened(8));
@@ -173,7 +173,7 @@ TEST_F(ChapterTest, DebugFlagSkipsTheFinaleButStillEndsTheStage) {
     g_debug_flags = 0x400;
     UnitRecord* lead = party(1, 0, 20, 1);
     party(12, 53, 20, 3);
-    UnitRecord* foe = enemy(10, 25, 7, 30, 30);
+    UnitRecord* foe = enemy(10, 25, AI_MODE_ADVANCE, 30, 30);
     const uint8_t gate = g_map.cells[0 * MAP_SIDE + 19];
     keep_clicking();
     EXPECT_EQ(scn_unit_moved(lead, 20, 3), 1);
@@ -190,14 +190,14 @@ TEST_F(ChapterTest, ClassFiftyThreeEnemiesHeadForTheLeaderAndReachingTheGateEnds
     keep_clicking();  // a fight on the way waits for its windows to be clicked
     party(1, 0, 18, 2);
     // One that has acted stays put and ends nothing.
-    UnitRecord* done = enemy(10, 53, 7, 18, 4);
+    UnitRecord* done = enemy(10, 53, AI_MODE_ADVANCE, 18, 4);
     done->acted = 1;
     scn_enemy_act(done);
     EXPECT_EQ(done->x, 18);
     EXPECT_EQ(done->y, 4);
     EXPECT_EQ(g_stage_end, 0);
     // One far from the gate walks toward the leader; no end.
-    UnitRecord* far = enemy(10, 53, 7, 18, 30);
+    UnitRecord* far = enemy(10, 53, AI_MODE_ADVANCE, 18, 30);
     scn_enemy_act(far);
     EXPECT_LT(far->y, 30);
     EXPECT_EQ(g_stage_end, 0);
@@ -211,8 +211,8 @@ TEST_F(ChapterTest, ClassFiftyThreeEnemiesHeadForTheLeaderAndReachingTheGateEnds
 TEST_F(ChapterTest, ChapterOneBattlesPlayTheBossMusicOnlyForABoss) {
     play_on(0);
     UnitRecord* lead = party(1, 0, 5, 5);
-    UnitRecord* grunt = enemy(10, 25, 7, 6, 5);
-    UnitRecord* boss = enemy(10, 25, 2, 5, 6);
+    UnitRecord* grunt = enemy(10, 25, AI_MODE_ADVANCE, 6, 5);
+    UnitRecord* boss = enemy(10, 25, AI_MODE_BOSS, 5, 6);
     EXPECT_EQ(scn_before_battle(lead, grunt), 0);
     EXPECT_FALSE(music_opened(12));
     EXPECT_EQ(scn_before_battle(lead, boss), 0);
@@ -307,16 +307,16 @@ TEST_F(ChapterTest, ChapterTwoFirstTurnEvents) {
     // Stage 6: the hidden enemies wake between two messages.
     sys_log_clear();
     play_on(5);
-    UnitRecord* hidden = enemy(10, 35, 16, 12, 12);
-    UnitRecord* nine = enemy(9, 31, 16, 13, 12);
+    UnitRecord* hidden = enemy(10, 35, AI_MODE_DORMANT, 12, 12);
+    UnitRecord* nine = enemy(9, 31, AI_MODE_DORMANT, 13, 12);
     g_occupancy.cells[12 * MAP_SIDE + 12] = 0;
     g_occupancy.cells[12 * MAP_SIDE + 13] = 0;
     g_view_x = 5;
     g_turn = 0;
     scn_turn_start();
     EXPECT_EQ(messages(), (std::vector<int>{48, 49}));
-    EXPECT_EQ(hidden->stats.ai_mode, 2);
-    EXPECT_EQ(nine->stats.ai_mode, 7);
+    EXPECT_EQ(hidden->stats.ai_mode, AI_MODE_BOSS);
+    EXPECT_EQ(nine->stats.ai_mode, AI_MODE_ADVANCE);
     EXPECT_EQ(g_occupancy.cells[12 * MAP_SIDE + 12] & OCC_UNIT_MASK, hidden->number);
     EXPECT_EQ(g_view_x, 0);
 
@@ -398,10 +398,10 @@ TEST_F(ChapterTest, ChapterTwoGoalCells) {
 TEST_F(ChapterTest, StageFourFirstMoveCallsTheStrangerSouth) {
     play_on(3);
     UnitRecord* u = party(1, 0, 5, 5);
-    UnitRecord* stranger = enemy(14, 31, 1, 20, 5);
+    UnitRecord* stranger = enemy(14, 31, AI_MODE_BOSS_UNMET, 20, 5);
     keep_clicking();
     EXPECT_EQ(scn_unit_moved(u, 4, 5), 0);
-    EXPECT_EQ(stranger->stats.ai_mode, 2);
+    EXPECT_EQ(stranger->stats.ai_mode, AI_MODE_BOSS);
     EXPECT_EQ(g_occupancy.cells[5 * MAP_SIDE + 20], 0);
     EXPECT_TRUE(at_cell(14, 20, 31));
     // Once awake it stays where it is.
@@ -424,14 +424,14 @@ TEST_F(ChapterTest, ChapterTwoBossContacts) {
         std::memset(&g_occupancy, 0, sizeof g_occupancy);
         sys_log_clear();
         UnitRecord* lead = party(1, 0, 5, 5);
-        UnitRecord* boss = enemy(10, 35, 1, 6, 5);
-        UnitRecord* grunt = enemy(10, 35, 7, 5, 6);
+        UnitRecord* boss = enemy(10, 35, AI_MODE_BOSS_UNMET, 6, 5);
+        UnitRecord* grunt = enemy(10, 35, AI_MODE_ADVANCE, 5, 6);
         snd_play_music(-1);  // music off
         EXPECT_EQ(scn_before_battle(lead, grunt), 0);
         EXPECT_TRUE(messages().empty());
         EXPECT_NE(g_music_track, 12);
         EXPECT_EQ(scn_before_battle(lead, boss), 0);
-        EXPECT_EQ(boss->stats.ai_mode, 2);
+        EXPECT_EQ(boss->stats.ai_mode, AI_MODE_BOSS);
         EXPECT_EQ(messages(), c.messages);
         EXPECT_EQ(g_music_track, 12);
         // Met once: no second message.
@@ -444,7 +444,7 @@ TEST_F(ChapterTest, ChapterTwoBossContacts) {
 TEST_F(ChapterTest, StageTenContactEndsTheStageBeforeTheBattle) {
     play_on(9);
     UnitRecord* lead = party(1, 0, 5, 5);
-    UnitRecord* knight = enemy(10, 50, 1, 6, 5);
+    UnitRecord* knight = enemy(10, 50, AI_MODE_BOSS_UNMET, 6, 5);
     keep_clicking();
     EXPECT_EQ(scn_before_battle(lead, knight), 1);
     EXPECT_EQ(g_stage_end, 1);
@@ -459,8 +459,8 @@ TEST_F(ChapterTest, ChapterTwoBossesFall) {
     // Stage 6: the boss's aftermath with the stage's music.
     play_on(5);
     UnitRecord* lead = party(1, 0, 5, 5);
-    UnitRecord* boss = enemy(10, 35, 2, 6, 5);
-    UnitRecord* grunt = enemy(10, 35, 7, 9, 9);
+    UnitRecord* boss = enemy(10, 35, AI_MODE_BOSS, 6, 5);
+    UnitRecord* grunt = enemy(10, 35, AI_MODE_ADVANCE, 9, 9);
     beat_boss(lead, boss);
     EXPECT_EQ(grunt->number, 0);
     EXPECT_EQ(messages(), std::vector<int>{50});
@@ -473,8 +473,8 @@ TEST_F(ChapterTest, ChapterTwoBossesFall) {
     g_stage_end = 0;
     play_on(7);
     lead = party(1, 0, 5, 5);
-    boss = enemy(10, 31, 2, 6, 5);
-    grunt = enemy(10, 35, 7, 9, 9);
+    boss = enemy(10, 31, AI_MODE_BOSS, 6, 5);
+    grunt = enemy(10, 35, AI_MODE_ADVANCE, 9, 9);
     boss->stats.hp = 0;
     g_occupancy.cells[5 * MAP_SIDE + 6] = 0;
     scn_after_battle(lead, boss);
@@ -490,7 +490,7 @@ TEST_F(ChapterTest, ChapterTwoBossesFall) {
     g_stage_end = 0;
     play_on(13);
     lead = party(1, 0, 5, 5);
-    boss = enemy(10, 35, 2, 16, 5);
+    boss = enemy(10, 35, AI_MODE_BOSS, 16, 5);
     boss->stats.hp = 0;
     scn_after_battle(lead, boss);
     EXPECT_EQ(g_stage_end, 1);
@@ -504,8 +504,8 @@ TEST_F(ChapterTest, ChapterTwoBossesFall) {
 TEST_F(ChapterTest, StageElevenEndsWhenTheLastEnemyFalls) {
     play_on(10);
     UnitRecord* lead = party(1, 0, 5, 5);
-    UnitRecord* a = enemy(10, 35, 7, 6, 5);
-    UnitRecord* b = enemy(10, 35, 3, 8, 8);
+    UnitRecord* a = enemy(10, 35, AI_MODE_ADVANCE, 6, 5);
+    UnitRecord* b = enemy(10, 35, AI_MODE_HOLD, 8, 8);
     keep_clicking();
     a->stats.hp = 0;
     a->number = 0;
@@ -525,8 +525,8 @@ TEST_F(ChapterTest, StageFifteenFinaleTurnsCharacterElevenAndShowsTheVision) {
     play_on(14);
     UnitRecord* lead = party(1, 0, 5, 5);
     UnitRecord* ally = party(CHAR_FOAL, 12, 20, 20);
-    UnitRecord* boss = enemy(10, 42, 2, 6, 5);
-    UnitRecord* grunt = enemy(10, 35, 7, 9, 9);
+    UnitRecord* boss = enemy(10, 42, AI_MODE_BOSS, 6, 5);
+    UnitRecord* grunt = enemy(10, 35, AI_MODE_ADVANCE, 9, 9);
     boss->stats.hp = 0;
     g_occupancy.cells[5 * MAP_SIDE + 6] = 0;
     bool front_seen = false;

@@ -250,15 +250,15 @@ TEST_F(Chapter3Test, FirstTurnEventsAndHiddenEnemiesWake) {
         SCOPED_TRACE("stage " + std::to_string(stage));
         reset_stage();
         play_on(stage - 1);
-        UnitRecord* hidden = unit(10, 35, 16, 5, 5);
-        UnitRecord* sage = unit(CHAR_SUMMONER_PARTNER, 35, 16, 7, 5);
+        UnitRecord* hidden = unit(10, 35, AI_MODE_DORMANT, 5, 5);
+        UnitRecord* sage = unit(CHAR_SUMMONER_PARTNER, 35, AI_MODE_DORMANT, 7, 5);
         g_occupancy.cells[5 * MAP_SIDE + 5] = g_occupancy.cells[5 * MAP_SIDE + 7] = 0;
         g_turn = 0;
         scn_turn_start();
         EXPECT_EQ(messages(), ids);
         const bool wakes = stage == 18 || stage == 20;
-        EXPECT_EQ(hidden->stats.ai_mode, wakes ? 2 : 16);
-        EXPECT_EQ(sage->stats.ai_mode, wakes ? 7 : 16);
+        EXPECT_EQ(hidden->stats.ai_mode, wakes ? AI_MODE_BOSS : AI_MODE_DORMANT);
+        EXPECT_EQ(sage->stats.ai_mode, wakes ? AI_MODE_ADVANCE : AI_MODE_DORMANT);
         EXPECT_EQ((g_occupancy.cells[5 * MAP_SIDE + 5] & OCC_UNIT_MASK) == hidden->number, wakes);
         // Later turns say nothing.
         sys_log_clear();
@@ -294,9 +294,9 @@ TEST_F(Chapter3Test, BossContacts) {
     keep_clicking();
     play_on(16);  // stage 17
     UnitRecord* lead = unit(1, 0, 0, 5, 5);
-    UnitRecord* boss = unit(10, 35, 1, 6, 5);
+    UnitRecord* boss = unit(10, 35, AI_MODE_BOSS_UNMET, 6, 5);
     EXPECT_EQ(scn_before_battle(lead, boss), 0);
-    EXPECT_EQ(boss->stats.ai_mode, 2);
+    EXPECT_EQ(boss->stats.ai_mode, AI_MODE_BOSS);
     EXPECT_EQ(messages(), std::vector<int>{52});
     EXPECT_TRUE(music_opened(12));
     // A second contact shows nothing more.
@@ -307,7 +307,7 @@ TEST_F(Chapter3Test, BossContacts) {
     reset_stage();
     play_on(18);
     lead = unit(1, 0, 0, 5, 5);
-    boss = unit(10, 50, 1, 6, 5);
+    boss = unit(10, 50, AI_MODE_BOSS_UNMET, 6, 5);
     EXPECT_EQ(scn_before_battle(lead, boss), 1);
     EXPECT_EQ(g_stage_end, 1);
     EXPECT_EQ(messages(), (std::vector<int>{51, 52}));
@@ -318,7 +318,7 @@ TEST_F(Chapter3Test, BossContacts) {
     reset_stage();
     play_on(15);
     lead = unit(1, 0, 0, 5, 5);
-    UnitRecord* grunt = unit(10, 35, 7, 6, 5);
+    UnitRecord* grunt = unit(10, 35, AI_MODE_ADVANCE, 6, 5);
     EXPECT_EQ(scn_before_battle(lead, grunt), 0);
     EXPECT_TRUE(messages().empty());
     EXPECT_FALSE(music_opened(12));
@@ -329,7 +329,7 @@ TEST_F(Chapter3Test, BossesFall) {
     // Stage 16: a body at the boss's cell and two messages.
     play_on(15);
     UnitRecord* lead = unit(1, 0, 0, 5, 5);
-    UnitRecord* boss = unit(10, 35, 2, 6, 5);
+    UnitRecord* boss = unit(10, 35, AI_MODE_BOSS, 6, 5);
     beat_boss(lead, boss);
     EXPECT_EQ(messages(), (std::vector<int>{51, 52}));
     const UnitRecord* body = unit_at_cell(6, 5);
@@ -341,7 +341,7 @@ TEST_F(Chapter3Test, BossesFall) {
     reset_stage();
     play_on(16);
     lead = unit(1, 0, 0, 5, 5);
-    boss = unit(10, 35, 2, 6, 5);
+    boss = unit(10, 35, AI_MODE_BOSS, 6, 5);
     boss->stats.hp = 0;
     scn_after_battle(lead, boss);
     EXPECT_EQ(g_stage_end, 1);
@@ -351,8 +351,8 @@ TEST_F(Chapter3Test, BossesFall) {
     reset_stage();
     play_on(17);
     lead = unit(1, 0, 0, 5, 5);
-    boss = unit(10, 35, 2, 6, 5);
-    UnitRecord* grunt = unit(10, 35, 7, 9, 9);
+    boss = unit(10, 35, AI_MODE_BOSS, 6, 5);
+    UnitRecord* grunt = unit(10, 35, AI_MODE_ADVANCE, 9, 9);
     boss->stats.hp = 0;
     scn_after_battle(lead, boss);
     EXPECT_EQ(g_stage_end, 1);
@@ -363,7 +363,7 @@ TEST_F(Chapter3Test, BossesFall) {
     reset_stage();
     play_on(18);
     lead = unit(1, 0, 0, 5, 5);
-    boss = unit(10, 35, 2, 6, 5);
+    boss = unit(10, 35, AI_MODE_BOSS, 6, 5);
     boss->stats.hp = 0;
     scn_after_battle(lead, boss);
     EXPECT_EQ(g_stage_end, 0);
@@ -378,8 +378,8 @@ TEST_F(Chapter3Test, StageTwentyBossGivesItsItemAlsoWhenTheDebugFlagSkipsTheMess
         g_debug_flags = flags;
         play_on(19);
         UnitRecord* lead = unit(1, 0, 0, 5, 5);
-        UnitRecord* boss = unit(10, 35, 2, 6, 5);
-        UnitRecord* grunt = unit(10, 35, 7, 9, 9);
+        UnitRecord* boss = unit(10, 35, AI_MODE_BOSS, 6, 5);
+        UnitRecord* grunt = unit(10, 35, AI_MODE_ADVANCE, 9, 9);
         boss->stats.hp = 0;
         scn_after_battle(lead, boss);
         EXPECT_EQ(g_stage_end, 1);

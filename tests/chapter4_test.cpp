@@ -92,7 +92,7 @@ TEST_F(Chapter4Test, ScenesChangeTheirCellsAndShapes) {
     bool changed = false;
     for (int s = UNIT_PARTY_SLOTS; s < UNIT_SLOTS; ++s) {
         const UnitRecord& u = g_units[static_cast<size_t>(s)];
-        if (u.number != 0 && u.stats.ai_mode == 19) changed |= u.stats.class_id == 19;
+        if (u.number != 0 && u.stats.ai_mode == AI_MODE_WALK_ON) changed |= u.stats.class_id == 19;
     }
     EXPECT_TRUE(changed);
 
@@ -272,9 +272,9 @@ TEST_F(Chapter4Test, BossContacts) {
         reset_stage();
         play_on(stage - 1);
         UnitRecord* lead = unit(1, 0, 0, 5, 5);
-        UnitRecord* boss = unit(20, 35, 1, 6, 5);
+        UnitRecord* boss = unit(20, 35, AI_MODE_BOSS_UNMET, 6, 5);
         EXPECT_EQ(scn_before_battle(lead, boss), 0);
-        EXPECT_EQ(boss->stats.ai_mode, 2);
+        EXPECT_EQ(boss->stats.ai_mode, AI_MODE_BOSS);
         EXPECT_EQ(messages(), ids);
         EXPECT_TRUE(music_opened(12));
         // A second contact shows nothing more.
@@ -286,11 +286,11 @@ TEST_F(Chapter4Test, BossContacts) {
         reset_stage();
         play_on(stage - 1);
         UnitRecord* lead = unit(1, 0, 0, 5, 5);
-        UnitRecord* boss = unit(20, 35, 1, 6, 5);
-        UnitRecord* grunt = unit(21, 35, 7, 7, 5);
+        UnitRecord* boss = unit(20, 35, AI_MODE_BOSS_UNMET, 6, 5);
+        UnitRecord* grunt = unit(21, 35, AI_MODE_ADVANCE, 7, 5);
         EXPECT_EQ(scn_before_battle(lead, boss), 0);
         EXPECT_EQ(scn_before_battle(lead, grunt), 0);
-        EXPECT_EQ(boss->stats.ai_mode, 1);
+        EXPECT_EQ(boss->stats.ai_mode, AI_MODE_BOSS_UNMET);
         EXPECT_TRUE(messages().empty());
         EXPECT_FALSE(music_opened(12));
     }
@@ -310,8 +310,8 @@ TEST_F(Chapter4Test, BossesFall) {
         reset_stage();
         play_on(f.stage - 1);
         UnitRecord* lead = unit(1, 0, 0, 5, 5);
-        UnitRecord* boss = unit(20, 35, 2, 6, 5);
-        UnitRecord* grunt = unit(21, 35, 7, 9, 9);
+        UnitRecord* boss = unit(20, 35, AI_MODE_BOSS, 6, 5);
+        UnitRecord* grunt = unit(21, 35, AI_MODE_ADVANCE, 9, 9);
         beat_boss(lead, boss);
         EXPECT_EQ(grunt->number, 0);
         EXPECT_EQ(messages(), f.ids);
@@ -325,8 +325,8 @@ TEST_F(Chapter4Test, BossesFall) {
     reset_stage();
     play_on(24);
     UnitRecord* lead = unit(1, 0, 0, 5, 5);
-    UnitRecord* grunt = unit(21, 35, 7, 9, 9);
-    unit(22, 35, 7, 9, 10);
+    UnitRecord* grunt = unit(21, 35, AI_MODE_ADVANCE, 9, 9);
+    unit(22, 35, AI_MODE_ADVANCE, 9, 10);
     grunt->stats.hp = 0;
     scn_after_battle(lead, grunt);
     EXPECT_EQ(g_stage_end, 0);
@@ -336,8 +336,8 @@ TEST_F(Chapter4Test, StageTwentyFourEndsWhenTheLastEnemyFallsNotOnABoss) {
     keep_clicking();
     play_on(23);
     UnitRecord* lead = unit(1, 0, 0, 5, 5);
-    UnitRecord* boss = unit(20, 35, 2, 6, 5);
-    UnitRecord* grunt = unit(21, 35, 7, 9, 9);
+    UnitRecord* boss = unit(20, 35, AI_MODE_BOSS, 6, 5);
+    UnitRecord* grunt = unit(21, 35, AI_MODE_ADVANCE, 9, 9);
     // The boss falls with another enemy standing: the stage goes on.
     boss->stats.hp = 0;
     map_move_unit_step(boss, 6);

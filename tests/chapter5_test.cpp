@@ -41,7 +41,7 @@ protected:
     void first_form_before_the_lead(UnitRecord** lead, UnitRecord** own) {
         fresh(40);
         *lead = unit(1, 0, 0, 19, 3);
-        *own = unit(CHAR_LAST_ENEMY, CLASS_FIRST_FORM, 2, 19, 1);
+        *own = unit(CHAR_LAST_ENEMY, CLASS_FIRST_FORM, AI_MODE_BOSS, 19, 1);
         (*own)->stats.max_hp = 300;
         g_turn = 0;
         keep_clicking();
@@ -49,7 +49,7 @@ protected:
     }
     // The last enemy's third body at `hp` on its five cells around (19, 1).
     static UnitRecord* third_body(int hp) {
-        UnitRecord* body = unit(CHAR_LAST_ENEMY, CLASS_LAST_FORM, 2, 19, 1);
+        UnitRecord* body = unit(CHAR_LAST_ENEMY, CLASS_LAST_FORM, AI_MODE_BOSS, 19, 1);
         body->stats.max_hp = 300;
         body->stats.hp = static_cast<int16_t>(hp);
         for (const auto& [x, y] : {std::pair{18, 1}, {20, 1}, {19, 0}, {19, 2}})
@@ -156,7 +156,7 @@ TEST_F(Chapter5Test, FirstTurnEventsAndTheLastEnemyFillsFiveCells) {
     for (const auto& [stage, ids] : cases) {
         SCOPED_TRACE("stage " + std::to_string(stage));
         fresh(stage);
-        UnitRecord* last = unit(CHAR_LAST_ENEMY, CLASS_FIRST_FORM, 2, 19, 1);
+        UnitRecord* last = unit(CHAR_LAST_ENEMY, CLASS_FIRST_FORM, AI_MODE_BOSS, 19, 1);
         g_turn = 0;
         scn_turn_start();
         EXPECT_EQ(messages(), ids);
@@ -172,12 +172,12 @@ TEST_F(Chapter5Test, FirstTurnEventsAndTheLastEnemyFillsFiveCells) {
 TEST_F(Chapter5Test, ReinforcementsComeOnEveryThirdTurnFromSixAlternatingAndRemoveNothing) {
     fresh(40);
     unit(1, 0, 0, 19, 15);
-    unit(CHAR_LAST_ENEMY, CLASS_FIRST_FORM, 2, 19, 1);
+    unit(CHAR_LAST_ENEMY, CLASS_FIRST_FORM, AI_MODE_BOSS, 19, 1);
     std::vector<std::pair<int, int>> arrivals;  // (turn, side: -1 west, 1 east)
     for (int turn = 1; turn <= 13; ++turn) {
         if (turn == 12)  // the west group has fallen meanwhile
             for (UnitRecord& u : g_units)
-                if (u.number != 0 && u.stats.ai_mode == 7 && u.x < 19) map_move_unit_step(&u, 6);
+                if (u.number != 0 && u.stats.ai_mode == AI_MODE_ADVANCE && u.x < 19) map_move_unit_step(&u, 6);
         std::vector<UnitRecord> before(g_units.begin(), g_units.end());
         sys_log_clear();
         g_turn = turn;
@@ -257,9 +257,9 @@ TEST_F(Chapter5Test, AmbushRunsOncePerStageAlsoAcrossASaveAndLoad) {
     UnitRecord* lead = unit(1, 0, 0, 30, 30);
     unit(2, 3, 0, 31, 30);
     unit(9, 5, 0, 32, 30);  // no place in the list: it stays off the grid
-    UnitRecord* guard = unit(CHAR_AKBAR, 19, 1, 20, 5);
-    unit(CHAR_GELDA, 27, 19, 21, 5);
-    UnitRecord* grunt = unit(20, 35, 7, 25, 25);
+    UnitRecord* guard = unit(CHAR_AKBAR, 19, AI_MODE_BOSS_UNMET, 20, 5);
+    unit(CHAR_GELDA, 27, AI_MODE_WALK_ON, 21, 5);
+    UnitRecord* grunt = unit(20, 35, AI_MODE_ADVANCE, 25, 25);
     // A stop outside the hall does nothing.
     EXPECT_EQ(scn_unit_moved(lead, 30, 31), 0);
     g_occupancy.cells[30 * MAP_SIDE + 30] = 0;
@@ -271,7 +271,7 @@ TEST_F(Chapter5Test, AmbushRunsOncePerStageAlsoAcrossASaveAndLoad) {
     polling = false;
     EXPECT_EQ(messages(), (std::vector<int>{97, 49, 50, 51}));
     EXPECT_EQ(g_stage_flags[0], 1);
-    EXPECT_EQ(guard->stats.ai_mode, 2);
+    EXPECT_EQ(guard->stats.ai_mode, AI_MODE_BOSS);
     EXPECT_EQ(unit_find_by_char_id(CHAR_GELDA), nullptr);
     EXPECT_EQ(grunt->number, 0);
     EXPECT_TRUE(at_cell(1, 20, 9));
@@ -306,11 +306,11 @@ TEST_F(Chapter5Test, BossContacts) {
         SCOPED_TRACE("stage " + std::to_string(c.stage));
         fresh(c.stage);
         UnitRecord* lead = unit(1, 0, 0, 5, 5);
-        UnitRecord* boss = unit(20, 35, 1, 6, 5);
+        UnitRecord* boss = unit(20, 35, AI_MODE_BOSS_UNMET, 6, 5);
         EXPECT_EQ(scn_before_battle(lead, boss), 0);
         EXPECT_EQ(messages(), c.ids);
         EXPECT_EQ(boss->stats.class_id, c.cls);
-        EXPECT_EQ(boss->stats.ai_mode, c.ids.empty() ? 1 : 2);
+        EXPECT_EQ(boss->stats.ai_mode, c.ids.empty() ? AI_MODE_BOSS_UNMET : AI_MODE_BOSS);
         EXPECT_EQ(music_opened(12), !c.ids.empty());
         EXPECT_EQ(scn_before_battle(lead, boss), 0);  // a second contact shows nothing more
         EXPECT_EQ(messages(), c.ids);
@@ -329,8 +329,8 @@ TEST_F(Chapter5Test, BossesFallAndTheTrueShapeFadesAway) {
         SCOPED_TRACE("stage " + std::to_string(f.stage));
         fresh(f.stage);
         UnitRecord* lead = unit(1, 0, 0, 5, 5);
-        UnitRecord* boss = unit(20, 35, 2, 6, 5);
-        UnitRecord* grunt = unit(21, 35, 7, 9, 9);
+        UnitRecord* boss = unit(20, 35, AI_MODE_BOSS, 6, 5);
+        UnitRecord* grunt = unit(21, 35, AI_MODE_ADVANCE, 9, 9);
         scn_after_battle(lead, grunt);  // an ordinary enemy standing: nothing
         scn_after_battle(lead, boss);   // the boss standing: nothing
         EXPECT_EQ(g_stage_end, 0);
@@ -360,7 +360,7 @@ TEST_F(Chapter5Test, BossesFallAndTheTrueShapeFadesAway) {
 TEST_F(Chapter5Test, TheLastEnemyRisesThroughItsThreeFormsToTheEnding) {
     fresh(40);
     UnitRecord* lead = unit(1, 0, 0, 19, 3);
-    UnitRecord* first = unit(CHAR_LAST_ENEMY, CLASS_FIRST_FORM, 2, 19, 1);
+    UnitRecord* first = unit(CHAR_LAST_ENEMY, CLASS_FIRST_FORM, AI_MODE_BOSS, 19, 1);
     first->stats.max_hp = 300;
     g_turn = 0;
     keep_clicking();

@@ -150,12 +150,12 @@ TEST_F(CommandTest, PickingTheOwnCellEndsTheActionInPlace) {
 
 TEST_F(CommandTest, PickingATargetFirstAttacksWithoutMoving) {
     UnitRecord* u = place(0, 5, 5, 0, 0);
-    UnitRecord* t = place(20, 6, 5, 6, 2);
+    UnitRecord* t = place(20, 6, 5, 6, AI_MODE_BOSS);
     at(100, HeadlessKind::Click, cx(6), cy(5));
     click_through(1000);
     menu_cmd_act(u);
     EXPECT_TRUE(attacked());
-    // The short sword: 14, two thirds against mode 2 (9), 90 % on plain
+    // The short sword: 14, two thirds against a boss (9), 90 % on plain
     // ground: 8. The counter at full strength: 12, and the target's
     // counter strength drops to 95. The princess earns (8 + 1) / 2.
     EXPECT_EQ(t->stats.hp, 20 - 8);

@@ -161,7 +161,7 @@ protected:
         if (spell(e.way)) party->charged = 1;
         // Another enemy, out of the fight and never acting, keeps the
         // story from starting.
-        if (e.after != After::Story) put(BYSTANDER_SLOT, 15, 10, 12, 5, 150, 0, BARE_HANDS);
+        if (e.after != After::Story) put(BYSTANDER_SLOT, 15, 10, 12, AI_MODE_IDLE, 150, 0, BARE_HANDS);
         g_opt_battle_real = scene(e.way) ? 1 : 0;
         map_redraw_view();
     }

@@ -140,7 +140,7 @@ TEST_F(GameTest, WholeFlowOfTheFirstTurnOfChapter1) {
     int enemies = 0;
     for (int s = UNIT_PARTY_SLOTS; s < UNIT_SLOTS; ++s) {
         const UnitRecord& u = g_units[static_cast<size_t>(s)];
-        if (u.number == 0 || u.stats.hp == 0 || u.stats.ai_mode == 5) continue;
+        if (u.number == 0 || u.stats.hp == 0 || u.stats.ai_mode == AI_MODE_IDLE) continue;
         ++enemies;
         EXPECT_EQ(g_occupancy.cells[u.y * MAP_SIDE + u.x] & OCC_UNIT_MASK, u.number) << "slot " << s;
     }

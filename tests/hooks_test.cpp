@@ -264,8 +264,8 @@ TEST_F(SharedStepsTest, CutsceneFrameKeepsAndRestoresTheDisplay) {
 TEST_F(SharedStepsTest, WakingTheHiddenEnemies) {
     g_zoom = -1;
     map_set_zoom(1);
-    UnitStats hidden9 = MapTest::stats(CHAR_SUMMONER_PARTNER, 31, 16);
-    UnitStats hidden = MapTest::stats(10, 35, 16), awake = MapTest::stats(10, 35, 7);
+    UnitStats hidden9 = MapTest::stats(CHAR_SUMMONER_PARTNER, 31, AI_MODE_DORMANT);
+    UnitStats hidden = MapTest::stats(10, 35, AI_MODE_DORMANT), awake = MapTest::stats(10, 35, AI_MODE_ADVANCE);
     UnitRecord* a = unit_place_new(5, 5, &hidden9);
     UnitRecord* b = unit_place_new(6, 5, &hidden);
     UnitRecord* c = unit_place_new(7, 5, &awake);
@@ -274,9 +274,9 @@ TEST_F(SharedStepsTest, WakingTheHiddenEnemies) {
     g_occupancy.cells[5 * MAP_SIDE + 5] = 0;
     g_occupancy.cells[5 * MAP_SIDE + 6] = 0;
     scn_wake_hidden_enemies(SCN_SCROLL_NONE);
-    EXPECT_EQ(a->stats.ai_mode, 7);
-    EXPECT_EQ(b->stats.ai_mode, 2);
-    EXPECT_EQ(c->stats.ai_mode, 7);
+    EXPECT_EQ(a->stats.ai_mode, AI_MODE_ADVANCE);
+    EXPECT_EQ(b->stats.ai_mode, AI_MODE_BOSS);
+    EXPECT_EQ(c->stats.ai_mode, AI_MODE_ADVANCE);
     EXPECT_EQ(g_occupancy.cells[5 * MAP_SIDE + 5] & OCC_UNIT_MASK, a->number);
     EXPECT_EQ(g_occupancy.cells[5 * MAP_SIDE + 6] & OCC_UNIT_MASK, b->number);
 
@@ -288,15 +288,15 @@ TEST_F(SharedStepsTest, WakingTheHiddenEnemies) {
 }
 
 TEST_F(SharedStepsTest, BossContactAndAftermath) {
-    UnitStats boss_s = MapTest::stats(10, 35, 1), other_s = MapTest::stats(10, 35, 7),
-              guest_s = MapTest::stats(10, 35, 19);
+    UnitStats boss_s = MapTest::stats(10, 35, AI_MODE_BOSS_UNMET), other_s = MapTest::stats(10, 35, AI_MODE_ADVANCE),
+              guest_s = MapTest::stats(10, 35, AI_MODE_WALK_ON);
     UnitRecord* boss = unit_place_new(5, 5, &boss_s);
     UnitRecord* other = unit_place_new(6, 6, &other_s);
     UnitRecord* guest = unit_place_new(7, 7, &guest_s);
     keep_clicking();
 
     EXPECT_EQ(scn_boss_first_contact(boss, 50, nullptr), 0);
-    EXPECT_EQ(boss->stats.ai_mode, 2);
+    EXPECT_EQ(boss->stats.ai_mode, AI_MODE_BOSS);
     EXPECT_TRUE(music_opened(12));
     // Once met, no second contact message.
     EXPECT_EQ(scn_boss_first_contact(boss, 50, nullptr), 0);

@@ -86,11 +86,11 @@ TEST_F(MapViewTest, UnitsWithoutFiguresAndSideFrames) {
     // A dormant unit is not drawn at all.
     u->stats.char_id = 10;
     u->stats.class_id = 29;
-    u->stats.ai_mode = 16;
+    u->stats.ai_mode = AI_MODE_DORMANT;
     map_draw_cell(4, 4);
     EXPECT_EQ(view_pixels(), empty);
     // Awake, with side marks off: just its frame.
-    u->stats.ai_mode = 7;
+    u->stats.ai_mode = AI_MODE_ADVANCE;
     g_opt_side_marks = 0;
     map_draw_cell(4, 4);
     expect_cell(4, 4, tile, 6);

@@ -31,7 +31,8 @@ void reference_flood(const UnitRecord* u, int x, int y, const int32_t* costs, in
         const int left = points - costs[map_terrain_class_at(nx, ny)];
         if (left < 0 || g_move_range[ny * w + nx] > left) continue;
         const UnitRecord* o = unit_at_cell(nx, ny);
-        if (o && u->stats.ai_mode != 19 && o->stats.ai_mode != 19 && (o->stats.ai_mode > 0) != (u->stats.ai_mode > 0))
+        if (o && u->stats.ai_mode != AI_MODE_WALK_ON && o->stats.ai_mode != AI_MODE_WALK_ON &&
+            (o->stats.ai_mode > 0) != (u->stats.ai_mode > 0))
             continue;
         g_move_range[ny * w + nx] = static_cast<uint8_t>(left);
         remembered[d] = left;
@@ -147,8 +148,8 @@ TEST_F(MoveTest, ZonesOfControlStopOnEntryButNotAtTheStart) {
     EXPECT_FALSE(marked(3, 1));
     EXPECT_EQ(left_at(4, 1), 0);
     EXPECT_TRUE(marked(4, 1));
-    // An AI mode 19 unit holds nobody.
-    g_units[21].stats.ai_mode = 19;
+    // A walk-on unit holds nobody.
+    g_units[21].stats.ai_mode = AI_MODE_WALK_ON;
     range(u);
     EXPECT_FALSE(marked(4, 1));
 }
@@ -191,7 +192,7 @@ TEST_F(MoveTest, KnockedOutPartyUnitBlocksItsCellWithoutAZone) {
 
 TEST_F(MoveTest, WalkOnMoverIgnoresZonesAndUnits) {
     make_corridor(8);
-    UnitRecord* u = place(20, 0, 1, 0, 19);
+    UnitRecord* u = place(20, 0, 1, 0, AI_MODE_WALK_ON);
     place(0, 2, 1, 0, 0);
     place(1, 1, 0, 0, 0);
     range(u);
@@ -261,7 +262,7 @@ TEST_F(MoveTest, FillMatchesTheDepthFirstReferenceOnRandomMaps) {
             for (int x = 0; x < w; ++x) set_terrain(x, y, static_cast<int>(next(11)));
         static const int classes[] = {0, 4, 12, 15, 20, 33, 38, 43};
         UnitRecord* u = place(0, w / 2, h / 2, classes[next(8)], round % 3 == 0 ? 2 : 0);
-        if (round % 7 == 0) u->stats.ai_mode = 19;
+        if (round % 7 == 0) u->stats.ai_mode = AI_MODE_WALK_ON;
         for (int i = 1; i < 16; ++i) {
             const int x = static_cast<int>(next(static_cast<uint32_t>(w))),
                       y = static_cast<int>(next(static_cast<uint32_t>(h)));

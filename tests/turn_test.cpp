@@ -80,7 +80,8 @@ TEST_F(TurnTest, EnemyPhaseActsByModeAndStops) {
     // Each enemy has a party unit straight above it in its weapon's reach:
     // every action is a battle against that unit, which loses the same HP
     // each time.
-    const int modes[] = {14, 5, 7, 7, 7, 14};
+    const int modes[] = {AI_MODE_ACTS_TWICE, AI_MODE_IDLE,    AI_MODE_ADVANCE,
+                         AI_MODE_ADVANCE,    AI_MODE_ADVANCE, AI_MODE_ACTS_TWICE};
     for (int i = 0; i < 6; ++i) {
         UnitStats p = MapTest::stats(10, 0, 0, 150);
         unit_place_new(5 + i, 4, &p);
@@ -104,7 +105,7 @@ TEST_F(TurnTest, EnemyPhaseActsByModeAndStops) {
     const std::vector<int> first = losses();
     const int d = first[4];
     ASSERT_GT(d, 0);
-    // Mode 14 acts twice, mode 5, the beaten and the acted not at all.
+    // A unit that acts twice does; the idle, the beaten and the acted not at all.
     EXPECT_EQ(first, (std::vector<int>{2 * d, 0, 0, 0, d, 2 * d}));
     EXPECT_EQ(g_cursor_visible, 0);
     EXPECT_EQ(g_cursor_shape, 0);

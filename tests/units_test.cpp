@@ -43,7 +43,7 @@ TEST_F(MapTest, PartyFromSlot0ComputerFrom18PartySpillsOver) {
     UnitRecord* spilled = unit_place_new(0, 20, &party);
     ASSERT_NE(spilled, nullptr);
     EXPECT_EQ(spilled, &g_units[19]);  // slot 18 is taken by the foe
-    EXPECT_EQ(spilled->stats.ai_mode, 0);
+    EXPECT_EQ(spilled->stats.ai_mode, AI_MODE_PLAYER);
 
     // Slots 18..61 full: a computer unit finds no place although party slots free up.
     for (int k = 0; k < 42; ++k) ASSERT_NE(unit_place_new(k % 60, 30 + k / 60, &foe), nullptr);
@@ -61,12 +61,13 @@ TEST_F(MapTest, PartyFromSlot0ComputerFrom18PartySpillsOver) {
     ASSERT_EQ(unit_place_new(59, 59, &again.stats), &again);
     EXPECT_EQ(again.stats.level, 7);
     EXPECT_EQ(again.stats.class_id, 29);
-    EXPECT_EQ(again.stats.ai_mode, 7);
+    EXPECT_EQ(again.stats.ai_mode, AI_MODE_ADVANCE);
     EXPECT_EQ(again.items[0], 44);
 }
 
 TEST_F(MapTest, CountingAndRemovalGoByAiMode) {
-    const int modes[] = {7, 16, 19, 1, 2, 5};
+    const int modes[] = {AI_MODE_ADVANCE,    AI_MODE_DORMANT, AI_MODE_WALK_ON,
+                         AI_MODE_BOSS_UNMET, AI_MODE_BOSS,    AI_MODE_IDLE};
     for (int k = 0; k < 6; ++k) {
         const UnitStats s = stats(10, 29, modes[k]);
         ASSERT_NE(unit_place_new(k, 2, &s), nullptr);
@@ -86,11 +87,11 @@ TEST_F(MapTest, CountingAndRemovalGoByAiMode) {
     EXPECT_EQ(g_occupancy.cells[2 * 60 + 0], 0);
     EXPECT_EQ(g_occupancy.cells[2 * 60 + 3], 22);
     EXPECT_EQ(g_units[0].number, 1);
-    EXPECT_EQ(unit_count_live_enemies(), 2);  // modes 1 and 2 remain
+    EXPECT_EQ(unit_count_live_enemies(), 2);  // the two bosses remain
 
     // Only dormant and neutral enemies: the stage counts 0.
     g_units = {};
-    const UnitStats dormant = stats(10, 29, 16), neutral = stats(10, 29, 19);
+    const UnitStats dormant = stats(10, 29, AI_MODE_DORMANT), neutral = stats(10, 29, AI_MODE_WALK_ON);
     unit_place_new(10, 10, &dormant);
     unit_place_new(11, 10, &neutral);
     EXPECT_EQ(unit_count_live_enemies(), 0);
@@ -223,7 +224,7 @@ TEST_F(MapTest, KitFirstStageHasThePartyAndTheChaptersBlocks) {
     EXPECT_EQ(unit_find_by_char_id(CHAR_LEADER), &g_units[0]);
     EXPECT_EQ(unit_find_by_char_id(CHAR_SECOND_LEADER), &g_units[1]);
     ASSERT_NE(unit_find_by_char_id(CHAR_PAUL), nullptr);
-    EXPECT_EQ(unit_find_by_char_id(CHAR_PAUL)->stats.ai_mode, 0);
+    EXPECT_EQ(unit_find_by_char_id(CHAR_PAUL)->stats.ai_mode, AI_MODE_PLAYER);
     EXPECT_EQ(unit_find_by_char_id(CHAR_PAUL)->stats.class_id, CLASS_BUTLER);
     EXPECT_GT(unit_count_live_enemies(), 0);
     // Every enemy of stage 1 has a frame in chapter 1's unit sheet.
