@@ -37,7 +37,7 @@ bool party_slot(const UnitRecord* u) { return slot_of(u) < UNIT_PARTY_SLOTS; }
 bool hostile(const UnitRecord* a, const UnitRecord* b) { return party_slot(a) != party_slot(b); }
 
 bool wounded(const UnitRecord* u) { return u->stats.hp < u->stats.max_hp * 5 / 10; }
-bool healing_terrain(int32_t t) { return t == 5 || t == 8; }
+bool healing_terrain(int32_t t) { return map_terrain_heal_percent(t) > 0; }
 
 uint32_t reach_flags(const UnitRecord* u) { return item_get(u->stats.weapon).flags & 7u; }
 bool reaches(uint32_t flags, int32_t d) { return d >= 1 && d <= 3 && (flags & (1u << (d - 1))); }

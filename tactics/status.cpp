@@ -107,9 +107,9 @@ void map_show_terrain_info(int32_t x, int32_t y) {
     txt_draw_string(32, 10, "방어율", 15);
     txt_draw_string(-1, 0, txt_format_uint(positive(100 - map_terrain_damage_percent(terrain)), 4), 15);
     txt_draw_string(-1, 0, "％", 15);
-    if (terrain == 5 || terrain == 8) {
+    if (const int32_t heal = map_terrain_heal_percent(terrain)) {
         txt_draw_string(32, 11, "회복율", 15);
-        txt_draw_string(-1, 0, txt_format_uint(terrain == 5 ? 30u : 20u, 4), 15);
+        txt_draw_string(-1, 0, txt_format_uint(static_cast<uint32_t>(heal), 4), 15);
         txt_draw_string(-1, 0, "％", 15);
     }
     win_wait_click_blink();

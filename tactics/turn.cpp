@@ -192,12 +192,9 @@ void turn_unit_regen(UnitRecord* unit) {
         if (unit->status == 0) s.hp = s.max_hp;
     }
     if (s.hp == 0 || s.hp == s.max_hp) return;
-    const int32_t terrain = map_terrain_class_at(unit->x, unit->y);
-    int32_t gain = 0;
-    if (terrain == 5)
-        gain = s.max_hp * 3 / 10;
-    else if (terrain == 8)
-        gain = s.max_hp * 2 / 10;
+    // max HP x 30 / 100 is max HP x 3 / 10 (and x 20 / 100 x 2 / 10) to the
+    // last integer.
+    const int32_t gain = s.max_hp * map_terrain_heal_percent(map_terrain_class_at(unit->x, unit->y)) / 100;
     const int32_t hp = s.hp + gain;
     s.hp = static_cast<int16_t>(hp < s.max_hp ? hp : s.max_hp);
 }
