@@ -87,7 +87,7 @@ int32_t btl_mark_targets(UnitRecord* a) {
 
 void btl_attack_command(UnitRecord* a, UnitRecord* t) {
     int32_t range = map_manhattan_distance(a->x, a->y, t->x, t->y) - 1;
-    snd_play_effect(14);
+    snd_play_effect(SFX_DRUM);
     if (t->stats.char_id == CHAR_LAST_ENEMY && !(range - 1 == 0 && !(item_get(a->stats.weapon).flags & ITEM_DIRECT)))
         --range;
     if (range < 0) range = 0;

@@ -135,7 +135,7 @@ void btl_animate_exp_bar(int32_t s, int32_t from, int32_t to, int32_t colour, Sa
         }
         bar_cell(cell, colour);
         if (g_opt_battle_speed != 0) win_wait_units(2);
-        snd_play_effect(13);
+        snd_play_effect(SFX_CLICK);
     }
     win_wait_click_blink();
     gfx_restore_rect_free(saved.release());

@@ -79,7 +79,7 @@ uint16_t btl_calc_hit_damage(int32_t p, int32_t m, int32_t s) {
         if (status >= 5) status = static_cast<int16_t>(status - 5);
     }
     if (damage == 0) damage = 1;
-    snd_play_effect(28);
+    snd_play_effect(SFX_BLOW);
     damage = std::min<int32_t>(damage, std::max<int32_t>(d->hp, 0));
     return static_cast<uint16_t>(damage);
 }

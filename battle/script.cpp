@@ -34,8 +34,8 @@ void set_loop(BattleActor& f, const ClassHandlerFacts& facts, int32_t state) {
 
 }  // namespace
 
-void btl_sound(int32_t n) {
-    if (n >= 0) snd_play_effect(n);
+void btl_sound(SoundEffect n) {
+    if (n != SFX_NONE) snd_play_effect(n);
 }
 
 int32_t btl_random(int32_t n) { return n > 0 ? util_random() % n : 0; }
@@ -180,7 +180,7 @@ void Move::trail(int32_t step, int32_t a) const {
 void Move::trail_off() const { g_btl_ghost_step = 0; }
 
 void Move::footstep() const {
-    if (g_btl_animated) btl_sound(g_btl_backdrop_kind == BTL_WATER ? 51 : 56);
+    if (g_btl_animated) btl_sound(g_btl_backdrop_kind == BTL_WATER ? SFX_FOOTSTEP_WATER : SFX_FOOTSTEP);
 }
 
 void Move::companion(int32_t pose) const { set_companion_pose(me, pose); }
@@ -198,7 +198,7 @@ void Move::walk_step(const WalkStep& w) const {
     if (w.pose >= 0) companion(w.pose);
     pan_slow();
     if (me.frame == w.base + 1 && !w.quiet) {
-        if (w.sound < 0)
+        if (w.sound == SFX_FOOTSTEP)
             footstep();
         else if (g_btl_animated)
             btl_sound(w.sound);
@@ -233,7 +233,7 @@ void Move::frame_loop(BattleActor& a, int32_t first, int32_t count, int32_t per,
     if (!count_first) ++a.timer;
 }
 
-void Move::take_off(int32_t rise, int32_t sound) const {
+void Move::take_off(int32_t rise, SoundEffect sound) const {
     me.stash_y = static_cast<int16_t>(rise);
     me.ground_y = me.y;
     btl_sound(sound);
@@ -258,7 +258,7 @@ bool Move::hitbox(int32_t a, int32_t x1, int32_t y1, int32_t x2, int32_t y2) con
     return btl_hitbox_hits_opponent(a, x1, y1, x2, y2, side) != 0;
 }
 
-void Move::hit(int32_t state, int32_t recoil, int32_t sound) const {
+void Move::hit(int32_t state, int32_t recoil, SoundEffect sound) const {
     opp.state = static_cast<int16_t>(state);
     opp.recoil = static_cast<int16_t>(recoil);
     g_btl_hit_phase[oside] = 1;
@@ -266,13 +266,13 @@ void Move::hit(int32_t state, int32_t recoil, int32_t sound) const {
     btl_sound(sound);
 }
 
-bool Move::try_hit(int32_t state, int32_t recoil, int32_t below, int32_t sound) const {
+bool Move::try_hit(int32_t state, int32_t recoil, int32_t below, SoundEffect sound) const {
     if (!idle() || !alive() || opp.hit_count >= below) return false;
     hit(state, recoil, sound);
     return true;
 }
 
-void Move::flinch(int32_t state, int32_t sound) const {
+void Move::flinch(int32_t state, SoundEffect sound) const {
     opp.state = static_cast<int16_t>(state);
     g_btl_hit_phase[oside] = 1;
     btl_sound(sound);
@@ -344,7 +344,7 @@ void Move::recover() const {
 }
 
 void Move::wing_beat() const {
-    if (g_btl_animated && me.timer % 5 == 0) btl_sound(50);
+    if (g_btl_animated && me.timer % 5 == 0) btl_sound(SFX_WING_BEAT);
 }
 
 void Move::bob(BattleActor& e) {
@@ -406,7 +406,7 @@ bool Move::recover_when_circled(int32_t ei) const {
     BattleActor& e = actor(ei);
     if (e.stash_y <= 6) return false;
     ++me.timer;
-    btl_sound(42);
+    btl_sound(SFX_RECOVERY);
     if (me.timer <= 3) return false;
     recover();
     btl_actor_stash_position(ei);
@@ -516,7 +516,7 @@ bool Move::reach_out(BattleActor& root, BattleActor& tip, int32_t speed, int32_t
     if (gap(tip) >= near) return false;
     tip.frame = static_cast<int16_t>(tip_frame);
     seize(tip);
-    btl_sound(53);
+    btl_sound(SFX_VANISH);
     return true;
 }
 

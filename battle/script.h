@@ -11,6 +11,7 @@
 
 #include "battle/battle.h"
 #include "platform/palette.h"
+#include "platform/sound.h"
 
 // --- the handler -------------------------------------------------------------------
 
@@ -70,8 +71,10 @@ void btl_common_handler(int16_t side, uint16_t* done, const ClassHandlerFacts& f
 
 // A walk toward the opponent: the options of one walk frame.
 struct WalkStep {
-    int16_t base = 0;          // first walk frame (frame = base + walk frame)
-    int16_t sound = -1;        // sound on frame base + 1 (animated only); -1: the footstep (56, 51 on water)
+    int16_t base = 0;  // first walk frame (frame = base + walk frame)
+    // On frame base + 1 (animated only); SFX_FOOTSTEP is Move::footstep, which
+    // plays SFX_FOOTSTEP_WATER on the water backdrop.
+    SoundEffect sound = SFX_FOOTSTEP;
     bool count_first = false;  // timer + 1 before the frame is picked
     int16_t pose = 3;          // companion pose while walking (below 0: left as it is)
     int16_t speed = 2;         // cells a frame
@@ -81,11 +84,11 @@ struct WalkStep {
 
 // The set-up words of a move's opening besides the sheet.
 struct Opening {
-    bool draw = true;     // drawn from the move sheet from the set-up on
-    int16_t frame = -1;   // the mover's first frame (below 0: as it is)
-    bool ground = false;  // ground_y 240
-    int16_t pose = -1;    // companion pose (below 0: as it is)
-    int16_t sound = -1;   // the opening sound (below 0: none)
+    bool draw = true;              // drawn from the move sheet from the set-up on
+    int16_t frame = -1;            // the mover's first frame (below 0: as it is)
+    bool ground = false;           // ground_y 240
+    int16_t pose = -1;             // companion pose (below 0: as it is)
+    SoundEffect sound = SFX_NONE;  // the opening sound
 };
 
 // A rain of falling pieces: how many, when they stop falling again and the
@@ -97,7 +100,7 @@ struct Rain {
     int32_t rest;         // the count left in stash_y when it ends
     int32_t first_state;  // the reaction of the first hit; the next one the other of 1 and 2
     int32_t below;        // hits below this many
-    int32_t sound;        // with each hit
+    SoundEffect sound;    // with each hit
 };
 
 // Whether a move's frame starts by putting the mover over the opponent (as
@@ -168,7 +171,7 @@ struct Move {
     bool approach(int32_t below, int32_t arrive_frame, const WalkStep& w = {});
     // The take-off of a leap at the end of a walk-up: stash_y the rise, the
     // ground line the mover's row, the sound.
-    void take_off(int32_t rise = -64, int32_t sound = 47) const;
+    void take_off(int32_t rise = -64, SoundEffect sound = SFX_LEAP) const;
     // Close in by one while more than n cells apart.
     void close_in(int32_t n) const;
 
@@ -182,11 +185,11 @@ struct Move {
     // A hit: the reaction state, the recoil, the opponent reacting, the
     // damage, the sound (below 0 none). try_hit adds the usual guards: not
     // reacting, not beaten and fewer than `below` hits taken in this move.
-    void hit(int32_t state, int32_t recoil, int32_t sound = -1) const;
-    bool try_hit(int32_t state, int32_t recoil, int32_t below, int32_t sound = -1) const;
+    void hit(int32_t state, int32_t recoil, SoundEffect sound = SFX_NONE) const;
+    bool try_hit(int32_t state, int32_t recoil, int32_t below, SoundEffect sound = SFX_NONE) const;
     // A reaction with no damage (a flinch, or stagger): the state and the
     // opponent reacting; the recoil stays as it is.
-    void flinch(int32_t state, int32_t sound = -1) const;
+    void flinch(int32_t state, SoundEffect sound = SFX_NONE) const;
 
     // The parts of the clean-up, and the whole of it in the first frame the
     // opponent's reaction is over (true then; step + 1). release gives every
@@ -212,7 +215,7 @@ struct Move {
     // goes to state 9 with the counter at -1; then the heal when it stands,
     // else the waiting message.
     void recover() const;
-    // The wing beat of a flying mover: sound 50 on every fifth count of its
+    // The wing beat of a flying mover: SFX_WING_BEAT on every fifth count of its
     // timer (animated only).
     void wing_beat() const;
     // A support sprite's bob: up 6 in the middle two frames of every four of
@@ -223,7 +226,7 @@ struct Move {
     // turns counted in stash_y); it then moves 2 back while its direction is
     // 1, else 2 forward. True when it turned.
     bool circle(BattleActor& e) const;
-    // After more than 6 turns: sound 42 and the mover's timer + 1 every
+    // After more than 6 turns: SFX_RECOVERY and the mover's timer + 1 every
     // frame; past 3 the recovery, the sprite parked, the trail off. True in
     // the frame the recovery is given.
     bool recover_when_circled(int32_t e) const;
@@ -324,7 +327,7 @@ struct Move {
     bool swing(int32_t hit_frame, int32_t end_frame, int32_t state, int32_t recoil) const;
     // A seizing reach: the root grows a frame and the tip shoots `speed`
     // forward; once less than `near` cells from the opponent the tip shows
-    // `tip_frame` and seizes it (sound 53). True then.
+    // `tip_frame` and seizes it (SFX_VANISH). True then.
     bool reach_out(BattleActor& root, BattleActor& tip, int32_t speed, int32_t near, int32_t tip_frame) const;
     // Drawing the seized opponent back: the root shrinks a frame, the tip
     // comes `speed` back with the opponent on it, the view pans back. True
@@ -333,7 +336,7 @@ struct Move {
 };
 
 // A sound effect (the sound setting decides).
-void btl_sound(int32_t n);
+void btl_sound(SoundEffect n);
 // A random number modulo n (n > 0).
 int32_t btl_random(int32_t n);
 

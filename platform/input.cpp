@@ -184,7 +184,7 @@ int32_t win_wait_click_blink() {
     }
     if (!was_visible) win_cursor_flag_off();
     win_set_cursor_shape(0);
-    snd_play_effect(13);
+    snd_play_effect(SFX_CLICK);
     return result;
 }
 

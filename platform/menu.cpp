@@ -156,7 +156,7 @@ int32_t menu_run(int32_t cancel_allowed, HitRect* table, int32_t count) {
     int32_t result;
     for (;;) {
         if (cancel_allowed && win_poll_click(1, 0, &x, &y) > 0) {
-            snd_play_effect(MENU_CLICK_EFFECT);
+            snd_play_effect(SFX_CLICK);
             result = -1;
             break;
         }
@@ -180,7 +180,7 @@ int32_t menu_run(int32_t cancel_allowed, HitRect* table, int32_t count) {
             sys_invalidate(g_hwnd_game);
         }
         if (pressed && found >= 0) {
-            snd_play_effect(MENU_CLICK_EFFECT);
+            snd_play_effect(SFX_CLICK);
             result = found;
             break;
         }

@@ -59,8 +59,6 @@ constexpr int MENU_PROMPT_TEXT_MAX = 103;
 constexpr int MENU_PROMPT_CHOICES = 8;
 // A list menu shows at most this many items.
 constexpr int MENU_LIST_MAX = 20;
-// The sound effect of a menu choice or cancel.
-constexpr int32_t MENU_CLICK_EFFECT = 13;
 
 extern uint8_t* g_sheet_winchip;
 extern uint8_t* g_sheet_cursor;

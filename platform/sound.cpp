@@ -82,13 +82,13 @@ int32_t snd_mci_replay() {
     return r;
 }
 
-void snd_play_effect(int32_t n) {
+void snd_play_effect(SoundEffect n) {
     if (g_sfx_enabled) snd_play_wave(n);
 }
 
-int32_t snd_play_wave(int32_t n) {
+int32_t snd_play_wave(SoundEffect n) {
     char path[sizeof g_music_path];
-    std::snprintf(path, sizeof path, "%skq7e%02d.wav", g_wave_dir, n);
+    std::snprintf(path, sizeof path, "%skq7e%02d.wav", g_wave_dir, static_cast<int>(n));
     return sys_wave_play(path);
 }
 

@@ -129,7 +129,6 @@ namespace {
 constexpr int32_t PROLOGUE_MAP = 50;
 constexpr int32_t PROLOGUE_TILESET = 4;
 constexpr int32_t STAGE_1 = 0;
-constexpr int32_t GATE_SOUND = 15;
 constexpr uint32_t DEBUG_SKIP_FINALE = 0x400;
 
 const PlacementEntry FINALE_PARTY[] = {{1, 19, 1}, {2, 20, 1}, {12, 19, 2}, {-1, 0, 0}};
@@ -220,7 +219,7 @@ void prologue() {
     scn_walk(friend_, 1, 3);
     scn_pose(2, 7);
     scn_message(54);
-    snd_play_effect(5);
+    snd_play_effect(SFX_FLASH);
     for (int32_t i = 0; i < 40; ++i) scn_wait(2);
     scn_wait(30);
     scn_message(55);
@@ -262,7 +261,7 @@ void finale() {
     scn_wait(30);
     scn_message(100);
     set_gate(23, 40, 40, 40);
-    snd_play_effect(GATE_SOUND);
+    snd_play_effect(SFX_THUD);
     scn_message(101, "병사");
 
     UnitRecord* leader = unit_find_by_char_id(CHAR_LEADER);
@@ -286,7 +285,7 @@ void finale() {
         g_cell32_sheet = kept;
         map_redraw_view();
     }
-    snd_play_effect(GATE_SOUND);
+    snd_play_effect(SFX_THUD);
     snd_play_music(8);
     scn_message(104);
     for (int32_t y = 3; y <= 8; ++y) scn_extra(37, 13, y);

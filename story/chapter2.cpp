@@ -24,8 +24,6 @@
 
 namespace {
 
-constexpr int32_t VANISH_SOUND = 53;
-
 // --- placement lists -----------------------------------------------------------------
 
 const PlacementEntry STAGE_2[] = {{1, 4, 17}, {2, 3, 17}, {-1, 0, 0}};
@@ -69,14 +67,14 @@ void dance_step(int32_t char_id, int32_t direction, int32_t frame) {
 
 // A walk-on unit appears with the vanishing sound, then a pause.
 UnitRecord* appear(int32_t class_id, int32_t x, int32_t y) {
-    snd_play_effect(VANISH_SOUND);
+    snd_play_effect(SFX_VANISH);
     UnitRecord* u = scn_extra(class_id, x, y);
     scn_wait(30);
     return u;
 }
 
 void vanish(UnitRecord*& unit) {
-    snd_play_effect(VANISH_SOUND);
+    snd_play_effect(SFX_VANISH);
     scn_leave(unit);
 }
 
@@ -507,13 +505,13 @@ int32_t scn_ch2_unit_moved(UnitRecord* unit, int32_t, int32_t) {
             // The first move calls the stranger down to the south gate.
             UnitRecord* stranger = member(CHAR_HENRY);
             if (!stranger || stranger->stats.ai_mode != AI_MODE_BOSS_UNMET) return 0;
-            snd_play_effect(VANISH_SOUND);
+            snd_play_effect(SFX_VANISH);
             scn_off_grid(stranger);
             scn_wait(60);
             map_center_view_on(20, 31);
             scn_put_at(stranger, 20, 31);
             map_redraw_view();
-            snd_play_effect(VANISH_SOUND);
+            snd_play_effect(SFX_VANISH);
             scn_wait(60);
             stranger->stats.ai_mode = AI_MODE_BOSS;
             return 0;
@@ -535,7 +533,7 @@ int32_t scn_ch2_before_battle(UnitRecord*, UnitRecord* second) {
             if (!contact) break;
             // The sage takes the knight away before any blow.
             scn_message(56);
-            snd_play_effect(VANISH_SOUND);
+            snd_play_effect(SFX_VANISH);
             map_move_unit_step(second, 6);
             scn_wait(60);
             scn_message(57);

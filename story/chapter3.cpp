@@ -28,7 +28,6 @@
 
 namespace {
 
-constexpr int32_t VANISH_SOUND = 53;
 constexpr uint32_t DEBUG_SKIP_SCENES = 0x400;
 constexpr int32_t STAGE20_GIFT = 58;
 constexpr int32_t GOAL21_X = 19, GOAL21_Y = 3;
@@ -238,7 +237,7 @@ void stage18() {
     UnitRecord* caller = scn_extra(26, 17, 1);
     scn_fade_in(2);
     scn_message(97);
-    snd_play_effect(VANISH_SOUND);
+    snd_play_effect(SFX_VANISH);
     scn_leave(caller);
     scn_wait(30);
     scn_message(98);
@@ -271,11 +270,11 @@ void stage19() {
     UnitRecord* knight = scn_extra(50, 33, 7);
     scn_extra(49, 33, 8);
     scn_wait(30);
-    snd_play_effect(VANISH_SOUND);
+    snd_play_effect(SFX_VANISH);
     scn_wait(30);
     scn_message(49);
     scn_wait(30);
-    snd_play_effect(VANISH_SOUND);
+    snd_play_effect(SFX_VANISH);
     scn_leave(knight);
     scn_wait(30);
     scn_message(50);
@@ -296,7 +295,7 @@ void vision_dream() {
     snd_play_music(-1);
     unit_load_stage_units(47, 1);
     map_redraw_view();
-    snd_play_effect(VANISH_SOUND);
+    snd_play_effect(SFX_VANISH);
     scn_wait(60);
     snd_play_music(11);
     scn_message(99);
@@ -675,7 +674,7 @@ int32_t scn_ch3_before_battle(UnitRecord*, UnitRecord* second) {
             if (second->stats.ai_mode != AI_MODE_BOSS_UNMET) break;
             // The knight is called away before any blow.
             scn_message(51);
-            snd_play_effect(VANISH_SOUND);
+            snd_play_effect(SFX_VANISH);
             map_move_unit_step(second, 6);
             scn_wait(60);
             scn_message(52);

@@ -22,7 +22,6 @@
 
 namespace {
 
-constexpr int32_t GATE_SOUND = 15;
 constexpr int32_t SCENE_MAP_HALL = 59;
 constexpr int32_t SCENE_MAP_FORT = 60;
 constexpr int32_t SCENE_TILESET = 1;
@@ -108,7 +107,7 @@ void stage23() {
     scn_set_tile(8, 1, tile_at(9, 1));
     scn_set_tile(9, 0, tile_at(10, 0));
     scn_set_tile(9, 1, OPEN_TILE);
-    snd_play_effect(GATE_SOUND);
+    snd_play_effect(SFX_THUD);
     scn_wait(30);
     scn_extra(56, 9, 1);
     scn_wait(30);
@@ -166,7 +165,7 @@ void stage26() {
     scn_set_tile(6, 11, HOLE_TILE);
     scn_pose_party(4);
     UnitRecord* keeper = scn_extra(51, 6, 11);
-    snd_play_effect(GATE_SOUND);
+    snd_play_effect(SFX_THUD);
     step_and_pose(keeper, 0, 7);
     scn_message(49);
     scn_walk(keeper, 3, 1);
@@ -319,7 +318,7 @@ void stage32() {
     scn_wait(30);
     scn_message(99);
     scn_set_tile(12, 8, OPEN_TILE);
-    snd_play_effect(GATE_SOUND);
+    snd_play_effect(SFX_THUD);
     scn_wait(30);
     scn_message(100);
     scn_scene_close(STAGE_32);
@@ -341,7 +340,7 @@ int32_t stage33_gate() {
     scn_message(49);
     scn_wait(30);
     for (const auto& [x, y] : {std::pair{8, 0}, {9, 0}, {8, 1}, {9, 1}}) scn_set_tile(x, y, STAIRS_TILE);
-    snd_play_effect(GATE_SOUND);
+    snd_play_effect(SFX_THUD);
     scn_wait(60);
     scn_message(50);
     g_stage_end = 1;

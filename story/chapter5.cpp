@@ -30,7 +30,6 @@ const std::array<std::pair<int32_t, int32_t>, 4> g_teleport_pads = {{{5, 8}, {13
 
 namespace {
 
-constexpr int32_t VANISH_SOUND = 53;
 constexpr int32_t AMBUSH_MUSIC = 12;
 // The final chamber's 3 x 3 tiles, row by row, as the characters' codes.
 constexpr char CHAMBER_TILES[] = "PQRSTUVde";
@@ -88,11 +87,11 @@ void fade_to_white() { gfx_fade_to_wait(&g_white_palette, 4); }
 
 // A walk-on unit appears or leaves with the vanishing sound.
 UnitRecord* appear(int32_t class_id, int32_t x, int32_t y) {
-    snd_play_effect(VANISH_SOUND);
+    snd_play_effect(SFX_VANISH);
     return scn_extra(class_id, x, y);
 }
 void vanish(UnitRecord*& unit) {
-    snd_play_effect(VANISH_SOUND);
+    snd_play_effect(SFX_VANISH);
     scn_leave(unit);
 }
 
@@ -254,11 +253,11 @@ int32_t teleport(UnitRecord* u) {
     scn_off_grid(u);
     u->x = static_cast<int16_t>(px);
     u->y = static_cast<int16_t>(py);
-    snd_play_effect(VANISH_SOUND);
+    snd_play_effect(SFX_VANISH);
     map_redraw_view();
     map_center_view_on(px, py);
     map_redraw_view();
-    snd_play_effect(VANISH_SOUND);
+    snd_play_effect(SFX_VANISH);
     map_move_unit_step(u, 5);
     return 1;
 }
@@ -406,7 +405,7 @@ void the_end(UnitRecord* target) {
     scn_message(52);
     if (elder) elder->stats.ai_mode = AI_MODE_WALK_ON;
     snd_play_music(17);
-    snd_play_effect(VANISH_SOUND);
+    snd_play_effect(SFX_VANISH);
     map_move_unit_step(elder, 5);
     scn_wait(60);
     scn_message(53);
@@ -462,12 +461,12 @@ void reinforcements() {
     unit_load_stage_units(block, 0);
     if (g_zoom == 1) {
         map_center_view_on(5, 11);
-        snd_play_effect(VANISH_SOUND);
+        snd_play_effect(SFX_VANISH);
         map_redraw_view();
         scn_wait(30);
         map_center_view_on(33, 11);
     }
-    snd_play_effect(VANISH_SOUND);
+    snd_play_effect(SFX_VANISH);
     map_redraw_view();
     scn_wait(30);
 }

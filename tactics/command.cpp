@@ -30,7 +30,6 @@ const std::array<const char*, CMD_COUNT> g_command_names = {
 namespace {
 
 constexpr int32_t TERRAIN_SHOP = 5;
-constexpr int32_t PICK_EFFECT = 13;
 constexpr uint8_t OCC_MARKS = OCC_MARK_A | OCC_MARK_B;
 
 uint8_t& occ_at(int32_t x, int32_t y) { return g_occupancy.cells[y * MAP_SIDE + x]; }
@@ -183,7 +182,7 @@ void menu_cmd_act(UnitRecord* u) {
     map_redraw_view();
     int32_t px = 0, py = 0;
     const int32_t picked = map_pick_cell(&px, &py, PICK_UNMARKED);
-    snd_play_effect(PICK_EFFECT);
+    snd_play_effect(SFX_CLICK);
 
     bool attack_ring = false;
     if (!picked) {
@@ -227,7 +226,7 @@ void menu_cmd_act(UnitRecord* u) {
         map_cell_to_screen(u->x - g_view_x, u->y - g_view_y, &col, &y);
         win_set_mouse_pos(col * 8 + g_cell_w8 * 4, y + g_cell_h / 2);
         const int32_t second = map_pick_cell(&px, &py, PICK_HIGHLIGHT);
-        snd_play_effect(PICK_EFFECT);
+        snd_play_effect(SFX_CLICK);
         if (!second) {
             // Back to the start cell, free to act again.
             occ_at(u->x, u->y) = 0;

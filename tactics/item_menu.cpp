@@ -230,7 +230,7 @@ void summon_or_dismiss(UnitRecord* user) {
         return;
     }
     spirit->acted = 1;
-    snd_play_effect(SUMMON_EFFECT);
+    snd_play_effect(SFX_VANISH);
     map_redraw_view();
     const char* name = g_char_names[row.char_id];
     const std::string text = std::string(name) + item_particle(name, "를 소환했습니다.", "을 소환했습니다.");
@@ -394,7 +394,7 @@ void item_exchange_weapon(UnitRecord* unit) {
             std::swap(unit->items[u], partner->items[p]);
             if (unit->equipped_slot == u) unequip(unit);
             if (partner->equipped_slot == p) unequip(partner);
-            snd_play_effect(EXCHANGE_EFFECT);
+            snd_play_effect(SFX_CLICK);
             sel = -1;
         }
         item_compact_unit_slots(unit);

@@ -18,8 +18,6 @@ struct SummonRow {
 };
 
 constexpr int32_t SUMMON_ROWS = 4;
-constexpr int32_t SUMMON_EFFECT = 53;
-constexpr int32_t EXCHANGE_EFFECT = 13;
 
 extern const std::array<SummonRow, SUMMON_ROWS> g_summon_rows;
 

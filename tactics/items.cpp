@@ -237,8 +237,6 @@ constexpr ChestRecord CHESTS_38[] = {
     CHEST_END};
 // clang-format on
 
-constexpr int32_t CHEST_OPEN_EFFECT = 55;
-
 // Message sections of the item texts in the shared file 51.
 int32_t info_message_id(int32_t item_id) { return item_id < 62 ? 321 + item_id : 360 + item_id; }
 
@@ -397,7 +395,7 @@ void item_check_treasure(UnitRecord* unit) {
         if (dir != 4 || chest.state != CHEST_FOUND) continue;
 
         std::string text = "보물상자 안";
-        snd_play_effect(CHEST_OPEN_EFFECT);
+        snd_play_effect(SFX_CHEST_OPEN);
         bool taken = true;
         if (chest.gold >= 1) {
             text += "텅 빔 /9";

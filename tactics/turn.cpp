@@ -35,7 +35,6 @@ namespace {
 
 constexpr int32_t CURSOR_HIDDEN = 7;
 constexpr int32_t BANNER_TICKS = 120;
-constexpr int32_t BANNER_EFFECT = 14;
 constexpr int32_t CLEAR_CONDITION_MESSAGE = 64;
 constexpr int32_t PHASE_STATUS = 90;
 
@@ -97,7 +96,7 @@ enum class PlayerEnd { EndTurn, StageEnd, Defeat, Leave };
 bool map_command_menu(bool* end_turn) {
     int32_t mx = 0, my = 0;
     win_get_mouse_pos(&mx, &my);
-    snd_play_effect(MENU_CLICK_EFFECT);
+    snd_play_effect(SFX_CLICK);
     const int32_t choice = menu_list_select(mx / 8 + 2, my / MENU_ROW_H, g_map_command_names.data(), -1, 1);
     switch (choice) {
         case CMD_END_TURN:
@@ -144,7 +143,7 @@ PlayerEnd player_phase() {
         }
         if (!map_on_map(x, y)) continue;  // a pick outside the stage names no cell
         if (UnitRecord* u = unit_at_cell(x, y)) {
-            snd_play_effect(MENU_CLICK_EFFECT);
+            snd_play_effect(SFX_CLICK);
             menu_unit_command(u->number - 1);
             if (turn_leaders_fallen()) return PlayerEnd::Defeat;
         } else {
@@ -229,7 +228,7 @@ int32_t turn_run_stage_battle(int32_t resuming) {
         g_tick_counter = 0;
         map_redraw_view();
         std::snprintf(banner, sizeof banner, "*턴%d：%s일행의 행동", g_turn + 1, g_char_names[1]);
-        snd_play_effect(BANNER_EFFECT);
+        snd_play_effect(SFX_DRUM);
         show_banner(banner);
 
         switch (player_phase()) {

@@ -62,13 +62,6 @@ protected:
         const uint8_t* px = gfx_dib_pixels(g_back_dib);
         return std::all_of(px, px + SCREEN_W * SCREEN_H, [](uint8_t v) { return v == 0; });
     }
-    // How often the vanishing sound played.
-    static int vanish_sounds() {
-        int n = 0;
-        for (const auto& l : sys_log_lines())
-            n += l.rfind("wave ", 0) == 0 && l.rfind("wave cut", 0) != 0 && l.find("kq7e53.wav") != std::string::npos;
-        return n;
-    }
     static int cell(int x, int y) { return g_occupancy.cells[y * MAP_SIDE + x] & OCC_UNIT_MASK; }
     // The records of a character, in slot order.
     static std::vector<UnitRecord*> records_of(int char_id) {
@@ -196,7 +189,7 @@ TEST_F(Chapter5Test, ReinforcementsComeOnEveryThirdTurnFromSixAlternatingAndRemo
         ASSERT_EQ(sides.size(), 1u) << turn;
         arrivals.emplace_back(turn, *sides.begin());
         // At zoom 1 the view looks west, then east, with the sound each time.
-        EXPECT_EQ(vanish_sounds(), 2);
+        EXPECT_EQ(effect_plays(SFX_VANISH), 2);
     }
     EXPECT_EQ(arrivals, (std::vector<std::pair<int, int>>{{6, -1}, {9, 1}, {12, -1}}));
 }
@@ -240,7 +233,7 @@ TEST_F(Chapter5Test, PadsLeadToTheirPartnerWhenItIsFree) {
             if (!taken) {
                 EXPECT_EQ(cell(px, py), number);
             }
-            EXPECT_EQ(vanish_sounds(), taken ? 0 : 2);
+            EXPECT_EQ(effect_plays(SFX_VANISH), taken ? 0 : 2);
             EXPECT_EQ(g_stage_flags[0], 0);
             EXPECT_TRUE(messages().empty());
         }

@@ -47,12 +47,8 @@ protected:
     // Client position of a map cell's centre; the view stays at (0, 0) here.
     static int cx(int x) { return 16 + (x - g_view_x) * 32 + 16; }
     static int cy(int y) { return (y - g_view_y) * 32 + 16 + 48; }
-    static bool attacked() {
-        const auto& l = sys_log_lines();
-        return std::any_of(l.begin(), l.end(), [](const std::string& s) {
-            return s.rfind("wave ", 0) == 0 && s.find("kq7e14.wav") != std::string::npos;
-        });
-    }
+    // An attack begins with its drum beat.
+    static bool attacked() { return effect_plays(SFX_DRUM) > 0; }
     // Left clicks every half second from delay on: they answer the
     // experience window's wait after a battle.
     void click_through(uint32_t delay, int n = 20) {

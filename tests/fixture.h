@@ -52,6 +52,22 @@ inline void use_kit_folders(const char* kit) {
     std::snprintf(g_wave_dir, sizeof g_wave_dir, "%s\\wave\\", kit);
 }
 
+// The wave file of an effect, as the sound log names it.
+inline std::string effect_file(SoundEffect e) {
+    char name[16];
+    std::snprintf(name, sizeof name, "kq7e%02d.wav", static_cast<int>(e));
+    return name;
+}
+
+// How often an effect started playing, by the sound log (a cut-off is not a
+// start).
+inline int effect_plays(SoundEffect e) {
+    int n = 0;
+    for (const auto& l : sys_log_lines())
+        n += l.rfind("wave ", 0) == 0 && l.rfind("wave cut ", 0) != 0 && l.find(effect_file(e)) != std::string::npos;
+    return n;
+}
+
 // A fresh temporary folder, removed at the end of the test.
 struct TempDir {
     std::filesystem::path path;

@@ -149,7 +149,7 @@ TEST_F(InputTest, BlinkingWaitReportsTheButtonAndPlaysTheClick) {
     EXPECT_EQ(g_cursor_visible, 0);  // it was off before the wait
     bool clicked = false;
     for (const auto& l : sys_log_lines())
-        if (l.find("kq7e13.wav") != std::string::npos) clicked = true;
+        if (l.find(effect_file(SFX_CLICK)) != std::string::npos) clicked = true;
     EXPECT_TRUE(clicked);
 
     // A press made before the wait started is dropped.

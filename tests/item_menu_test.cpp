@@ -175,7 +175,7 @@ TEST_F(ItemMenuTest, SummoningPlacesTheSpiritAndASecondUseDismissesIt) {
     EXPECT_EQ(spirit->acted, 1);
     EXPECT_EQ(u->acted, 1);
     EXPECT_EQ(g_bag[0].count, 1);  // never used up
-    EXPECT_EQ(count_log_prefix("kq7e53.wav"), 1);
+    EXPECT_EQ(count_log_prefix(effect_file(SFX_VANISH)), 1);
 
     // Having acted, the summoner is refused; free again, it may dismiss.
     use(u, {bag_entry(0), use_of(0), any_click()});

@@ -245,7 +245,7 @@ TEST_F(ItemChestSearch, ANeighbourIsFoundAndTheChestUnderfootOpened) {
     EXPECT_EQ(g_chests[2].state, CHEST_OPENED);
     EXPECT_EQ(g_bag[0].item_id, 5);
     EXPECT_EQ(g_bag[0].count, 1);
-    EXPECT_EQ(count_log_prefix("kq7e55.wav"), 1);
+    EXPECT_EQ(count_log_prefix(effect_file(SFX_CHEST_OPEN)), 1);
 
     // Standing next to the found chest opens nothing; stepping on it does.
     ASSERT_TRUE(run_with({}, [&] { item_check_treasure(u); }));

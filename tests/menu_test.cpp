@@ -69,12 +69,6 @@ protected:
     void rclick(uint32_t delay, int x, int y) { at(delay, HeadlessKind::RClick, x, y + 48); }
     void move(uint32_t delay, int x, int y) { at(delay, HeadlessKind::Move, x, y + 48); }
     void shot(uint32_t delay) { at(delay, HeadlessKind::Shot); }
-    static int effect13_count() {
-        int n = 0;
-        for (const auto& l : sys_log_lines())
-            n += l.rfind("wave ", 0) == 0 && l.rfind("wave cut ", 0) != 0 && l.find("kq7e13.wav") != std::string::npos;
-        return n;
-    }
     // The top left of the menu-variant frame in a shot: its first chip-0 pixel.
     static std::pair<int, int> frame_corner(const Image& img) {
         for (int y = 0; y < SCREEN_H; ++y)
@@ -173,7 +167,7 @@ TEST_F(MenuTest, PromptLayoutOfTwoChoices) {
     EXPECT_EQ(menu_prompt(-1, -1, "{ 예 }{ 아니오 }", 0), 1);
     click(20, 367, 199);
     EXPECT_EQ(menu_prompt(-1, -1, "{ 예 }{ 아니오 }", 0), 1);
-    EXPECT_EQ(effect13_count(), 3);
+    EXPECT_EQ(effect_plays(SFX_CLICK), 3);
 }
 
 TEST_F(MenuTest, PromptCancelDefaultAndRestore) {
@@ -189,7 +183,7 @@ TEST_F(MenuTest, PromptCancelDefaultAndRestore) {
     shot(100);
     rclick(150, 500, 300);
     EXPECT_EQ(menu_prompt(-1, 9, "저장하겠습니까? { 예 }{ 아니오 }", 1), -1);
-    EXPECT_EQ(effect13_count(), 1);
+    EXPECT_EQ(effect_plays(SFX_CLICK), 1);
     EXPECT_EQ(back_pixels(), before);
     int x, y;
     win_get_mouse_pos(&x, &y);
@@ -215,7 +209,7 @@ TEST_F(MenuTest, PromptCancelDefaultAndRestore) {
     g_sfx_enabled = 0;
     click(30, 380, 190);
     EXPECT_EQ(menu_prompt(-1, 9, "저장하겠습니까? { 예 }{ 아니오 }", 1), 1);
-    EXPECT_EQ(effect13_count(), 1);
+    EXPECT_EQ(effect_plays(SFX_CLICK), 1);
     EXPECT_EQ(back_pixels(), before);
 }
 
@@ -284,7 +278,7 @@ TEST_F(MenuTest, MouseLoopHoverAndClicks) {
     EXPECT_EQ(menu_run(0, nullptr, 4), 1);
     const std::vector<std::pair<int, int>> want = {{0, 1}, {0, 0}, {1, 1}, {1, 0}, {1, 1}, {1, 0}};
     EXPECT_EQ(g_calls, want);
-    EXPECT_EQ(effect13_count(), 1);
+    EXPECT_EQ(effect_plays(SFX_CLICK), 1);
     EXPECT_EQ(g_cursor_visible, 0);  // as it was before the loop
 
     // With cancel allowed a right click leaves with -1 and the click sound;
@@ -297,7 +291,7 @@ TEST_F(MenuTest, MouseLoopHoverAndClicks) {
     EXPECT_EQ(menu_run(1, nullptr, 2), -1);
     const std::vector<std::pair<int, int>> want2 = {{0, 1}, {0, 0}};
     EXPECT_EQ(g_calls, want2);
-    EXPECT_EQ(effect13_count(), 2);
+    EXPECT_EQ(effect_plays(SFX_CLICK), 2);
     EXPECT_EQ(g_cursor_visible, 1);
 }
 
@@ -353,7 +347,7 @@ TEST_F(MenuTest, ListMenuStaysOnTheScreen) {
     EXPECT_EQ(menu_list_select(20, 5, three, 2, 1), -1);
     ASSERT_EQ(shot_mouse.size(), 1u);
     EXPECT_EQ(shot_mouse[0], std::make_pair((20 * 8 + 29 * 8 - 1) / 2, (7 * 20 + 8 * 20 - 1) / 2));
-    EXPECT_EQ(effect13_count(), 2);
+    EXPECT_EQ(effect_plays(SFX_CLICK), 2);
     // An empty list has nothing to choose and returns at once.
     const char* none[] = {nullptr};
     EXPECT_EQ(menu_list_select(-1, -1, none, -1, 0), -1);

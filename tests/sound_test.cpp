@@ -127,9 +127,9 @@ protected:
         write_track(1, song_1000ms());
         write_track(2, song_1500ms_two_tracks());
         write_track(3, song_1000ms());
-        write_effect(1, wave_file(200));
-        write_effect(2, wave_file(200));
-        write_effect(13, wave_file(50));
+        write_effect(1, wave_file(200));  // SFX_WHOOSH
+        write_effect(2, wave_file(200));  // SFX_BLAST
+        write_effect(13, wave_file(50));  // SFX_CLICK
         sys_log_clear();
     }
 
@@ -292,13 +292,13 @@ TEST_F(SoundTest, CommandStringsMapOntoTheSequencer) {
 
 TEST_F(SoundTest, EffectsFollowTheSettingAndCutEachOtherOff) {
     g_sfx_enabled = 0;
-    snd_play_effect(1);
+    snd_play_effect(SFX_WHOOSH);
     EXPECT_EQ(count_log("wave"), 0);
 
     g_sfx_enabled = 1;
-    snd_play_effect(1);
-    snd_play_effect(7);  // missing: plays nothing and leaves effect 1 sounding
-    snd_play_effect(2);
+    snd_play_effect(SFX_WHOOSH);
+    snd_play_effect(SFX_CONJURE);  // missing: plays nothing and leaves SFX_WHOOSH sounding
+    snd_play_effect(SFX_BLAST);
     EXPECT_EQ(count_log("wave cut"), 1);
     const auto& log = sys_log_lines();
     ASSERT_EQ(log.size(), 4u);
@@ -306,8 +306,8 @@ TEST_F(SoundTest, EffectsFollowTheSettingAndCutEachOtherOff) {
     EXPECT_EQ(log[2].rfind("wave cut", 0), 0u);
     EXPECT_NE(log[2].find("kq7e01.wav"), std::string::npos);
 
-    run(250);  // effect 2 has ended: the next one cuts nothing
-    EXPECT_EQ(snd_play_wave(13), 1);
+    run(250);  // SFX_BLAST has ended: the next one cuts nothing
+    EXPECT_EQ(snd_play_wave(SFX_CLICK), 1);
     EXPECT_EQ(count_log("wave cut"), 1);
-    EXPECT_EQ(snd_play_wave(7), 0);
+    EXPECT_EQ(snd_play_wave(SFX_CONJURE), 0);
 }

@@ -43,7 +43,7 @@ uint16_t support(int16_t side, const SupportLook& look) {
                 m.spawn(me.x + m.fwd(2), BTL_GROUND_Y, look.sparkle);
                 m.trail(2, m.fx_id(0));
                 me.timer = 0;
-                btl_sound(41);
+                btl_sound(SFX_CAST);
                 me.step = 2;
             }
             return 0;
@@ -60,7 +60,7 @@ uint16_t support(int16_t side, const SupportLook& look) {
             return 0;
         }
         case 3: {
-            btl_sound(20);
+            btl_sound(SFX_SPARKLE);
             BattleActor& e = m.fx(0);
             sparkle(m, e, look);
             m.circle(e);
@@ -84,7 +84,7 @@ bool feint_and_strike(Move& m) {
             ++me.frame;
             m.close_in(6);
             if (me.frame == 12) {
-                m.flinch(5, 28);
+                m.flinch(5, SFX_BLOW);
                 me.frame = 13;
                 me.step = 3;
             }
@@ -210,7 +210,7 @@ uint16_t cls01_move14(int16_t side) {
             if (me.timer > 4) {
                 me.frame = 18;
                 m.spawn(me.x + m.fwd(2), BTL_GROUND_Y, 19);
-                btl_sound(16);
+                btl_sound(SFX_SPIRIT_SHOT);
                 me.step = 2;
             }
             return 0;
@@ -258,7 +258,7 @@ uint16_t cls01_move15(int16_t side) {
             return 0;
         case 3:
             me.frame = static_cast<int16_t>(4 + me.timer % 6);
-            if (me.timer % 3 == 2) m.flinch(6, 28);
+            if (me.timer % 3 == 2) m.flinch(6, SFX_BLOW);
             if (++me.timer == 18) {
                 me.frame = 10;
                 me.y = static_cast<int16_t>(me.y - me.stash_y);

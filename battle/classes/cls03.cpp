@@ -76,7 +76,7 @@ uint16_t cls03_move14(int16_t side) {
     Move m(side);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0: m.open(BTL_SHEET_B, {.frame = 9, .sound = 4}); [[fallthrough]];
+        case 0: m.open(BTL_SHEET_B, {.frame = 9, .sound = SFX_POWER}); [[fallthrough]];
         case 1:
             ++me.timer;
             me.frame = static_cast<int16_t>(me.timer >= 7 || me.timer % 3 == 1 ? 10 : 9);
@@ -98,7 +98,7 @@ uint16_t cls03_move14(int16_t side) {
                 m.spawn(m.opp.x, BTL_GROUND_Y, 17);
                 m.hit(2, 2);
                 m.trail(2, m.fx_id(0));
-                btl_sound(3);
+                btl_sound(SFX_SHOCK);
                 me.step = 4;
             }
             return 0;

@@ -116,7 +116,7 @@ uint16_t cls04_move12(int16_t side) {
             song_message(side);
             me.frame = 10;
             me.timer = 0;
-            btl_sound(41);
+            btl_sound(SFX_CAST);
             me.step = 2;
             return 0;
         case 2:
@@ -148,7 +148,7 @@ uint16_t cls04_move12(int16_t side) {
                 note.timer = 0;
                 note.stash_y = -40;
                 note.y = 200;
-                btl_sound(42);
+                btl_sound(SFX_RECOVERY);
                 me.step = 5;
             }
             return 0;
@@ -161,7 +161,7 @@ uint16_t cls04_move12(int16_t side) {
             if (note.y >= BTL_GROUND_Y) {
                 note.y = BTL_GROUND_Y;
                 note.stash_y = -40;
-                btl_sound(42);
+                btl_sound(SFX_RECOVERY);
                 if (++note.timer >= 3) me.step = 6;
             }
             return 0;

@@ -76,7 +76,7 @@ uint16_t cls07_move14(int16_t side) {
             m.open(BTL_SHEET_B, {.ground = true});
             m.turn(me);
             me.frame = 9;
-            btl_sound(5);
+            btl_sound(SFX_FLASH);
             return 0;
         case 1: {
             const bool risen = m.frame_run(me, 9, 14);
@@ -109,7 +109,7 @@ uint16_t cls07_move14(int16_t side) {
             }
             if (me.frame < 18) {
                 ++me.frame;
-                if (me.frame == 16) m.try_hit(2, 3, BTL_ANY_HIT_COUNT, 12);
+                if (me.frame == 16) m.try_hit(2, 3, BTL_ANY_HIT_COUNT, SFX_RISING_SLASH);
             } else {
                 me.y = static_cast<int16_t>(me.y - 48);
             }

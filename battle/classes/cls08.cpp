@@ -19,7 +19,7 @@ uint16_t cls08_move13(int16_t side) {
         case 1: {
             const int32_t near = m.opp_first_form() ? 14 : 16;
             if (m.walk_up(near, 7)) {
-                m.take_off(-48, -1);
+                m.take_off(-48, SFX_NONE);
                 me.step = 2;
             }
             return 0;
@@ -38,7 +38,7 @@ uint16_t cls08_move13(int16_t side) {
             }
             if (me.timer == 0) {
                 m.opp.state = 3;
-                btl_sound(28);
+                btl_sound(SFX_BLOW);
                 me.stash_y = 8;
                 ++me.frame;
             }

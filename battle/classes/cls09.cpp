@@ -47,7 +47,7 @@ uint16_t cls09_move13(int16_t side) {
         case 1:
             if (++me.frame == 9) {
                 m.spawn(me.x + m.fwd(4), BTL_GROUND_Y, 17);
-                btl_sound(1);
+                btl_sound(SFX_WHOOSH);
                 me.step = 2;
             }
             return 0;
@@ -99,7 +99,7 @@ uint16_t cls09_move14(int16_t side) {
             m.frame_loop(me, 11, 6, 1, false);
             if (m.idle() && m.opp.hit_count < 8 && me.timer % 6 % 3 == 1) {
                 m.opp.recoil = 0;
-                m.flinch(m.opp.hit_count % 2 ? 5 : 6, 28);
+                m.flinch(m.opp.hit_count % 2 ? 5 : 6, SFX_BLOW);
             }
             if (m.opp.hit_count >= 8) {
                 me.frame = 10;

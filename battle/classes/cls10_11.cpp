@@ -12,7 +12,7 @@ std::array<std::array<int16_t, 4>, 4> g_btl_orb_starts = {
 namespace {
 
 // Steps 0 and 1 of the support move: the set-up (frame 0), then the walk
-// to the partner, 2 cells a frame with sound 56 while 9 or more cells away;
+// to the partner, 2 cells a frame with SFX_FOOTSTEP while 9 or more cells away;
 // there the cast message, frame 4 and step 2.
 void walk_to_partner(Move& m) {
     BattleActor& me = m.me;
@@ -24,7 +24,7 @@ void walk_to_partner(Move& m) {
     m.frame_loop(me, 0, 4, 1, false);
     if (m.dist() >= 9) {
         me.x = static_cast<int16_t>(me.x + m.fwd(2));
-        btl_sound(56);
+        btl_sound(SFX_FOOTSTEP);
         return;
     }
     btl_msg_cast(m.side, 0);
@@ -51,7 +51,7 @@ void spirit_rise(Move& m, BattleActor& s, int32_t top) {
 }
 
 // The set-up of the priest's conjurings: frame 6, the opening sound.
-void conjure_setup(Move& m, int16_t sound) {
+void conjure_setup(Move& m, SoundEffect sound) {
     m.open(BTL_SHEET_B, {.frame = 6, .ground = true, .sound = sound});
     m.pan_fast();
 }
@@ -76,7 +76,7 @@ bool conjure(Move& m) {
 // view panning fast; fly is true for a piece gone for good. Once every
 // piece is gone they are given back and the move ends.
 template <class Place, class Fly>
-uint16_t conjured_pieces(Move& m, int16_t sound, int32_t count, Place place, Fly fly) {
+uint16_t conjured_pieces(Move& m, SoundEffect sound, int32_t count, Place place, Fly fly) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0: conjure_setup(m, sound); return 0;
@@ -110,7 +110,7 @@ void bounce(int16_t& at, int16_t& speed, int32_t lo, int32_t hi, int32_t magnitu
     } else {
         return;
     }
-    btl_sound(35);
+    btl_sound(SFX_BOUNCE);
 }
 
 }  // namespace
@@ -132,13 +132,13 @@ uint16_t cls10_move12(int16_t side) {
                 m.spawn(m.opp.x, 256, 10).stash_x = 1;
                 m.trail(2, m.fx_id(0));
                 me.timer = 0;
-                btl_sound(16);
+                btl_sound(SFX_SPIRIT_SHOT);
                 me.step = 3;
             }
             return 0;
         case 3: {
             m.pan_slow();
-            btl_sound(42);
+            btl_sound(SFX_RECOVERY);
             BattleActor& s = m.fx(0);
             s.timer = static_cast<int16_t>(s.timer + 2);
             s.frame = static_cast<int16_t>(10 + (s.timer + 1) % 2);
@@ -158,7 +158,7 @@ uint16_t cls10_move13(int16_t side) {
         case 1:
             if (++me.frame == 9) {
                 m.spawn(me.x + m.fwd(2), BTL_GROUND_Y, 18);
-                btl_sound(22);
+                btl_sound(SFX_HOP);
                 me.step = 2;
             }
             m.pan_slow();
@@ -200,7 +200,7 @@ uint16_t cls10_move14(int16_t side) {
             if (++me.frame == 9) {
                 for (int32_t i = 0; i < CRITTERS; ++i)
                     m.spawn(me.x - 3 * i, BTL_GROUND_Y - 2 * i, i % 2 ? 12 : 15).stash_y = start_speed(i);
-                btl_sound(22);
+                btl_sound(SFX_HOP);
                 me.step = 2;
             }
             return 0;
@@ -258,7 +258,7 @@ uint16_t cls11_move12(int16_t side) {
             m.spawn(me.x, BTL_GROUND_Y, 8).stash_x = 1;
             m.trail(2, m.fx_id(0));
             me.timer = 0;
-            btl_sound(16);
+            btl_sound(SFX_SPIRIT_SHOT);
             m.pan_slow();
             me.step = 3;
             return 0;
@@ -279,7 +279,7 @@ uint16_t cls11_move12(int16_t side) {
         }
         case 4: {
             m.pan_slow();
-            btl_sound(42);
+            btl_sound(SFX_RECOVERY);
             BattleActor& s = m.fx(0);
             m.frame_loop(s, 8, 2, 1, false);
             spirit_rise(m, s, 192);
@@ -323,7 +323,7 @@ uint16_t cls11_move13(int16_t side) {
         }
         return r.down_flag == GONE;
     };
-    return conjured_pieces(m, 7, 6, place, fly);
+    return conjured_pieces(m, SFX_CONJURE, 6, place, fly);
 }
 
 // Nine lights rise from below around the opponent, swaying.
@@ -359,10 +359,10 @@ uint16_t cls11_move14(int16_t side) {
     // The lights hum every eighth frame of the last one, after all have moved.
     auto fly = [&m, rise](int32_t i, BattleActor& l) {
         const bool gone = rise(i, l);
-        if (i == LIGHTS - 1 && m.fx(LIGHTS - 1).timer % 8 == 0) btl_sound(54);
+        if (i == LIGHTS - 1 && m.fx(LIGHTS - 1).timer % 8 == 0) btl_sound(SFX_INVOKE);
         return gone;
     };
-    return conjured_pieces(m, 54, LIGHTS, place, fly);
+    return conjured_pieces(m, SFX_INVOKE, LIGHTS, place, fly);
 }
 
 // Four orbs bounce in a box on the opponent's half for up to 48 frames; a
@@ -373,7 +373,7 @@ uint16_t cls11_move15(int16_t side) {
     constexpr int32_t ORBS = 4;
     constexpr int16_t FLYING = 0, BURSTING = 1, FADING = 2, FINISHED = 3;
     switch (me.step) {
-        case 0: conjure_setup(m, 5); return 0;
+        case 0: conjure_setup(m, SFX_FLASH); return 0;
         case 1:
             if (!conjure(m)) return 0;
             for (int32_t i = 0; i < ORBS; ++i) {
@@ -386,7 +386,7 @@ uint16_t cls11_move15(int16_t side) {
                 o.stash_y = static_cast<int16_t>(row[3] + 16 * btl_random(3));
             }
             me.down_flag = 0;
-            btl_sound(22);
+            btl_sound(SFX_HOP);
             return 0;
         case 2:
             for (int32_t i = 0; i < ORBS; ++i) m.fx(i).frame = static_cast<int16_t>(16 + me.timer % 4);

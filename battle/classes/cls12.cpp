@@ -40,8 +40,8 @@ uint16_t cls12_move12(int16_t side) {
             m.pan_slow();
             m.close_in(4);
             m.frame_loop(me, 4, 3);
-            if (me.timer == 1) m.flinch(6, 28);
-            if (me.timer == 4) m.flinch(5, 28);
+            if (me.timer == 1) m.flinch(6, SFX_BLOW);
+            if (me.timer == 4) m.flinch(5, SFX_BLOW);
             if (me.timer == 7) {
                 m.hit(2, 2);
                 me.step = 3;

@@ -25,7 +25,7 @@ uint16_t cls13_move12(int16_t side) {
     constexpr int32_t BOLTS = 13;
     switch (m.me.step) {
         case 0:
-            m.open(BTL_SHEET_B, {.frame = 2, .sound = 44});
+            m.open(BTL_SHEET_B, {.frame = 2, .sound = SFX_BOLT});
             for (int32_t i = 0; i < BOLTS; ++i) m.spawn(m.me.x + m.fwd(3), 0, 29 - std::abs(i % 4 - 2));
             [[fallthrough]];
         case 1:
@@ -37,7 +37,7 @@ uint16_t cls13_move12(int16_t side) {
                     b.y = 256;
                     static constexpr int16_t reaction[3] = {6, 5, 2};
                     if (b.frame == 29 && m.gap(b) < 3 && m.opp.hit_count < 3)
-                        m.try_hit(reaction[m.opp.hit_count], RECOIL, 3, 44);
+                        m.try_hit(reaction[m.opp.hit_count], RECOIL, 3, SFX_BOLT);
                 }
             }
             if (m.fx(BOLTS - 1).x > 85 || m.fx(BOLTS - 1).x < -5) m.me.step = 2;
@@ -54,7 +54,7 @@ uint16_t cls13_move13(int16_t side) {
     constexpr int32_t PIECES = 20;
     switch (m.me.step) {
         case 0:
-            m.open(BTL_SHEET_B, {.frame = 2, .sound = 41});
+            m.open(BTL_SHEET_B, {.frame = 2, .sound = SFX_CAST});
             for (int32_t i = 0; i < PIECES; ++i) {
                 const int32_t y = -32 * btl_random(10);
                 BattleActor& p = m.spawn(m.me.x + m.fwd(2 * i + 8), y, (i % 2 == 0 ? 10 : 7) + i % 3);
@@ -63,7 +63,7 @@ uint16_t cls13_move13(int16_t side) {
             [[fallthrough]];
         case 1:
             casting_frame(m);
-            if (m.me.timer == 9) btl_sound(43);
+            if (m.me.timer == 9) btl_sound(SFX_SPELL_RELEASE);
             if (m.me.timer < 9) m.pan_fast();
             if (m.me.timer >= 9) {
                 for (int32_t i = 0; i < PIECES; ++i) {
@@ -93,7 +93,7 @@ uint16_t cls13_move14(int16_t side) {
         case 0:
         case 1:
             if (me.step == 0) {
-                m.open(BTL_SHEET_B, {.frame = 0, .sound = 54});
+                m.open(BTL_SHEET_B, {.frame = 0, .sound = SFX_INVOKE});
                 m.spawn(side == 0 ? -4 : 84, BTL_GROUND_Y, 13);
                 m.spawn(m.opp.x + m.dir, 0, 17).flags = static_cast<int16_t>(me.flags ^ 1);
                 m.spawn(m.opp.x - m.dir, 0, 18).flags = static_cast<int16_t>(me.flags ^ 1);
@@ -113,7 +113,8 @@ uint16_t cls13_move14(int16_t side) {
             BattleActor& walker = m.fx(0);
             if (walker.x != -10) {
                 walker.frame = static_cast<int16_t>(13 + g_btl_walk_frames[static_cast<size_t>(me.timer & 3)]);
-                if (g_btl_animated && walker.frame == 14) btl_sound(g_btl_backdrop_kind == BTL_WATER ? 51 : 14);
+                if (g_btl_animated && walker.frame == 14)
+                    btl_sound(g_btl_backdrop_kind == BTL_WATER ? SFX_FOOTSTEP_WATER : SFX_DRUM);
                 walker.x = static_cast<int16_t>(walker.x + m.fwd(2));
                 if (m.ahead(side == 0 ? 58 : 20, walker.x) >= 0) {
                     me.timer = 0;
@@ -174,7 +175,7 @@ uint16_t cls13_move14(int16_t side) {
                 }
             }
             ++me.timer;
-            if (me.timer == 1) m.hit(1, RECOIL, 3);
+            if (me.timer == 1) m.hit(1, RECOIL, SFX_SHOCK);
             if (me.timer > 10) {
                 m.hide_and_release();
                 me.step = 6;

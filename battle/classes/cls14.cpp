@@ -12,7 +12,7 @@ struct Called {
     int16_t frame;
     int32_t x;
     int16_t layer;
-    int32_t sound;
+    SoundEffect sound;
 };
 
 // The summoning of moves 12 and 13, up to step 3: sixteen frames of casting,
@@ -21,7 +21,7 @@ struct Called {
 void summon(Move& m, const Called& c) {
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0: m.open(BTL_SHEET_B, {.sound = 7}); return;
+        case 0: m.open(BTL_SHEET_B, {.sound = SFX_CONJURE}); return;
         case 1:
             if (me.timer < 16) {
                 m.frame_loop(me, 0, 2, 1, false);
@@ -36,7 +36,7 @@ void summon(Move& m, const Called& c) {
             BattleActor& a = m.fx(0);
             if (++a.frame == 8) {
                 m.spawn(a.x, 256, 9).layer = 1;
-                btl_sound(5);
+                btl_sound(SFX_FLASH);
                 me.step = 3;
             }
             return;
@@ -65,11 +65,11 @@ uint16_t cls14_move12(int16_t side) {
         case 0:
         case 1:
         case 2:
-        case 3: summon(m, {18, me.x + m.fwd(6), 3, 30}); return 0;
+        case 3: summon(m, {18, me.x + m.fwd(6), 3, SFX_GUST}); return 0;
         case 4: {
             m.pan_slow();
             BattleActor& c = m.fx(2);
-            if (++c.timer == 22) btl_sound(47);
+            if (++c.timer == 22) btl_sound(SFX_LEAP);
             if (c.frame < 23) {
                 c.frame = static_cast<int16_t>(c.timer / 2 + 18);
             } else {
@@ -113,7 +113,7 @@ uint16_t cls14_move13(int16_t side) {
         case 0:
         case 1:
         case 2:
-        case 3: summon(m, {25, me.x + (side == 0 ? 24 : 8), 2, 54}); return 0;
+        case 3: summon(m, {25, me.x + (side == 0 ? 24 : 8), 2, SFX_INVOKE}); return 0;
         case 4: {
             BattleActor& c = m.fx(2);
             ++c.frame;
@@ -135,7 +135,7 @@ uint16_t cls14_move13(int16_t side) {
                     opp.ground_y = 244;
                 }
                 me.timer = 0;
-                btl_sound(2);
+                btl_sound(SFX_BLAST);
                 me.step = 6;
             }
             return 0;
@@ -157,7 +157,7 @@ uint16_t cls14_move13(int16_t side) {
                 b.frame = 44;
                 b.layer = 3;
                 if (held) opp.y = 248;
-                btl_sound(25);
+                btl_sound(SFX_WHIRLWIND);
                 me.step = 7;
             }
             return 0;
@@ -216,7 +216,7 @@ uint16_t cls14_move14(int16_t side) {
             m.spawn(me.x + m.fwd(10), 0, 16);
             m.trail(1, m.fx_id(E4));
             sub = 0;
-            btl_sound(7);
+            btl_sound(SFX_CONJURE);
             [[fallthrough]];
         case 1: {
             const bool charging = sub >= 4;
@@ -235,7 +235,7 @@ uint16_t cls14_move14(int16_t side) {
                     if (me.timer <= 10) break;
                     if (meteor.y == 0) {
                         meteor.y = 32;
-                        btl_sound(40);
+                        btl_sound(SFX_METEOR);
                     } else {
                         meteor.y = static_cast<int16_t>(meteor.y + 32);
                     }
@@ -259,7 +259,7 @@ uint16_t cls14_move14(int16_t side) {
                     spirit.y = BTL_GROUND_Y;
                     ++spirit.frame;
                     spirit.x = static_cast<int16_t>(spirit.x + m.fwd(4));
-                    btl_sound(4);
+                    btl_sound(SFX_POWER);
                     m.pan_fast();
                     if (spirit.frame == 19) sub = 4;
                     break;

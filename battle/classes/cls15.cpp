@@ -13,7 +13,7 @@ uint16_t cls15_move12(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B, {.ground = true, .pose = 0, .sound = 6});
+            m.open(BTL_SHEET_B, {.ground = true, .pose = 0, .sound = SFX_MONSTER_SPELL});
             me.timer = 2;
             [[fallthrough]];
         case 1:
@@ -23,7 +23,7 @@ uint16_t cls15_move12(int16_t side) {
             if (me.timer > 13 && me.timer % 4 == 1) {
                 if (!g_shake_on) gfx_shake_start(8);
                 m.jolt();
-                btl_sound(15);
+                btl_sound(SFX_THUD);
             }
             gfx_shake_step();
             if (me.frame == 3) {
@@ -44,7 +44,7 @@ uint16_t cls15_move12(int16_t side) {
             e1.x += m.fwd(2);
             e0.frame = static_cast<int16_t>(13 + me.timer % 4);
             if (e0.frame == 14) {
-                btl_sound(15);
+                btl_sound(SFX_THUD);
                 m.jolt();
             }
             e1.frame = static_cast<int16_t>(17 + me.timer % 5);
@@ -74,14 +74,14 @@ uint16_t cls15_move13(int16_t side) {
         case 0:
             m.open(BTL_SHEET_B, {.frame = 0, .ground = true, .pose = 0});
             m.spawn(me.x, me.y, 4);
-            btl_sound(53);
+            btl_sound(SFX_VANISH);
             [[fallthrough]];
         case 1: {
             BattleActor& stone = m.fx(0);
             ++me.timer;
             if (me.timer < 16) me.frame = static_cast<int16_t>(me.timer % 2);
             if (me.timer > 16 && me.stash_x != -1) {
-                btl_sound(43);
+                btl_sound(SFX_SPELL_RELEASE);
                 me.frame = static_cast<int16_t>(me.stash_x + 2);
                 me.stash_x = -1;
             }
@@ -106,7 +106,7 @@ uint16_t cls15_move13(int16_t side) {
                 r.stash_x = 0;
                 r.w24 = r.x;  // its first column, where it falls again
             }
-            btl_sound(44);
+            btl_sound(SFX_BOLT);
             me.step = 2;
             return 0;
         }
@@ -122,7 +122,7 @@ uint16_t cls15_move13(int16_t side) {
             return 0;
         case 3: {
             // Each rock falls at most twice, the second time from its first column.
-            static constexpr Rain rain = {ROCKS, 5, 10, 20, 2, 3, -1};
+            static constexpr Rain rain = {ROCKS, 5, 10, 20, 2, 3, SFX_NONE};
             const auto drift = [&m](int32_t) { return m.fwd(4); };
             const auto again = [](int32_t, BattleActor& r) {
                 if (r.stash_x == 1) return false;

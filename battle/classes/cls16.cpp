@@ -29,7 +29,7 @@ bool settle_wisp(Move& m, int32_t trail_step, int16_t end_frame) {
     m.frame_loop(me, 1, 2);
     m.frame_loop(e, 4, 3);
     e.y += 16;
-    if (e.timer % 4 == 0) btl_sound(30);
+    if (e.timer % 4 == 0) btl_sound(SFX_GUST);
     if (e.y < BTL_GROUND_Y) return false;
     e.y = BTL_GROUND_Y;
     ++e.stash_x;
@@ -41,7 +41,7 @@ bool settle_wisp(Move& m, int32_t trail_step, int16_t end_frame) {
     e.frame = end_frame;
     e.stash_x = 0;
     m.opp.hit_count = 0;
-    btl_sound(43);
+    btl_sound(SFX_SPELL_RELEASE);
     return true;
 }
 

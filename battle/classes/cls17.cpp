@@ -24,7 +24,7 @@ uint16_t cls17_move12(int16_t side) {
         case 1: {
             BattleActor& e = m.fx(0);
             ++me.timer;
-            if (me.timer == 7) btl_sound(1);
+            if (me.timer == 7) btl_sound(SFX_WHOOSH);
             me.y += me.timer % 5 == 0 ? -1 : 1;
             if (me.timer < 6) me.frame = static_cast<int16_t>((me.timer / 2) % 3);
             if (me.timer == 6 || me.timer == 7) me.frame = 4;
@@ -39,7 +39,7 @@ uint16_t cls17_move12(int16_t side) {
                 ++e.timer;
                 m.pan_slow();
             }
-            if (m.gap(e) < 3 && m.opp.hit_count == 0) m.hit(1, 1, 9);
+            if (m.gap(e) < 3 && m.opp.hit_count == 0) m.hit(1, 1, SFX_SCORCH);
             if (btl_off_field(e, -5, 85)) {
                 m.trail_off();
                 me.step = 2;
@@ -79,7 +79,7 @@ uint16_t cls17_move13(int16_t side) {
                     me.step = 2;
                 }
             }
-            if (me.timer == 15) btl_sound(54);
+            if (me.timer == 15) btl_sound(SFX_INVOKE);
             m.pan_slow();
             return 0;
         case 2: {
@@ -99,7 +99,7 @@ uint16_t cls17_move13(int16_t side) {
             } else if (me.timer > 3 && m.idle()) {
                 m.hit(1 + me.timer % 2, 1);
             }
-            if (me.timer % 4 == 0) btl_sound(1);
+            if (me.timer % 4 == 0) btl_sound(SFX_WHOOSH);
             m.pan_slow();
             return 0;
         }

@@ -19,7 +19,7 @@ void open(Move& m, int16_t y, int16_t frame) {
 }
 
 // The water swells for `frames` frames; then the mover casts it. True then.
-bool swell(Move& m, int32_t base, int32_t frames, int32_t sound) {
+bool swell(Move& m, int32_t base, int32_t frames, SoundEffect sound) {
     churn(m.fx(0), base);
     if (m.fx(0).timer <= frames) return false;
     m.me.frame = 1;
@@ -38,7 +38,7 @@ uint16_t cls18_move12(int16_t side) {
     switch (me.step) {
         case 0: open(m, 144, 2); [[fallthrough]];
         case 1:
-            if (swell(m, 2, 6, 1)) me.step = 2;
+            if (swell(m, 2, 6, SFX_WHOOSH)) me.step = 2;
             return 0;
         case 2: {
             BattleActor& e = m.fx(0);
@@ -77,10 +77,10 @@ uint16_t cls18_move13(int16_t side) {
     switch (me.step) {
         case 0:
             open(m, 160, 8);
-            btl_sound(54);
+            btl_sound(SFX_INVOKE);
             [[fallthrough]];
         case 1:
-            if (swell(m, 8, 12, 47)) me.step = 2;
+            if (swell(m, 8, 12, SFX_LEAP)) me.step = 2;
             return 0;
         case 2: {
             BattleActor& e = m.fx(0);
@@ -102,14 +102,14 @@ uint16_t cls18_move13(int16_t side) {
             churn(e, 8);
             const int32_t t = e.timer;
             e.x += t % 2 == 1 ? -2 : 2;
-            if (e.frame == 9) btl_sound(18);
+            if (e.frame == 9) btl_sound(SFX_SPOUT);
             m.opp.state = static_cast<int16_t>(4 - t % 2);
             m.opp.flags = static_cast<int16_t>(t % 4);
             g_btl_hit_phase[m.oside] = 1;
             if (t > 12) {
                 e.timer = 0;
                 m.opp.flags = static_cast<int16_t>(me.flags ^ 1);
-                m.hit(1, 2, 18);
+                m.hit(1, 2, SFX_SPOUT);
                 me.step = 4;
             }
             return 0;

@@ -13,7 +13,7 @@ constexpr int32_t WAVES = 4;
 // One stride of the knight's walk: the walk frames with their sound, and a
 // bob of 2 pixels (down on frame 1, up on frames 0 and 2).
 void stride(Move& m) {
-    m.walk_step({.sound = 15, .pose = 8});
+    m.walk_step({.sound = SFX_THUD, .pose = 8});
     m.me.y += m.me.frame == 1 ? 2 : -2;
 }
 
@@ -57,7 +57,7 @@ uint16_t cls19_move13(int16_t side) {
             me.stash_y = side;  // the focus direction
             me.stash_x = me.x;  // the focus column
             me.frame = 3;
-            btl_sound(2);
+            btl_sound(SFX_BLAST);
             [[fallthrough]];
         case 1:
             me.frame = static_cast<int16_t>(8 + me.timer % 3);
@@ -71,7 +71,7 @@ uint16_t cls19_move13(int16_t side) {
                     opp.state = 3;
                     opp.y -= 16;
                     me.timer = 1;
-                    btl_sound(54);
+                    btl_sound(SFX_INVOKE);
                 }
             }
             if (m.dist() < 14) {
@@ -88,7 +88,7 @@ uint16_t cls19_move13(int16_t side) {
                 opp.x += m.fwd(3);
                 opp.y += me.stash_y;
             }
-            if (me.frame == 5 && m.idle() && opp.hit_count < 1) m.flinch(6, 3);
+            if (me.frame == 5 && m.idle() && opp.hit_count < 1) m.flinch(6, SFX_SHOCK);
             if (me.frame == 7) {
                 opp.layer = 1;
                 me.step = 3;
@@ -133,7 +133,7 @@ uint16_t cls19_move14(int16_t side) {
                 me.frame = 4;
                 me.stash_y = -60;
                 me.ground_y = me.y;
-                btl_sound(47);
+                btl_sound(SFX_LEAP);
                 me.step = 2;
             }
             return 0;
@@ -147,7 +147,7 @@ uint16_t cls19_move14(int16_t side) {
                 me.frame = 6;
                 if (m.idle() && m.opp.hit_count < 1) {
                     m.opp.x += m.fwd(2);
-                    m.flinch(5, 28);
+                    m.flinch(5, SFX_BLOW);
                 }
             }
             if (me.y >= BTL_GROUND_Y) {
@@ -193,7 +193,7 @@ uint16_t cls19_move15(int16_t side) {
             m.companion(8);
             for (int32_t i = 0; i < WAVES; ++i) m.spawn(me.x + m.fwd(4), 0, 15);
             m.trail(2, m.fx_id(WAVES - 1));
-            btl_sound(19);
+            btl_sound(SFX_SQUELCH);
             [[fallthrough]];
         case 1:
             if (me.frame < 14 && me.stash_x == 0) {
@@ -205,7 +205,7 @@ uint16_t cls19_move15(int16_t side) {
                 for (int32_t i = 0; i <= std::min<int32_t>(me.stash_x, WAVES - 1); ++i) {
                     BattleActor& w = m.fx(i);
                     w.x += m.fwd(me.stash_x == 0 ? 6 : 3);
-                    btl_sound(24);
+                    btl_sound(SFX_WAVE_ROLL);
                 }
                 if (me.frame == 13) {
                     m.fx(me.stash_x).y = BTL_GROUND_Y;
@@ -225,7 +225,7 @@ uint16_t cls19_move15(int16_t side) {
             for (int32_t i = 0; i < WAVES; ++i) {
                 BattleActor& w = m.fx(i);
                 w.x += m.fwd(3);
-                if (m.gap(w) < 4) m.try_hit(1, m.opp.hit_count < 2 ? 0 : 2, 3, 27);
+                if (m.gap(w) < 4) m.try_hit(1, m.opp.hit_count < 2 ? 0 : 2, 3, SFX_WAVE_HIT);
                 if (w.stash_x == 0 && btl_off_field(w, -15, 95)) {
                     w.stash_x = 1;
                     ++me.stash_y;

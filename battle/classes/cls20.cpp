@@ -15,7 +15,7 @@ void same_layer(Move& m) {
 }
 
 // The opening of both moves.
-void open(Move& m, int16_t sound) { m.open(BTL_SHEET_B, {.ground = true, .sound = sound}); }
+void open(Move& m, SoundEffect sound) { m.open(BTL_SHEET_B, {.ground = true, .sound = sound}); }
 
 // Step 1 of both moves: the casting frames 0, 1 ... then 2 and 3; true in
 // the frame that would show 4.
@@ -34,7 +34,7 @@ uint16_t cls20_move12(int16_t side) {
     same_layer(m);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0: open(m, 52); [[fallthrough]];
+        case 0: open(m, SFX_WAIL); [[fallthrough]];
         case 1:
             if (casting(m)) {
                 me.timer = 0;
@@ -48,7 +48,7 @@ uint16_t cls20_move12(int16_t side) {
                 if (run == 0) run = 1;
                 me.stash_y = static_cast<int16_t>((m.opp.y - e.y) / run);
                 me.stash_x = 4;
-                btl_sound(43);
+                btl_sound(SFX_SPELL_RELEASE);
                 me.step = 2;
             }
             ++me.timer;
@@ -69,7 +69,7 @@ uint16_t cls20_move12(int16_t side) {
             }
             if (m.gap(e) < 2 && m.idle()) {
                 m.opp.recoil = 0;
-                m.flinch(5, 28);
+                m.flinch(5, SFX_BLOW);
                 me.step = 3;
             } else if (btl_off_field(e, -15, 95)) {
                 // Striding 4 columns a frame, the spirit can pass an
@@ -97,7 +97,7 @@ uint16_t cls20_move12(int16_t side) {
             if (m.gap(e) < 2 && m.idle() && m.opp.hit_count < 3) {
                 m.opp.flags ^= 1;
                 if (m.opp.hit_count == 1)
-                    m.flinch(5, 28);
+                    m.flinch(5, SFX_BLOW);
                 else
                     m.hit(1, 2);
             }
@@ -121,7 +121,7 @@ uint16_t cls20_move13(int16_t side) {
     same_layer(m);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0: open(m, 7); [[fallthrough]];
+        case 0: open(m, SFX_CONJURE); [[fallthrough]];
         case 1:
             if (casting(m)) {
                 me.stash_x = me.x;  // the focus
@@ -140,7 +140,7 @@ uint16_t cls20_move13(int16_t side) {
                 me.stash_x += m.fwd(4);
             } else {
                 if (e.stash_x == 0) {
-                    btl_sound(54);
+                    btl_sound(SFX_INVOKE);
                     e.stash_x = 1;
                 }
                 if (e.y > BTL_GROUND_Y) {
@@ -154,7 +154,7 @@ uint16_t cls20_move13(int16_t side) {
                         me.timer = 0;
                         e.frame = 11;
                         e.stash_x = 0;
-                        btl_sound(44);
+                        btl_sound(SFX_BOLT);
                         me.step = 3;
                     }
                 }
@@ -186,7 +186,7 @@ uint16_t cls20_move13(int16_t side) {
             if (e.frame > 6) {
                 if (--e.frame == 7) {
                     m.trail(1, m.fx_id(0));
-                    btl_sound(54);
+                    btl_sound(SFX_INVOKE);
                     e.frame = 6;
                 }
             } else {

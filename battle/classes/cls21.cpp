@@ -22,7 +22,7 @@ uint16_t cls21_move12(int16_t side) {
             me.stash_y = 1;  // the fiend's swing
             m.opp.hit_count = 0;
             m.spawn(me.x + m.fwd(4), me.y, 13);
-            btl_sound(53);
+            btl_sound(SFX_VANISH);
             [[fallthrough]];
         case 1: {
             BattleActor& e = m.fx(0);
@@ -68,7 +68,7 @@ uint16_t cls21_move12(int16_t side) {
             BattleActor& e = m.fx(0);
             ++e.frame;
             m.pan_slow();
-            if (e.frame == 19 && m.idle()) m.hit(2, 0, 47);
+            if (e.frame == 19 && m.idle()) m.hit(2, 0, SFX_LEAP);
             if (e.frame < 21) {
                 e.x += m.fwd(4);
             } else {
@@ -106,7 +106,7 @@ uint16_t cls21_move13(int16_t side) {
             me.stash_x = me.x;  // the focus
             me.frame = 0;
             me.ground_y = BTL_GROUND_Y;
-            btl_sound(44);
+            btl_sound(SFX_BOLT);
             [[fallthrough]];
         case 1:
             m.draw_from_sheet();
@@ -128,7 +128,7 @@ uint16_t cls21_move13(int16_t side) {
                 }
                 me.timer = 0;
                 me.stash_x = 0;  // now the toggle of the reaction states
-                btl_sound(4);
+                btl_sound(SFX_POWER);
                 me.step = 2;
             }
             if (me.timer >= 12) {
@@ -139,7 +139,7 @@ uint16_t cls21_move13(int16_t side) {
         case 2: {
             // Odd blades cross forward, even ones back; each cycles through
             // its three frames from its base (kept in its stash_y).
-            static constexpr Rain rain = {BLADES, 12, 45, 30, 1, 5, 4};
+            static constexpr Rain rain = {BLADES, 12, 45, 30, 1, 5, SFX_POWER};
             const int32_t start = me.timer;
             const auto drift = [&m](int32_t i) { return m.fwd(i % 2 == 1 ? 4 : -4); };
             const auto again = [&m](int32_t i, BattleActor& b) {

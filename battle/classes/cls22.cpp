@@ -29,7 +29,7 @@ uint16_t cls22_move12(int16_t side) {
                 m.spawn(me.x + m.fwd(2), BTL_GROUND_Y, 9);
                 m.trail(1, m.fx_id(0));
                 me.timer = 0;
-                btl_sound(41);
+                btl_sound(SFX_CAST);
                 me.step = 2;
             }
             return 0;
@@ -48,7 +48,7 @@ uint16_t cls22_move12(int16_t side) {
         case 3: {
             BattleActor& e = m.fx(0);
             hover_spirit(m, e);
-            btl_sound(20);
+            btl_sound(SFX_SPARKLE);
             // Frames 9 and 10 in turn: in front of the partner, then behind.
             if (m.circle(e)) e.frame += e.layer == 2 ? 1 : -1;
             if (m.recover_when_circled(m.fx_id(0))) me.step = 4;
@@ -79,7 +79,7 @@ uint16_t cls22_move13(int16_t side) {
                 me.frame = 3;
                 me.stash_y = me.timer;
                 me.stash_x = 1;
-                btl_sound(53);
+                btl_sound(SFX_VANISH);
             }
             if (me.stash_x == 1 && me.timer > me.stash_y + 10) {
                 me.timer = 0;
@@ -89,7 +89,7 @@ uint16_t cls22_move13(int16_t side) {
                 me.step = 2;
             }
             ++me.timer;
-            if (me.frame == 1 && g_btl_animated) btl_sound(56);
+            if (me.frame == 1 && g_btl_animated) btl_sound(SFX_FOOTSTEP);
             m.pan_slow();
             return 0;
         case 2: {

@@ -14,7 +14,7 @@ constexpr int32_t FLAMES = 3;
 
 // The wing beat of the dive (animated battle only).
 void wing_beat(const BattleActor& me) {
-    if (g_btl_animated && me.timer % 5 == 0) btl_sound(0);
+    if (g_btl_animated && me.timer % 5 == 0) btl_sound(SFX_DRAGON_DIVE);
 }
 
 // The one-frame red flash of a flame's hit: the battle palette with every
@@ -69,7 +69,7 @@ uint16_t cls23_move12(int16_t side) {
                 me.y = BTL_GROUND_Y;
                 ++me.frame;
                 me.timer = 0;
-                btl_sound(29);
+                btl_sound(SFX_CRASH);
                 gfx_shake_start(8);
                 me.step = 3;
             }
@@ -87,7 +87,7 @@ uint16_t cls23_move12(int16_t side) {
             if (me.frame < 4) ++me.frame;
             if (me.frame == 4) {
                 if (m.idle() && m.opp.hit_count < 1) {
-                    m.hit(1, 2, 2);
+                    m.hit(1, 2, SFX_BLAST);
                     me.timer = 0;
                 }
                 if (m.idle()) me.step = 5;
@@ -103,7 +103,7 @@ uint16_t cls23_move13(int16_t side) {
     Move m(side);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0: m.open(BTL_SHEET_B, {.frame = 5, .sound = 6}); return 0;
+        case 0: m.open(BTL_SHEET_B, {.frame = 5, .sound = SFX_MONSTER_SPELL}); return 0;
         case 1:
             if (++me.timer > 6) {
                 me.frame = 6;
@@ -116,7 +116,7 @@ uint16_t cls23_move13(int16_t side) {
             for (int32_t i = 0; i < FLAMES; ++i) m.spawn(me.x + m.fwd(13), BTL_GROUND_Y, 11);
             m.trail(2, m.fx_id(FLAMES - 1));
             m.opp.hit_count = 0;
-            btl_sound(1);
+            btl_sound(SFX_WHOOSH);
             me.step = 3;
             return 0;
         case 3: {

@@ -23,7 +23,7 @@ uint16_t cls24_move12(int16_t side) {
                 me.frame = 5;
                 m.spawn(me.x + m.fwd(4), me.y, 11);
                 m.trail(2, m.fx_id(0));
-                btl_sound(7);
+                btl_sound(SFX_CONJURE);
                 me.step = 2;
             }
             ++me.timer;
@@ -52,7 +52,7 @@ uint16_t cls24_move13(int16_t side) {
     Move m(side);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0: m.open(BTL_SHEET_B, {.frame = 0, .ground = true, .pose = 2, .sound = 38}); return 0;
+        case 0: m.open(BTL_SHEET_B, {.frame = 0, .ground = true, .pose = 2, .sound = SFX_SWARM}); return 0;
         case 1:
             ++me.timer;
             me.frame = static_cast<int16_t>(me.timer < 9 ? me.timer % 3 : me.timer - 6);
@@ -64,7 +64,7 @@ uint16_t cls24_move13(int16_t side) {
                     m.spawn(me.x - m.fwd(BEHIND[i]), y, i == SWARM - 1 ? 13 : 12);
                 }
                 m.trail(1, m.fx_id(SWARM - 1));
-                btl_sound(52);
+                btl_sound(SFX_WAIL);
                 me.step = 2;
             }
             return 0;

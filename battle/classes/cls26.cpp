@@ -34,7 +34,7 @@ uint16_t cls26_move12(int16_t side) {
             me.stash_x = 0;
             m.spawn(me.x + m.fwd(3), 0, 3);
             m.spawn(me.x + m.fwd(3), 0, 10);
-            btl_sound(54);
+            btl_sound(SFX_INVOKE);
             [[fallthrough]];
         case 1: {
             BattleActor& glow = m.fx(0);
@@ -49,7 +49,7 @@ uint16_t cls26_move12(int16_t side) {
                 glow.x += m.fwd(2);
                 m.fx(1).x += m.fwd(2);
                 me.timer = 0;
-                btl_sound(44);
+                btl_sound(SFX_BOLT);
                 me.step = 2;
             }
             return 0;
@@ -97,7 +97,7 @@ uint16_t cls26_move13(int16_t side) {
     BattleActor& me = m.me;
     switch (me.step) {
         case 0:
-            m.open(BTL_SHEET_B, {.frame = 0, .sound = 6});
+            m.open(BTL_SHEET_B, {.frame = 0, .sound = SFX_MONSTER_SPELL});
             me.stash_x = 0;
             for (int32_t i = 0; i < WISPS; ++i) {
                 const int32_t p = i / 2;
@@ -121,7 +121,7 @@ uint16_t cls26_move13(int16_t side) {
                 if (me.stash_x >= 11) {
                     me.timer = 0;
                     me.frame = 2;
-                    btl_sound(47);
+                    btl_sound(SFX_LEAP);
                     me.step = 2;
                 }
             }

@@ -13,7 +13,7 @@ uint16_t cls27_move12(int16_t side) {
     switch (me.step) {
         case 0: m.open(BTL_SHEET_B, {.ground = true, .pose = 2}); [[fallthrough]];
         case 1:
-            m.walk_step({.sound = 15, .pose = -1});
+            m.walk_step({.sound = SFX_THUD, .pose = -1});
             m.pan_fast();
             if (m.dist() < 38) {
                 me.timer = 0;
@@ -97,7 +97,7 @@ uint16_t cls27_move13(int16_t side) {
                 if (m.dist() < 8 && m.idle()) {
                     opp.timer = 0;
                     opp.hit_count = 0;
-                    m.flinch(5, 28);
+                    m.flinch(5, SFX_BLOW);
                 }
                 if (m.dist() < 4) {
                     me.timer = 0;
@@ -124,7 +124,7 @@ uint16_t cls27_move13(int16_t side) {
                     opp.x = static_cast<int16_t>(me.x + m.fwd(2));
                     opp.y += opp.stash_y;
                     opp.flags ^= 2;
-                    btl_sound(47);
+                    btl_sound(SFX_LEAP);
                     me.step = 3;
                 }
                 return 0;

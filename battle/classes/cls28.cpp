@@ -216,7 +216,7 @@ uint16_t count_spell(int16_t side, int32_t move) {
             }
             if (move == 15) spawn_bats(m);
             me.timer = 0;
-            btl_sound(43);
+            btl_sound(SFX_SPELL_RELEASE);
             me.step = 2;
             return 0;
         case 2: circle_grows(m, move); return 0;

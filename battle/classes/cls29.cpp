@@ -66,7 +66,7 @@ uint16_t cls29_move13(int16_t side) {
             if (me.timer > 4) {
                 me.frame = 7;
                 m.spawn(me.x + m.fwd(2), 208, 8);
-                if (g_btl_animated) btl_sound(43);
+                if (g_btl_animated) btl_sound(SFX_SPELL_RELEASE);
                 me.step = 2;
             }
             return 0;

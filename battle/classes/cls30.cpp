@@ -23,7 +23,7 @@ uint16_t cls30_move12(int16_t side) {
                 m.opp.hit_count = 0;
                 me.frame = 4;
                 m.trail(1, side);
-                btl_sound(4);
+                btl_sound(SFX_POWER);
                 me.step = 2;
             }
             return 0;
@@ -46,7 +46,7 @@ uint16_t cls30_move13(int16_t side) {
     Move m(side);
     BattleActor& me = m.me;
     switch (me.step) {
-        case 0: m.open(BTL_SHEET_B, {.frame = 5, .ground = true, .pose = 2, .sound = 7}); [[fallthrough]];
+        case 0: m.open(BTL_SHEET_B, {.frame = 5, .ground = true, .pose = 2, .sound = SFX_CONJURE}); [[fallthrough]];
         case 1:
             if (++me.frame > 14) {
                 m.opp.hit_count = 0;
@@ -64,12 +64,12 @@ uint16_t cls30_move13(int16_t side) {
             m.pan_fast();
             m.fx(0).y = BTL_GROUND_Y;
             for (int32_t i = 0; i < HORSES; ++i) m.fx(i).x += m.fwd(4 * i);
-            btl_sound(1);
+            btl_sound(SFX_WHOOSH);
             me.step = 4;
             return 0;
         case 4:
             ++me.timer;
-            if (me.timer % 5 == 0) btl_sound(1);
+            if (me.timer % 5 == 0) btl_sound(SFX_WHOOSH);
             for (int32_t i = 0; i < HORSES; ++i) {
                 BattleActor& h = m.fx(i);
                 if ((i == 2 || i == 6) && m.fx(i - 1).x == m.opp.x && m.alive()) m.hit(1 + i / 4, 2 * (i / 4));

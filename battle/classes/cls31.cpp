@@ -36,7 +36,7 @@ uint16_t cls31_move12(int16_t side) {
     BattleActor& me = m.me;
     BattleActor& opp = m.opp;
     switch (me.step) {
-        case 0: m.open(BTL_SHEET_B, {.frame = 0, .sound = 54}); [[fallthrough]];
+        case 0: m.open(BTL_SHEET_B, {.frame = 0, .sound = SFX_INVOKE}); [[fallthrough]];
         case 1:
             ++me.timer;
             me.frame = me.timer > 8 ? me.timer - 8 : me.timer % 2;
@@ -54,7 +54,7 @@ uint16_t cls31_move12(int16_t side) {
                 me.timer = 0;
                 me.y = BTL_GROUND_Y;
                 me.frame = 3;
-                btl_sound(53);
+                btl_sound(SFX_VANISH);
                 me.step = 3;
             }
             return 0;
@@ -76,7 +76,7 @@ uint16_t cls31_move12(int16_t side) {
                 me.frame = 7;
                 opp.y += opp.stash_y;
                 opp.state = 3;
-                btl_sound(47);
+                btl_sound(SFX_LEAP);
                 me.step = 5;
             }
             return 0;
@@ -100,7 +100,7 @@ uint16_t cls31_move12(int16_t side) {
                 me.x -= m.fwd(4);
                 me.y = BTL_GROUND_Y;
                 me.frame = 3;
-                btl_sound(53);
+                btl_sound(SFX_VANISH);
                 me.step = 6;
             }
             return 0;
@@ -128,7 +128,7 @@ uint16_t cls31_move13(int16_t side) {
             [[fallthrough]];
         case 1: {
             ++me.timer;
-            if (me.timer % 2 == 0) btl_sound(38);
+            if (me.timer % 2 == 0) btl_sound(SFX_SWARM);
             for (int32_t i = 0; i < BATS; ++i) bat_fly(m, i, 2);
             const BattleActor& last = m.fx(BATS - 1);
             if (me.x - m.opp.x > last.x - m.opp.x) m.pan_slow();
@@ -144,7 +144,7 @@ uint16_t cls31_move13(int16_t side) {
             m.pan_slow();
             for (int32_t i = 0; i < BATS; ++i) bat_fly(m, i, m.gap(m.fx(i)) > 1 ? 1 : 0);
             if (m.idle() && m.opp.hit_count < 6) {
-                m.flinch(5 + m.opp.hit_count % 2, 28);
+                m.flinch(5 + m.opp.hit_count % 2, SFX_BLOW);
             } else if (m.idle() && m.opp.hit_count == 6) {
                 m.hit(2, 2);
                 me.timer = 0;
@@ -154,7 +154,7 @@ uint16_t cls31_move13(int16_t side) {
             return 0;
         case 3:
             ++me.timer;
-            if (me.timer % 2 == 0) btl_sound(38);
+            if (me.timer % 2 == 0) btl_sound(SFX_SWARM);
             for (int32_t i = 0; i < BATS; ++i) bat_fly(m, i, 2);
             if (m.past_far_edge(m.fx(BATS - 1), 20)) {
                 me.timer = 0;

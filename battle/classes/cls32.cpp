@@ -8,7 +8,7 @@ namespace {
 // is less than 8 cells from the opponent.
 bool crawl(Move& m, int32_t arrive_frame) {
     m.walk_step({.quiet = true});
-    if (g_btl_animated && m.me.timer % 4 == 0) btl_sound(19);
+    if (g_btl_animated && m.me.timer % 4 == 0) btl_sound(SFX_SQUELCH);
     return m.arrive(8, arrive_frame);
 }
 }  // namespace

@@ -20,7 +20,7 @@ uint16_t cls33_move12(int16_t side) {
             m.open(BTL_SHEET_B);
             m.opp.hit_count = 0;
             float_up(m);
-            btl_sound(7);
+            btl_sound(SFX_CONJURE);
             [[fallthrough]];
         case 1:
             m.frame_loop(me, 0, 2, 1, false);
@@ -58,7 +58,7 @@ uint16_t cls33_move13(int16_t side) {
                 me.frame = 4;
                 m.spawn(me.x + m.fwd(2), BTL_GROUND_Y, 5);
                 me.timer = 0;
-                btl_sound(54);
+                btl_sound(SFX_INVOKE);
                 me.step = 2;
             }
             return 0;
@@ -79,7 +79,7 @@ uint16_t cls33_move13(int16_t side) {
             e.x += m.fwd(2);
             m.pan_slow();
             if (m.gap(e) < 4) {
-                m.hit(1, 2, 44);
+                m.hit(1, 2, SFX_BOLT);
                 e.frame = 10;
                 e.timer = 0;
                 me.step = 4;

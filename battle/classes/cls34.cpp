@@ -3,7 +3,7 @@
 #include "battle/classes/classes.h"
 
 namespace {
-constexpr WalkStep STOMP = {.sound = 15, .count_first = true, .pose = 8};
+constexpr WalkStep STOMP = {.sound = SFX_THUD, .count_first = true, .pose = 8};
 
 // In the air: pose 5 down low, 7 higher.
 void leap_pose(Move& m) { m.companion(m.me.y >= 208 ? 5 : 7); }

@@ -35,7 +35,7 @@ bool land(Move& m) {
     if (me.y < BTL_GROUND_Y) return false;
     me.y = BTL_GROUND_Y;
     me.timer = 0;
-    btl_sound(54);
+    btl_sound(SFX_INVOKE);
     return true;
 }
 
@@ -44,7 +44,7 @@ void awaken(Move& m) {
     m.open(BTL_SHEET_B);
     m.me.ground_y = BTL_GROUND_Y;
     m.me.frame = 6;
-    btl_sound(54);
+    btl_sound(SFX_INVOKE);
 }
 }  // namespace
 
@@ -132,7 +132,7 @@ uint16_t cls36_move13(int16_t side) {
                 me.y += me.stash_y == 1 ? -20 : 20;
                 if (me.y >= 160) {
                     me.stash_y ^= 1;
-                    m.flinch(m.opp.hit_count % 2 ? 5 : 6, 28);
+                    m.flinch(m.opp.hit_count % 2 ? 5 : 6, SFX_BLOW);
                 }
                 if (me.y < 121) {
                     me.stash_y ^= 1;

@@ -15,7 +15,7 @@ void flap(Move& m) { m.me.frame = g_cls38_flap_frames[static_cast<size_t>(m.me.t
 
 // The wing beat's sound, on frame 1.
 void flap_sound(Move& m) {
-    if (g_btl_animated && m.me.frame == 1) btl_sound(50);
+    if (g_btl_animated && m.me.frame == 1) btl_sound(SFX_WING_BEAT);
 }
 
 void high_pose(Move& m) { m.companion(m.me.y >= 224 ? 8 : 6); }
@@ -100,7 +100,7 @@ uint16_t cls38_move12(int16_t side) {
                     me.timer = 0;
                     if (m.idle()) {
                         opp.recoil = 0;
-                        m.flinch(5, 28);
+                        m.flinch(5, SFX_BLOW);
                         if (opp.timer == 0) opp.x += m.fwd(4);
                     }
                     if (opp.timer != 2) {
@@ -219,7 +219,7 @@ uint16_t cls38_move13(int16_t side) {
                     me.timer = 0;
                     me.stash_x = 0;
                     me.stash_y = 0;
-                    btl_sound(1);
+                    btl_sound(SFX_WHOOSH);
                     me.step = 4;
                 }
             }

@@ -34,7 +34,7 @@ uint16_t cls39_move13(int16_t side) {
                 me.frame = 7;
                 me.timer = 0;
                 m.opp.hit_count = 0;
-                btl_sound(18);
+                btl_sound(SFX_SPOUT);
                 me.step = 2;
             }
             return 0;

@@ -58,7 +58,7 @@ uint16_t cls40_move13(int16_t side) {
         case 1:
             m.spawn(me.x + m.fwd(20), BTL_GROUND_Y, 15);
             m.spawn(me.x + m.fwd(5), BTL_GROUND_Y, 12);
-            btl_sound(53);
+            btl_sound(SFX_VANISH);
             me.step = 2;
             return 0;
         case 2:
@@ -80,7 +80,7 @@ uint16_t cls40_move13(int16_t side) {
             if (me.timer == 4) {
                 me.frame = 8;
                 me.x += 1;
-                btl_sound(39);
+                btl_sound(SFX_SQUEEZE);
             } else if (me.timer > 4) {
                 // The coffin rocks one way for four frames, then back.
                 const int32_t u = me.timer - 4;
@@ -100,7 +100,7 @@ uint16_t cls40_move13(int16_t side) {
                 m.fx(0).x += 1;
                 m.fx(0).y = BTL_GROUND_Y;
                 opp.y = opp.ground_y = BTL_GROUND_Y;
-                m.hit(2, 2, 32);
+                m.hit(2, 2, SFX_COFFIN_BURST);
                 me.step = 5;
             }
             return 0;

@@ -16,7 +16,7 @@ bool gallop(Move& m, int32_t cells, int32_t below) {
     me.x += m.fwd(cells);
     m.pan_slow();
     m.companion(8);
-    if (g_btl_animated && me.frame == 1) btl_sound(15);
+    if (g_btl_animated && me.frame == 1) btl_sound(SFX_THUD);
     return m.dist() < below;
 }
 }  // namespace
@@ -53,7 +53,7 @@ uint16_t cls41_move12(int16_t side) {
         case 3:
             m.walk_frame();
             ++me.timer;
-            if (g_btl_animated && me.timer > 9 && me.frame == 1) btl_sound(15);
+            if (g_btl_animated && me.timer > 9 && me.frame == 1) btl_sound(SFX_THUD);
             if (me.timer > 20) me.step = 4;
             return 0;
         case 4:
@@ -97,7 +97,7 @@ uint16_t cls41_move13(int16_t side) {
                 me.y = BTL_GROUND_Y;
                 opp.hit_count = 0;
                 me.timer = 0;
-                m.flinch(5, 28);
+                m.flinch(5, SFX_BLOW);
                 opp.x = me.x + m.fwd(6);
                 opp.y -= 32;
                 me.step = 2;
@@ -113,7 +113,7 @@ uint16_t cls41_move13(int16_t side) {
                 me.frame = 4;
                 opp.state = 5;
                 opp.y += me.stash_y;
-                btl_sound(26);
+                btl_sound(SFX_TOSS);
                 me.step = 3;
             }
             return 0;

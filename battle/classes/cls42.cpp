@@ -12,7 +12,7 @@ uint16_t cls42_move12(int16_t side) {
     switch (me.step) {
         case 0:
             m.open(BTL_SHEET_B, {.frame = 0, .ground = true});
-            if (g_btl_animated) btl_sound(4);
+            if (g_btl_animated) btl_sound(SFX_POWER);
             [[fallthrough]];
         case 1:
             me.x += m.fwd(2);
@@ -45,11 +45,11 @@ uint16_t cls42_move13(int16_t side) {
         case 0: m.open(BTL_SHEET_B, {.frame = 5, .ground = true}); [[fallthrough]];
         case 1:
             m.frame_loop(me, 5, 2, 2);
-            if (g_btl_animated && me.timer % 2 == 1) btl_sound(1);
+            if (g_btl_animated && me.timer % 2 == 1) btl_sound(SFX_WHOOSH);
             if (me.timer > 8) {
                 me.frame = 6;
                 m.spawn(me.x + m.fwd(2), BTL_GROUND_Y, 7);
-                btl_sound(43);
+                btl_sound(SFX_SPELL_RELEASE);
                 me.step = 2;
             }
             return 0;

@@ -14,7 +14,7 @@ uint16_t cls43_move12(int16_t side) {
     BattleActor& me = m.me;
     BattleActor& opp = m.opp;
     switch (me.step) {
-        case 0: m.open(BTL_SHEET_B, {.frame = 0, .sound = 6}); [[fallthrough]];
+        case 0: m.open(BTL_SHEET_B, {.frame = 0, .sound = SFX_MONSTER_SPELL}); [[fallthrough]];
         case 1:
             m.draw_from_sheet();
             if (me.timer < 7)
@@ -24,7 +24,7 @@ uint16_t cls43_move12(int16_t side) {
             if (me.frame == 12) {
                 m.spawn(me.x + m.fwd(25), BTL_GROUND_Y, 13);
                 m.spawn(me.x + m.fwd(8), BTL_GROUND_Y, 26);
-                btl_sound(30);
+                btl_sound(SFX_GUST);
                 me.step = 2;
             }
             ++me.timer;
@@ -55,7 +55,7 @@ uint16_t cls43_move12(int16_t side) {
                     m.hit(1, 2);
                     opp.stash_y = -32;
                 } else {
-                    m.flinch(count.timer % 2 == 0 ? 6 : 5, 28);
+                    m.flinch(count.timer % 2 == 0 ? 6 : 5, SFX_BLOW);
                 }
                 ++count.timer;
             }
@@ -88,7 +88,7 @@ uint16_t cls43_move13(int16_t side) {
         case 0:
             m.open(BTL_SHEET_B, {.frame = 10});
             me.stash_x = 0;  // hounds out
-            btl_sound(6);
+            btl_sound(SFX_MONSTER_SPELL);
             [[fallthrough]];
         case 1:
             m.walk_frame();
@@ -98,7 +98,7 @@ uint16_t cls43_move13(int16_t side) {
                 first.y += 2 * first.stash_y;
             }
             if (me.timer >= 7 && me.stash_x < HOUNDS) {
-                btl_sound(23);
+                btl_sound(SFX_HOUND_THROW);
                 BattleActor& h = m.spawn(me.x + m.fwd(4), 192, 3);
                 h.timer = 3;
                 h.stash_y = -16;
@@ -154,7 +154,7 @@ uint16_t cls43_move13(int16_t side) {
                 me.step = 3;
             }
             ++me.timer;
-            if (me.timer % 3 == 0) btl_sound(17);
+            if (me.timer % 3 == 0) btl_sound(SFX_HOUNDS);
             m.pan_slow();
             return 0;
         case 3: {
@@ -176,7 +176,7 @@ uint16_t cls43_move13(int16_t side) {
                     h.y = BTL_GROUND_Y;
                     h.flags = me.flags;
                     h.x += m.fwd(3);
-                    if (me.timer % 3 == 0) btl_sound(17);
+                    if (me.timer % 3 == 0) btl_sound(SFX_HOUNDS);
                 }
             }
             BattleActor& second = m.fx(1);

@@ -65,8 +65,8 @@ uint16_t cls44_move13(int16_t side) {
         case 2:
             m.frame_loop(me, 4, 2, 2);
             m.pan_slow();
-            if (me.timer == 2) m.flinch(4, 28);
-            if (me.timer == 6) m.flinch(3, 28);
+            if (me.timer == 2) m.flinch(4, SFX_BLOW);
+            if (me.timer == 6) m.flinch(3, SFX_BLOW);
             if (me.timer == 10) {
                 m.hit(2, 2);
                 me.timer = 0;

@@ -45,7 +45,7 @@ uint16_t cls45_move12(int16_t side) {
                 m.trail(1, side);
                 me.y = 208;
                 m.opp.hit_count = 0;
-                btl_sound(44);
+                btl_sound(SFX_BOLT);
                 me.step = 2;
             }
             break;
@@ -78,7 +78,7 @@ uint16_t cls45_move13(int16_t side) {
             ++me.timer;
             ++me.frame;
             me.timer = 0;
-            btl_sound(54);
+            btl_sound(SFX_INVOKE);
             me.step = 2;
             return 0;
         case 2:
@@ -113,7 +113,7 @@ uint16_t cls45_move13(int16_t side) {
             if (t < 2) m.fx(4).x -= m.fwd(1);
             if (t > 7) {
                 me.timer = 0;
-                btl_sound(30);
+                btl_sound(SFX_GUST);
                 me.step = 4;
             }
             ++me.timer;
@@ -128,7 +128,7 @@ uint16_t cls45_move13(int16_t side) {
                 b.frame = BONE_FRAME[i];
                 if (m.gap(b) < 2 && m.idle()) {
                     m.opp.recoil = 0;
-                    m.flinch(5 + i % 2, 28);
+                    m.flinch(5 + i % 2, SFX_BLOW);
                 }
             }
             if (m.dist() < 2) {

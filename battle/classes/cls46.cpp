@@ -150,7 +150,7 @@ void cls46_defeat(int16_t actor) {
         case 1:
             if (++frames > 4) {
                 frames = 0;
-                btl_sound(4);
+                btl_sound(SFX_POWER);
                 defeat_step = 2;
             }
             break;
@@ -194,7 +194,7 @@ uint16_t cls46_move12(int16_t side) {
             if (++orb.frame > 6) {
                 orb.timer = 0;
                 ++me.frame;
-                btl_sound(6);
+                btl_sound(SFX_MONSTER_SPELL);
                 me.step = 3;
             }
             return 0;
@@ -207,7 +207,7 @@ uint16_t cls46_move12(int16_t side) {
                 orb.timer = 0;
                 me.frame = 3;
                 m.pan_fast();
-                btl_sound(52);
+                btl_sound(SFX_WAIL);
                 me.step = 4;
             }
             return 0;
@@ -220,7 +220,7 @@ uint16_t cls46_move12(int16_t side) {
             orb.x -= 2;
             orb.y += 4;
             if (m.gap(orb) < 4) {
-                m.hit(2, 1, 8);
+                m.hit(2, 1, SFX_ORB_HIT);
                 me.timer = 0;
                 me.step = 5;
             } else if (m.past_far_edge(orb, 15)) {
@@ -281,7 +281,7 @@ uint16_t cls46_move13(int16_t side) {
             if (++p1.frame > 6) {
                 m.spawn(me.x - 11, 192, 8);
                 m.pan_fast();
-                btl_sound(5);
+                btl_sound(SFX_FLASH);
                 me.step = 3;
             }
             return 0;
@@ -307,7 +307,7 @@ uint16_t cls46_move13(int16_t side) {
                 m.release_base();
                 me.step = 5;
             } else if (m.idle() && m.in_reach_of(btl_effect_index(me.w42, 0), -6, -48, 6, 32)) {
-                m.hit(2, 1, 9);
+                m.hit(2, 1, SFX_SCORCH);
             }
             m.pan_fast();
             return 0;
@@ -338,7 +338,7 @@ uint16_t cls46_move14(int16_t side) {
                 m.spawn(me.x - 14, BODY_Y, 11);
                 m.opp.hit_count = 0;
                 m.pan_slow();
-                btl_sound(7);
+                btl_sound(SFX_CONJURE);
                 me.step = 2;
             }
             return 0;

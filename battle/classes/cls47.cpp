@@ -9,7 +9,7 @@ namespace {
 constexpr int32_t PARTICLES = 20;
 
 // The glow's flicker: one frame of G, with `sound` every `period` frames.
-void glow(Move& m, int32_t period, int32_t sound) {
+void glow(Move& m, int32_t period, SoundEffect sound) {
     BattleActor& g = m.fx(0);
     m.frame_loop(g, 1, 2);
     if (period > 0 && g.timer % period == 0) btl_sound(sound);
@@ -53,7 +53,7 @@ uint16_t cls47_move12(int16_t side) {
         case 1: {
             BattleActor& g = m.fx(0);
             m.frame_loop(g, 0, 2, 1, false);
-            if (g.timer % 8 == 0) btl_sound(4);
+            if (g.timer % 8 == 0) btl_sound(SFX_POWER);
             if (g.timer > 16) {
                 g.frame = 1;
                 own(m.spawn(me.x, BTL_GROUND_Y, 3)).layer = 1;
@@ -67,7 +67,7 @@ uint16_t cls47_move12(int16_t side) {
             return 0;
         }
         case 2: {
-            glow(m, 8, 4);
+            glow(m, 8, SFX_POWER);
             BattleActor& ring = m.fx(1);
             if (ring.frame < 7) {
                 ++ring.frame;
@@ -85,7 +85,7 @@ uint16_t cls47_move12(int16_t side) {
         }
         case 3:
             gfx_fade_start(&g_btl_white_palette, 8);
-            glow(m, 6, 6);
+            glow(m, 6, SFX_MONSTER_SPELL);
             particles_step(m);
             if (me.frame < 21) {
                 ++me.frame;
@@ -97,14 +97,14 @@ uint16_t cls47_move12(int16_t side) {
                     me.frame = 23;
                     me.layer = 3;
                     gfx_set_palette16(&g_btl_white_palette);
-                    btl_sound(5);
+                    btl_sound(SFX_FLASH);
                     me.step = 4;
                 }
             }
             return 0;
         case 4: {
             gfx_set_palette16(&g_btl_palette);
-            glow(m, 0, 0);
+            glow(m, 0, SFX_NONE);
             particles_step(m);
             if (--m.fx(1).frame < 4) {
                 btl_actor_hide(m.fx_id(1));
@@ -113,7 +113,7 @@ uint16_t cls47_move12(int16_t side) {
             return 0;
         }
         case 5:
-            glow(m, 0, 0);
+            glow(m, 0, SFX_NONE);
             for (int32_t i = 0; i < PARTICLES; ++i) {
                 BattleActor& p = m.fx(2 + i);
                 if (p.down_flag != 0) continue;
@@ -125,7 +125,7 @@ uint16_t cls47_move12(int16_t side) {
                 }
             }
             if (me.frame < 31) {
-                if (++me.frame == 30) btl_sound(34);
+                if (++me.frame == 30) btl_sound(SFX_RISE);
             } else if (me.down_flag >= PARTICLES) {
                 btl_actor_hide(m.fx_id(0));
                 me.step = 6;

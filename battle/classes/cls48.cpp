@@ -135,7 +135,7 @@ void cls48_mask_wipe() {
                 back[row + x] = shows_new ? new_picture[row + x] : old_picture[row + x];
             }
         }
-        if (k == 11) btl_sound(4);
+        if (k == 11) btl_sound(SFX_POWER);
         win_wait_units(4);
     }
 }
@@ -192,14 +192,14 @@ uint16_t cls48_move12(int16_t side) {
             me.step = 1;
             return 0;
         case 1:
-            if (me.timer == 0) btl_sound(54);
+            if (me.timer == 0) btl_sound(SFX_INVOKE);
             m.frame_loop(me, 1, 2, 2, false);
             if (me.timer > 12) {
                 opp.state = 3 + me.timer % 2;
                 if (opp.y >= 177) opp.y -= 4;
                 if (opp.y < 177) {
                     me.timer = 0;
-                    btl_sound(54);
+                    btl_sound(SFX_INVOKE);
                     me.step = 2;
                 }
             }
@@ -260,12 +260,12 @@ uint16_t cls48_move13(int16_t side) {
     switch (me.step) {
         case 0:
             open(m, BTL_SHEET_B);
-            btl_sound(30);
+            btl_sound(SFX_GUST);
             me.step = 1;
             return 0;
         case 1:
             if (++me.frame >= 8) {
-                btl_sound(2);
+                btl_sound(SFX_BLAST);
                 m.spawn(me.x - 8, 224, 15);
                 me.step = 2;
             }
@@ -273,12 +273,12 @@ uint16_t cls48_move13(int16_t side) {
         case 2: {
             BattleActor& wave = m.fx_base(0);
             m.frame_loop(wave, 15, 3);
-            if (wave.timer > 8) btl_sound(5);
+            if (wave.timer > 8) btl_sound(SFX_FLASH);
             if (wave.timer > 12 && ++me.frame >= 13) {
                 wave.x -= 17;
                 wave.frame = 18;
                 me.timer = 0;
-                btl_sound(4);
+                btl_sound(SFX_POWER);
                 me.step = 3;
             }
             return 0;
