@@ -252,8 +252,8 @@ struct Move {
     // (timer / `per`) mod `count` (taken before the timer is stepped unless
     // count_first).
     static void frame_loop(BattleActor& a, int32_t first, int32_t count, int32_t per = 1, bool count_first = true);
-    // The opponent is the last form (class 46), which many moves neither turn
-    // nor lift.
+    // The opponent is the last enemy's first form (class 46), which many
+    // moves neither turn nor lift.
     bool opp_first_form() const { return opp.class_id == CLASS_FIRST_FORM; }
     // Turns an actor about (flags bit 0, the facing).
     static void turn(BattleActor& a) { a.flags = static_cast<int16_t>(a.flags ^ 1); }

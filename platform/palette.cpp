@@ -12,7 +12,9 @@ Palette16 g_scene_palette = {};
 Palette16 g_default_palette = {};
 Palette16 g_scene_base_palette = {};
 Palette16 g_scene_second_palette = {};
-// The battle palette lives here until the battle backdrop module exists.
+// The battle palette: the battle backdrop (battle/backdrop.cpp) takes it
+// from the backdrop's picture, and gfx_set_scene_palettes copies the base
+// palette into it, so it lives with the scene palettes.
 Palette16 g_btl_palette = {};
 
 std::array<uint8_t, 64> g_fade_target = {};

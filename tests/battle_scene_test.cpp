@@ -35,7 +35,7 @@ TEST_F(SceneTest, BackdropKindByStageTerrainAndTheScenesRules) {
         {1, 7, 1, 13, 2},                       // ... else the water backdrop
         {31, 7, 1, 13, 7},                      // stages 31 and 32 turn it into H
         {32, 1, 1, 13, 7}, {6, 3, 1, 13, 12},   // entry 5: 3 -> M, else F
-        {6, 1, 1, 13, 5},  {39, 1, 1, 46, 24},  // the last form: Y
+        {6, 1, 1, 13, 5},  {39, 1, 1, 46, 24},  // the first form: Y
         {3, 1, 1, 46, 24}, {3, 7, 1, 46, 2},    // except by the water rule
     };
     for (const Case& c : cases) {
@@ -289,7 +289,8 @@ TEST_F(SceneTest, CompanionsShadowOnGroundAndSplashOnWater) {
     const int first = c.frame;
     btl_actor_update_companion(0);
     EXPECT_EQ(first + c.frame, 4 + 5);
-    // A fight against the last form's forms: every companion in pose 0.
+    // A fight against the last enemy (its first or last form): every
+    // companion in pose 0.
     d.class_id = CLASS_LAST_FORM;
     c.state = 2;
     btl_actor_update_companion(0);
