@@ -1,5 +1,5 @@
 // Chapter 1: the prologue on stage 1, the gate row, the butler-class units'
-// goal and the finale; and the scene steps chapters 1 and 2 share.
+// goal and the finale.
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -9,10 +9,10 @@
 #include "platform/palette.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
-#include "story/chapter12.h"
 #include "story/chapter_shared.h"
 #include "story/chapters.h"
 #include "story/hooks.h"
+#include "story/scene_steps.h"
 #include "tactics/ai.h"
 #include "tactics/game.h"
 #include "tactics/items.h"
@@ -21,106 +21,6 @@
 #include "tactics/settings.h"
 #include "tactics/turn.h"
 #include "tactics/units.h"
-
-// --- scene steps -------------------------------------------------------------------
-
-namespace {
-
-bool in_use(const UnitRecord* unit) { return unit && unit->number != 0; }
-
-}  // namespace
-
-UnitRecord* scn_extra(int32_t class_id, int32_t x, int32_t y, int32_t ai_mode) {
-    UnitStats s{};
-    s.class_id = static_cast<int16_t>(class_id);
-    s.max_hp = 1;
-    s.hp = 1;
-    s.ai_mode = static_cast<int16_t>(ai_mode);
-    UnitRecord* u = unit_place_new(x, y, &s);
-    if (u) map_redraw_cell_abs(x, y);
-    return u;
-}
-
-void scn_walk(UnitRecord* unit, int32_t direction, int32_t n) {
-    if (!in_use(unit)) return;
-    const MapWalkSheet sheet(unit->stats.class_id);
-    for (int32_t i = 0; i < n && in_use(unit); ++i) map_move_unit_step(unit, direction);
-}
-
-void scn_step_quietly(UnitRecord* unit, int32_t direction) {
-    const int32_t kept = g_opt_move_anim;
-    g_opt_move_anim = 0;
-    map_move_unit_step(unit, direction);
-    g_opt_move_anim = kept;
-}
-
-void scn_pose(int32_t class_id, int32_t frame) {
-    map_apply_walk_sprite(class_id, frame);
-    map_redraw_view();
-}
-
-void scn_pose_char(int32_t char_id, int32_t frame) {
-    if (const UnitRecord* u = unit_find_by_char_id(char_id)) map_apply_walk_sprite(u->stats.class_id, frame);
-}
-
-void scn_pose_party(int32_t frame) {
-    for (int32_t s = 0; s < UNIT_PARTY_SLOTS; ++s) {
-        const UnitRecord& u = g_units[static_cast<size_t>(s)];
-        if (u.number != 0) map_apply_walk_sprite(u.stats.class_id, frame);
-    }
-    map_redraw_view();
-}
-
-void scn_off_grid(UnitRecord* unit) {
-    if (!in_use(unit) || !map_on_map(unit->x, unit->y)) return;
-    uint8_t& cell = g_occupancy.cells[unit->y * MAP_SIDE + unit->x];
-    if ((cell & OCC_UNIT_MASK) == unit->number) cell = 0;
-    map_redraw_cell_abs(unit->x, unit->y);
-}
-
-void scn_put_at(UnitRecord* unit, int32_t x, int32_t y) {
-    if (!in_use(unit) || x < 0 || x >= MAP_SIDE || y < 0 || y >= MAP_SIDE) return;
-    scn_off_grid(unit);
-    unit->x = static_cast<int16_t>(x);
-    unit->y = static_cast<int16_t>(y);
-    map_move_unit_step(unit, 5);
-}
-
-void scn_leave(UnitRecord*& unit) {
-    if (in_use(unit)) map_move_unit_step(unit, 6);
-    unit = nullptr;
-}
-
-void scn_blink_out(UnitRecord* unit) {
-    for (int32_t n = 20; n >= 0; --n) {
-        if (in_use(unit)) {
-            if (n % 2)
-                map_move_unit_step(unit, 5);
-            else
-                scn_off_grid(unit);
-        }
-        scn_wait(n / 2);
-    }
-}
-
-void scn_centre_on_char(int32_t char_id) {
-    if (const UnitRecord* u = unit_find_by_char_id(char_id)) map_center_view_on(u->x, u->y);
-}
-
-void scn_scene_map(int32_t n, int32_t tile_set, const PlacementEntry* list) {
-    map_load_stage_map(n);
-    map_load_map_graphics(tile_set);
-    scn_clear_occupancy();
-    scn_place_list(list);
-    map_redraw_view();
-}
-
-void scn_scene_close(const PlacementEntry* final_list) {
-    scn_fade_out(2);
-    map_free_map_graphics();
-    scn_clear_occupancy();
-    scn_place_list(final_list);
-}
 
 // --- chapter 1 ---------------------------------------------------------------------
 
@@ -272,13 +172,13 @@ void finale() {
     const HeapBlock escort_sheet = map_load_walk_sheet(CLASS_BUTLER);
     scn_message(102);
     scn_walk(escort, 1, 1);
-    if (in_use(escort)) map_move_unit_step(escort, 5);
+    if (scn_in_use(escort)) map_move_unit_step(escort, 5);
     scn_step_quietly(second, 0);
     scn_off_grid(second);
     scn_message(103);
     scn_walk(escort, 0, 1);
     set_gate(57, 58, 20, 20);
-    if (escort_sheet && in_use(escort)) {
+    if (escort_sheet && scn_in_use(escort)) {
         uint8_t* kept = g_cell32_sheet;
         g_cell32_sheet = escort_sheet.get();
         map_patch_class_sprite(escort->stats.class_id, 1);
@@ -351,7 +251,7 @@ void scn_ch1_enemy_act(UnitRecord* unit) {
         ai_unit_act(unit, leader->x, leader->y);
     else
         ai_unit_act(unit, -1, -1);
-    if (in_use(unit) && map_manhattan_distance(unit->x, unit->y, 18, 1) < 5) {
+    if (scn_in_use(unit) && map_manhattan_distance(unit->x, unit->y, 18, 1) < 5) {
         win_cursor_flag_off();
         finale();
         win_cursor_flag_on();

@@ -11,9 +11,9 @@
 #include "platform/palette.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
-#include "story/chapter12.h"
 #include "story/chapter_shared.h"
 #include "story/chapters.h"
+#include "story/scene_steps.h"
 #include "tactics/game.h"
 #include "tactics/map.h"
 #include "tactics/map_view.h"
@@ -31,8 +31,6 @@ constexpr int32_t STAIRS_TILE = 82;
 constexpr int32_t WRAITH_MUSIC = 5;
 
 UnitRecord* member(int32_t char_id) { return unit_find_by_char_id(char_id); }
-
-bool in_use(const UnitRecord* u) { return u && u->number != 0; }
 
 const char* class_name(int32_t class_id) { return g_class_names[static_cast<size_t>(class_id)]; }
 
@@ -82,7 +80,7 @@ uint8_t tile_at(int32_t x, int32_t y) { return static_cast<uint8_t>(g_map.cells[
 
 // One step in a direction, then the class shows a frame of its sheet.
 void step_and_pose(UnitRecord* unit, int32_t direction, int32_t frame) {
-    if (!in_use(unit)) return;
+    if (!scn_in_use(unit)) return;
     scn_walk(unit, direction, 1);
     scn_pose(unit->stats.class_id, frame);
 }
@@ -136,7 +134,7 @@ void scn_ch4_walk_in_party() {
     static const int32_t ORDER[] = {2, 4, 1, 6, 5, 3, 8, 7, -1};
     for (int32_t i = 0; ORDER[i] >= 0; ++i) {
         UnitRecord* u = member(ORDER[i]);
-        if (!in_use(u)) continue;
+        if (!scn_in_use(u)) continue;
         if (ORDER[i] == 3) scn_walk(u, 2, 1);
         scn_walk_while(u, 3, [](const UnitRecord& r) { return r.x >= 7; });
         scn_walk_while(u, 2, [](const UnitRecord& r) { return r.y < 10; });
@@ -202,9 +200,9 @@ void stage26() {
     scn_walk(rider, 3, 14);
     gfx_fade_to(nullptr, 2);
     for (int32_t n = 0; n < SCN_LOOP_BOUND && g_fade_running; ++n) {
-        const int32_t x = in_use(rider) ? rider->x : 0;
-        if (in_use(rider)) scn_walk(rider, 3, 1);
-        if (!in_use(rider) || rider->x == x) win_wait_units(1);
+        const int32_t x = scn_in_use(rider) ? rider->x : 0;
+        if (scn_in_use(rider)) scn_walk(rider, 3, 1);
+        if (!scn_in_use(rider) || rider->x == x) win_wait_units(1);
     }
     gfx_fade_start(&g_default_palette, 0);
     gfx_shake_start(2);
@@ -266,7 +264,7 @@ void stage30() {
     scn_message(98);
     // It changes shape, ending as class 19.
     for (int32_t n = 20; n >= 0; --n) {
-        if (in_use(stranger)) {
+        if (scn_in_use(stranger)) {
             stranger->stats.class_id = static_cast<int16_t>(n % 2 ? 53 : 19);
             map_redraw_cell_abs(stranger->x, stranger->y);
         }

@@ -15,10 +15,10 @@
 #include "platform/palette.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
-#include "story/chapter12.h"
 #include "story/chapter_shared.h"
 #include "story/chapters.h"
 #include "story/hooks.h"
+#include "story/scene_steps.h"
 #include "story/title.h"
 #include "tactics/game.h"
 #include "tactics/map.h"
@@ -39,13 +39,11 @@ constexpr int32_t STILL_X = 160, STILL_Y = 100, STILL_W = 320, STILL_H = 200;
 
 UnitRecord* member(int32_t char_id) { return unit_find_by_char_id(char_id); }
 
-bool in_use(const UnitRecord* u) { return u && u->number != 0; }
-
 uint8_t& occ_at(int32_t x, int32_t y) { return g_occupancy.cells[y * MAP_SIDE + x]; }
 
 // The unit stands on the grid: its cell holds its number.
 bool on_grid(const UnitRecord* u) {
-    return in_use(u) && map_on_map(u->x, u->y) && (occ_at(u->x, u->y) & OCC_UNIT_MASK) == u->number;
+    return scn_in_use(u) && map_on_map(u->x, u->y) && (occ_at(u->x, u->y) & OCC_UNIT_MASK) == u->number;
 }
 
 // --- placement lists -----------------------------------------------------------------
@@ -105,7 +103,7 @@ void clear_chamber() {
 void walk_to_the_door(UnitRecord* u) {
     constexpr int32_t DOOR_X = 21, DOOR_Y = 5;
     scn_walk_while(u, 0, [](const UnitRecord& r) { return r.y >= DOOR_Y; });
-    if (!in_use(u)) return;
+    if (!scn_in_use(u)) return;
     const int32_t side = u->x < DOOR_X ? 1 : 3;
     scn_walk_while(u, side, [](const UnitRecord& r) { return r.x != DOOR_X; });
 }
@@ -276,7 +274,7 @@ int32_t ambush() {
     scn_message(97);
     UnitRecord* traitor = member(CHAR_GELDA);
     scn_walk(traitor, 0, 2);
-    if (in_use(traitor)) map_move_unit_step(traitor, 6);
+    if (scn_in_use(traitor)) map_move_unit_step(traitor, 6);
     for (int32_t id : {49, 50, 51}) {
         scn_wait(60);
         scn_message(id);
@@ -314,7 +312,7 @@ void true_shape(UnitRecord* boss, int32_t class_id, int32_t last_words) {
     scn_wait(60);
     scn_message(last_words + 1);
     g_stage_end = 1;
-    if (in_use(copy)) map_move_unit_step(copy, 6);
+    if (scn_in_use(copy)) map_move_unit_step(copy, 6);
 }
 
 // --- stage 40: the last enemy --------------------------------------------------------------
@@ -422,7 +420,7 @@ void the_end(UnitRecord* target) {
         scn_fade_out(2);
     }
     gfx_set_scene_palettes(&g_story_palette, &g_white_palette, &g_scene_palette);
-    if (in_use(elder)) elder->stats.class_id = 66;
+    if (scn_in_use(elder)) elder->stats.class_id = 66;
     map_redraw_view();
     scn_fade_in(2);
     scn_wait(60);

@@ -1,10 +1,14 @@
-// Scene steps of the chapter 1 and 2 modules: walk-on units, walks and
-// poses, taking a unit off the grid and putting it back, and the stills.
+// Scene steps the chapter modules' cut-scenes share: walk-on units, walks
+// and poses, taking a unit off the grid and putting it back, blinking out,
+// and the scene maps.
 #pragma once
 
 #include <cstdint>
 
 #include "tactics/units.h"
+
+// 1 when the record is in use (its unit is on the table).
+inline bool scn_in_use(const UnitRecord* unit) { return unit && unit->number != 0; }
 
 // A walk-on unit of the other side: the class, 1 HP, AI_MODE_WALK_ON (or the
 // mode given: AI_MODE_DORMANT places it hidden); null when the cell is taken or no slot is free.
