@@ -190,6 +190,21 @@ int32_t win_wait_click_blink() {
 
 int32_t win_wait_click_blink_2() { return win_wait_click_blink(); }
 
+void win_discard_clicks() {
+    g_click[0].count = 0;
+    g_click[1].count = 0;
+}
+
+void win_wait_click_or_ticks(int32_t ticks, int32_t pace) {
+    int32_t x, y;
+    for (;;) {
+        if (ticks >= 0 && g_tick_counter >= ticks) return;
+        if (win_poll_click(0, 0, &x, &y) > 0) return;
+        if (win_poll_click(1, 0, &x, &y) > 0) return;
+        if (pace > 0) win_wait_units(pace);
+    }
+}
+
 void gfx_shake_start(int32_t amplitude) {
     if (amplitude <= 0) return;  // a shake needs something to divide by
     g_view_rect.bottom = 416;

@@ -41,6 +41,14 @@ void win_set_cursor_pin(int32_t left, int32_t top, int32_t right, int32_t bottom
 void win_get_cursor_pin(int32_t* left, int32_t* top, int32_t* right, int32_t* bottom);
 int32_t win_wait_click_blink();
 int32_t win_wait_click_blink_2();
+// Drops the clicks of both buttons counted and not yet polled.
+void win_discard_clicks();
+// Waits, pumping messages, until either button is clicked (a click counted
+// before the call ends it at once) or, with `ticks` 0 or more, until the tick
+// counter reaches `ticks`; `pace` wait units pass between two rounds of polls.
+void win_wait_click_or_ticks(int32_t ticks, int32_t pace = 0);
+// The same with no tick limit: only a click ends it.
+inline void win_wait_click_either(int32_t pace = 0) { win_wait_click_or_ticks(-1, pace); }
 // Client coordinates of the game window to view coordinates, and back.
 void win_client_to_view(int32_t* x, int32_t* y);
 void win_view_to_client(int32_t* x, int32_t* y);

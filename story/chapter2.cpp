@@ -86,16 +86,11 @@ constexpr int32_t STILL_Y = 100;
 
 void draw_still(const uint8_t* picture) { gfx_blit_image(STILL_X / 8, STILL_Y, picture); }
 
-// Waits for a click of either button.
+// Waits for a click of either button, one wait unit between polls; the
+// clicks made before are dropped.
 void wait_click() {
-    g_click[0].count = 0;
-    g_click[1].count = 0;
-    int32_t x, y;
-    for (;;) {
-        if (win_poll_click(0, 0, &x, &y) > 0) return;
-        if (win_poll_click(1, 0, &x, &y) > 0) return;
-        win_wait_units(1);
-    }
+    win_discard_clicks();
+    win_wait_click_either(1);
 }
 
 // --- stage scenes ---------------------------------------------------------------------

@@ -113,13 +113,9 @@ void draw_picture(const uint8_t* picture, int32_t x, int32_t y) { gfx_blit_image
 
 // Waits for a click of either button. On the title the tick counter stands
 // still, so nothing but a click ends the wait.
-void wait_click_either() {
+void wait_click() {
     g_tick_counter = 0;
-    int32_t x, y;
-    for (;;) {
-        if (win_poll_click(0, 0, &x, &y) > 0) return;
-        if (win_poll_click(1, 0, &x, &y) > 0) return;
-    }
+    win_wait_click_either();
 }
 
 // Frame pacing: k frame ticks a frame, measured from the frame's start.
@@ -303,7 +299,7 @@ void show_logo() {
         draw_picture(picture.get(), 0, 0);
     }
     fade_in(4);
-    wait_click_either();
+    wait_click();
     fade_out(2);
 }
 
@@ -320,7 +316,7 @@ void show_title_screen() {
         gfx_copy_rect(g_back_dib, 0, 0, g_background_dib, 0, 0, SCREEN_W, SCREEN_H);
     }
     fade_in(2);
-    wait_click_either();
+    wait_click();
 }
 
 // The continue entry: 1 when a game was loaded (its chapter in word 0).
@@ -517,9 +513,8 @@ void title_ending_epilogue() {
     gfx_clear_screen();
     txt_draw_string(28, 10, "그리고 시간은 흘러……", 15);
     fade_in(4);
-    g_click[0].count = 0;
-    g_click[1].count = 0;
-    wait_click_either();
+    win_discard_clicks();
+    wait_click();
     fade_out(4);
     snd_play_music(TITLE_MUSIC_ENDING);
 

@@ -66,16 +66,6 @@ int32_t stage_music(int32_t stage) {
     return stage >= 0 && stage <= GAME_STAGES ? g_stage_music[static_cast<size_t>(stage)] : -1;
 }
 
-void wait_click_either() {
-    g_click[0].count = 0;
-    g_click[1].count = 0;
-    int32_t x, y;
-    for (;;) {
-        if (win_poll_click(0, 0, &x, &y) > 0) return;
-        if (win_poll_click(1, 0, &x, &y) > 0) return;
-    }
-}
-
 // New stage: an empty grid, no chests, the party ready, no enemies, the
 // chapter's stage start, then the stage's map, graphics, units and chests.
 void set_up_new_stage() {
@@ -147,7 +137,8 @@ void game_over() {
     snd_play_music(GAME_OVER_MUSIC);
     gfx_set_scene_palettes(&colours, nullptr, &g_scene_palette);
     gfx_fade_to(&colours, 4);
-    wait_click_either();
+    win_discard_clicks();
+    win_wait_click_either();
     while (g_fade_running) win_wait_units(1);
     gfx_fade_to_scene_wait(4);
 }

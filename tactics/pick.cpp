@@ -163,7 +163,7 @@ int32_t map_pick_cell(int32_t* x, int32_t* y, int32_t mode) {
     const int32_t half_w = g_cell_w8 * 8 / 2, half_h = g_cell_h / 2;
     win_set_cursor_pin(VIEW_LEFT, 0, SCREEN_RIGHT - VIEW_LEFT - half_w, VIEW_BOTTOM - half_h);
     menu_clear_hit_rects();
-    g_click[0].count = g_click[1].count = 0;
+    win_discard_clicks();
     win_cursor_flag_on();
     int32_t result = 0;
     for (;;) {

@@ -174,13 +174,8 @@ bool can_act(const UnitRecord& u) { return u.number != 0 && u.stats.hp != 0; }
 }  // namespace
 
 void turn_wait_ticks_or_click(int32_t ticks) {
-    g_click[0].count = 0;
-    g_click[1].count = 0;
-    int32_t x, y;
-    while (g_tick_counter < ticks) {
-        if (win_poll_click(0, 0, &x, &y) > 0) break;
-        if (win_poll_click(1, 0, &x, &y) > 0) break;
-    }
+    win_discard_clicks();
+    win_wait_click_or_ticks(ticks);
 }
 
 void turn_unit_regen(UnitRecord* unit) {
