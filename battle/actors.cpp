@@ -218,6 +218,12 @@ void btl_actor_stash_position(int32_t actor) {
     a.y = 0;
 }
 
+void btl_actor_fall(int32_t actor, int32_t gravity) {
+    BattleActor& a = act(actor);
+    a.y = i16(a.y + a.stash_y);
+    a.stash_y = i16(a.stash_y + gravity);
+}
+
 namespace {
 
 // Where a companion pose puts the companion: its frame, its layer (-1 kept),

@@ -237,6 +237,9 @@ void btl_actor_save_drawn_state(int32_t actor);
 void btl_actor_next_frame(int32_t actor);
 void btl_actor_hide(int32_t actor);
 void btl_actor_stash_position(int32_t actor);
+// One frame of a fall: the actor moves down by its vertical speed (stash_y;
+// below 0 it rises), which then grows by `gravity`.
+void btl_actor_fall(int32_t actor, int32_t gravity);
 void btl_actor_update_companion(int32_t actor);
 void btl_set_view_scroll(int32_t s);
 void btl_pan_view_slow(int32_t side);

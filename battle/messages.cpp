@@ -42,6 +42,17 @@ void clamp_x(BattleActor& f) { f.x = static_cast<int16_t>(std::clamp<int32_t>(f.
 // Moves the fighter recoil units away from its opponent.
 void recoil_away(int32_t s, BattleActor& f) { f.x = static_cast<int16_t>(s == 0 ? f.x - f.recoil : f.x + f.recoil); }
 
+// One frame of a thrown fighter's fall (state 2, above the ground): down by
+// its vertical speed, which grows by 8, and one column away from its
+// opponent, for side 1 only with `both_sides` (the frame the damage shows).
+void thrown_fall(int32_t s, BattleActor& f, bool both_sides) {
+    btl_actor_fall(s, 8);
+    if (s == 0)
+        f.x = static_cast<int16_t>(f.x - 1);
+    else if (both_sides)
+        f.x = static_cast<int16_t>(f.x + 1);
+}
+
 void box_text(const char* text) {
     btl_msgbox_clear();
     txt_draw_string(BOX_COL, BOX_ROW, text, 15);
@@ -116,24 +127,18 @@ void btl_apply_hit(int32_t s) {
             else
                 f.frame = f.loop_first;
             ++f.hit_count;
-            if (airborne) {
-                f.y = static_cast<int16_t>(f.y + f.stash_y);
-                f.stash_y = static_cast<int16_t>(f.stash_y + 8);
-                if (s == 0) f.x = static_cast<int16_t>(f.x - 1);
-            } else {
+            if (airborne)
+                thrown_fall(s, f, false);
+            else
                 recoil_away(s, f);
-            }
             phase = 2;
             break;
         case 2:
             btl_spark_damage(s);
-            if (airborne) {
-                f.y = static_cast<int16_t>(f.y + f.stash_y);
-                f.stash_y = static_cast<int16_t>(f.stash_y + 8);
-                f.x = static_cast<int16_t>(s == 0 ? f.x - 1 : f.x + 1);
-            } else {
+            if (airborne)
+                thrown_fall(s, f, true);
+            else
                 recoil_away(s, f);
-            }
             phase = 3;
             break;
         case 3:
@@ -145,9 +150,7 @@ void btl_apply_hit(int32_t s) {
                 f.timer = 0;
             }
             if (airborne && f.state == 2) {
-                f.y = static_cast<int16_t>(f.y + f.stash_y);
-                f.stash_y = static_cast<int16_t>(f.stash_y + 8);
-                if (s == 0) f.x = static_cast<int16_t>(f.x - 1);
+                thrown_fall(s, f, false);
             } else {
                 recoil_away(s, f);
                 phase = 0;
@@ -163,9 +166,8 @@ void btl_apply_hit(int32_t s) {
 
 void btl_anim_fall(int32_t s) {
     BattleActor& f = fighter(s);
-    auto arc = [&f]() {
-        f.y = static_cast<int16_t>(f.y + f.stash_y);
-        f.stash_y = static_cast<int16_t>(f.stash_y + 4);
+    auto arc = [s, &f]() {
+        btl_actor_fall(s, 4);
         f.x = static_cast<int16_t>((f.flags & 1) ? f.x - 1 : f.x + 1);
     };
     auto downed_message = [s]() {
