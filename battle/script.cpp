@@ -352,6 +352,23 @@ void Move::bob(BattleActor& e) {
     e.y = static_cast<int16_t>(e.y + (t == 1 || t == 2 ? -6 : 6));
 }
 
+void Move::send_to_partner(int32_t frame, int32_t trail_step) {
+    spawn(me.x + fwd(2), BTL_GROUND_Y, frame);
+    trail(trail_step, fx_id(0));
+    me.timer = 0;
+    btl_sound(SFX_CAST);
+}
+
+bool Move::float_to_partner(BattleActor& e) const {
+    const bool there = gap(e) < 3;
+    if (there)
+        e.stash_x = e.stash_y = 0;
+    else
+        e.x = static_cast<int16_t>(e.x + fwd(2));
+    pan_slow();
+    return there;
+}
+
 bool Move::circle(BattleActor& e) const {
     const bool turn = gap(e) > 2;
     if (turn) {
@@ -361,6 +378,14 @@ bool Move::circle(BattleActor& e) const {
     }
     e.x = static_cast<int16_t>(e.x + fwd(e.stash_x ? -2 : 2));
     return turn;
+}
+
+bool Move::circle_partner(void (*on_turn)(BattleActor&)) const {
+    BattleActor& e = fx(0);
+    if (circle(e) && on_turn) on_turn(e);
+    const bool given = recover_when_circled(fx_id(0));
+    pan_slow();
+    return given;
 }
 
 bool Move::quiet_cleanup() const {

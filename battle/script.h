@@ -221,6 +221,14 @@ struct Move {
     // A support sprite's bob: up 6 in the middle two frames of every four of
     // its timer, down 6 in the others.
     static void bob(BattleActor& e);
+    // A support move's sprite sets off for the partner: the move's first
+    // effect, 2 cells forward on the ground line with `frame`, the trail
+    // `trail_step` on it, the mover's timer 0 and SFX_CAST.
+    void send_to_partner(int32_t frame, int32_t trail_step);
+    // One frame of a support sprite floating to the partner: less than 3
+    // cells from it, its circling words (stash_x, stash_y) are cleared and
+    // the result is true; else it moves 2 forward. The view pans slowly.
+    bool float_to_partner(BattleActor& e) const;
     // One frame of a sprite circling the partner: more than 2 cells from
     // it, it turns (layer 3 and 2 in turn, direction toggled in stash_x,
     // turns counted in stash_y); it then moves 2 back while its direction is
@@ -230,6 +238,11 @@ struct Move {
     // frame; past 3 the recovery, the sprite parked, the trail off. True in
     // the frame the recovery is given.
     bool recover_when_circled(int32_t e) const;
+    // One frame of the support sprite (the move's first effect) around the
+    // partner: circle, then on_turn (when given) in a frame it turned, then
+    // recover_when_circled; the view pans slowly. True in the frame the
+    // recovery is given.
+    bool circle_partner(void (*on_turn)(BattleActor&) = nullptr) const;
     // A support move's clean-up once the partner is idle (effects given back,
     // the sheet freed, the mover's own slot, no damage message; step + 1),
     // and its end (state 0, the mover idle, no damage message).

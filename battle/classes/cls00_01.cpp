@@ -40,32 +40,20 @@ uint16_t support(int16_t side, const SupportLook& look) {
             btl_msg_cast(side, 0);
             if (++me.timer > 6) {
                 me.frame = look.cast;
-                m.spawn(me.x + m.fwd(2), BTL_GROUND_Y, look.sparkle);
-                m.trail(2, m.fx_id(0));
-                me.timer = 0;
-                btl_sound(SFX_CAST);
+                m.send_to_partner(look.sparkle, 2);
                 me.step = 2;
             }
             return 0;
         case 2: {
             BattleActor& e = m.fx(0);
             sparkle(m, e, look);
-            if (m.gap(e) < 3) {
-                e.stash_x = e.stash_y = 0;
-                me.step = 3;
-            } else {
-                e.x = static_cast<int16_t>(e.x + m.fwd(2));
-            }
-            m.pan_slow();
+            if (m.float_to_partner(e)) me.step = 3;
             return 0;
         }
         case 3: {
             btl_sound(SFX_SPARKLE);
-            BattleActor& e = m.fx(0);
-            sparkle(m, e, look);
-            m.circle(e);
-            if (m.recover_when_circled(m.fx_id(0))) me.step = 4;
-            m.pan_slow();
+            sparkle(m, m.fx(0), look);
+            if (m.circle_partner()) me.step = 4;
             return 0;
         }
         default: return m.finish_quiet(4);

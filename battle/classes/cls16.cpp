@@ -70,20 +70,12 @@ uint16_t cls16_move12(int16_t side) {
         case 3: {
             BattleActor& e = m.fx(0);
             bob_wisp(e);
-            if (m.gap(e) < 3) {
-                e.stash_x = e.stash_y = 0;
-                me.step = 4;
-            } else {
-                e.x += m.fwd(2);
-            }
-            m.pan_slow();
+            if (m.float_to_partner(e)) me.step = 4;
             return 0;
         }
         case 4:
             bob_wisp(m.fx(0));
-            m.circle(m.fx(0));
-            if (m.recover_when_circled(m.fx_id(0))) me.step = 5;
-            m.pan_slow();
+            if (m.circle_partner()) me.step = 5;
             return 0;
         default: return m.finish_quiet(5);
     }

@@ -26,35 +26,22 @@ uint16_t cls22_move12(int16_t side) {
             m.draw_from_sheet();
             if (++me.timer > 6) {
                 me.frame = 8;
-                m.spawn(me.x + m.fwd(2), BTL_GROUND_Y, 9);
-                m.trail(1, m.fx_id(0));
-                me.timer = 0;
-                btl_sound(SFX_CAST);
+                m.send_to_partner(9, 1);
                 me.step = 2;
             }
             return 0;
         case 2: {
             BattleActor& e = m.fx(0);
             hover_spirit(m, e);
-            if (m.gap(e) < 3) {
-                e.stash_x = e.stash_y = 0;
-                me.step = 3;
-            } else {
-                e.x += m.fwd(2);
-            }
-            m.pan_slow();
+            if (m.float_to_partner(e)) me.step = 3;
             return 0;
         }
-        case 3: {
-            BattleActor& e = m.fx(0);
-            hover_spirit(m, e);
+        case 3:
+            hover_spirit(m, m.fx(0));
             btl_sound(SFX_SPARKLE);
             // Frames 9 and 10 in turn: in front of the partner, then behind.
-            if (m.circle(e)) e.frame += e.layer == 2 ? 1 : -1;
-            if (m.recover_when_circled(m.fx_id(0))) me.step = 4;
-            m.pan_slow();
+            if (m.circle_partner([](BattleActor& e) { e.frame += e.layer == 2 ? 1 : -1; })) me.step = 4;
             return 0;
-        }
         default: return m.finish_quiet(4);
     }
 }
