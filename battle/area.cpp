@@ -319,7 +319,7 @@ void btl_map_spell(const int16_t terrain[2], UnitRecord* a, UnitRecord** target)
     g_area_target_count = n;
     for (int32_t i = 0; i < n; ++i) {
         UnitRecord* u = g_unit_target_list[static_cast<size_t>(i)];
-        if (u->stats.ai_mode > 0 && scn_before_battle(a, u) != 0) return;
+        if (ai_mode_is_computer(u->stats.ai_mode) && scn_before_battle(a, u) != 0) return;
     }
     switch (a->stats.weapon) {
         case 30:
@@ -340,7 +340,7 @@ void btl_map_spell(const int16_t terrain[2], UnitRecord* a, UnitRecord** target)
     uint32_t sum = 0;
     for (int32_t i = 0; i < n; ++i) {
         UnitRecord* u = g_unit_target_list[static_cast<size_t>(i)];
-        if (u->stats.ai_mode <= 0) continue;
+        if (!ai_mode_is_computer(u->stats.ai_mode)) continue;
         uint32_t d = 0;
         btl_forecast(terrain, &d, 0, &a->stats, &u->stats);
         g_area_damage[static_cast<size_t>(i)] = d;

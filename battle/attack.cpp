@@ -28,7 +28,7 @@ uint32_t reach_flags(const UnitRecord* u) {
 void finish(UnitRecord* a, UnitRecord* t) {
     if (!g_stage_end) a->acted = 1;
     a->charged = 0;
-    if (t && a->stats.char_id == CHAR_WINIA && t->stats.ai_mode <= 0) t->acted = 0;
+    if (t && a->stats.char_id == CHAR_WINIA && !ai_mode_is_computer(t->stats.ai_mode)) t->acted = 0;
 }
 
 }  // namespace
@@ -56,13 +56,13 @@ int32_t btl_find_targets(int32_t x, int32_t y, UnitRecord* a, int32_t mode) {
                 const int32_t s = u->stats.ai_mode, h = u->stats.hp;
                 if (s == AI_MODE_WALK_ON) continue;
                 bool target;
-                if ((mode & 2) && s > 0 && h > 0 && s != AI_MODE_DORMANT && (f & (1u << (r - 1))))
+                if ((mode & 2) && ai_mode_is_computer(s) && h > 0 && s != AI_MODE_DORMANT && (f & (1u << (r - 1))))
                     target = true;
-                else if ((mode & 4) && r <= 2 && s <= 0 && h == 0)
+                else if ((mode & 4) && r <= 2 && !ai_mode_is_computer(s) && h == 0)
                     target = true;
-                else if (!(mode & 1) || s > 0)
+                else if (!(mode & 1) || ai_mode_is_computer(s))
                     target = false;
-                else if (r <= 2 && support && !(unit_class_is_spirit(u->stats.class_id) && s == 0))
+                else if (r <= 2 && support && !unit_is_summoned_spirit(u))
                     target = h < u->stats.max_hp;
                 else
                     target = r <= 2 && a->stats.char_id == CHAR_WINIA && u->acted;
@@ -78,7 +78,7 @@ int32_t btl_mark_targets(UnitRecord* a) {
     const int32_t n = btl_find_targets(a->x, a->y, a, support ? 3 : 2);
     for (int32_t i = 0; i < n; ++i) {
         const UnitRecord* t = g_unit_target_list[static_cast<size_t>(i)];
-        const bool enemy = t->stats.ai_mode > 0;
+        const bool enemy = ai_mode_is_computer(t->stats.ai_mode);
         if (a->stats.char_id == CHAR_WINIA && !enemy && !t->acted) continue;
         g_occupancy.cells[t->y * MAP_SIDE + t->x] |= enemy ? OCC_MARK_B : OCC_MARK_A;
     }
@@ -96,7 +96,7 @@ void btl_attack_command(UnitRecord* a, UnitRecord* t) {
     for (int16_t& k : terrain)
         if (k == 0) k = 1;
     const bool animated = btl_scene_animated(t->stats.ai_mode);
-    if (t->stats.ai_mode <= 0) a->charged = 0;
+    if (!ai_mode_is_computer(t->stats.ai_mode)) a->charged = 0;
     g_unit_charge_flag = a->charged;
     g_btl_target_status_ptr = &t->status;
     g_btl_attacker_unit = a;
@@ -130,7 +130,8 @@ void btl_attack_command(UnitRecord* a, UnitRecord* t) {
         map_redraw_view();
     }
     if (t->stats.hp == 0) ++a->victories;
-    if (t->stats.hp == 0 && t->stats.ai_mode > 0 && t->stats.char_id != CHAR_LAST_ENEMY) map_move_unit_step(t, 6);
+    if (t->stats.hp == 0 && ai_mode_is_computer(t->stats.ai_mode) && t->stats.char_id != CHAR_LAST_ENEMY)
+        map_move_unit_step(t, 6);
     if (unit_is_summoned_spirit(a) && a->stats.hp == 0) map_move_unit_step(a, 6);
     g_colour_cycle_block = 0;
     scn_after_battle(a, t);

@@ -64,7 +64,7 @@ int32_t g_last_move_frames = 0;
 
 BattleActor& actor(int32_t i) { return g_btl_actor[static_cast<size_t>(i)]; }
 bool present(int32_t s) { return actor(s).present[0] != BTL_ABSENT; }
-bool party_side(const UnitStats* u) { return u->ai_mode <= 0; }
+bool party_side(const UnitStats* u) { return !ai_mode_is_computer(u->ai_mode); }
 bool absent_stats(const UnitStats* u) { return !u || u->char_id == CHAR_NONE; }
 
 // Frees the scene on every way out of a battle entry, the unwinding of a

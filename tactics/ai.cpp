@@ -215,7 +215,7 @@ void fight(UnitRecord* u, UnitRecord* target, int32_t mode) {
     UnitRecord* first = target;
     UnitRecord* second = u;
     int32_t side = 1;
-    if (u->stats.ai_mode < 1) {
+    if (!ai_mode_is_computer(u->stats.ai_mode)) {
         first = u;
         second = target;
         side = 0;
@@ -342,11 +342,11 @@ int32_t ai_choose_attack_cell(UnitRecord* unit, UnitRecord* target, int32_t* out
 }
 
 UnitRecord* ai_find_nearest_hostile(UnitRecord* unit, int32_t limit) {
-    const bool computer = unit->stats.ai_mode > 0;
+    const bool computer = ai_mode_is_computer(unit->stats.ai_mode);
     UnitRecord* best = nullptr;
     int32_t best_d = 0;
     for (UnitRecord& o : g_units) {
-        if (o.number == 0 || o.stats.hp <= 0 || (o.stats.ai_mode > 0) == computer) continue;
+        if (o.number == 0 || o.stats.hp <= 0 || ai_mode_is_computer(o.stats.ai_mode) == computer) continue;
         const int32_t d = map_manhattan_distance(unit->x, unit->y, o.x, o.y);
         if (!best || d < best_d) {
             best = &o;

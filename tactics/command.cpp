@@ -125,7 +125,7 @@ void menu_unit_command(int32_t slot) {
     if (slot < 0 || slot >= UNIT_SLOTS) return;
     UnitRecord* u = &g_units[static_cast<size_t>(slot)];
     if (u->number == 0) return;
-    if (u->stats.ai_mode >= 1 && u->stats.class_id != CLASS_BUTLER) {
+    if (ai_mode_is_computer(u->stats.ai_mode) && u->stats.class_id != CLASS_BUTLER) {
         show_computer_unit(u);
         return;
     }

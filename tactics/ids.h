@@ -107,6 +107,8 @@ constexpr int32_t AI_MODE_SUMMONER_NEAR = 18;
 // control, is not counted as an enemy and is never a target.
 constexpr int32_t AI_MODE_WALK_ON = 19;
 
+// Sides by AI mode: above 0 the computer's side, else the player's.
+constexpr bool ai_mode_is_computer(int32_t mode) { return mode > 0; }
 // The bosses: their battles always play the animated scene, and the damage
 // they take is cut to two thirds (the first form's excepted).
 constexpr bool ai_mode_is_boss(int32_t mode) {

@@ -181,7 +181,7 @@ int32_t map_unit_sprite_index(UnitRecord* unit) {
     const int32_t len = list_length(g_sprite_class_list);
     int32_t p = 0;
     while (p < len && g_sprite_class_list[p] != unit->stats.class_id) ++p;
-    if (unit->stats.ai_mode > 0 && unit->stats.class_id != CLASS_BUTLER) return p;
+    if (ai_mode_is_computer(unit->stats.ai_mode) && unit->stats.class_id != CLASS_BUTLER) return p;
     if (unit->acted == 0 && unit->stats.hp > 0) return p;
     return p + len;
 }

@@ -81,7 +81,7 @@ namespace {
 constexpr int32_t DX[4] = {0, 1, 0, -1};
 constexpr int32_t DY[4] = {-1, 0, 1, 0};
 
-bool computer_side(const UnitRecord* u) { return u->stats.ai_mode > 0; }
+bool computer_side(const UnitRecord* u) { return ai_mode_is_computer(u->stats.ai_mode); }
 bool walk_on(const UnitRecord* u) { return u->stats.ai_mode == AI_MODE_WALK_ON; }
 
 // The grid byte of a map cell; the caller keeps (x, y) on the map.

@@ -53,7 +53,7 @@ UnitRecord* unit_place_new(int32_t x, int32_t y, const UnitStats* stats) {
     // The stats may be those of the very record that is freed and taken
     // again: copy them before the record is cleared.
     const UnitStats copy = *stats;
-    const int32_t first = copy.ai_mode < 1 ? 0 : UNIT_PARTY_SLOTS;
+    const int32_t first = ai_mode_is_computer(copy.ai_mode) ? UNIT_PARTY_SLOTS : 0;
     for (int32_t s = first; s < UNIT_SLOTS; ++s) {
         UnitRecord& u = g_units[static_cast<size_t>(s)];
         if (u.number != 0) continue;
