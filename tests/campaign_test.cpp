@@ -125,8 +125,8 @@ bool on_grid(const UnitRecord& u) {
 // An enemy the player's attack can pick: on the enemy side, standing,
 // neither dormant nor a walk-on.
 bool foe(const UnitRecord* u) {
-    return u && u->number != 0 && u->stats.ai_mode > 0 && u->stats.hp > 0 && u->stats.ai_mode != 16 &&
-           u->stats.ai_mode != AI_MODE_WALK_ON;
+    return u && u->number != 0 && ai_mode_is_computer(u->stats.ai_mode) && u->stats.hp > 0 &&
+           u->stats.ai_mode != AI_MODE_DORMANT && u->stats.ai_mode != AI_MODE_WALK_ON;
 }
 
 // The enemies a unit standing on (x, y) reaches with its weapon: the cells
@@ -151,9 +151,9 @@ bool party_on(int x, int y) {
 }
 
 // Whether an enemy phase must see this enemy walk or fight. It is ready to
-// act (standing, not yet acted, neither idle (5), dormant (16) nor a walk-on
-// (19)), and its weapon reaches a party unit from where it stands, or it
-// walks by its AI mode (not 1, 3, 8 or the summoners 6, 15, 18), strikes from
+// act (standing, not yet acted, neither idle, dormant nor a walk-on), and
+// its weapon reaches a party unit from where it stands, or it walks by its
+// AI mode (not a boss not met yet, a holder or a summoner), strikes from
 // beside, and can step beside a party unit within its 20 movement points
 // (by its class's terrain costs, over cells no unit holds) while its plan
 // cannot run out of its 19 candidates (few healing cells and party units
@@ -161,8 +161,8 @@ bool party_on(int x, int y) {
 // near; the final boss, who reaches further, is left out.
 bool must_act(const UnitRecord& e) {
     const int mode = e.stats.ai_mode;
-    if (!on_grid(e) || e.stats.hp <= 0 || e.acted != 0 || mode == 5 || mode == 16 || mode == AI_MODE_WALK_ON ||
-        e.stats.char_id == 28)
+    if (!on_grid(e) || e.stats.hp <= 0 || e.acted != 0 || mode == AI_MODE_IDLE || mode == AI_MODE_DORMANT ||
+        mode == AI_MODE_WALK_ON || e.stats.char_id == 28)
         return false;
     const uint32_t flags = item_get(e.stats.weapon).flags;
     for (int dy = -3; dy <= 3; ++dy)
@@ -170,7 +170,8 @@ bool must_act(const UnitRecord& e) {
             const int r = std::abs(dx) + std::abs(dy);
             if (r >= 1 && r <= 3 && (flags & (1u << (r - 1))) && party_on(e.x + dx, e.y + dy)) return true;
         }
-    for (int still : {1, 3, 6, 8, 15, 18})
+    for (int still : {AI_MODE_BOSS_UNMET, AI_MODE_HOLD, AI_MODE_SUMMONER, AI_MODE_HOLD_B, AI_MODE_SUMMONER_BOSS,
+                      AI_MODE_SUMMONER_NEAR})
         if (mode == still) return false;
     if (!(flags & 1u) || e.stats.char_id == 1 || e.stats.char_id == 7 || e.stats.class_id == 16) return false;
     int listed = 0;
@@ -178,7 +179,7 @@ bool must_act(const UnitRecord& e) {
         for (int x = e.x - 20; x < e.x + 20; ++x)
             if (map_on_map(x, y)) {
                 const int t = map_terrain_class_at(x, y);
-                listed += unit_on(x, y) ? party_on(x, y) : t == 5 || t == 8;
+                listed += unit_on(x, y) ? party_on(x, y) : map_terrain_heal_percent(t) > 0;
             }
     if (listed > 19) return false;
     int costs[11];
@@ -688,7 +689,7 @@ private:
         if (g_turn == 0) return -1;
         for (int s = 0; s < UNIT_PARTY_SLOTS; ++s) {
             const UnitRecord& u = g_units[static_cast<size_t>(s)];
-            if (!on_grid(u) || u.stats.ai_mode != 0 || !menu_command_offered(&u, CMD_ACT)) continue;
+            if (!on_grid(u) || u.stats.ai_mode != AI_MODE_PLAYER || !menu_command_offered(&u, CMD_ACT)) continue;
             if (std::find(skipped_.begin(), skipped_.end(), s) == skipped_.end()) return s;
         }
         return -1;

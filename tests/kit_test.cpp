@@ -969,7 +969,7 @@ TEST_F(KitGoalTest, ClearConditionsMatchTheChapterCode) {
             std::vector<UnitRecord*> foes;
             for (int s = UNIT_PARTY_SLOTS; s < UNIT_SLOTS; ++s) {
                 UnitRecord& u = g_units[static_cast<size_t>(s)];
-                if (u.number != 0 && u.stats.ai_mode != 19) foes.push_back(&u);
+                if (u.number != 0 && u.stats.ai_mode != AI_MODE_WALK_ON) foes.push_back(&u);
             }
             ASSERT_EQ(static_cast<int>(foes.size()), unit_count_live_enemies());
             ASSERT_GE(foes.size(), 2u);
@@ -989,11 +989,11 @@ TEST_F(KitGoalTest, ClearConditionsMatchTheChapterCode) {
         for (int s = UNIT_PARTY_SLOTS; s < UNIT_SLOTS; ++s) {
             UnitRecord& u = g_units[static_cast<size_t>(s)];
             if (u.number == 0) continue;
-            const bool boss_mode = u.stats.ai_mode == 1 || u.stats.ai_mode == 2;
+            const bool boss_mode = ai_mode_is_chapter_boss(u.stats.ai_mode);
             if (boss_mode && u.stats.char_id == g.boss) {
                 boss = &u;
                 ++bosses;
-            } else if (!boss_mode && u.stats.ai_mode != 19 && !grunt) {
+            } else if (!boss_mode && u.stats.ai_mode != AI_MODE_WALK_ON && !grunt) {
                 grunt = &u;
             }
         }
@@ -1001,7 +1001,7 @@ TEST_F(KitGoalTest, ClearConditionsMatchTheChapterCode) {
         EXPECT_EQ(boss->stats.class_id, g.boss_class);
         EXPECT_NE(std::string(g.goal).find(unit_display_name(&boss->stats)), std::string::npos);
         if (g.kind == KIT_GOAL_CONTACT) {
-            EXPECT_EQ(boss->stats.ai_mode, 1);
+            EXPECT_EQ(boss->stats.ai_mode, AI_MODE_BOSS_UNMET);
             EXPECT_EQ(scn_before_battle(lead, boss), 1);
             EXPECT_EQ(g_stage_end, 1);
             continue;
@@ -1018,7 +1018,7 @@ TEST_F(KitGoalTest, ClearConditionsMatchTheChapterCode) {
         scn_unit_moved(walker(20, 9), 20, 10);
         EXPECT_EQ(g_stage_end, 0);
         EXPECT_EQ(scn_before_battle(lead, boss), 0);
-        EXPECT_EQ(boss->stats.ai_mode, 2);
+        EXPECT_EQ(boss->stats.ai_mode, AI_MODE_BOSS);
         EXPECT_EQ(g_stage_end, 0);
         if (g.stage == 40) boss->stats.class_id = CLASS_LAST_FORM;
         boss->stats.hp = 0;
@@ -1099,7 +1099,7 @@ TEST_F(KitExperienceTest, BeatingAnEnemyIsWorthMoreThanHittingIt) {
             UnitStats s;
             ASSERT_LE(at + 2 + 30 * (i + 1), f.size());
             std::memcpy(&s, &f[at + 2 + 30 * i + 4], sizeof s);
-            if (s.ai_mode == 0) continue;
+            if (s.ai_mode == AI_MODE_PLAYER) continue;
             ++enemies;
             SCOPED_TRACE("block " + std::to_string(b) + " class " + std::to_string(s.class_id) + " level " +
                          std::to_string(s.level));
