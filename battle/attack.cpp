@@ -35,6 +35,32 @@ void finish(UnitRecord* a, UnitRecord* t) {
 
 bool btl_scene_animated(int32_t ai_mode) { return g_opt_battle_real || ai_mode_is_boss(ai_mode); }
 
+void btl_terrain_pair(const UnitRecord* side0, const UnitRecord* side1, int16_t terrain[2]) {
+    terrain[0] = static_cast<int16_t>(map_terrain_class_at(side0->x, side0->y));
+    terrain[1] = static_cast<int16_t>(map_terrain_class_at(side1->x, side1->y));
+    for (int i = 0; i < 2; ++i)
+        if (terrain[i] == 0) terrain[i] = 1;
+}
+
+void btl_fight_on_map(const int16_t terrain[2], int32_t attacker_side, int32_t range_mode, UnitStats* side0,
+                      UnitStats* side1, bool animated) {
+    if (animated) {
+        g_colour_cycle_block = 1;
+        map_free_map_graphics();
+        gfx_set_palette16(&g_default_palette);
+        btl_animated_battle(terrain, attacker_side, range_mode, side0, side1);
+        g_map_gfx_reload = 1;
+        map_load_map_graphics(g_map_tile_set);
+        g_map_gfx_reload = 0;
+    } else {
+        // The plain exchange always runs without the scene's top strip.
+        const int32_t saved_opt3 = g_game_opt3;
+        g_game_opt3 = 0;
+        btl_plain_battle(terrain, attacker_side, range_mode, side0, side1);
+        g_game_opt3 = saved_opt3;
+    }
+}
+
 int32_t btl_find_targets(int32_t x, int32_t y, UnitRecord* a, int32_t mode) {
     if (!a) return 0;
     const uint32_t f = reach_flags(a);
@@ -91,10 +117,8 @@ void btl_attack_command(UnitRecord* a, UnitRecord* t) {
     if (t->stats.char_id == CHAR_LAST_ENEMY && !(range - 1 == 0 && !(item_get(a->stats.weapon).flags & ITEM_DIRECT)))
         --range;
     if (range < 0) range = 0;
-    int16_t terrain[2] = {static_cast<int16_t>(map_terrain_class_at(a->x, a->y)),
-                          static_cast<int16_t>(map_terrain_class_at(t->x, t->y))};
-    for (int16_t& k : terrain)
-        if (k == 0) k = 1;
+    int16_t terrain[2];
+    btl_terrain_pair(a, t, terrain);
     const bool animated = btl_scene_animated(t->stats.ai_mode);
     if (!ai_mode_is_computer(t->stats.ai_mode)) a->charged = 0;
     g_unit_charge_flag = a->charged;
@@ -109,25 +133,13 @@ void btl_attack_command(UnitRecord* a, UnitRecord* t) {
         return;
     }
     if (scn_before_battle(a, t) != 0) return;
-    if (animated) {
-        g_colour_cycle_block = 1;
-        map_free_map_graphics();
-        gfx_set_palette16(&g_default_palette);
-        btl_animated_battle(terrain, 0, range, &a->stats, &t->stats);
-        g_map_gfx_reload = 1;
-        map_load_map_graphics(g_map_tile_set);
-        g_map_gfx_reload = 0;
-        if (!(t->stats.char_id == CHAR_LAST_ENEMY && t->stats.hp == 0)) {
-            gfx_fade_to_scene_wait(1);
-            map_redraw_view();
-            gfx_fade_to_wait(&g_default_palette, 1);
-        }
-    } else {
-        const int32_t saved_opt3 = g_game_opt3;
-        g_game_opt3 = 0;
-        btl_plain_battle(terrain, 0, range, &a->stats, &t->stats);
-        g_game_opt3 = saved_opt3;
+    btl_fight_on_map(terrain, 0, range, &a->stats, &t->stats, animated);
+    if (!animated) {
         map_redraw_view();
+    } else if (!(t->stats.char_id == CHAR_LAST_ENEMY && t->stats.hp == 0)) {
+        gfx_fade_to_scene_wait(1);
+        map_redraw_view();
+        gfx_fade_to_wait(&g_default_palette, 1);
     }
     if (t->stats.hp == 0) ++a->victories;
     if (t->stats.hp == 0 && ai_mode_is_computer(t->stats.ai_mode) && t->stats.char_id != CHAR_LAST_ENEMY)

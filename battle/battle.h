@@ -181,6 +181,14 @@ void btl_attack_command(UnitRecord* attacker, UnitRecord* target);
 // or a boss takes part (by the AI mode of the attack command's target, or of
 // the unit the enemy AI moves).
 bool btl_scene_animated(int32_t ai_mode);
+// The terrain kinds of the two units' cells, for a battle between them (a
+// kind of 0 counts as 1).
+void btl_terrain_pair(const UnitRecord* side0, const UnitRecord* side1, int16_t terrain[2]);
+// A battle fought from the map: the animated scene, for which the map
+// graphics are freed and then loaded again, or the plain exchange. The map
+// is not redrawn: each caller does that its own way.
+void btl_fight_on_map(const int16_t terrain[2], int32_t attacker_side, int32_t range_mode, UnitStats* side0,
+                      UnitStats* side1, bool animated);
 
 // --- reactions, messages and status display ------------------------------------
 extern const std::array<int16_t, 18> g_btl_hover_table;

@@ -231,28 +231,13 @@ void fight(UnitRecord* u, UnitRecord* target, int32_t mode) {
     bool animated = false;
     if (scn_before_battle(first, second) == 0) {
         map_redraw_view();
-        int16_t terrain[2] = {static_cast<int16_t>(map_terrain_class_at(first->x, first->y)),
-                              static_cast<int16_t>(map_terrain_class_at(second->x, second->y))};
-        for (int16_t& t : terrain)
-            if (t == 0) t = 1;
+        int16_t terrain[2];
+        btl_terrain_pair(first, second, terrain);
         animated = btl_scene_animated(mode);
         g_unit_charge_flag = 0;
         g_btl_target_status_ptr = &first->status;
         g_btl_attacker_unit = first;
-        if (animated) {
-            g_colour_cycle_block = 1;
-            map_free_map_graphics();
-            gfx_set_palette16(&g_default_palette);
-            btl_animated_battle(terrain, side, range, &first->stats, &second->stats);
-            g_map_gfx_reload = 1;
-            map_load_map_graphics(g_map_tile_set);
-            g_map_gfx_reload = 0;
-        } else {
-            const int32_t saved_opt3 = g_game_opt3;
-            g_game_opt3 = 0;
-            btl_plain_battle(terrain, side, range, &first->stats, &second->stats);
-            g_game_opt3 = saved_opt3;
-        }
+        btl_fight_on_map(terrain, side, range, &first->stats, &second->stats, animated);
         if (second->stats.hp == 0) ++first->victories;
     }
 

@@ -1122,7 +1122,9 @@ void expect_part(const Campaign& c, int chapter) {
     }
     // From chapter 2 on the party meets enemies that must act: a part that
     // saw none did not watch its enemy phases.
-    if (chapter > 1) EXPECT_GT(c.must_act_phases, 0);
+    if (chapter > 1) {
+        EXPECT_GT(c.must_act_phases, 0);
+    }
     EXPECT_FALSE(c.logged("headless: time limit reached; quitting"));
     std::printf("campaign chapter %d: %u ms of game time, %d enemy phases with an enemy that must act\n", chapter,
                 c.virtual_ms, c.must_act_phases);
