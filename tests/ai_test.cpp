@@ -15,12 +15,6 @@ namespace {
 constexpr int WEAPON_NEAR = 38;      // reaches distance 1
 constexpr int WEAPON_NEAR_FAR = 41;  // reaches distances 1 and 2
 
-int tile_of_class(uint32_t terrain) {
-    for (int t = 0; t < MAP_TILES; ++t)
-        if (g_tileset_terrain[0][static_cast<size_t>(t)] == terrain) return t;
-    return -1;
-}
-
 class AiTest : public LoopTest {
 protected:
     void SetUp() override {

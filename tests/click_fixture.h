@@ -97,13 +97,6 @@ protected:
         gfx_fade_start(&g_default_palette, 0);
     }
 
-    // A tile of the stage's tile set whose terrain class is the one asked for.
-    static int tile_of_class(uint32_t terrain) {
-        for (int t = 0; t < MAP_TILES; ++t)
-            if (g_terrain_class_of_tile[t] == terrain) return t;
-        return -1;
-    }
-
     // The party of the sessions, around the leader's cell (the site). The
     // leader, a final class with a weapon that charges, stands on shop
     // ground (terrain class 5) with its partner next to it; three hurt units

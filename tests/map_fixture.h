@@ -84,6 +84,13 @@ protected:
         g_occupancy.cells[y * MAP_SIDE + x] = static_cast<uint8_t>(slot + 1);
         return r;
     }
+    // A tile of the current tile set (the one whose terrain the map reads)
+    // whose terrain class is the one asked for; -1 when it has none.
+    static int tile_of_class(uint32_t terrain) {
+        for (int t = 0; t < MAP_TILES; ++t)
+            if (g_terrain_class_of_tile[t] == terrain) return t;
+        return -1;
+    }
     static size_t memory_errors() {
         return static_cast<size_t>(std::count(sys_log_lines().begin(), sys_log_lines().end(), "msgbox |Memory Error"));
     }

@@ -23,12 +23,6 @@ bool shown_at(int col, int y, const Pieces& pieces) {
 }
 bool shown(int col, int row, const char* text, int colour) { return shown_at(col, row * 20, {{text, colour}}); }
 
-int tile_of_class(int tile_set, uint32_t terrain) {
-    for (int t = 0; t < MAP_TILES; ++t)
-        if (g_tileset_terrain[static_cast<size_t>(tile_set)][static_cast<size_t>(t)] == terrain) return t;
-    return -1;
-}
-
 }  // namespace
 
 class StatusTest : public LoopTest {
@@ -134,7 +128,7 @@ TEST_F(StatusTest, StaffBracketAndComputerUnitWindow) {
 }
 
 TEST_F(StatusTest, TerrainWindowRatesAndClick) {
-    const int plain = tile_of_class(g_map_tile_set, 2), heal = tile_of_class(g_map_tile_set, 5);
+    const int plain = tile_of_class(2), heal = tile_of_class(5);
     ASSERT_GE(plain, 0);
     ASSERT_GE(heal, 0);
     g_map.cells[1 * MAP_SIDE + 1] = static_cast<uint8_t>(plain | MAP_MARK);
